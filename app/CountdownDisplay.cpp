@@ -1,0 +1,23 @@
+// Countdown display text, built the way the tick counts it: whole hours, then whole minutes, then seconds.
+#include "app/CountdownDisplay.h"
+
+#include "app/TextFormat.h"
+
+namespace app {
+
+std::wstring FormatCountdown(std::int32_t seconds, std::int16_t tenths) {
+    std::int32_t s = seconds;
+    std::int32_t h = 0;
+    while (s >= 3600) {
+        ++h;
+        s -= 3600;
+    }
+    std::int32_t m = 0;
+    while (s >= 60) {
+        ++m;
+        s -= 60;
+    }
+    return ZeroPad(h, 3) + L":" + ZeroPad(m, 2) + L":" + ZeroPad(s, 2) + L"." + std::to_wstring(tenths);
+}
+
+}  // namespace app

@@ -1,0 +1,14 @@
+// The countdown display text: hours (at least three digits), minutes, seconds and the tenths digit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace app {
+
+// The text a tick shows for the given whole seconds and tenths digit, e.g. 7509 s and 7 -> "002:05:09.7".
+std::wstring FormatCountdown(std::int32_t seconds, std::int16_t tenths);
+
+inline constexpr wchar_t kIdleDisplay[] = L"000:00:00.0";
+
+}  // namespace app

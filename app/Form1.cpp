@@ -1,0 +1,170 @@
+// Main window: creation from its layout table, the load sequence, and the window's own messages.
+#include "app/Form1.h"
+
+#include "app/AppTitle.h"
+#include "app/Program.h"
+#include "resources/Layouts.h"
+#include "ui/Layout.h"
+
+#include "app/TextFormat.h"
+
+namespace app {
+namespace {
+
+DWORD const kForm1Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+}  // namespace
+
+Form1::Form1() : Timer1([this] { Timer1_Tick(); }), white_(CreateSolidBrush(RGB(255, 255, 255))) {}
+
+Form1::~Form1() {
+    // The timer must not tick into a half-destroyed window.
+    Timer1.SetEnabled(false);
+    Destroy();
+}
+
+bool Form1::Create() {
+    const SIZE size = ui::WindowSizeForClient(layout::kForm1.clientWidth, layout::kForm1.clientHeight, kForm1Style, 0);
+    const POINT at = ui::CentredOnScreen(size);
+    if (!Window::Create({L"CorvalinForm1", static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))}, 0, kForm1Style, L"Form1",
+                        at.x, at.y, size.cx, size.cy, nullptr, 0)) {
+        return false;
+    }
+    CreateControls();
+    Form_Load();
+    return true;
+}
+
+void Form1::Show(int showCommand) {
+    ShowWindow(hwnd(), showCommand);
+    UpdateWindow(hwnd());
+}
+
+void Form1::CreateControls() {
+    const auto& table = layout::kForm1Controls;
+    for (const auto& c : table) {
+        const HFONT font = fonts_.Get(c.font);
+        if (c.kind == layout::Kind::PushButton) {
+            ui::PushButton* button = c.id == layout::form1::PushButton1   ? &PushButton1
+                                     : c.id == layout::form1::PushButton2 ? &PushButton2
+                                                                          : &PushButton3;
+            const ui::PixelRect r = ui::ToPixels(ui::TwipsRect{c.left, c.top, c.width, c.height});
+            button->Create(hwnd(), c.id, c.caption, r.x, r.y, r.width, r.height, font);
+            continue;
+        }
+        ui::CreateStandardControl(hwnd(), table, c, font);
+    }
+    ui::OrderByTabIndex(hwnd(), table);
+    cboHrs_ = GetDlgItem(hwnd(), layout::form1::cboHrs);
+    cboMins_ = GetDlgItem(hwnd(), layout::form1::cboMins);
+    cboSecs_ = GetDlgItem(hwnd(), layout::form1::cboSecs);
+    lblTimer_ = GetDlgItem(hwnd(), layout::form1::lblTimer);
+    check3_ = GetDlgItem(hwnd(), layout::form1::Check3);
+
+    PushButton1.onClick = [this] { PushButton1_Click(); };
+    PushButton2.onClick = [this] { PushButton2_Click(); };
+    PushButton3.onClick = [this] { PushButton3_Click(); };
+}
+
+void Form1::Form_Load() {
+    Trap trap(L"Form1.Form_Load", reporter);
+    trap.Step(100, [&] { Loading = true; });
+    trap.Step(128, [&] {
+        SetWindowTextW(hwnd(), kProductName);
+        const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+        SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        SetAppTitle();
+    });
+    for (int i = 0; i <= 23; ++i) {
+        trap.Line(134);
+        trap.Step(136, [&] {
+            SendMessageW(cboHrs_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ZeroPad(i, 2).c_str()));
+        });
+        trap.Line(138);
+    }
+    for (int i = 0; i <= 59; ++i) {
+        trap.Line(140);
+        trap.Step(142, [&] {
+            SendMessageW(cboMins_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ZeroPad(i, 2).c_str()));
+        });
+        trap.Line(144);
+    }
+    for (int i = 0; i <= 59; ++i) {
+        trap.Line(146);
+        trap.Step(148, [&] {
+            SendMessageW(cboSecs_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ZeroPad(i, 2).c_str()));
+        });
+        trap.Line(150);
+    }
+    trap.Step(152, [&] { SetPickerText(cboHrs_, L"00"); });
+    trap.Step(154, [&] { SetPickerText(cboMins_, L"00"); });
+    trap.Step(156, [&] { SetPickerText(cboSecs_, L"00"); });
+    trap.Step(162, [&] { Loading = false; });
+}
+
+void Form1::SetPickerText(HWND picker, const std::wstring& text) {
+    // A drop-down list holds only its own items: text that matches none leaves the picker empty and
+    // is refused, as setting the text of such a list is.
+    const LRESULT index = SendMessageW(picker, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(text.c_str()));
+    if (index == CB_ERR || Text(picker) != text) {
+        SendMessageW(picker, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+    if (index == CB_ERR) throw HandlerError(L"'Text' property is read-only");
+}
+
+void Form1::PushButton3_Click() {
+    Trap trap(L"Form1.PushButton3_Click", reporter);
+    trap.Step(102, [&] { ShowWindow(hwnd(), SW_HIDE); });
+}
+
+void Form1::Form_QueryUnload() {
+    Trap trap(L"Form1.Form_QueryUnload", reporter);
+    trap.Step(104, [] { ui::DoEvents(); });
+    trap.Step(106, [] { ui::DoEvents(); });
+}
+
+void Form1::OnClose() {
+    if (closing_) return;
+    closing_ = true;
+    Timer1.SetEnabled(false);
+    Form_QueryUnload();
+    // The unload ends the program at once: no further handler of any window runs.
+    if (onEnd) onEnd();
+    Destroy();
+}
+
+void Form1::OnCommand(int id, int code, HWND /*control*/) {
+    (void)id;
+    (void)code;
+}
+
+void Form1::OnSize(WPARAM /*sizeType*/) {}
+
+LRESULT Form1::OnCtlColor(HDC dc, HWND /*control*/) {
+    SetBkColor(dc, RGB(255, 255, 255));
+    return reinterpret_cast<LRESULT>(white_.get());
+}
+
+LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SIZE:
+        OnSize(wParam);
+        return 0;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    default:
+        break;
+    }
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace app

@@ -1,0 +1,78 @@
+// The main window: the duration pickers, the countdown display, Start/Pause, Reset, Alarm Options and
+// the start-with-Windows check box. It owns the countdown (its tick timer and the two count fields).
+#pragma once
+
+#include "app/ErrorReport.h"
+#include "app/Program.h"
+#include "ui/Controls.h"
+#include "ui/PushButton.h"
+#include "ui/Timer.h"
+#include "ui/Window.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace app {
+
+class Form1 : public ui::Window {
+public:
+    Form1();
+    ~Form1() override;
+
+    // Creates the window and its controls and runs Form_Load; the window stays hidden until Show.
+    bool Create();
+    void Show(int showCommand = SW_SHOWNORMAL);
+
+    // Ends the program at once when the window has closed. The program sets it to leave the process;
+    // tests leave it empty.
+    std::function<void()> onEnd;
+    // Reports of trapped handlers; the program shows the report box.
+    Trap::Reporter reporter = ShowErrorReport;
+
+    // Handlers.
+    void Form_Load();
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+    void Timer1_Tick();
+    void Form_QueryUnload();
+
+    // Controls.
+    HWND cboHrs() const { return cboHrs_; }
+    HWND cboMins() const { return cboMins_; }
+    HWND cboSecs() const { return cboSecs_; }
+    HWND lblTimer() const { return lblTimer_; }
+    HWND Check3() const { return check3_; }
+    ui::PushButton PushButton1;
+    ui::PushButton PushButton2;
+    ui::PushButton PushButton3;
+    ui::Timer Timer1;
+
+    // The countdown: whole seconds and the tenths digit the next tick shows.
+    std::int32_t SecondsLeft = 0;
+    std::int16_t TenthsLeft = 0;
+    bool Loading = false;
+
+private:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void CreateControls();
+    void OnCommand(int id, int code, HWND control);
+    LRESULT OnCtlColor(HDC dc, HWND control);
+    void OnSize(WPARAM sizeType);
+    void OnClose();
+
+    static std::wstring Text(HWND control) { return ui::WindowText(control); }
+    void SetPickerText(HWND picker, const std::wstring& text);
+
+    ui::FontSet fonts_;
+    ui::UniqueBrush white_;
+    HWND cboHrs_ = nullptr;
+    HWND cboMins_ = nullptr;
+    HWND cboSecs_ = nullptr;
+    HWND lblTimer_ = nullptr;
+    HWND check3_ = nullptr;
+    bool closing_ = false;
+};
+
+}  // namespace app

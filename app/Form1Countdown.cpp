@@ -1,0 +1,91 @@
+// The countdown engine of the main window: Start/Pause, Reset and the tick of Timer1. It counts ticks
+// and never reads a clock; part of its state lives in the controls (the Start/Pause caption and the
+// display text decide what a click does).
+#include "app/Form1.h"
+
+#include "app/Conversions.h"
+#include "app/CountdownDisplay.h"
+#include "app/Program.h"
+
+namespace app {
+
+void Form1::PushButton1_Click() {
+    Trap trap(L"Form1.PushButton1_Click", reporter);
+    if (trap.Test(100, [&] { return PushButton1.Caption() == L"Start"; })) {
+        const bool allZero = trap.Test(102, [&] {
+            // All three are converted before the comparison, so any picker that is not a number fails it.
+            const std::int16_t hours = ToInteger16(Text(cboHrs_));
+            const std::int16_t minutes = ToInteger16(Text(cboMins_));
+            const std::int16_t seconds = ToInteger16(Text(cboSecs_));
+            return hours == 0 && minutes == 0 && seconds == 0;
+        });
+        if (allZero) {
+            trap.Step(104, [] { ShowUserMessage(L"You forgot to set the timer."); });
+            trap.Step(106, [&] { SetFocus(cboHrs_); });
+            return;
+        }
+        trap.Step(108, [&] { PushButton1.SetCaption(L"Pause"); });
+        trap.Step(110, [&] { EnableWindow(cboHrs_, FALSE); });
+        trap.Step(112, [&] { EnableWindow(cboMins_, FALSE); });
+        trap.Step(114, [&] { EnableWindow(cboSecs_, FALSE); });
+        if (trap.Test(116, [&] { return Text(lblTimer_) == kIdleDisplay; })) {
+            trap.Step(118, [&] { TenthsLeft = 9; });
+            trap.Step(120, [&] {
+                const std::int32_t seconds = ToInteger16(Text(cboSecs_));
+                const std::int32_t minutes = ToInteger16(Text(cboMins_));
+                const std::int32_t hours = ToInteger16(Text(cboHrs_));
+                SecondsLeft = seconds + 60 * minutes + 3600 * hours;
+            });
+        }
+        trap.Step(122, [&] { Timer1.SetEnabled(true); });
+        trap.Step(124, [&] { Timer1.SetInterval(100); });
+        // Minimising runs the resize handling before it returns, which may pump messages while the
+        // tray balloon shows: the first ticks can run before this handler has returned.
+        trap.Step(126, [&] { ShowWindow(hwnd(), SW_MINIMIZE); });
+        return;
+    }
+    trap.Step(128, [&] { Timer1.SetEnabled(false); });
+    trap.Step(130, [&] { Timer1.SetInterval(0); });
+    trap.Step(132, [&] { PushButton1.SetCaption(L"Start"); });
+}
+
+void Form1::PushButton2_Click() {
+    Trap trap(L"Form1.PushButton2_Click", reporter);
+    trap.Step(100, [&] { Timer1.SetEnabled(false); });
+    trap.Step(102, [&] { Timer1.SetInterval(0); });
+    trap.Step(104, [&] { PushButton1.SetCaption(L"Start"); });
+    trap.Step(106, [&] { SetWindowTextW(lblTimer_, kIdleDisplay); });
+    trap.Step(108, [&] { EnableWindow(cboHrs_, TRUE); });
+    trap.Step(110, [&] { EnableWindow(cboMins_, TRUE); });
+    trap.Step(112, [&] { EnableWindow(cboSecs_, TRUE); });
+}
+
+void Form1::Timer1_Tick() {
+    Trap trap(L"Form1.Timer1", reporter);
+    trap.Step(118, [&] { SetWindowTextW(lblTimer_, FormatCountdown(SecondsLeft, TenthsLeft).c_str()); });
+    trap.Step(120, [&] { --TenthsLeft; });
+    if (trap.Test(122, [&] { return TenthsLeft < 0; })) {
+        trap.Step(124, [&] { TenthsLeft = 9; });
+        trap.Step(126, [&] { --SecondsLeft; });
+    }
+    if (!trap.Test(128, [&] { return SecondsLeft < 0; })) return;
+
+    trap.Step(130, [&] { PushButton1.SetCaption(L"Start"); });
+    trap.Step(132, [&] { Timer1.SetEnabled(false); });
+    trap.Step(134, [&] { Timer1.SetInterval(0); });
+    trap.Step(136, [&] {
+        if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
+    });
+    trap.Step(138, [&] {
+        ShowWindow(hwnd(), SW_SHOW);
+        SetForegroundWindow(hwnd());
+    });
+    trap.Step(140, [] { program::HiddenInTray = false; });
+    trap.Step(152, [] { program::RestartRequested = false; });
+    trap.Step(156, [&] { PushButton2_Click(); });
+    if (trap.Test(158, [] { return program::RestartRequested; })) {
+        trap.Step(160, [&] { PushButton1_Click(); });
+    }
+}
+
+}  // namespace app

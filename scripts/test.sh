@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: native (sanitizers), fuzz (a fixed number of runs) and the
+# Windows tests under Wine, in a Wine prefix and an X display of this run's own.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+jobs="$(nproc)"
+echo "== native build and tests"
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$jobs"
+ctest --preset native -j "$jobs"
+
+echo "== fuzz (short run)"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+for fuzzer in build/fuzz/tests/fuzz/fuzz_*; do
+    [ -x "$fuzzer" ] || continue
+    corpus="tests/fuzz/corpus/$(basename "$fuzzer")"
+    mkdir -p "build/fuzz/corpus/$(basename "$fuzzer")"
+    "$fuzzer" -runs=20000 -max_len=4096 -timeout=10 "build/fuzz/corpus/$(basename "$fuzzer")" \
+        $( [ -d "$corpus" ] && echo "$corpus" ) 2>&1 | tail -n 2
+done
+
+echo "== windows build"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$jobs"
+
+echo "== windows tests under Wine"
+source scripts/wine-env.sh
+trap corvalin_wine_down EXIT
+corvalin_wine_up test
+ctest --preset windows

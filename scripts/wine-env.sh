@@ -1,0 +1,58 @@
+# Sourced by the run and test scripts: a Wine prefix, an X display and a sound device of the run's own.
+#   corvalin_wine_up <name>   starts Xvfb (when no display is usable) and a persistent wineserver
+#   corvalin_wine_down        stops what corvalin_wine_up started
+# The prefix lives in build/wine/<name>; HOME points beside it so that ALSA reads our own .asoundrc,
+# whose default device writes everything wave-out plays into $CORVALIN_SOUND_CAPTURE.
+
+corvalin_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+corvalin_wine_up() {
+    local name="${1:-test}"
+    local base="$corvalin_root/build/wine/$name"
+    mkdir -p "$base/home"
+    export WINEPREFIX="$base/prefix"
+    export WINEARCH=win32
+    export WINEDEBUG="${WINEDEBUG:--all}"
+    export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+    export HOME="$base/home"
+    export CORVALIN_SOUND_CAPTURE="$base/sound-capture.raw"
+    cat > "$HOME/.asoundrc" <<ASOUND
+pcm.!default {
+    type file
+    slave.pcm "null"
+    file "$CORVALIN_SOUND_CAPTURE"
+    format "raw"
+}
+ASOUND
+    CORVALIN_XVFB_PID=""
+    if [ "${CORVALIN_USE_DISPLAY:-}" != "1" ] || [ -z "${DISPLAY:-}" ]; then
+        local n=90
+        while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        CORVALIN_XVFB_PID=$!
+        export DISPLAY=":$n"
+        local i
+        for i in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    fi
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w
+        # Sound through ALSA (our file device), no crash dialogs that would wait for a click.
+        wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f >/dev/null 2>&1 || true
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+        wineserver -w
+    fi
+    # One wineserver for the whole run: every Wine start after the first takes a fraction of a second.
+    wineserver -p
+    export CORVALIN_WINE_UP=1
+}
+
+corvalin_wine_down() {
+    if [ -n "${WINEPREFIX:-}" ]; then
+        wineserver -k >/dev/null 2>&1 || true
+    fi
+    if [ -n "${CORVALIN_XVFB_PID:-}" ]; then
+        kill "$CORVALIN_XVFB_PID" >/dev/null 2>&1 || true
+        wait "$CORVALIN_XVFB_PID" 2>/dev/null || true
+    fi
+}

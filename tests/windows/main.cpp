@@ -1,0 +1,7 @@
+// GoogleTest main of the in-process Windows tests.
+#include <gtest/gtest.h>
+
+int wmain(int argc, wchar_t** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

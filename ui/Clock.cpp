@@ -1,0 +1,31 @@
+// Monotonic clock: precise interrupt time where the system has it, else the performance counter.
+#include "ui/Clock.h"
+
+namespace ui {
+
+MonotonicClock::MonotonicClock() {
+    if (HMODULE kernelBase = GetModuleHandleW(L"kernelbase.dll")) {
+        // Through void* because the generic FARPROC type does not match the function's own type.
+        interruptTime_ = reinterpret_cast<QueryFn>(
+            reinterpret_cast<void*>(GetProcAddress(kernelBase, "QueryInterruptTimePrecise")));
+    }
+    LARGE_INTEGER f{};
+    QueryPerformanceFrequency(&f);
+    frequency_ = f.QuadPart > 0 ? f.QuadPart : 1;
+}
+
+std::int64_t MonotonicClock::Now() const {
+    if (interruptTime_) {
+        ULONGLONG t = 0;
+        interruptTime_(&t);
+        return static_cast<std::int64_t>(t);
+    }
+    LARGE_INTEGER c{};
+    QueryPerformanceCounter(&c);
+    // Split the conversion so that the multiplication cannot overflow after long uptimes.
+    const std::int64_t whole = c.QuadPart / frequency_;
+    const std::int64_t part = c.QuadPart % frequency_;
+    return whole * 10'000'000 + part * 10'000'000 / frequency_;
+}
+
+}  // namespace ui

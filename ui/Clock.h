@@ -1,0 +1,27 @@
+// A monotonic clock in 100-nanosecond units that keeps counting while the computer sleeps and is
+// never adjusted by the user or time service, so waits and timers stay right across midnight.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace ui {
+
+class MonotonicClock {
+public:
+    MonotonicClock();
+    // Now, in 100 ns units since an arbitrary start.
+    std::int64_t Now() const;
+
+private:
+    using QueryFn = void(WINAPI*)(PULONGLONG);
+    // Interrupt time counts sleep and hibernation (Windows 10 and later); the performance counter is
+    // the fallback on older systems.
+    QueryFn interruptTime_ = nullptr;
+    std::int64_t frequency_ = 0;
+};
+
+constexpr std::int64_t kClockUnitsPerMs = 10'000;
+
+}  // namespace ui

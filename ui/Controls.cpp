@@ -1,0 +1,122 @@
+// Standard controls from layout tables, fonts and message pumping.
+#include "ui/Controls.h"
+
+#include "ui/Layout.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace ui {
+
+FontSet::FontSet() {
+    for (int i = 0; i < 3; ++i) fonts_[i] = CreateArialBold(layout::kFontPoints[i]);
+}
+
+HFONT FontSet::Get(layout::Font font) const { return fonts_[static_cast<int>(font)].get(); }
+
+namespace {
+
+PixelRect PlaceOf(std::span<const layout::Control> table, const layout::Control& c) {
+    const TwipsRect own{c.left, c.top, c.width, c.height};
+    if (c.frame == layout::kNoFrame) return ToPixels(own);
+    const layout::Control& f = table[static_cast<size_t>(c.frame)];
+    return ToPixels(TwipsRect{f.left, f.top, f.width, f.height}, own);
+}
+
+}  // namespace
+
+HWND CreateStandardControl(HWND parent, std::span<const layout::Control> table, const layout::Control& c,
+                           HFONT font) {
+    const PixelRect r = PlaceOf(table, c);
+    const wchar_t* cls = L"STATIC";
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD exStyle = 0;
+    int height = r.height;
+    switch (c.kind) {
+    case layout::Kind::Frame:
+        cls = L"BUTTON";
+        style |= BS_GROUPBOX;
+        break;
+    case layout::Kind::ComboBox:
+        cls = L"COMBOBOX";
+        style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+        // The height given to a drop-down list is that of its opened list; the closed box takes its
+        // height from the font.
+        height = r.height * 10;
+        break;
+    case layout::Kind::Label:
+        // SS_NOTIFY makes the label take the mouse itself, so moving over it leaves the window's
+        // pointer as it is instead of passing the move to the window surface.
+        style |= SS_NOTIFY | (c.font == layout::Font::Large ? SS_CENTER : SS_LEFT);
+        break;
+    case layout::Kind::CheckBox:
+        cls = L"BUTTON";
+        style |= BS_AUTOCHECKBOX | WS_TABSTOP;
+        break;
+    case layout::Kind::TextBox:
+        cls = L"EDIT";
+        style |= ES_AUTOHSCROLL | WS_TABSTOP;
+        exStyle |= WS_EX_CLIENTEDGE;
+        break;
+    case layout::Kind::PushButton:
+        return nullptr;
+    }
+    HWND hwnd = CreateWindowExW(exStyle, cls, c.caption, style, r.x, r.y, r.width, height, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), GetModuleHandleW(nullptr),
+                                nullptr);
+    if (!hwnd) return nullptr;
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (c.kind == layout::Kind::ComboBox) {
+        // The closed box is as tall as the layout says.
+        const int fieldHeight = r.height - 2 * GetSystemMetrics(SM_CYEDGE);
+        SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight - 2 * GetSystemMetrics(SM_CYEDGE));
+    }
+    if (c.autoSize) {
+        // An AutoSize label is as large as its text.
+        HDC dc = GetDC(hwnd);
+        SIZE extent{};
+        {
+            ScopedSelect select(dc, font);
+            GetTextExtentPoint32W(dc, c.caption, static_cast<int>(wcslen(c.caption)), &extent);
+        }
+        ReleaseDC(hwnd, dc);
+        SetWindowPos(hwnd, nullptr, 0, 0, extent.cx, extent.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return hwnd;
+}
+
+void OrderByTabIndex(HWND parent, std::span<const layout::Control> table) {
+    std::vector<const layout::Control*> order;
+    for (const auto& c : table) order.push_back(&c);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const layout::Control* a, const layout::Control* b) { return a->tabIndex < b->tabIndex; });
+    HWND previous = HWND_TOP;
+    for (const layout::Control* c : order) {
+        HWND child = GetDlgItem(parent, c->id);
+        if (!child) continue;
+        SetWindowPos(child, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = child;
+    }
+}
+
+std::wstring WindowText(HWND hwnd) {
+    const int length = GetWindowTextLengthW(hwnd);
+    std::vector<wchar_t> text(static_cast<size_t>(length) + 1);
+    const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
+    return std::wstring(text.data(), static_cast<size_t>(std::max(copied, 0)));
+}
+
+void DoEvents() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Leave the quit for the main loop.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+}  // namespace ui

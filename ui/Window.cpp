@@ -1,0 +1,66 @@
+// Window base: class registration and the static thunk that forwards to the member procedure.
+#include "ui/Window.h"
+
+namespace ui {
+
+Window::~Window() { Destroy(); }
+
+HWND Window::Create(const ClassInfo& cls, DWORD exStyle, DWORD style, const wchar_t* title, int x, int y,
+                    int width, int height, HWND parent, UINT_PTR idOrMenu) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (!GetClassInfoExW(instance, cls.name, &existing)) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.style = cls.style;
+        wc.lpfnWndProc = &Window::Thunk;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = cls.background;
+        wc.hIcon = cls.icon;
+        wc.lpszClassName = cls.name;
+        RegisterClassExW(&wc);
+    }
+    return CreateWindowExW(exStyle, cls.name, title, style, x, y, width, height, parent,
+                           reinterpret_cast<HMENU>(idOrMenu), instance, this);
+}
+
+void Window::Destroy() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::Thunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+
+    LRESULT result = 0;
+    // No exception may unwind through the system's code that called us.
+    try {
+        result = self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        result = DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        try {
+            self->OnDestroyed();
+        } catch (...) {
+        }
+    }
+    return result;
+}
+
+}  // namespace ui
