@@ -2,6 +2,9 @@
 #include "app/Form1.h"
 
 #include "app/AppTitle.h"
+#include "app/Helpers.h"
+#include "app/Settings.h"
+#include "platform/mStartUp.h"
 #include "app/Program.h"
 #include "resources/Layouts.h"
 #include "ui/Layout.h"
@@ -15,7 +18,7 @@ DWORD const kForm1Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEB
 
 }  // namespace
 
-Form1::Form1() : Timer1([this] { Timer1_Tick(); }), white_(CreateSolidBrush(RGB(255, 255, 255))) {}
+Form1::Form1() : Timer1([this] { Timer1_Tick(); }) {}
 
 Form1::~Form1() {
     // The timer must not tick into a half-destroyed window.
@@ -64,11 +67,18 @@ void Form1::CreateControls() {
     PushButton1.onClick = [this] { PushButton1_Click(); };
     PushButton2.onClick = [this] { PushButton2_Click(); };
     PushButton3.onClick = [this] { PushButton3_Click(); };
+    for (ui::PushButton* button : {&PushButton1, &PushButton2, &PushButton3}) {
+        button->onMouseMove = [this] { Pointer.OnButtonMouseMove(); };
+    }
 }
 
 void Form1::Form_Load() {
     Trap trap(L"Form1.Form_Load", reporter);
     trap.Step(100, [&] { Loading = true; });
+    trap.Step(102, [&] { ApplySkin(hwnd()); });
+    if (trap.Test(106, [] { return FileExists(ProgramFolder() + kHandPointerFile); })) {
+        trap.Step(108, [&] { Pointer.LoadCustom(ProgramFolder() + kHandPointerFile); });
+    }
     trap.Step(128, [&] {
         SetWindowTextW(hwnd(), kProductName);
         const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
@@ -97,9 +107,10 @@ void Form1::Form_Load() {
         });
         trap.Line(150);
     }
-    trap.Step(152, [&] { SetPickerText(cboHrs_, L"00"); });
-    trap.Step(154, [&] { SetPickerText(cboMins_, L"00"); });
-    trap.Step(156, [&] { SetPickerText(cboSecs_, L"00"); });
+    trap.Step(152, [&] { SetPickerText(cboHrs_, ReadSetting(L"Hours", L"00")); });
+    trap.Step(154, [&] { SetPickerText(cboMins_, ReadSetting(L"Minutes", L"00")); });
+    trap.Step(156, [&] { SetPickerText(cboSecs_, ReadSetting(L"Seconds", L"00")); });
+    trap.Step(160, [&] { SetCheck3(ReadSetting(L"Windows Startup", L"Off") == L"On"); });
     trap.Step(162, [&] { Loading = false; });
 }
 
@@ -112,6 +123,31 @@ void Form1::SetPickerText(HWND picker, const std::wstring& text) {
         SendMessageW(picker, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
     if (index == CB_ERR) throw HandlerError(L"'Text' property is read-only");
+    // Selecting an item is a click in the list.
+    Picker_Change(picker);
+}
+
+void Form1::SetCheck3(bool ticked) {
+    const bool was = SendMessageW(check3_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    SendMessageW(check3_, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (was != ticked) Check3_Click();
+}
+
+void Form1::Picker_Change(HWND picker) {
+    const wchar_t* key = picker == cboHrs_ ? L"Hours" : picker == cboMins_ ? L"Minutes" : L"Seconds";
+    WriteSetting(key, Text(picker));
+}
+
+void Form1::Check3_Click() {
+    // Restoring the box at load raises this click too: it must neither store nor register anything.
+    if (Loading) return;
+    if (SendMessageW(check3_, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+        WriteSetting(L"Windows Startup", L"On");
+        platform::EnableStartup();
+    } else {
+        WriteSetting(L"Windows Startup", L"Off");
+        platform::DisableStartup();
+    }
 }
 
 void Form1::PushButton3_Click() {
@@ -135,26 +171,38 @@ void Form1::OnClose() {
     Destroy();
 }
 
-void Form1::OnCommand(int id, int code, HWND /*control*/) {
-    (void)id;
-    (void)code;
+void Form1::OnCommand(int id, int code, HWND control) {
+    switch (id) {
+    case layout::form1::cboHrs:
+    case layout::form1::cboMins:
+    case layout::form1::cboSecs:
+        // A pick in the list and a change of the text are both stored at once.
+        if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) Picker_Change(control);
+        break;
+    case layout::form1::Check3:
+        if (code == BN_CLICKED) Check3_Click();
+        break;
+    default:
+        break;
+    }
 }
 
 void Form1::OnSize(WPARAM /*sizeType*/) {}
 
-LRESULT Form1::OnCtlColor(HDC dc, HWND /*control*/) {
-    SetBkColor(dc, RGB(255, 255, 255));
-    return reinterpret_cast<LRESULT>(white_.get());
-}
-
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (HandleBackdropMessage(hwnd(), message, wParam, lParam, result)) return result;
     switch (message) {
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-        return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SETCURSOR:
+        if (Pointer.HandleSetCursor(hwnd(), wParam, lParam, result)) return result;
+        break;
+    case WM_MOUSEMOVE:
+        // The window surface, and the frames, which let the mouse through to the window.
+        Pointer.OnSurfaceMouseMove();
+        return 0;
     case WM_SIZE:
         OnSize(wParam);
         return 0;

@@ -8,6 +8,7 @@
 #include "ui/PushButton.h"
 #include "ui/Timer.h"
 #include "ui/Window.h"
+#include "ui/WindowPointer.h"
 
 #include <cstdint>
 #include <functional>
@@ -37,6 +38,8 @@ public:
     void PushButton3_Click();
     void Timer1_Tick();
     void Form_QueryUnload();
+    void Picker_Change(HWND picker);
+    void Check3_Click();
 
     // Controls.
     HWND cboHrs() const { return cboHrs_; }
@@ -48,6 +51,7 @@ public:
     ui::PushButton PushButton2;
     ui::PushButton PushButton3;
     ui::Timer Timer1;
+    ui::WindowPointer Pointer;
 
     // The countdown: whole seconds and the tenths digit the next tick shows.
     std::int32_t SecondsLeft = 0;
@@ -58,15 +62,15 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void CreateControls();
     void OnCommand(int id, int code, HWND control);
-    LRESULT OnCtlColor(HDC dc, HWND control);
     void OnSize(WPARAM sizeType);
     void OnClose();
 
     static std::wstring Text(HWND control) { return ui::WindowText(control); }
     void SetPickerText(HWND picker, const std::wstring& text);
+    // Ticks or clears the check box; a change raises its click, as setting its value does.
+    void SetCheck3(bool ticked);
 
     ui::FontSet fonts_;
-    ui::UniqueBrush white_;
     HWND cboHrs_ = nullptr;
     HWND cboMins_ = nullptr;
     HWND cboSecs_ = nullptr;

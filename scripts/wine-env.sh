@@ -34,13 +34,15 @@ ASOUND
         local i
         for i in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
     fi
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        wineboot -i >/dev/null 2>&1 || true
-        wineserver -w
-        # Sound through ALSA (our file device), no crash dialogs that would wait for a click.
+    if [ ! -f "$base/configured-3" ]; then
+        [ -f "$WINEPREFIX/system.reg" ] || { wineboot -i >/dev/null 2>&1 || true; wineserver -w; }
+        # Sound through ALSA (our file device), no crash dialogs that would wait for a click, and
+        # windows not handed to an X window manager: there is none on the virtual display, and Wine
+        # would wait two seconds for one at every window it destroys.
         wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f >/dev/null 2>&1 || true
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
-        wineserver -w
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+        touch "$base/configured-3"
     fi
     # One wineserver for the whole run: every Wine start after the first takes a fraction of a second.
     wineserver -p

@@ -1,0 +1,126 @@
+// Time Expired window: modal show, load, and the two buttons that silence the alarm.
+#include "alarm/Form2.h"
+
+#include "app/Helpers.h"
+#include "resources/Layouts.h"
+#include "sound/SoundManager.h"
+#include "ui/Layout.h"
+
+namespace alarm {
+namespace {
+
+DWORD const kForm2Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+
+}  // namespace
+
+Form2::Form2(app::Trap::Reporter reporter) : reporter_(std::move(reporter)) {}
+
+Form2::~Form2() { Destroy(); }
+
+void Form2::ShowModal(HWND owner) {
+    owner_ = owner;
+    const SIZE size = ui::WindowSizeForClient(layout::kForm2.clientWidth, layout::kForm2.clientHeight, kForm2Style,
+                                              WS_EX_APPWINDOW);
+    const POINT at = ui::CentredOnScreen(size);
+    if (!Create({L"CorvalinForm2", static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))}, WS_EX_APPWINDOW, kForm2Style,
+                L" Time Expired", at.x, at.y, size.cx, size.cy, owner, 0)) {
+        return;
+    }
+    for (const auto& c : layout::kForm2Controls) {
+        ui::PushButton& button = c.id == layout::form2::PushButton1 ? PushButton1 : PushButton2;
+        const ui::PixelRect r = ui::ToPixels(ui::TwipsRect{c.left, c.top, c.width, c.height});
+        button.Create(hwnd(), c.id, c.caption, r.x, r.y, r.width, r.height, fonts_.Get(c.font));
+        button.onMouseMove = [this] { Pointer.OnButtonMouseMove(); };
+    }
+    PushButton1.onClick = [this] { PushButton1_Click(); };
+    PushButton2.onClick = [this] { PushButton2_Click(); };
+    Form_Load();
+
+    // Modal: the owner takes no input until this window is gone.
+    if (owner_) EnableWindow(owner_, FALSE);
+    ShowWindow(hwnd(), SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd());
+    SetFocus(PushButton1.hwnd());
+    MSG msg;
+    while (hwnd()) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            // The program is ending: leave the quit for the main loop.
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (hwnd() && IsDialogMessageW(hwnd(), &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    Unload();
+}
+
+void Form2::Form_Load() {
+    app::Trap trap(L"Form2.Form_Load", reporter_);
+    trap.Step(100, [&] { app::ApplyFaceColor(hwnd()); });
+    trap.Step(102, [&] {
+        const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+        SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    });
+    if (trap.Test(104, [] { return app::FileExists(app::ProgramFolder() + app::kHandPointerFile); })) {
+        trap.Step(106, [&] { Pointer.LoadCustom(app::ProgramFolder() + app::kHandPointerFile); });
+    }
+}
+
+void Form2::PushButton1_Click() {
+    app::Trap trap(L"Form2.PushButton1_Click", reporter_);
+    trap.Line(100);
+    trap.Step(102, [] {
+        if (app::program::AlarmBuffer > 0) sound::Stop(app::program::AlarmBuffer);
+    });
+    // The stopped device hands its buffer back with MM_WOM_DONE; letting pending messages run here
+    // frees the alarm's buffer before the window goes.
+    trap.Step(104, [] { ui::DoEvents(); });
+    trap.Step(106, [] { ui::DoEvents(); });
+    trap.Step(108, [&] { Unload(); });
+}
+
+void Form2::PushButton2_Click() {
+    app::Trap trap(L"Form2.PushButton2_Click", reporter_);
+    trap.Step(100, [] { app::program::RestartRequested = true; });
+    trap.Line(102);
+    trap.Step(104, [] {
+        if (app::program::AlarmBuffer > 0) sound::Stop(app::program::AlarmBuffer);
+    });
+    trap.Step(106, [] { ui::DoEvents(); });
+    trap.Step(108, [] { ui::DoEvents(); });
+    trap.Step(110, [&] { Unload(); });
+}
+
+void Form2::Unload() {
+    if (!hwnd()) return;
+    // Give the owner its input back before this window goes, so that it, not another program, is
+    // activated next.
+    if (owner_) EnableWindow(owner_, TRUE);
+    Destroy();
+    if (owner_) SetForegroundWindow(owner_);
+}
+
+LRESULT Form2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (app::HandleBackdropMessage(hwnd(), message, wParam, lParam, result)) return result;
+    switch (message) {
+    case WM_SETCURSOR:
+        if (Pointer.HandleSetCursor(hwnd(), wParam, lParam, result)) return result;
+        break;
+    case WM_MOUSEMOVE:
+        Pointer.OnSurfaceMouseMove();
+        return 0;
+    case WM_CLOSE:
+        // Closed another way than by its buttons: nothing is stopped, no restart is asked for.
+        Unload();
+        return 0;
+    default:
+        break;
+    }
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace alarm

@@ -1,0 +1,39 @@
+// The " Time Expired" window: shown modally from inside the countdown's expiring tick. "OK" silences the
+// alarm; "OK -> Restart Timer / Count Down Again" also asks the countdown to run again.
+#pragma once
+
+#include "app/ErrorReport.h"
+#include "app/Program.h"
+#include "ui/Controls.h"
+#include "ui/PushButton.h"
+#include "ui/Window.h"
+#include "ui/WindowPointer.h"
+
+namespace alarm {
+
+class Form2 : public ui::Window {
+public:
+    explicit Form2(app::Trap::Reporter reporter = app::ShowErrorReport);
+    ~Form2() override;
+
+    // Creates the window, runs its load, shows it modally over owner and returns once it is unloaded.
+    void ShowModal(HWND owner);
+
+    void Form_Load();
+    void PushButton1_Click();
+    void PushButton2_Click();
+
+    ui::PushButton PushButton1;
+    ui::PushButton PushButton2;
+    ui::WindowPointer Pointer;
+
+private:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void Unload();
+
+    app::Trap::Reporter reporter_;
+    ui::FontSet fonts_;
+    HWND owner_ = nullptr;
+};
+
+}  // namespace alarm

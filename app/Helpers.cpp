@@ -1,0 +1,131 @@
+// File tests, the window backdrop and the skin look-up.
+#include "app/Helpers.h"
+
+#include "app/Program.h"
+#include "ui/Handles.h"
+
+#include <array>
+#include <string_view>
+
+namespace app {
+
+namespace {
+
+// The window property that holds a window's backdrop: absent for white, the system colour index + 1
+// for a system colour.
+constexpr wchar_t kBackdropProperty[] = L"Corvalin.Backdrop";
+
+bool HasWildcards(std::wstring_view path) {
+    // The "\\?\" and "\\.\" prefixes are no wildcards.
+    if (path.starts_with(L"\\\\?\\") || path.starts_with(L"\\\\.\\")) path.remove_prefix(4);
+    return path.find_first_of(L"*?") != std::wstring_view::npos;
+}
+
+// No "insert a disk" box from the system while a drive without media is asked about.
+class QuietCriticalErrors {
+public:
+    QuietCriticalErrors() { SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &old_); }
+    QuietCriticalErrors(const QuietCriticalErrors&) = delete;
+    QuietCriticalErrors& operator=(const QuietCriticalErrors&) = delete;
+    ~QuietCriticalErrors() { SetThreadErrorMode(old_, nullptr); }
+
+private:
+    DWORD old_ = 0;
+};
+
+int BackdropColorIndex(HWND window) {
+    return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(window, kBackdropProperty))) - 1;
+}
+
+HBRUSH BackdropBrush(HWND window) {
+    const int index = BackdropColorIndex(window);
+    // System colour brushes and stock objects belong to the system: nothing to free.
+    return index >= 0 ? GetSysColorBrush(index) : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+}
+
+// Labels, frames, check boxes and option buttons take the backdrop; push buttons, read-only text boxes
+// and pickers also ask through WM_CTLCOLORSTATIC at times, and keep their own colours.
+bool TakesBackdrop(HWND control) {
+    std::array<wchar_t, 16> name{};
+    if (GetClassNameW(control, name.data(), static_cast<int>(name.size())) == 0) return false;
+    if (_wcsicmp(name.data(), L"Static") == 0) return true;
+    if (_wcsicmp(name.data(), L"Button") != 0) return false;
+    switch (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) {
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_3STATE:
+    case BS_AUTO3STATE:
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+    case BS_GROUPBOX:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+bool FileExists(const std::wstring& path) {
+    if (path.empty() || HasWildcards(path)) return false;
+    const QuietCriticalErrors quiet;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) != FALSE;
+}
+
+bool FileListed(const std::wstring& path) {
+    if (path.empty() || HasWildcards(path)) return false;
+    const QuietCriticalErrors quiet;
+    WIN32_FIND_DATAW found{};
+    const ui::UniqueFind find(FindFirstFileW(path.c_str(), &found));
+    if (!find) return false;
+    constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    do {
+        if ((found.dwFileAttributes & kNotOrdinary) == 0) return true;
+    } while (FindNextFileW(find.get(), &found));
+    return false;
+}
+
+void ApplyFaceColor(HWND window) {
+    SetPropW(window, kBackdropProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
+    RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+COLORREF BackdropColor(HWND window) {
+    const int index = BackdropColorIndex(window);
+    return index >= 0 ? GetSysColor(index) : RGB(255, 255, 255);
+}
+
+bool HandleBackdropMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_ERASEBKGND: {
+        RECT client{};
+        GetClientRect(window, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, BackdropBrush(window));
+        result = 1;
+        return true;
+    }
+    case WM_CTLCOLORSTATIC: {
+        const HWND control = reinterpret_cast<HWND>(lParam);
+        if (GetParent(control) != window || !TakesBackdrop(control)) return false;
+        const HDC dc = reinterpret_cast<HDC>(wParam);
+        SetBkColor(dc, BackdropColor(window));
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        result = reinterpret_cast<LRESULT>(BackdropBrush(window));
+        return true;
+    }
+    case WM_NCDESTROY:
+        RemovePropW(window, kBackdropProperty);
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool ApplySkin(HWND window) {
+    if (!FileListed(ProgramFolder() + kSkinFile)) return false;
+    ApplyFaceColor(window);
+    return true;
+}
+
+}  // namespace app

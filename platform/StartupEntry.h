@@ -1,0 +1,58 @@
+// What the start-with-Windows entry is and where it goes, decided without touching the registry: the
+// value's name and data, and the fall-back to the current user's Run key when the machine-wide one
+// refuses the write.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The two Run keys the entry may live in.
+enum class RunHive { LocalMachine, CurrentUser };
+
+// The registry as the start-up entry needs it. The Windows side is RegStuff; tests use a fake.
+class RunKeys {
+public:
+    virtual ~RunKeys() = default;
+    // Stores data as a text value named name in the hive's Run key. False when the key could not be
+    // opened for writing or the value was not stored.
+    virtual bool Write(RunHive hive, const std::wstring& name, const std::wstring& data) = 0;
+    // Deletes the value named name from the hive's Run key; a missing key or value is no error.
+    virtual void Remove(RunHive hive, const std::wstring& name) = 0;
+};
+
+// One Run value: named after the executable's file name, holding the command Windows runs at log-on.
+struct RunEntry {
+    std::wstring name;
+    std::wstring data;
+};
+
+// The file name of a module path (after its last backslash or slash); empty when it has none.
+std::wstring ExecutableName(std::wstring_view modulePath);
+
+// The folder of a module path with the program folder's rule: no trailing backslash, except at a
+// drive root ("C:\").
+std::wstring ExecutableFolder(std::wstring_view modulePath);
+
+// The command for the Run value: folder, one backslash (none more when the folder already ends in
+// one), the file name, all in double quotes. Unquoted, a path with a blank ("C:\Program Files\...")
+// makes Windows try "C:\Program.exe" first, which any user who can write to C:\ can plant.
+std::wstring RunEntryData(std::wstring_view folder, std::wstring_view exeName);
+
+// The entry for the running executable's own module path; none when the path names no file or no
+// folder.
+std::optional<RunEntry> RunEntryFor(std::wstring_view modulePath);
+
+// Writes the entry into the machine-wide Run key; when that key cannot be opened for writing (every
+// standard user) or refuses the value, into the current user's Run key instead, so that ticking the
+// box never silently registers nothing. When the machine-wide write succeeds, a copy left in the
+// user's key by an earlier run is removed: two entries would start the program twice.
+// Returns the hive that holds the entry, or nothing when neither write succeeded.
+std::optional<RunHive> AddStartupEntry(RunKeys& keys, const RunEntry& entry);
+
+// Removes the value from both Run keys, wherever an earlier AddStartupEntry put it.
+void RemoveStartupEntry(RunKeys& keys, const std::wstring& name);
+
+}  // namespace platform

@@ -1,0 +1,140 @@
+// The SoundManager's buffer table: loading, playing, stopping and releasing the 32 numbered buffers.
+#include "sound/BufferTable.h"
+
+#include "app/ErrorReport.h"
+
+#include <utility>
+
+namespace sound {
+
+SoundBuffer& BufferTable::At(std::int32_t bufferIndex) {
+    if (!InRange(bufferIndex)) throw app::HandlerError(app::kSubscriptOutOfRange);
+    return buffers_[static_cast<std::size_t>(bufferIndex - 1)];
+}
+
+const SoundBuffer& BufferTable::At(std::int32_t bufferIndex) const {
+    if (!InRange(bufferIndex)) throw app::HandlerError(app::kSubscriptOutOfRange);
+    return buffers_[static_cast<std::size_t>(bufferIndex - 1)];
+}
+
+SoundManagerNotifier* BufferTable::NotifierFor(const SoundBuffer& buffer) const {
+    return (buffer.flags & NoNotify) != 0 ? nullptr : notifier_;
+}
+
+bool BufferTable::Load(std::int32_t bufferIndex, const std::wstring& fileName, std::uint32_t flags) {
+    if (!InRange(bufferIndex)) return false;
+    Unload(bufferIndex);
+
+    // The file stays open until Load returns, message boxes included, and closes on every way out.
+    const std::unique_ptr<ByteSource> file = host_.OpenFile(fileName);
+    if (!file) {
+        host_.ShowMessage(kCannotOpenFile);
+        return false;
+    }
+    WaveLayout layout;
+    if (const std::optional<std::wstring> message = ReadWaveLayout(*file, layout)) {
+        host_.ShowMessage(*message);
+        return false;
+    }
+    // Without the notification window no buffer would ever be seen to finish.
+    const std::uintptr_t notifyTarget = host_.NotifyTarget();
+    if (notifyTarget == 0) return false;
+    // The samples are read aside and become the buffer's only on success, so a failed load (or one that
+    // raises) leaves the buffer Free with nothing allocated.
+    Samples samples;
+    if (const std::optional<std::wstring> message = ReadSamples(*file, layout, samples)) {
+        host_.ShowMessage(*message);
+        return false;
+    }
+
+    SoundBuffer& buffer = At(bufferIndex);
+    buffer.samples = std::move(samples);
+    // No device accepting the format is not reported: the buffer is Loaded and Play returns false.
+    buffer.device = device_.Open(layout.format, notifyTarget);
+    if (buffer.device != 0) device_.Prepare(buffer.device, buffer.header, buffer.samples.View());
+    buffer.state = BufferState::Loaded;
+    buffer.flags = flags;
+    if (SoundManagerNotifier* notifier = NotifierFor(buffer)) notifier->SoundLoaded(bufferIndex);
+    if ((flags & PlayOnLoad) != 0) Play(bufferIndex);
+    return true;
+}
+
+bool BufferTable::Play(std::int32_t bufferIndex) {
+    if (!InRange(bufferIndex)) return false;
+    Stop(bufferIndex);
+    // A Playing buffer was only reset just now; it stays Playing until its completion arrives.
+    SoundBuffer& buffer = At(bufferIndex);
+    if (buffer.state != BufferState::Loaded) return false;
+    if (buffer.device == 0) return false;
+    device_.Write(buffer.device, buffer.header);
+    buffer.state = BufferState::Playing;
+    if (SoundManagerNotifier* notifier = NotifierFor(buffer)) notifier->SoundPlayStart(bufferIndex);
+    return true;
+}
+
+void BufferTable::Stop(std::int32_t bufferIndex) {
+    if (bufferIndex == kAllBuffers) {
+        for (std::int32_t i = 1; i <= kBufferCount; ++i) Stop(i);
+        return;
+    }
+    SoundBuffer& buffer = At(bufferIndex);
+    // The state changes only when the device's completion for the reset is handled.
+    if (buffer.state == BufferState::Playing && buffer.device != 0) device_.Reset(buffer.device);
+}
+
+void BufferTable::Unload(std::int32_t bufferIndex) {
+    if (bufferIndex == kAllBuffers) {
+        for (std::int32_t i = 1; i <= kBufferCount; ++i) {
+            if (At(i).state != BufferState::Free) Unload(i);
+        }
+        return;
+    }
+    SoundBuffer& buffer = At(bufferIndex);
+    if (buffer.state == BufferState::Free) return;
+    Stop(bufferIndex);
+    // The completion that the reset causes arrives after this; it then names a handle no buffer holds.
+    if (buffer.device != 0) {
+        device_.Unprepare(buffer.device, buffer.header);
+        device_.Close(buffer.device);
+    }
+    buffer.device = 0;
+    buffer.samples = {};
+    buffer.header = {};
+    buffer.state = BufferState::Free;
+    if (SoundManagerNotifier* notifier = NotifierFor(buffer)) notifier->SoundUnloaded(bufferIndex);
+}
+
+std::int32_t BufferTable::FindFreeBuffer() const {
+    for (std::int32_t i = 1; i <= kBufferCount; ++i) {
+        if (At(i).state == BufferState::Free) return i;
+    }
+    return 0;
+}
+
+std::int32_t BufferTable::FindBufferByDevice(DeviceHandle device) const {
+    // Free buffers hold the null handle; a completion never names it.
+    if (device == 0) return 0;
+    for (std::int32_t i = 1; i <= kBufferCount; ++i) {
+        if (At(i).device == device) return i;
+    }
+    return 0;
+}
+
+void BufferTable::OnDeviceDone(DeviceHandle device) {
+    const std::int32_t bufferIndex = FindBufferByDevice(device);
+    if (bufferIndex == 0) return;
+    SoundBuffer& buffer = At(bufferIndex);
+    // Only a Playing buffer has a header out at its device. A completion for a Loaded buffer is a late one
+    // from an earlier device that had the same handle; finishing the new sound for it would free a sound
+    // that was never played.
+    if (buffer.state != BufferState::Playing) return;
+    if (SoundManagerNotifier* notifier = NotifierFor(buffer)) {
+        notifier->SoundPlayEnd(bufferIndex);
+        // The listener may have unloaded or reloaded the buffer; then this completion is no longer its.
+        if (buffer.device != device || buffer.state != BufferState::Playing) return;
+    }
+    buffer.state = BufferState::Loaded;
+    if ((buffer.flags & UnloadWhenDone) != 0) Unload(bufferIndex);
+}
+
+}  // namespace sound

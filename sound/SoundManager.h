@@ -1,0 +1,50 @@
+// The SoundManager module: 32 numbered sound buffers loaded whole from WAV files and played through
+// wave-out; the device reports a returned buffer with MM_WOM_DONE to a hidden notification window.
+#pragma once
+
+#include "sound/BufferTable.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace sound {
+
+// Reads a RIFF/WAVE file into buffer 1 to 32 and opens a wave-out device for its format. False for another
+// number, after the message box for a bad file, or when the notification window cannot be made. An empty
+// data chunk or one of 2^31 bytes or more raises app::HandlerError. Without a sound device the buffer is
+// Loaded with no device and Play returns false.
+bool Load(std::int32_t bufferIndex, const std::wstring& fileName, std::uint32_t flags);
+// Starts a Loaded buffer; a Playing buffer is stopped instead and false returned.
+bool Play(std::int32_t bufferIndex);
+// Resets a Playing buffer's device (all for -1); it reads Playing until MM_WOM_DONE has been handled.
+// Numbers other than -1 and 1 to 32 raise app::HandlerError("Subscript out of range").
+void Stop(std::int32_t bufferIndex);
+// Releases a buffer's device, header and samples (all for -1); numbers as Stop.
+void Unload(std::int32_t bufferIndex);
+// Unloads everything, then unhooks and destroys the notification window.
+void Shutdown();
+// Lowest Free buffer, 0 when all 32 are in use.
+std::int32_t FindFreeBuffer();
+// Buffer that owns the device handle, 0 when none does.
+std::int32_t FindBufferByDevice(HWAVEOUT device);
+// Creates and subclasses the notification window; false when it exists already or cannot be created.
+bool CreateNotifyWindow();
+// The notification window's replacement window procedure.
+LRESULT CALLBACK NotifyWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The listener reference: empty at start; the program installs none.
+SoundManagerNotifier* Notifier();
+void SetNotifier(SoundManagerNotifier* notifier);
+
+// What a buffer holds, for tests and diagnostics; numbers outside 1 to 32 raise app::HandlerError.
+BufferState State(std::int32_t bufferIndex);
+HWAVEOUT Device(std::int32_t bufferIndex);
+std::span<const std::byte> SampleBytes(std::int32_t bufferIndex);
+// The notification window, null until the first Load that reaches the data chunk and after Shutdown.
+HWND NotifyWindow();
+
+}  // namespace sound

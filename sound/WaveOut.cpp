@@ -1,0 +1,74 @@
+// The winmm wave-out calls of a sound buffer and positional reads of its WAV file.
+#include "sound/WaveOut.h"
+
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <new>
+
+namespace sound {
+
+namespace {
+
+static_assert(sizeof(WAVEHDR) <= sizeof(WaveHeader::raw) && alignof(WAVEHDR) <= alignof(WaveHeader),
+              "a buffer's header room must hold a WAVEHDR");
+
+// The WAVEHDR that lives in a buffer's header room. The room is all zeros until Prepare fills it, which is
+// a valid empty header: no loops, no flags.
+WAVEHDR* HeaderOf(WaveHeader& header) { return std::launder(reinterpret_cast<WAVEHDR*>(header.raw.data())); }
+
+}  // namespace
+
+DeviceHandle WaveOut::Open(std::span<const std::byte> format, std::uintptr_t notifyTarget) {
+    HWAVEOUT device = nullptr;
+    const MMRESULT result =
+        waveOutOpen(&device, WAVE_MAPPER, reinterpret_cast<const WAVEFORMATEX*>(format.data()), notifyTarget, 0,
+                    CALLBACK_WINDOW);
+    return result == MMSYSERR_NOERROR ? ToDevice(device) : 0;
+}
+
+void WaveOut::Prepare(DeviceHandle device, WaveHeader& header, std::span<std::byte> samples) {
+    WAVEHDR* waveHeader = new (header.raw.data()) WAVEHDR{};
+    waveHeader->lpData = reinterpret_cast<LPSTR>(samples.data());
+    waveHeader->dwBufferLength = static_cast<DWORD>(samples.size());
+    waveOutPrepareHeader(ToHandle(device), waveHeader, sizeof(WAVEHDR));
+}
+
+void WaveOut::Write(DeviceHandle device, WaveHeader& header) {
+    waveOutWrite(ToHandle(device), HeaderOf(header), sizeof(WAVEHDR));
+}
+
+void WaveOut::Reset(DeviceHandle device) { waveOutReset(ToHandle(device)); }
+
+void WaveOut::Unprepare(DeviceHandle device, WaveHeader& header) {
+    waveOutUnprepareHeader(ToHandle(device), HeaderOf(header), sizeof(WAVEHDR));
+}
+
+void WaveOut::Close(DeviceHandle device) { waveOutClose(ToHandle(device)); }
+
+std::unique_ptr<FileSource> FileSource::Open(const std::wstring& fileName) {
+    ui::UniqueFile file(CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return nullptr;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) return nullptr;
+    return std::unique_ptr<FileSource>(new FileSource(std::move(file), static_cast<std::uint64_t>(size.QuadPart)));
+}
+
+std::size_t FileSource::ReadAt(std::uint64_t offset, std::span<std::byte> out) {
+    std::size_t done = 0;
+    while (done < out.size()) {
+        // The offset goes in the OVERLAPPED record, so each read says where it starts and no seek is needed.
+        OVERLAPPED at{};
+        const std::uint64_t position = offset + done;
+        at.Offset = static_cast<DWORD>(position);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 0x40000000));
+        DWORD got = 0;
+        if (!ReadFile(file_.get(), out.data() + done, want, &got, &at) || got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
+}  // namespace sound

@@ -1,0 +1,46 @@
+// The Win32 side of the sound buffers: the winmm wave-out device and WAV files read through a wide path.
+#pragma once
+
+#include "sound/BufferTable.h"
+#include "sound/RiffReader.h"
+#include "ui/Handles.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <memory>
+#include <string>
+
+namespace sound {
+
+// Wave-out through the wave mapper, completions posted to a window (CALLBACK_WINDOW).
+class WaveOut final : public WaveOutDevice {
+public:
+    DeviceHandle Open(std::span<const std::byte> format, std::uintptr_t notifyTarget) override;
+    void Prepare(DeviceHandle device, WaveHeader& header, std::span<std::byte> samples) override;
+    void Write(DeviceHandle device, WaveHeader& header) override;
+    void Reset(DeviceHandle device) override;
+    void Unprepare(DeviceHandle device, WaveHeader& header) override;
+    void Close(DeviceHandle device) override;
+
+    static DeviceHandle ToDevice(HWAVEOUT device) { return reinterpret_cast<DeviceHandle>(device); }
+    static HWAVEOUT ToHandle(DeviceHandle device) { return reinterpret_cast<HWAVEOUT>(device); }
+};
+
+// A file opened for reading with CreateFileW, so any path that exists opens, whatever the code page.
+class FileSource final : public ByteSource {
+public:
+    // Nothing when the file cannot be opened.
+    static std::unique_ptr<FileSource> Open(const std::wstring& fileName);
+
+    std::uint64_t Size() const override { return size_; }
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::byte> out) override;
+
+private:
+    FileSource(ui::UniqueFile file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
+
+    ui::UniqueFile file_;
+    std::uint64_t size_;
+};
+
+}  // namespace sound

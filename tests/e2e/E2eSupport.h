@@ -1,0 +1,112 @@
+// Drives the real program from another process, as a UI-automation client would: it starts the
+// executable, finds its windows and controls, reads their text and presses them by window messages.
+#pragma once
+
+#include "resources/Layouts.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace e2e {
+
+// The program's folder as Wine sees it (the build writes it as a Unix path).
+inline std::wstring ProgramDir() {
+    const std::string unix = CORVALIN_PROGRAM_DIR;
+    std::wstring path = L"Z:";
+    for (char c : unix) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    return path;
+}
+
+inline std::wstring ProgramPath() { return ProgramDir() + L"\\Corvalin Timer Software.exe"; }
+
+inline bool WaitFor(const auto& pred, int timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    while (!pred()) {
+        if (GetTickCount64() >= end) return pred();
+        Sleep(20);
+    }
+    return true;
+}
+
+inline std::wstring TextOf(HWND hwnd) {
+    wchar_t buffer[512] = {};
+    // WM_GETTEXT is marshalled across processes.
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, nullptr);
+    return buffer;
+}
+
+struct FindData {
+    DWORD pid;
+    const wchar_t* title;
+    HWND found;
+};
+
+inline BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM param) {
+    auto* data = reinterpret_cast<FindData*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != data->pid) return TRUE;
+    wchar_t title[256] = {};
+    GetWindowTextW(hwnd, title, 256);
+    if (std::wstring(title) == data->title) {
+        data->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A running copy of the program; closed when the object goes.
+class Program {
+public:
+    Program() {
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        std::wstring command = L"\"" + ProgramPath() + L"\"";
+        const std::wstring dir = ProgramDir();
+        started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si,
+                                  &pi_) != FALSE;
+    }
+    ~Program() {
+        if (!started_) return;
+        if (HWND main = Find(L"Corvalin Timer Software")) PostMessageW(main, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(pi_.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(pi_.hProcess, 1);
+        CloseHandle(pi_.hThread);
+        CloseHandle(pi_.hProcess);
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool Started() const { return started_; }
+    bool Exited(int timeoutMs) const { return WaitForSingleObject(pi_.hProcess, timeoutMs) == WAIT_OBJECT_0; }
+
+    HWND Find(const wchar_t* title) const {
+        FindData data{pi_.dwProcessId, title, nullptr};
+        EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&data));
+        return data.found;
+    }
+    HWND WaitForWindow(const wchar_t* title, int timeoutMs) const {
+        HWND found = nullptr;
+        WaitFor([&] { return (found = Find(title)) != nullptr; }, timeoutMs);
+        return found;
+    }
+
+private:
+    PROCESS_INFORMATION pi_{};
+    bool started_ = false;
+};
+
+// Picks an item of a drop-down list and tells its window, as a user's pick does.
+inline void Pick(HWND window, int id, const wchar_t* item) {
+    HWND list = GetDlgItem(window, id);
+    const LRESULT index = SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(item));
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+// Presses a button without waiting for its handler, which may run for seconds (it minimises the
+// window and may wait for a balloon).
+inline void Press(HWND window, int id) { PostMessageW(GetDlgItem(window, id), BM_CLICK, 0, 0); }
+
+}  // namespace e2e

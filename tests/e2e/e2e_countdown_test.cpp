@@ -1,0 +1,57 @@
+// The real program, started under Wine and driven from outside: a short countdown from Start to expiry.
+#include "E2eSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace id = layout::form1;
+
+TEST(EndToEnd, TwoSecondCountdownRunsAndBringsTheWindowBack) {
+    e2e::Program program;
+    ASSERT_TRUE(program.Started());
+    HWND main = program.WaitForWindow(L"Corvalin Timer Software", 20000);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 5000));
+    EXPECT_EQ(e2e::TextOf(GetDlgItem(main, id::lblTimer)), L"000:00:00.0");
+
+    e2e::Pick(main, id::cboHrs, L"00");
+    e2e::Pick(main, id::cboMins, L"00");
+    e2e::Pick(main, id::cboSecs, L"02");
+    e2e::Press(main, id::PushButton1);
+
+    HWND display = GetDlgItem(main, id::lblTimer);
+    ASSERT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)) == L"Pause"; }, 5000));
+    // The window leaves the screen (minimised, or hidden behind the tray icon).
+    EXPECT_TRUE(e2e::WaitFor([&] { return IsIconic(main) || !IsWindowVisible(main); }, 5000));
+    ASSERT_TRUE(e2e::WaitFor(
+        [&] {
+            const std::wstring text = e2e::TextOf(display);
+            return text.rfind(L"000:00:01.", 0) == 0 || text.rfind(L"000:00:00.", 0) == 0;
+        },
+        5000));
+
+    // At zero the window comes back, idle.
+    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) && !IsIconic(main); }, 8000));
+    // The Time Expired window, when there is one, is answered with OK.
+    if (HWND expired = program.WaitForWindow(L" Time Expired", 2000)) {
+        e2e::Press(expired, layout::form2::PushButton1);
+    }
+    EXPECT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)) == L"Start"; }, 5000));
+    EXPECT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(display) == L"000:00:00.0"; }, 5000));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, id::cboHrs)));
+}
+
+TEST(EndToEnd, ClosingTheWindowEndsTheProgramWhileACountdownRuns) {
+    e2e::Program program;
+    ASSERT_TRUE(program.Started());
+    HWND main = program.WaitForWindow(L"Corvalin Timer Software", 20000);
+    ASSERT_NE(main, nullptr);
+    e2e::Pick(main, id::cboSecs, L"30");
+    e2e::Press(main, id::PushButton1);
+    ASSERT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)) == L"Pause"; }, 5000));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.Exited(10000));
+}
+
+}  // namespace

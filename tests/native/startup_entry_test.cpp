@@ -1,0 +1,152 @@
+// Start-with-Windows decisions against a fake registry: entry name and data, quoting, the drive root,
+// and the fall-back to the current user's Run key when the machine-wide one is refused.
+#include "platform/StartupEntry.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using platform::RunHive;
+
+// Two Run keys as maps; either key can refuse writes, as HKEY_LOCAL_MACHINE does for a standard user.
+class FakeRunKeys : public platform::RunKeys {
+public:
+    bool Write(RunHive hive, const std::wstring& name, const std::wstring& data) override {
+        calls.push_back(L"write " + HiveName(hive) + L" " + name);
+        if (refused[Index(hive)]) return false;
+        values[Index(hive)][name] = data;
+        return true;
+    }
+    void Remove(RunHive hive, const std::wstring& name) override {
+        calls.push_back(L"remove " + HiveName(hive) + L" " + name);
+        values[Index(hive)].erase(name);
+    }
+
+    std::map<std::wstring, std::wstring>& Key(RunHive hive) { return values[Index(hive)]; }
+    void Refuse(RunHive hive) { refused[Index(hive)] = true; }
+
+    std::vector<std::wstring> calls;
+
+private:
+    static int Index(RunHive hive) { return hive == RunHive::LocalMachine ? 0 : 1; }
+    static std::wstring HiveName(RunHive hive) { return hive == RunHive::LocalMachine ? L"HKLM" : L"HKCU"; }
+    std::map<std::wstring, std::wstring> values[2];
+    bool refused[2] = {false, false};
+};
+
+constexpr wchar_t kModule[] = L"C:\\Apps\\Corvalin Timer Software\\Corvalin Timer Software.exe";
+
+TEST(StartupEntry, NamedAfterTheRunningExecutableWithItsQuotedFullPath) {
+    const auto entry = platform::RunEntryFor(kModule);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->name, L"Corvalin Timer Software.exe");
+    EXPECT_EQ(entry->data, L"\"C:\\Apps\\Corvalin Timer Software\\Corvalin Timer Software.exe\"");
+}
+
+TEST(StartupEntry, DriveRootGetsASingleBackslash) {
+    EXPECT_EQ(platform::ExecutableFolder(L"C:\\timer.exe"), L"C:\\");
+    EXPECT_EQ(platform::RunEntryData(L"C:\\", L"timer.exe"), L"\"C:\\timer.exe\"");
+    const auto entry = platform::RunEntryFor(L"D:\\timer.exe");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->data, L"\"D:\\timer.exe\"");
+}
+
+TEST(StartupEntry, FolderWithoutTrailingBackslashGetsOne) {
+    EXPECT_EQ(platform::RunEntryData(L"C:\\Program Files\\Vendrel", L"a.exe"), L"\"C:\\Program Files\\Vendrel\\a.exe\"");
+    EXPECT_EQ(platform::ExecutableFolder(L"C:\\Program Files\\Vendrel\\a.exe"), L"C:\\Program Files\\Vendrel");
+}
+
+TEST(StartupEntry, ShareAndDeepFoldersKeepEveryCharacter) {
+    const auto entry = platform::RunEntryFor(L"\\\\server\\share\\x\\Timer.EXE");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->name, L"Timer.EXE");
+    EXPECT_EQ(entry->data, L"\"\\\\server\\share\\x\\Timer.EXE\"");
+}
+
+TEST(StartupEntry, NonAnsiNamesPassThroughUnchanged) {
+    const std::wstring module = L"C:\\\u0422\u0430\u0439\u043c\u0435\u0440\\\u0447\u0430\u0441\u044b.exe";
+    const auto entry = platform::RunEntryFor(module);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->name, L"\u0447\u0430\u0441\u044b.exe");
+    EXPECT_EQ(entry->data, L"\"" + module + L"\"");
+}
+
+TEST(StartupEntry, PathWithoutFileOrFolderGivesNoEntry) {
+    EXPECT_FALSE(platform::RunEntryFor(L""));
+    EXPECT_FALSE(platform::RunEntryFor(L"C:\\Apps\\"));
+    EXPECT_FALSE(platform::RunEntryFor(L"timer.exe"));
+}
+
+TEST(StartupEntry, AddGoesToTheMachineWideKeyWhenItIsWritable) {
+    FakeRunKeys keys;
+    const auto entry = *platform::RunEntryFor(kModule);
+    EXPECT_EQ(platform::AddStartupEntry(keys, entry), RunHive::LocalMachine);
+    EXPECT_EQ(keys.Key(RunHive::LocalMachine).at(entry.name), entry.data);
+    EXPECT_TRUE(keys.Key(RunHive::CurrentUser).empty());
+}
+
+TEST(StartupEntry, RefusedMachineWideKeyFallsBackToTheUsersKey) {
+    FakeRunKeys keys;
+    keys.Refuse(RunHive::LocalMachine);
+    const auto entry = *platform::RunEntryFor(kModule);
+    EXPECT_EQ(platform::AddStartupEntry(keys, entry), RunHive::CurrentUser);
+    EXPECT_TRUE(keys.Key(RunHive::LocalMachine).empty());
+    EXPECT_EQ(keys.Key(RunHive::CurrentUser).at(entry.name), entry.data);
+}
+
+TEST(StartupEntry, BothKeysRefusedReportsNoHiveAndWritesNothing) {
+    FakeRunKeys keys;
+    keys.Refuse(RunHive::LocalMachine);
+    keys.Refuse(RunHive::CurrentUser);
+    EXPECT_FALSE(platform::AddStartupEntry(keys, *platform::RunEntryFor(kModule)));
+    EXPECT_TRUE(keys.Key(RunHive::LocalMachine).empty());
+    EXPECT_TRUE(keys.Key(RunHive::CurrentUser).empty());
+}
+
+TEST(StartupEntry, MachineWideWriteClearsAnEarlierCopyInTheUsersKey) {
+    FakeRunKeys keys;
+    const auto entry = *platform::RunEntryFor(kModule);
+    keys.Key(RunHive::CurrentUser)[entry.name] = entry.data;
+    keys.Key(RunHive::CurrentUser)[L"Other.exe"] = L"\"C:\\Other.exe\"";
+    platform::AddStartupEntry(keys, entry);
+    EXPECT_EQ(keys.Key(RunHive::CurrentUser).count(entry.name), 0u);
+    EXPECT_EQ(keys.Key(RunHive::CurrentUser).count(L"Other.exe"), 1u);
+    EXPECT_EQ(keys.Key(RunHive::LocalMachine).count(entry.name), 1u);
+}
+
+TEST(StartupEntry, RemoveClearsBothKeysAndLeavesOtherValues) {
+    FakeRunKeys keys;
+    keys.Key(RunHive::LocalMachine)[L"Corvalin Timer Software.exe"] = L"x";
+    keys.Key(RunHive::LocalMachine)[L"Other.exe"] = L"y";
+    keys.Key(RunHive::CurrentUser)[L"Corvalin Timer Software.exe"] = L"x";
+    platform::RemoveStartupEntry(keys, L"Corvalin Timer Software.exe");
+    EXPECT_EQ(keys.Key(RunHive::LocalMachine).size(), 1u);
+    EXPECT_EQ(keys.Key(RunHive::LocalMachine).count(L"Other.exe"), 1u);
+    EXPECT_TRUE(keys.Key(RunHive::CurrentUser).empty());
+}
+
+TEST(StartupEntry, RemoveAfterAFallBackAddLeavesNoEntryAnywhere) {
+    FakeRunKeys keys;
+    keys.Refuse(RunHive::LocalMachine);
+    const auto entry = *platform::RunEntryFor(kModule);
+    platform::AddStartupEntry(keys, entry);
+    platform::RemoveStartupEntry(keys, entry.name);
+    EXPECT_TRUE(keys.Key(RunHive::LocalMachine).empty());
+    EXPECT_TRUE(keys.Key(RunHive::CurrentUser).empty());
+}
+
+TEST(StartupEntry, MachineWideKeyIsTriedFirst) {
+    FakeRunKeys keys;
+    keys.Refuse(RunHive::LocalMachine);
+    platform::AddStartupEntry(keys, *platform::RunEntryFor(kModule));
+    ASSERT_EQ(keys.calls.size(), 2u);
+    EXPECT_EQ(keys.calls[0], L"write HKLM Corvalin Timer Software.exe");
+    EXPECT_EQ(keys.calls[1], L"write HKCU Corvalin Timer Software.exe");
+}
+
+}  // namespace

@@ -1,0 +1,220 @@
+// The countdown in a real main window: the state table, tick timing, pause and resume, reports.
+#include "app/CountdownDisplay.h"
+#include "app/Form1.h"
+#include "app/Program.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using testsupport::DialogWatcher;
+using testsupport::TextOf;
+
+class Form1Countdown : public testing::Test {
+protected:
+    void SetUp() override {
+        app::program::HiddenInTray = false;
+        ASSERT_TRUE(form.Create());
+        form.Show(SW_SHOWNORMAL);
+    }
+
+    void Pick(HWND picker, const wchar_t* text) {
+        const LRESULT index =
+            SendMessageW(picker, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+        ASSERT_NE(index, CB_ERR);
+        SendMessageW(picker, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+    void Set(const wchar_t* h, const wchar_t* m, const wchar_t* s) {
+        Pick(form.cboHrs(), h);
+        Pick(form.cboMins(), m);
+        Pick(form.cboSecs(), s);
+    }
+    // The tick handler runs directly here, so the count of ticks is exact and nothing else pumps.
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) form.Timer1_Tick();
+    }
+    std::wstring Display() { return TextOf(form.lblTimer()); }
+    bool PickersEnabled() {
+        return IsWindowEnabled(form.cboHrs()) && IsWindowEnabled(form.cboMins()) && IsWindowEnabled(form.cboSecs());
+    }
+    bool PickersDisabled() {
+        return !IsWindowEnabled(form.cboHrs()) && !IsWindowEnabled(form.cboMins()) &&
+               !IsWindowEnabled(form.cboSecs());
+    }
+    void ExpectIdle() {
+        EXPECT_EQ(form.PushButton1.Caption(), L"Start");
+        EXPECT_EQ(Display(), L"000:00:00.0");
+        EXPECT_FALSE(form.Timer1.Enabled());
+        EXPECT_EQ(form.Timer1.Interval(), 0);
+        EXPECT_TRUE(PickersEnabled());
+    }
+
+    app::Form1 form;
+};
+
+TEST_F(Form1Countdown, StartsIdleWithTheListsFilled) {
+    ExpectIdle();
+    EXPECT_EQ(SendMessageW(form.cboHrs(), CB_GETCOUNT, 0, 0), 24);
+    EXPECT_EQ(SendMessageW(form.cboMins(), CB_GETCOUNT, 0, 0), 60);
+    EXPECT_EQ(SendMessageW(form.cboSecs(), CB_GETCOUNT, 0, 0), 60);
+    EXPECT_EQ(TextOf(form.hwnd()), L"Corvalin Timer Software");
+    EXPECT_EQ(app::program::AppTitle, L"Corvalin Timer");
+}
+
+TEST_F(Form1Countdown, StartRunsMinimisesAndGreysThePickers) {
+    Set(L"00", L"00", L"05");
+    form.PushButton1_Click();
+    EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
+    EXPECT_TRUE(PickersDisabled());
+    EXPECT_TRUE(form.Timer1.Enabled());
+    EXPECT_EQ(form.Timer1.Interval(), 100);
+    EXPECT_TRUE(IsIconic(form.hwnd()));
+    EXPECT_EQ(form.SecondsLeft, 5);
+    EXPECT_EQ(form.TenthsLeft, 9);
+    Ticks(1);
+    EXPECT_EQ(Display(), L"000:00:05.9");
+    Ticks(10);
+    EXPECT_EQ(Display(), L"000:00:04.9");
+}
+
+TEST_F(Form1Countdown, OneSecondExpiresOnTheTwentiethTick) {
+    Set(L"00", L"00", L"01");
+    form.PushButton1_Click();
+    Ticks(1);
+    EXPECT_EQ(Display(), L"000:00:01.9");
+    Ticks(18);
+    EXPECT_EQ(Display(), L"000:00:00.1");
+    EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
+    Ticks(1);
+    // Expired: the window is back on screen and the countdown reset.
+    ExpectIdle();
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+    EXPECT_FALSE(IsIconic(form.hwnd()));
+    EXPECT_FALSE(app::program::HiddenInTray);
+}
+
+TEST_F(Form1Countdown, LongestDurationsFirstShowTheirFullValue) {
+    Set(L"23", L"59", L"59");
+    form.PushButton1_Click();
+    EXPECT_EQ(form.SecondsLeft, 86399);
+    Ticks(1);
+    EXPECT_EQ(Display(), L"023:59:59.9");
+    form.PushButton2_Click();
+
+    // Ten hours do not overflow the sum.
+    Set(L"10", L"00", L"00");
+    form.PushButton1_Click();
+    EXPECT_EQ(form.SecondsLeft, 36000);
+    Ticks(1);
+    EXPECT_EQ(Display(), L"010:00:00.9");
+}
+
+TEST_F(Form1Countdown, PauseHoldsTheValueAndStartResumesFromIt) {
+    Set(L"00", L"01", L"00");
+    form.PushButton1_Click();
+    Ticks(14);
+    EXPECT_EQ(Display(), L"000:00:59.6");
+    form.PushButton1_Click();  // pause
+    EXPECT_EQ(form.PushButton1.Caption(), L"Start");
+    EXPECT_FALSE(form.Timer1.Enabled());
+    EXPECT_EQ(form.Timer1.Interval(), 0);
+    EXPECT_TRUE(PickersDisabled());
+    EXPECT_EQ(Display(), L"000:00:59.6");
+
+    // The pickers change while paused: resuming must not reload from them.
+    Set(L"05", L"00", L"00");
+    ShowWindow(form.hwnd(), SW_RESTORE);
+    form.PushButton1_Click();  // resume
+    EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
+    Ticks(1);
+    EXPECT_EQ(Display(), L"000:00:59.5");
+}
+
+TEST_F(Form1Countdown, ResetFromRunningOrPausedReturnsToIdleAndReloadsNextTime) {
+    Set(L"00", L"00", L"30");
+    form.PushButton1_Click();
+    Ticks(3);
+    form.PushButton2_Click();
+    ExpectIdle();
+
+    form.PushButton1_Click();
+    Ticks(2);
+    form.PushButton1_Click();  // pause
+    form.PushButton2_Click();
+    ExpectIdle();
+
+    Set(L"00", L"00", L"07");
+    form.PushButton1_Click();
+    Ticks(1);
+    EXPECT_EQ(Display(), L"000:00:07.9");
+}
+
+TEST_F(Form1Countdown, StartWithAllZeroAsksToSetTheTimerAndChangesNothingElse) {
+    DialogWatcher watcher;
+    form.PushButton1_Click();
+    const auto boxes = watcher.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"You forgot to set the timer.");
+    EXPECT_EQ(boxes[0].caption, L"Corvalin Timer");
+    EXPECT_FALSE(boxes[0].hasIcon);
+    ExpectIdle();
+    EXPECT_FALSE(IsIconic(form.hwnd()));
+    EXPECT_EQ(GetFocus(), form.cboHrs());
+}
+
+TEST_F(Form1Countdown, EmptyPickerIsReportedAtLine102ThenAsksToSetTheTimer) {
+    Set(L"00", L"02", L"00");
+    SendMessageW(form.cboHrs(), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    DialogWatcher watcher;
+    form.PushButton1_Click();
+    const auto boxes = watcher.Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].caption, L"Application Error");
+    EXPECT_TRUE(boxes[0].hasIcon);
+    EXPECT_NE(boxes[0].text.find(L"in CorvalinTimer2021/08/31.Form1.PushButton1_Click at line 102\r\r"),
+              std::wstring::npos);
+    EXPECT_EQ(boxes[1].text, L"You forgot to set the timer.");
+    ExpectIdle();
+}
+
+TEST_F(Form1Countdown, RealTimerExpiresAfterExactlyTwentyTicks) {
+    Set(L"00", L"00", L"01");
+    int ticks = 0;
+    std::wstring first;
+    // Count the real ticks through the label: each tick writes it once.
+    form.PushButton1_Click();
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] {
+            if (first.empty() && Display() != app::kIdleDisplay) first = Display();
+            return form.PushButton1.Caption() == L"Start";
+        },
+        5000));
+    ticks = static_cast<int>(form.Timer1.TicksDelivered());
+    EXPECT_EQ(first, L"000:00:01.9");
+    EXPECT_EQ(ticks, 20);
+    ExpectIdle();
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+}
+
+TEST_F(Form1Countdown, ClosingEndsTheProgramWhileACountdownRuns) {
+    bool ended = false;
+    form.onEnd = [&] { ended = true; };
+    Set(L"00", L"00", L"09");
+    form.PushButton1_Click();
+    SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(form.hwnd(), nullptr);
+}
+
+TEST_F(Form1Countdown, ButtonsAnswerClicksFromOutside) {
+    Set(L"00", L"00", L"03");
+    SendMessageW(form.PushButton1.hwnd(), BM_CLICK, 0, 0);
+    EXPECT_EQ(TextOf(form.PushButton1.hwnd()), L"Pause");
+    SendMessageW(form.PushButton2.hwnd(), BM_CLICK, 0, 0);
+    ExpectIdle();
+}
+
+}  // namespace

@@ -1,0 +1,55 @@
+// A picture for the tray control: an icon or a bitmap, shared by reference, that knows which it is.
+#pragma once
+
+#include "ui/Handles.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <variant>
+
+namespace tray {
+
+class Picture {
+public:
+    // The picture types of the picture objects the control was written for.
+    enum class Type { None = 0, Bitmap = 1, Icon = 3 };
+
+    // Takes ownership of the icon; it is destroyed with the last reference.
+    static std::shared_ptr<const Picture> FromIcon(ui::UniqueIcon icon) {
+        return std::shared_ptr<const Picture>(new Picture(std::move(icon)));
+    }
+    // An icon someone else owns (LoadIconW of a resource): never destroyed here.
+    static std::shared_ptr<const Picture> SharedIcon(HICON icon) {
+        return std::shared_ptr<const Picture>(new Picture(icon));
+    }
+    static std::shared_ptr<const Picture> FromBitmap(ui::UniqueBitmap bitmap) {
+        return std::shared_ptr<const Picture>(new Picture(std::move(bitmap)));
+    }
+
+    Type PictureType() const {
+        if (std::holds_alternative<ui::UniqueBitmap>(handle_)) return Type::Bitmap;
+        return IconHandle() ? Type::Icon : Type::None;
+    }
+    // The icon's handle; null for a bitmap.
+    HICON IconHandle() const {
+        if (const auto* owned = std::get_if<ui::UniqueIcon>(&handle_)) return owned->get();
+        if (const auto* shared = std::get_if<HICON>(&handle_)) return *shared;
+        return nullptr;
+    }
+
+private:
+    explicit Picture(ui::UniqueIcon icon) : handle_(std::move(icon)) {}
+    explicit Picture(HICON shared) : handle_(shared) {}
+    explicit Picture(ui::UniqueBitmap bitmap) : handle_(std::move(bitmap)) {}
+
+    std::variant<ui::UniqueIcon, HICON, ui::UniqueBitmap> handle_;
+};
+
+using PictureRef = std::shared_ptr<const Picture>;
+
+// The control's own picture: the 16 x 16 blue 'V' outlined in black on a light-cyan square with a
+// black border.
+PictureRef CreateTrayPicture();
+
+}  // namespace tray

@@ -1,0 +1,217 @@
+// cSysTray: adds, changes and removes the tray icon, shows the balloon and waits for it, and turns
+// the shell's notifications into the control's events.
+#include "tray/cSysTray.h"
+
+#include "ui/Clock.h"
+#include "ui/Controls.h"
+
+#include <algorithm>
+
+namespace {
+
+// 510 x 510 twips, the control's size on its host; the window stays hidden all the same.
+constexpr int kOwnWindowSide = 34;
+// Longest sleep of the balloon wait between two looks at the queue; new messages end it sooner.
+constexpr std::int64_t kMaxWaitSliceMs = 100;
+
+// The record in the layout that ends with the balloon fields: the wide twin of the 488-byte ANSI
+// record. Every shell since Windows 2000 reads balloons from it; the later, longer layouts only add
+// the icon's GUID and the balloon's own icon, which this control never uses (the icon is known by
+// window and id, never by GUID, which would bind it to the path of the executable).
+constexpr DWORD kRecordSize = NOTIFYICONDATAW_V2_SIZE;
+static_assert(sizeof(void*) != 4 || kRecordSize == 936, "NOTIFYICONDATAW with balloon fields is 936 bytes");
+
+bool QuitPending() {
+    MSG msg;
+    return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
+}
+
+}  // namespace
+
+cSysTray::cSysTray()
+    : icon_(tray::CreateTrayPicture()),
+      taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")),
+      shell_([](DWORD message, NOTIFYICONDATAW& record) { return Shell_NotifyIconW(message, &record); }) {}
+
+cSysTray::cSysTray(HWND host, int controlId) : cSysTray() { Create(host, controlId); }
+
+cSysTray::~cSysTray() {
+    *alive_ = false;
+    if (inTray_) InTray(false);
+}
+
+bool cSysTray::Create(HWND host, int controlId) {
+    if (ownWindow_) return false;
+    ownWindow_.reset(CreateWindowExW(0, L"STATIC", L"cSysTray", WS_CHILD, 0, 0, kOwnWindowSide, kOwnWindowSide,
+                                     host, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                                     GetModuleHandleW(nullptr), nullptr));
+    if (!ownWindow_) return false;
+    // InTray set before there was a window to hook takes effect now.
+    if (inTray_ && !added_) {
+        mSysTray::Hook(ownWindow_.get(), this);
+        AddToTray();
+        added_ = true;
+    }
+    return true;
+}
+
+NOTIFYICONDATAW cSysTray::Record() const {
+    NOTIFYICONDATAW record{};
+    record.cbSize = kRecordSize;
+    record.hWnd = ownWindow_.get();
+    record.uID = iconId_;
+    return record;
+}
+
+void cSysTray::Send(DWORD message, NOTIFYICONDATAW& record) {
+    // A refused add or change leaves the control as if it had worked; the shell's answer is not used.
+    if (shell_) shell_(message, record);
+}
+
+void cSysTray::AddToTray() {
+    NOTIFYICONDATAW record = Record();
+    if (icon_ && icon_->IconHandle()) {
+        record.hIcon = icon_->IconHandle();
+        record.uFlags |= NIF_ICON;
+    }
+    if (!tip_.empty()) {
+        tray::CopyToField(tip_, record.szTip);
+        record.uFlags |= NIF_TIP;
+    }
+    record.uCallbackMessage = tray::kTrayCallbackMessage;
+    record.uFlags |= NIF_MESSAGE;
+    Send(NIM_ADD, record);
+}
+
+void cSysTray::RemoveFromTray() {
+    NOTIFYICONDATAW record = Record();
+    Send(NIM_DELETE, record);
+}
+
+void cSysTray::InTray(bool show) {
+    if (show == inTray_) return;
+    if (show) {
+        // Without its own window yet the control only remembers the value; Create adds the icon.
+        if (ownWindow_) {
+            mSysTray::Hook(ownWindow_.get(), this);
+            AddToTray();
+            added_ = true;
+        }
+    } else if (added_) {
+        RemoveFromTray();
+        mSysTray::Unhook(ownWindow_.get());
+        added_ = false;
+    }
+    inTray_ = show;
+}
+
+void cSysTray::TrayIcon(tray::PictureRef icon) {
+    if (!icon || icon->PictureType() != tray::Picture::Type::Icon) return;
+    if (added_) {
+        NOTIFYICONDATAW record = Record();
+        record.uFlags = NIF_ICON;
+        record.hIcon = icon->IconHandle();
+        Send(NIM_MODIFY, record);
+    }
+    icon_ = std::move(icon);
+}
+
+void cSysTray::TrayTip(std::wstring tip) {
+    if (added_) {
+        NOTIFYICONDATAW record = Record();
+        record.uFlags = NIF_TIP;
+        tray::CopyToField(tip, record.szTip);
+        Send(NIM_MODIFY, record);
+    }
+    tip_ = std::move(tip);
+}
+
+void cSysTray::ShowBalloon(const std::wstring& tip, const std::wstring& sTitle, std::int32_t showTimer,
+                           bool showOnce) {
+    if (showOnce && onceCount_ >= 1) return;
+    const std::int32_t timeoutMs = tray::BalloonTimeoutMs(showTimer);
+
+    // Sent whether or not the icon is in the tray; a shell without our icon simply refuses it.
+    NOTIFYICONDATAW record = Record();
+    record.uFlags = NIF_INFO;
+    tray::CopyToField(sTitle, record.szInfoTitle);
+    tray::CopyToField(tip, record.szInfo);
+    record.uTimeout = static_cast<UINT>(timeoutMs);
+    record.dwInfoFlags = 0;
+    Send(NIM_MODIFY, record);
+    balloonShown_ = true;
+    if (showOnce) ++onceCount_;
+    if (showTimer <= 0) return;
+
+    // Re-entrancy: everything pending runs in here, the host's timer ticks and this control's own
+    // notifications included; the shell's "hidden", "timed out" or "clicked" clears balloonShown_ and
+    // ends the wait early. A handler may even destroy this control, after which none of it is touched.
+    const std::shared_ptr<bool> alive = alive_;
+    const ui::MonotonicClock clock;
+    const std::int64_t start = clock.Now();
+    const std::int64_t span = std::int64_t{showTimer} * 1000 * ui::kClockUnitsPerMs;
+    for (;;) {
+        const std::int64_t left = span - (clock.Now() - start);
+        if (left <= 0 || !balloonShown_) break;
+        ui::DoEvents();
+        if (!*alive) return;
+        // A quit posted by a handler waits for the main loop, which only runs once we have returned.
+        if (!balloonShown_ || QuitPending()) break;
+        const std::int64_t sliceMs = std::clamp<std::int64_t>(left / ui::kClockUnitsPerMs + 1, 1, kMaxWaitSliceMs);
+        // Sleeps until a message arrives or the slice ends, so the wait does not spin the processor.
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(sliceMs), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+    if (balloonShown_) {
+        // Time ran out before the shell said the balloon went: take it down with an empty balloon.
+        NOTIFYICONDATAW clear = Record();
+        clear.uFlags = NIF_INFO;
+        Send(NIM_MODIFY, clear);
+    }
+}
+
+void cSysTray::ShellRestarted() {
+    if (added_) AddToTray();
+}
+
+void cSysTray::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == tray::kTrayCallbackMessage) {
+        TrayMessage(lParam, wParam);
+    } else if (taskbarCreated_ != 0 && message == taskbarCreated_) {
+        ShellRestarted();
+    } else if (message == WM_DESTROY) {
+        OnOwnWindowDestroyed();
+    }
+}
+
+void cSysTray::TrayMessage(LPARAM lParam, WPARAM wParam) {
+    const tray::TrayNotification notification = tray::ClassifyNotification(lParam);
+    const auto id = static_cast<std::int32_t>(wParam);
+    // Each handler is called through a copy: a handler that replaces itself, or destroys this control,
+    // must not pull the callable away from under its own call. Nothing of the control is touched after.
+    switch (notification.event) {
+    case tray::TrayEvent::MouseMove:
+        if (auto handler = MouseMove) handler(id);
+        break;
+    case tray::TrayEvent::MouseDown:
+        if (auto handler = MouseDown) handler(notification.button, id);
+        break;
+    case tray::TrayEvent::MouseUp:
+        if (auto handler = MouseUp) handler(notification.button, id);
+        break;
+    case tray::TrayEvent::MouseDblClick:
+        if (auto handler = MouseDblClick) handler(notification.button, id);
+        break;
+    case tray::TrayEvent::BalloonClosed:
+        balloonShown_ = false;
+        break;
+    case tray::TrayEvent::None:
+        break;
+    }
+}
+
+void cSysTray::OnOwnWindowDestroyed() {
+    // The host is being destroyed with the icon still in the tray: take the icon out while the window
+    // that names it still exists, and forget the window, which the system destroys by itself.
+    InTray(false);
+    ownWindow_.release();
+}
