@@ -1,6 +1,7 @@
 // Main window: creation from its layout table, the load sequence, and the window's own messages.
 #include "app/Form1.h"
 
+#include "alarm/Form3.h"
 #include "app/AppTitle.h"
 #include "app/Helpers.h"
 #include "app/Settings.h"
@@ -23,6 +24,7 @@ Form1::Form1() : Timer1([this] { Timer1_Tick(); }) {}
 Form1::~Form1() {
     // The timer must not tick into a half-destroyed window.
     Timer1.SetEnabled(false);
+    form3_.reset();
     Destroy();
 }
 
@@ -33,6 +35,7 @@ bool Form1::Create() {
                         at.x, at.y, size.cx, size.cy, nullptr, 0)) {
         return false;
     }
+    form3_ = std::make_unique<alarm::Form3>(hwnd(), reporter);
     CreateControls();
     Form_Load();
     return true;
@@ -110,8 +113,25 @@ void Form1::Form_Load() {
     trap.Step(152, [&] { SetPickerText(cboHrs_, ReadSetting(L"Hours", L"00")); });
     trap.Step(154, [&] { SetPickerText(cboMins_, ReadSetting(L"Minutes", L"00")); });
     trap.Step(156, [&] { SetPickerText(cboSecs_, ReadSetting(L"Seconds", L"00")); });
+    // Touching the path box loads the Alarm Options window (hidden) first; its own load has put the
+    // stored path, or nothing, into the box already.
+    trap.Step(158, [&] { form3_->SetText1Text(ReadSetting(L"Text2", ProgramFolder() + L"\\alarm.wav")); });
     trap.Step(160, [&] { SetCheck3(ReadSetting(L"Windows Startup", L"Off") == L"On"); });
     trap.Step(162, [&] { Loading = false; });
+}
+
+std::wstring Form1::Text(HWND control) {
+    wchar_t cls[16] = {};
+    GetClassNameW(control, cls, 16);
+    if (lstrcmpiW(cls, L"ComboBox") != 0) return ui::WindowText(control);
+    const LRESULT index = SendMessageW(control, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return L"";
+    const LRESULT length = SendMessageW(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == CB_ERR) return L"";
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(control, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(wcslen(text.c_str()));
+    return text;
 }
 
 void Form1::SetPickerText(HWND picker, const std::wstring& text) {
@@ -152,6 +172,7 @@ void Form1::Check3_Click() {
 
 void Form1::PushButton3_Click() {
     Trap trap(L"Form1.PushButton3_Click", reporter);
+    trap.Step(100, [&] { form3_->Show(); });
     trap.Step(102, [&] { ShowWindow(hwnd(), SW_HIDE); });
 }
 

@@ -12,7 +12,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+
+namespace alarm {
+class Form3;
+}
 
 namespace app {
 
@@ -52,6 +57,8 @@ public:
     ui::PushButton PushButton3;
     ui::Timer Timer1;
     ui::WindowPointer Pointer;
+    // The Alarm Options window, which holds the alarm path; its window exists only while loaded.
+    alarm::Form3& Form3() { return *form3_; }
 
     // The countdown: whole seconds and the tenths digit the next tick shows.
     std::int32_t SecondsLeft = 0;
@@ -65,7 +72,9 @@ private:
     void OnSize(WPARAM sizeType);
     void OnClose();
 
-    static std::wstring Text(HWND control) { return ui::WindowText(control); }
+    // The text of a control; for a picker, its selected item ("" when none), which is already
+    // current while the picker reports a new selection.
+    static std::wstring Text(HWND control);
     void SetPickerText(HWND picker, const std::wstring& text);
     // Ticks or clears the check box; a change raises its click, as setting its value does.
     void SetCheck3(bool ticked);
@@ -76,6 +85,7 @@ private:
     HWND cboSecs_ = nullptr;
     HWND lblTimer_ = nullptr;
     HWND check3_ = nullptr;
+    std::unique_ptr<alarm::Form3> form3_;
     bool closing_ = false;
 };
 

@@ -3,6 +3,11 @@
 // display text decide what a click does).
 #include "app/Form1.h"
 
+#include "alarm/Form2.h"
+#include "alarm/Form3.h"
+#include "app/Helpers.h"
+#include "sound/SoundManager.h"
+
 #include "app/Conversions.h"
 #include "app/CountdownDisplay.h"
 #include "app/Program.h"
@@ -81,7 +86,20 @@ void Form1::Timer1_Tick() {
         SetForegroundWindow(hwnd());
     });
     trap.Step(140, [] { program::HiddenInTray = false; });
+    // The path is what the Alarm Options box holds now, even while that window is open and edited.
+    std::wstring alarmPath;
+    if (trap.Test(142, [&] {
+            alarmPath = form3_->Text1Text();
+            return FileListed(alarmPath);
+        })) {
+        trap.Line(144);
+        trap.Step(146, [] { program::AlarmBuffer = sound::FindFreeBuffer(); });
+        trap.Step(148, [&] { sound::Load(program::AlarmBuffer, alarmPath, sound::UnloadWhenDone); });
+        trap.Step(150, [] { sound::Play(program::AlarmBuffer); });
+    }
     trap.Step(152, [] { program::RestartRequested = false; });
+    // The tick waits here until the window is closed; the timer is off, so no tick nests inside.
+    trap.Step(154, [&] { alarm::Form2(reporter).ShowModal(hwnd()); });
     trap.Step(156, [&] { PushButton2_Click(); });
     if (trap.Test(158, [] { return program::RestartRequested; })) {
         trap.Step(160, [&] { PushButton1_Click(); });

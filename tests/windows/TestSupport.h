@@ -87,7 +87,10 @@ private:
             box.caption = TextOf(hwnd);
             box.text = TextOf(GetDlgItem(hwnd, 0xFFFF));
             // The icon of a message box is a static control, id 0x14 on Windows and 0x440 under Wine.
-            box.hasIcon = GetDlgItem(hwnd, 0x14) != nullptr || GetDlgItem(hwnd, 0x440) != nullptr;
+            for (int id : {0x14, 0x440}) {
+                HWND icon = GetDlgItem(hwnd, id);
+                if (icon && IsWindowVisible(icon) && SendMessageW(icon, STM_GETICON, 0, 0) != 0) box.hasIcon = true;
+            }
             watcher->boxes_.push_back(box);
             watcher->seen_.push_back(hwnd);
         }
@@ -102,6 +105,45 @@ private:
     std::mutex mutex_;
     std::vector<Box> boxes_;
     std::vector<HWND> seen_;
+    std::thread thread_;
+};
+
+// Answers a window of this thread from another thread: when a visible window with the given title
+// appears, presses the control with the given id (BM_CLICK), as a user would; counts the answers.
+class WindowAnswerer {
+public:
+    WindowAnswerer(std::wstring title, int controlId, DWORD guiThread = GetCurrentThreadId())
+        : title_(std::move(title)), id_(controlId), thread_([this, guiThread] { Run(guiThread); }) {}
+    ~WindowAnswerer() {
+        stop_ = true;
+        thread_.join();
+    }
+    int Answers() const { return answers_; }
+    void SetEnabled(bool enabled) { enabled_ = enabled; }
+
+private:
+    void Run(DWORD guiThread) {
+        while (!stop_) {
+            EnumThreadWindows(guiThread, &WindowAnswerer::Visit, reinterpret_cast<LPARAM>(this));
+            Sleep(20);
+        }
+    }
+    static BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
+        auto* self = reinterpret_cast<WindowAnswerer*>(param);
+        if (!self->enabled_ || !IsWindowVisible(hwnd) || TextOf(hwnd) != self->title_) return TRUE;
+        if (hwnd == self->last_) return TRUE;
+        self->last_ = hwnd;
+        ++self->answers_;
+        PostMessageW(GetDlgItem(hwnd, self->id_), BM_CLICK, 0, 0);
+        return TRUE;
+    }
+
+    std::wstring title_;
+    int id_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> enabled_{true};
+    std::atomic<int> answers_{0};
+    HWND last_ = nullptr;
     std::thread thread_;
 };
 

@@ -1,5 +1,6 @@
 // The countdown in a real main window: the state table, tick timing, pause and resume, reports.
 #include "app/CountdownDisplay.h"
+#include "resources/Layouts.h"
 #include "app/Form1.h"
 #include "app/Program.h"
 #include "TestSupport.h"
@@ -12,11 +13,13 @@ namespace {
 
 using testsupport::DialogWatcher;
 using testsupport::TextOf;
+using testsupport::WindowAnswerer;
 
 class Form1Countdown : public testing::Test {
 protected:
     void SetUp() override {
         app::program::HiddenInTray = false;
+        app::program::RestartRequested = false;
         ASSERT_TRUE(form.Create());
         form.Show(SW_SHOWNORMAL);
     }
@@ -88,7 +91,9 @@ TEST_F(Form1Countdown, OneSecondExpiresOnTheTwentiethTick) {
     Ticks(18);
     EXPECT_EQ(Display(), L"000:00:00.1");
     EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
+    WindowAnswerer ok(L" Time Expired", layout::form2::PushButton1);
     Ticks(1);
+    EXPECT_EQ(ok.Answers(), 1);
     // Expired: the window is back on screen and the countdown reset.
     ExpectIdle();
     EXPECT_TRUE(IsWindowVisible(form.hwnd()));
@@ -185,6 +190,7 @@ TEST_F(Form1Countdown, RealTimerExpiresAfterExactlyTwentyTicks) {
     int ticks = 0;
     std::wstring first;
     // Count the real ticks through the label: each tick writes it once.
+    WindowAnswerer ok(L" Time Expired", layout::form2::PushButton1);
     form.PushButton1_Click();
     ASSERT_TRUE(testsupport::PumpUntil(
         [&] {

@@ -1,0 +1,228 @@
+// Alarm Options window: load, the path box, the file dialog, the sound test and OK.
+#include "alarm/Form3.h"
+
+#include "app/Helpers.h"
+#include "app/Settings.h"
+#include "resources/Layouts.h"
+#include "sound/SoundManager.h"
+#include "ui/Layout.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <vector>
+
+namespace alarm {
+namespace {
+
+DWORD const kForm3Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+UINT_PTR const kText1Subclass = 1;
+
+// The filter as the program writes it, "description|pattern|", in the dialog's own form: each part
+// ends with a zero, and the list with a second one.
+std::wstring DialogFilter(const std::wstring& filter) {
+    std::wstring converted = filter;
+    for (wchar_t& c : converted) {
+        if (c == L'|') c = L'\0';
+    }
+    converted.push_back(L'\0');
+    return converted;
+}
+
+}  // namespace
+
+Form3::Form3(HWND mainWindow, app::Trap::Reporter reporter) : main_(mainWindow), reporter_(std::move(reporter)) {}
+
+Form3::~Form3() {
+    // The end of the program discards this window without its close handling.
+    unloading_ = true;
+    Destroy();
+}
+
+std::wstring Form3::DefaultPath() const { return app::ProgramFolder() + L"\\alarm.wav"; }
+
+void Form3::EnsureLoaded() {
+    if (hwnd()) return;
+    const SIZE size =
+        ui::WindowSizeForClient(layout::kForm3.clientWidth, layout::kForm3.clientHeight, kForm3Style, 0);
+    const POINT at = ui::CentredOnScreen(size);
+    if (!Create({L"CorvalinForm3", static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))}, 0, kForm3Style,
+                L"Alarm Options", at.x, at.y, size.cx, size.cy, nullptr, 0)) {
+        return;
+    }
+    const auto& table = layout::kForm3Controls;
+    const auto& frame = table[0];
+    for (const auto& c : table) {
+        const HFONT font = fonts_.Get(c.font);
+        if (c.kind != layout::Kind::PushButton) {
+            ui::CreateStandardControl(hwnd(), table, c, font);
+            continue;
+        }
+        ui::PushButton& button = c.id == layout::form3::PushButton5   ? PushButton5
+                                 : c.id == layout::form3::PushButton3 ? PushButton3
+                                                                      : PushButton1;
+        const ui::TwipsRect own{c.left, c.top, c.width, c.height};
+        const ui::PixelRect r = c.frame == layout::kNoFrame
+                                    ? ui::ToPixels(own)
+                                    : ui::ToPixels(ui::TwipsRect{frame.left, frame.top, frame.width, frame.height}, own);
+        button.Create(hwnd(), c.id, c.caption, r.x, r.y, r.width, r.height, font);
+        button.onMouseMove = [this] { Pointer.OnButtonMouseMove(); };
+    }
+    ui::OrderByTabIndex(hwnd(), table);
+    text1_ = GetDlgItem(hwnd(), layout::form3::Text1);
+    SetWindowSubclass(text1_, &Form3::Text1Proc, kText1Subclass, reinterpret_cast<DWORD_PTR>(this));
+    PushButton5.onClick = [this] { PushButton5_Click(); };
+    PushButton3.onClick = [this] { PushButton3_Click(); };
+    PushButton1.onClick = [this] { PushButton1_Click(); };
+    Form_Load();
+}
+
+void Form3::Show() {
+    EnsureLoaded();
+    ShowWindow(hwnd(), SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd());
+}
+
+std::wstring Form3::Text1Text() {
+    EnsureLoaded();
+    return ui::WindowText(text1_);
+}
+
+void Form3::SetText1Text(const std::wstring& text) {
+    EnsureLoaded();
+    // Only a real change of the text is a change (and is stored).
+    if (ui::WindowText(text1_) != text) SetWindowTextW(text1_, text.c_str());
+}
+
+void Form3::Form_Load() {
+    app::Trap trap(L"Form3.Form_Load", reporter_);
+    trap.Step(100, [&] { app::ApplyFaceColor(hwnd()); });
+    trap.Step(102, [&] {
+        const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+        SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    });
+    if (trap.Test(104, [] { return app::FileExists(app::ProgramFolder() + app::kHandPointerFile); })) {
+        trap.Step(106, [&] { Pointer.LoadCustom(app::ProgramFolder() + app::kHandPointerFile); });
+    }
+    trap.Step(108, [&] { SetText1Text(app::ReadSetting(L"Text2")); });
+}
+
+void Form3::Text1_Change() { app::WriteSetting(L"Text2", ui::WindowText(text1_)); }
+
+void Form3::Text1_GotFocus() { SendMessageW(text1_, EM_SETSEL, 0, GetWindowTextLengthW(text1_)); }
+
+void Form3::PushButton5_Click() {
+    app::Trap trap(L"Form3.PushButton5_Click", reporter_);
+    std::vector<wchar_t> fileName(32768, L'\0');
+    std::wstring title;
+    std::wstring filter;
+    trap.Line(100);
+    trap.Line(102);
+    trap.Line(104);
+    trap.Step(106, [&] { fileName[0] = L'\0'; });
+    trap.Step(108, [&] { title = L"Add File(s) - Hold Ctrl to select multiple files"; });
+    trap.Step(110, [&] { filter = DialogFilter(L"Wav Files (*.wav)|*.wav|"); });
+    trap.Step(112, [&] {
+        OPENFILENAMEW ofn{};
+        ofn.lStructSize = sizeof ofn;
+        ofn.hwndOwner = hwnd();
+        ofn.lpstrFilter = filter.c_str();
+        ofn.lpstrFile = fileName.data();
+        ofn.nMaxFile = static_cast<DWORD>(fileName.size());
+        ofn.lpstrTitle = title.c_str();
+        ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+        // Cancel leaves the file name empty.
+        if (!GetOpenFileNameW(&ofn)) fileName[0] = L'\0';
+    });
+    const std::wstring picked(fileName.data());
+    if (trap.Test(114, [&] { return picked.empty(); })) return;
+    trap.Step(116, [&] { SetText1Text(picked); });
+}
+
+void Form3::PushButton3_Click() {
+    app::Trap trap(L"Form3.PushButton3_Click", reporter_);
+    std::wstring path;
+    if (trap.Test(100, [&] {
+            path = ui::WindowText(text1_);
+            return app::FileListed(path);
+        })) {
+        trap.Line(102);
+        trap.Step(104, [] { app::program::AlarmBuffer = sound::FindFreeBuffer(); });
+        trap.Step(106, [&] {
+            sound::Load(app::program::AlarmBuffer, path, sound::PlayOnLoad | sound::UnloadWhenDone | sound::NoNotify);
+        });
+    }
+}
+
+void Form3::PushButton1_Click() {
+    app::Trap trap(L"Form3.PushButton1_Click", reporter_);
+    if (trap.Test(100, [&] { return app::FileExists(ui::WindowText(text1_)); })) {
+        if (trap.Test(102, [] { return app::program::AlarmBuffer > 0; })) {
+            trap.Step(104, [] { sound::Stop(app::program::AlarmBuffer); });
+        }
+        trap.Step(106, [&] {
+            ShowWindow(main_, SW_SHOW);
+            SetForegroundWindow(main_);
+        });
+        trap.Step(108, [&] { Unload(); });
+        return;
+    }
+    trap.Step(110, [] { app::ShowUserMessage(L"File does not exist."); });
+    trap.Step(112, [&] { SetText1Text(DefaultPath()); });
+}
+
+void Form3::Form_Unload() { PushButton1_Click(); }
+
+void Form3::Unload() {
+    // OK unloads the window from inside its own handler, and the unload runs OK again: that nested
+    // run starts no second unload.
+    if (unloading_ || !hwnd()) return;
+    unloading_ = true;
+    Form_Unload();
+    Destroy();
+    text1_ = nullptr;
+    unloading_ = false;
+    // However it closed, the main window comes back: it was hidden while this window was open, and
+    // without this a close with a missing file would leave it hidden with no way back but the tray.
+    if (main_ && IsWindow(main_)) ShowWindow(main_, SW_SHOW);
+}
+
+LRESULT CALLBACK Form3::Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
+                                  DWORD_PTR self) {
+    if (message == WM_MOUSEMOVE) reinterpret_cast<Form3*>(self)->Pointer.OnSurfaceMouseMove();
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &Form3::Text1Proc, kText1Subclass);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT Form3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (app::HandleBackdropMessage(hwnd(), message, wParam, lParam, result)) return result;
+    switch (message) {
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        const int code = HIWORD(wParam);
+        if (id == layout::form3::Text1 && code == EN_CHANGE) Text1_Change();
+        if (id == layout::form3::Text1 && code == EN_SETFOCUS) Text1_GotFocus();
+        // Enter anywhere in the window presses OK, the window's default button.
+        if (id == layout::form3::PushButton1 && code == BN_CLICKED) PushButton1.Click();
+        return 0;
+    }
+    case DM_GETDEFID:
+        return MAKELRESULT(layout::form3::PushButton1, DC_HASDEFID);
+    case WM_SETCURSOR:
+        if (Pointer.HandleSetCursor(hwnd(), wParam, lParam, result)) return result;
+        break;
+    case WM_MOUSEMOVE:
+        Pointer.OnSurfaceMouseMove();
+        return 0;
+    case WM_CLOSE:
+        Unload();
+        return 0;
+    default:
+        break;
+    }
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace alarm

@@ -1,0 +1,62 @@
+// The "Alarm Options" window: the alarm file path in Text1 (where the whole program reads it), a file
+// dialog to pick it, a test of the sound, and OK, which checks that the file exists. The window is
+// created hidden the first time anything touches Text1, and again after every unload.
+#pragma once
+
+#include "app/ErrorReport.h"
+#include "app/Program.h"
+#include "ui/Controls.h"
+#include "ui/PushButton.h"
+#include "ui/Window.h"
+#include "ui/WindowPointer.h"
+
+#include <string>
+
+namespace alarm {
+
+class Form3 : public ui::Window {
+public:
+    // mainWindow is shown again when this window closes.
+    explicit Form3(HWND mainWindow, app::Trap::Reporter reporter = app::ShowErrorReport);
+    ~Form3() override;
+
+    // Creates the window hidden and runs its load, unless it exists already.
+    void EnsureLoaded();
+    bool IsLoaded() const { return hwnd() != nullptr; }
+    // Shows the window modelessly (loading it first).
+    void Show();
+
+    // Text1, read and written as the rest of the program does: touching it loads the window.
+    std::wstring Text1Text();
+    void SetText1Text(const std::wstring& text);
+    HWND Text1() const { return text1_; }
+
+    // Handlers.
+    void Form_Load();
+    void Text1_Change();
+    void Text1_GotFocus();
+    void PushButton5_Click();
+    void PushButton3_Click();
+    void PushButton1_Click();
+    void Form_Unload();
+
+    ui::PushButton PushButton5;
+    ui::PushButton PushButton3;
+    ui::PushButton PushButton1;
+    ui::WindowPointer Pointer;
+
+private:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    static LRESULT CALLBACK Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                      DWORD_PTR self);
+    void Unload();
+    std::wstring DefaultPath() const;
+
+    HWND main_;
+    app::Trap::Reporter reporter_;
+    ui::FontSet fonts_;
+    HWND text1_ = nullptr;
+    bool unloading_ = false;
+};
+
+}  // namespace alarm
