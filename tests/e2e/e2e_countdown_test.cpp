@@ -24,12 +24,14 @@ TEST(EndToEnd, TwoSecondCountdownRunsAndBringsTheWindowBack) {
     ASSERT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)) == L"Pause"; }, 5000));
     // The window leaves the screen (minimised, or hidden behind the tray icon).
     EXPECT_TRUE(e2e::WaitFor([&] { return IsIconic(main) || !IsWindowVisible(main); }, 5000));
+    std::wstring seen;
     ASSERT_TRUE(e2e::WaitFor(
         [&] {
-            const std::wstring text = e2e::TextOf(display);
-            return text.rfind(L"000:00:01.", 0) == 0 || text.rfind(L"000:00:00.", 0) == 0;
+            seen = e2e::TextOf(display);
+            return seen.rfind(L"000:00:01.", 0) == 0 || seen.rfind(L"000:00:00.", 0) == 0;
         },
-        5000));
+        5000))
+        << "display shows " << std::string(seen.begin(), seen.end());
 
     // At zero the window comes back, idle.
     ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) && !IsIconic(main); }, 8000));
@@ -39,7 +41,8 @@ TEST(EndToEnd, TwoSecondCountdownRunsAndBringsTheWindowBack) {
     }
     EXPECT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)) == L"Start"; }, 5000));
     EXPECT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(display) == L"000:00:00.0"; }, 5000));
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, id::cboHrs)));
+    // Reset runs once the Time Expired window has closed.
+    EXPECT_TRUE(e2e::WaitFor([&] { return IsWindowEnabled(GetDlgItem(main, id::cboHrs)) != FALSE; }, 5000));
 }
 
 TEST(EndToEnd, ClosingTheWindowEndsTheProgramWhileACountdownRuns) {
