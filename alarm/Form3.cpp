@@ -162,7 +162,7 @@ void Form3::PushButton1_Click() {
             trap.Step(104, [] { sound::Stop(app::program::AlarmBuffer); });
         }
         trap.Step(106, [&] {
-            ShowWindow(main_, SW_SHOW);
+            ShowWindow(main_, IsIconic(main_) ? SW_RESTORE : SW_SHOW);
             SetForegroundWindow(main_);
         });
         trap.Step(108, [&] { Unload(); });

@@ -6,6 +6,7 @@
 #include "app/Helpers.h"
 #include "app/Settings.h"
 #include "platform/mStartUp.h"
+#include "sound/SoundManager.h"
 #include "app/Program.h"
 #include "resources/Layouts.h"
 #include "ui/Layout.h"
@@ -37,6 +38,8 @@ bool Form1::Create() {
     }
     form3_ = std::make_unique<alarm::Form3>(hwnd(), reporter);
     CreateControls();
+    cSysTray1.Create(hwnd(), layout::form1::cSysTray1);
+    cSysTray1.MouseUp = [this](std::int16_t button, std::int32_t id) { cSysTray1_MouseUp(button, id); };
     Form_Load();
     return true;
 }
@@ -89,6 +92,9 @@ void Form1::Form_Load() {
         SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
         SetAppTitle();
     });
+    trap.Step(130, [&] { cSysTray1.TrayTip(kProductName); });
+    // From here until the window closes the icon stays in the tray, hidden window or not.
+    trap.Step(132, [&] { cSysTray1.InTray(true); });
     for (int i = 0; i <= 23; ++i) {
         trap.Line(134);
         trap.Step(136, [&] {
@@ -178,6 +184,8 @@ void Form1::PushButton3_Click() {
 
 void Form1::Form_QueryUnload() {
     Trap trap(L"Form1.Form_QueryUnload", reporter);
+    trap.Step(100, [] { sound::Shutdown(); });
+    trap.Step(102, [&] { cSysTray1.InTray(false); });
     trap.Step(104, [] { ui::DoEvents(); });
     trap.Step(106, [] { ui::DoEvents(); });
 }
@@ -208,11 +216,33 @@ void Form1::OnCommand(int id, int code, HWND control) {
     }
 }
 
-void Form1::OnSize(WPARAM /*sizeType*/) {}
+void Form1::OnSize(WPARAM sizeType) {
+    if (sizeType != SIZE_MINIMIZED || program::HiddenInTray) return;
+    ShowWindow(hwnd(), SW_HIDE);
+    // The window stays minimised while hidden; whatever shows it again restores it to normal size.
+    program::HiddenInTray = true;
+    // The balloon's wait pumps messages: countdown ticks, clicks and tray events run inside it, and
+    // inside Start when Start minimised the window.
+    cSysTray1.ShowBalloon(L"has been minimized to the system tray.\r\n"
+                          L"Click on the blue 'V' icon (V for Vendrel) to bring the software back.",
+                          kProductName, 5, true);
+}
+
+void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) {
+    ShowWindow(hwnd(), IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(hwnd());
+    SetFocus(hwnd());
+    program::HiddenInTray = false;
+}
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (HandleBackdropMessage(hwnd(), message, wParam, lParam, result)) return result;
+    // The shell announces a restart to top-level windows only; the tray control adds its icon again.
+    if (message == cSysTray1.TaskbarCreatedMessage() && message != 0) {
+        cSysTray1.ShellRestarted();
+        return 0;
+    }
     switch (message) {
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));

@@ -4,6 +4,7 @@
 
 #include "app/ErrorReport.h"
 #include "app/Program.h"
+#include "tray/cSysTray.h"
 #include "ui/Controls.h"
 #include "ui/PushButton.h"
 #include "ui/Timer.h"
@@ -45,6 +46,7 @@ public:
     void Form_QueryUnload();
     void Picker_Change(HWND picker);
     void Check3_Click();
+    void cSysTray1_MouseUp(std::int16_t button, std::int32_t id);
 
     // Controls.
     HWND cboHrs() const { return cboHrs_; }
@@ -57,6 +59,7 @@ public:
     ui::PushButton PushButton3;
     ui::Timer Timer1;
     ui::WindowPointer Pointer;
+    cSysTray cSysTray1;
     // The Alarm Options window, which holds the alarm path; its window exists only while loaded.
     alarm::Form3& Form3() { return *form3_; }
 

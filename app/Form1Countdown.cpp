@@ -82,7 +82,7 @@ void Form1::Timer1_Tick() {
         if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
     });
     trap.Step(138, [&] {
-        ShowWindow(hwnd(), SW_SHOW);
+        ShowWindow(hwnd(), IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
         SetForegroundWindow(hwnd());
     });
     trap.Step(140, [] { program::HiddenInTray = false; });

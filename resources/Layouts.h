@@ -37,6 +37,7 @@ namespace form1 {
 enum Id : int {
     Frame1 = 1001, cboSecs, cboMins, cboHrs, Label1_4, Label1_1, Label1_3, Label1_2, Label1_0,
     Frame4, Check3, Frame2, lblTimer, PushButton1, PushButton2, PushButton3,
+    cSysTray1,  // the tray control's own (hidden) window
 };
 }
 inline constexpr std::array<Control, 16> kForm1Controls{{

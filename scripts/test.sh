@@ -19,7 +19,7 @@ for fuzzer in build/fuzz/tests/fuzz/fuzz_*; do
     [ -x "$fuzzer" ] || continue
     corpus="tests/fuzz/corpus/$(basename "$fuzzer")"
     mkdir -p "build/fuzz/corpus/$(basename "$fuzzer")"
-    "$fuzzer" -runs=20000 -max_len=4096 -timeout=10 "build/fuzz/corpus/$(basename "$fuzzer")" \
+    "$fuzzer" -runs=20000 -max_len=4096 -timeout=10 -malloc_limit_mb=64 "build/fuzz/corpus/$(basename "$fuzzer")" \
         $( [ -d "$corpus" ] && echo "$corpus" ) 2>&1 | tail -n 2
 done
 

@@ -24,6 +24,8 @@ pcm.!default {
     format "raw"
 }
 ASOUND
+    # A Wine session left from an earlier run may still be bound to a display that is gone.
+    wineserver -k >/dev/null 2>&1 || true
     CORVALIN_XVFB_PID=""
     if [ "${CORVALIN_USE_DISPLAY:-}" != "1" ] || [ -z "${DISPLAY:-}" ]; then
         local n=90

@@ -7,11 +7,17 @@
 #include <chrono>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace testsupport {
+
+// Removes every stored setting of the program, as on a first run.
+inline void ClearSettings() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Vendrel\\Corvalin Timer Software");
+}
 
 // Handles messages until pred() is true or the time is up; returns pred().
 inline bool PumpUntil(const std::function<bool()>& pred, int timeoutMs) {
@@ -146,5 +152,188 @@ private:
     HWND last_ = nullptr;
     std::thread thread_;
 };
+
+// Runs steps on the GUI thread from inside whatever message loop runs at the time: a modal window's,
+// a message box's, a handler's own pumping. Each step waits until its condition holds (checked every
+// 10 ms on a timer of a message-only window) and then runs once; no step starts inside another.
+class Script {
+public:
+    Script() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &Script::Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"CorvalinTestScript";
+        RegisterClassW(&wc);  // fails harmlessly when another script registered it
+        hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetTimer(hwnd_, 1, 10, nullptr);
+    }
+    ~Script() { DestroyWindow(hwnd_); }
+    Script(const Script&) = delete;
+    Script& operator=(const Script&) = delete;
+
+    void Then(std::function<bool()> when, std::function<void()> action) {
+        steps_.push_back({std::move(when), std::move(action)});
+    }
+    std::size_t Done() const { return next_; }
+    bool Finished() const { return next_ == steps_.size(); }
+
+private:
+    struct Step {
+        std::function<bool()> when;
+        std::function<void()> action;
+    };
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<Script*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (message == WM_TIMER && self) {
+            self->RunNext();
+            return 0;
+        }
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    void RunNext() {
+        if (running_ || next_ >= steps_.size() || !steps_[next_].when()) return;
+        const std::function<void()> action = steps_[next_++].action;
+        running_ = true;
+        action();
+        running_ = false;
+    }
+
+    HWND hwnd_ = nullptr;
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+    bool running_ = false;
+};
+
+// Handles messages as the program's own message loop does, giving Tab and Enter their dialog meaning
+// in the window that holds the control, until pred() is true or the time is up; returns pred().
+inline bool PumpDialogUntil(const std::function<bool()>& pred, int timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    while (!pred()) {
+        if (GetTickCount64() >= end) return pred();
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+            if (root && IsDialogMessageW(root, &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// A key pressed and released on the focused control, through the thread's queue as typed keys come.
+inline void PressKey(WORD key) {
+    const HWND focus = GetFocus();
+    PostMessageW(focus, WM_KEYDOWN, key, 1);
+    PostMessageW(focus, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
+}
+
+// Moves the real mouse, through the system's input queue, to a point on the screen, and handles
+// messages until pred() is true or the time is up; returns pred().
+inline bool MoveMouseTo(POINT at, const std::function<bool()>& pred, int timeoutMs = 1000) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = static_cast<LONG>((at.x * 65535 + width / 2) / (width - 1));
+    input.mi.dy = static_cast<LONG>((at.y * 65535 + height / 2) / (height - 1));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+    return PumpUntil(pred, timeoutMs);
+}
+
+inline POINT CentreOf(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// The file the ALSA "file" device writes everything played into, as a Windows path (Wine maps / to
+// Z:); empty when the environment names none.
+inline std::wstring SoundCapturePath() {
+    wchar_t unixPath[1024] = {};
+    if (GetEnvironmentVariableW(L"CORVALIN_SOUND_CAPTURE", unixPath, 1024) == 0) return L"";
+    std::wstring path = L"Z:";
+    for (const wchar_t* p = unixPath; *p != L'\0'; ++p) path.push_back(*p == L'/' ? L'\\' : *p);
+    return path;
+}
+
+inline std::vector<unsigned char> ReadWholeFile(const std::wstring& path) {
+    std::vector<unsigned char> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    unsigned char chunk[65536];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    CloseHandle(file);
+    return bytes;
+}
+
+inline long long FileSizeOf(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// Watches this process from another thread for a visible window with the given title (a common
+// dialog, a message box) and runs action on it from that thread, once per window.
+class WindowWatcher {
+public:
+    WindowWatcher(std::wstring title, std::function<void(HWND)> action, DWORD guiThread = GetCurrentThreadId())
+        : title_(std::move(title)), action_(std::move(action)), thread_([this, guiThread] { Run(guiThread); }) {}
+    ~WindowWatcher() {
+        stop_ = true;
+        thread_.join();
+    }
+    int Seen() const { return seen_; }
+
+private:
+    void Run(DWORD guiThread) {
+        while (!stop_) {
+            EnumThreadWindows(guiThread, &WindowWatcher::Visit, reinterpret_cast<LPARAM>(this));
+            Sleep(20);
+        }
+    }
+    static BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
+        auto* self = reinterpret_cast<WindowWatcher*>(param);
+        if (!IsWindowVisible(hwnd) || TextOf(hwnd) != self->title_ || hwnd == self->last_) return TRUE;
+        self->last_ = hwnd;
+        ++self->seen_;
+        self->action_(hwnd);
+        return TRUE;
+    }
+
+    std::wstring title_;
+    std::function<void(HWND)> action_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> seen_{0};
+    HWND last_ = nullptr;
+    std::thread thread_;
+};
+
+// A text value of the registry, or nothing when the key or the value is missing.
+inline std::optional<std::wstring> RegistryText(HKEY root, const wchar_t* path, const std::wstring& name) {
+    wchar_t data[2048] = {};
+    DWORD bytes = sizeof data;
+    if (RegGetValueW(root, path, name.c_str(), RRF_RT_REG_SZ, nullptr, data, &bytes) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::wstring(data);
+}
+
+inline void PutRegistryText(HKEY root, const wchar_t* path, const std::wstring& name, const std::wstring& text) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) return;
+    RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+inline void DeleteRegistryValue(HKEY root, const wchar_t* path, const std::wstring& name) {
+    RegDeleteKeyValueW(root, path, name.c_str());
+}
 
 }  // namespace testsupport

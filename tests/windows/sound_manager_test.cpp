@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 using namespace soundtest;
 using sound::BufferState;
@@ -23,22 +24,12 @@ namespace {
 // 16-bit stereo at 44.1 kHz: 4 bytes a frame.
 constexpr std::uint32_t kBytesPerSecond = 44100 * 4;
 
-std::wstring WriteFile(const std::wstring& name, const Bytes& bytes) {
-    std::ofstream out(std::filesystem::path(name), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return name;
-}
-
 // A 16-bit stereo sound of the given length with no two neighbouring frames alike.
 Bytes PcmSamples(std::uint32_t milliseconds, std::uint32_t seed) {
     Bytes samples = Pattern(kBytesPerSecond / 1000 * milliseconds, seed);
     // No silent frame at the start, so the sound can be found in the capture after leading silence.
     for (std::size_t i = 0; i < 4; ++i) samples[i] |= std::byte{0x41};
     return samples;
-}
-
-std::wstring WritePcmWav(const std::wstring& name, const Bytes& samples) {
-    return WriteFile(name, CanonicalWav(Format16(1, 2, 44100, 16), samples));
 }
 
 // The file the ALSA "file" device writes everything played into, as a Windows path (Wine maps / to Z:).
@@ -66,11 +57,30 @@ class SoundManager : public testing::Test {
 protected:
     void SetUp() override {
         if (waveOutGetNumDevs() == 0) GTEST_SKIP() << "no wave-out device";
+        // Other tests of this process may have left sounds loaded; each test starts from a fresh module.
+        sound::Shutdown();
+        testsupport::PumpFor(20);
     }
     void TearDown() override {
         sound::Shutdown();
         testsupport::PumpFor(50);
+        for (const std::wstring& file : files_) DeleteFileW(file.c_str());
     }
+
+    // Writes a file beside the test program; it is deleted when the test ends.
+    std::wstring WriteFile(const std::wstring& name, const Bytes& bytes) {
+        std::ofstream out(std::filesystem::path(name), std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        files_.push_back(name);
+        return name;
+    }
+
+    std::wstring WritePcmWav(const std::wstring& name, const Bytes& samples) {
+        return WriteFile(name, CanonicalWav(Format16(1, 2, 44100, 16), samples));
+    }
+
+private:
+    std::vector<std::wstring> files_;
 };
 
 }  // namespace

@@ -1,0 +1,272 @@
+// The alarm at the end of a countdown in a real main window: the sound the device receives, the
+// " Time Expired" window and its two buttons, the restart, and the cases where nothing may be stopped.
+// Steps inside the modal window run from a script on the GUI thread, inside the window's own loop.
+#include "alarm/Form3.h"
+#include "app/Form1.h"
+#include "app/Program.h"
+#include "resources/Layouts.h"
+#include "sound/SoundManager.h"
+#include "tests/native/sound_wav_builder.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+using sound::BufferState;
+using testsupport::Script;
+using testsupport::TextOf;
+
+constexpr wchar_t kApplicationKey[] = L"Software\\VB and VBA Program Settings\\Vendrel";
+// 16-bit stereo at 44.1 kHz: 4 bytes a frame.
+constexpr std::size_t kBytesPerSecond = 44100 * 4;
+
+std::vector<unsigned char> Samples(std::size_t milliseconds, std::uint32_t seed) {
+    const soundtest::Bytes pattern = soundtest::Pattern(kBytesPerSecond / 1000 * milliseconds, seed);
+    std::vector<unsigned char> samples(pattern.size());
+    std::transform(pattern.begin(), pattern.end(), samples.begin(), [](std::byte b) { return static_cast<unsigned char>(b); });
+    // No silent frame at the start, so the sound can be told from the device's leading silence.
+    for (std::size_t i = 0; i < 4; ++i) samples[i] |= 0x41;
+    return samples;
+}
+
+// Writes a 16-bit PCM stereo WAV file of the samples in the temporary folder; returns its full path.
+std::wstring WriteWav(const std::wstring& name, const std::vector<unsigned char>& samples) {
+    soundtest::Bytes data(samples.size());
+    std::transform(samples.begin(), samples.end(), data.begin(), [](unsigned char c) { return std::byte{c}; });
+    const soundtest::Bytes file = soundtest::CanonicalWav(soundtest::Format16(1, 2, 44100, 16), data);
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring path = std::wstring(temp) + L"corvalin-alarm-" + name + L".wav";
+    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(out, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
+    CloseHandle(out);
+    return path;
+}
+
+bool Contains(const std::vector<unsigned char>& haystack, const unsigned char* needle, std::size_t size) {
+    return std::search(haystack.begin(), haystack.end(), needle, needle + size) != haystack.end();
+}
+
+HWND TimeExpiredWindow() {
+    HWND found = FindWindowW(L"CorvalinForm2", L" Time Expired");
+    return found && IsWindowVisible(found) ? found : nullptr;
+}
+
+void Press(HWND window, int id) { SendMessageW(GetDlgItem(window, id), BM_CLICK, 0, 0); }
+
+class AlarmAtExpiry : public testing::Test {
+protected:
+    void SetUp() override {
+        if (waveOutGetNumDevs() == 0) GTEST_SKIP() << "no wave-out device";
+        RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
+        app::program::AlarmBuffer = 0;
+        app::program::RestartRequested = false;
+        app::program::HiddenInTray = false;
+        capture = testsupport::SoundCapturePath();
+        ASSERT_TRUE(form.Create());
+        form.Show(SW_SHOWNORMAL);
+        // The tray balloon shows once a run, and its wait of 5 s would run the countdown's ticks
+        // inside Start: have it shown already, as after the first minimise of a run.
+        form.cSysTray1.ShowBalloon(L"", L"", 0, true);
+        for (HWND picker : {form.cboHrs(), form.cboMins()}) SendMessageW(picker, CB_SETCURSEL, 0, 0);
+        SendMessageW(form.cboSecs(), CB_SETCURSEL, 1, 0);  // 00:00:01
+    }
+    void TearDown() override {
+        sound::Shutdown();
+        testsupport::PumpFor(30);
+        app::program::AlarmBuffer = 0;
+        RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
+    }
+
+    // Start, then the twenty ticks of a one-second countdown; the last one expires and returns when
+    // the Time Expired window has closed.
+    void StartAndExpire() {
+        form.PushButton1_Click();
+        ASSERT_EQ(form.PushButton1.Caption(), L"Pause");
+        for (int i = 0; i < 20; ++i) form.Timer1_Tick();
+    }
+
+    void ExpectIdleOnScreen() {
+        EXPECT_EQ(form.PushButton1.Caption(), L"Start");
+        EXPECT_EQ(TextOf(form.lblTimer()), L"000:00:00.0");
+        EXPECT_FALSE(form.Timer1.Enabled());
+        for (HWND picker : {form.cboHrs(), form.cboMins(), form.cboSecs()}) EXPECT_TRUE(IsWindowEnabled(picker));
+        EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+        EXPECT_FALSE(IsIconic(form.hwnd()));
+        EXPECT_FALSE(app::program::HiddenInTray);
+    }
+
+    std::vector<unsigned char> Captured() const { return testsupport::ReadWholeFile(capture); }
+
+    app::Form1 form;
+    std::wstring capture;
+};
+
+TEST_F(AlarmAtExpiry, AlarmRingsWithTheFilesSamplesAndOkSilencesItInsideItsPumping) {
+    if (capture.empty()) GTEST_SKIP() << "CORVALIN_SOUND_CAPTURE is not set";
+    const auto samples = Samples(3000, 21);
+    form.Form3().SetText1Text(WriteWav(L"long", samples));
+    testsupport::DialogWatcher watcher;
+
+    Script script;
+    bool mainShown = false;
+    bool playing = false;
+    BufferState afterOk = BufferState::Playing;
+    bool closed = false;
+    std::vector<unsigned char> heard;
+    // Once a fifth of a second has reached the device, press OK.
+    script.Then([&] { return TimeExpiredWindow() && testsupport::FileSizeOf(capture) > 50000; },
+                [&] {
+                    mainShown = IsWindowVisible(form.hwnd()) && !IsIconic(form.hwnd()) && IsWindowEnabled(form.hwnd()) == FALSE;
+                    playing = sound::State(app::program::AlarmBuffer) == BufferState::Playing;
+                    HWND expired = TimeExpiredWindow();
+                    Press(expired, layout::form2::PushButton1);
+                    // The button's own pumping has handled the device's MM_WOM_DONE already.
+                    afterOk = sound::State(app::program::AlarmBuffer);
+                    closed = !IsWindow(expired);
+                });
+    StartAndExpire();
+
+    ASSERT_TRUE(script.Finished());
+    EXPECT_TRUE(mainShown);
+    EXPECT_TRUE(playing);
+    EXPECT_EQ(afterOk, BufferState::Free);
+    EXPECT_TRUE(closed);
+    EXPECT_GE(app::program::AlarmBuffer, 1);
+    EXPECT_FALSE(app::program::RestartRequested);
+    ExpectIdleOnScreen();
+    EXPECT_EQ(watcher.Count(), 0u);
+
+    // The device received the start of the alarm file's samples, and not all of them: it stopped.
+    const auto captured = Captured();
+    EXPECT_TRUE(Contains(captured, samples.data(), 40000)) << "captured " << captured.size() << " bytes";
+    EXPECT_FALSE(Contains(captured, samples.data(), samples.size()));
+    testsupport::PumpFor(200);
+    EXPECT_EQ(Captured().size(), captured.size());
+}
+
+TEST_F(AlarmAtExpiry, RestartSilencesTheAlarmAndTheSameCountdownRingsAgain) {
+    const auto samples = Samples(3000, 22);
+    form.Form3().SetText1Text(WriteWav(L"restart", samples));
+    Script script;
+    BufferState afterRestart = BufferState::Playing;
+    bool secondPlaying = false;
+    script.Then([&] { return TimeExpiredWindow() && sound::State(app::program::AlarmBuffer) == BufferState::Playing; },
+                [&] {
+                    Press(TimeExpiredWindow(), layout::form2::PushButton2);
+                    afterRestart = sound::State(app::program::AlarmBuffer);
+                });
+    script.Then([&] { return TimeExpiredWindow() != nullptr; },
+                [&] {
+                    secondPlaying = sound::State(app::program::AlarmBuffer) == BufferState::Playing &&
+                                    sound::SampleBytes(app::program::AlarmBuffer).size() == samples.size();
+                    Press(TimeExpiredWindow(), layout::form2::PushButton1);
+                });
+    StartAndExpire();
+
+    EXPECT_EQ(script.Done(), 1u);
+    EXPECT_EQ(afterRestart, BufferState::Free);
+    EXPECT_TRUE(app::program::RestartRequested);
+    // The same countdown runs again, from the pickers, and the window left the screen.
+    EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
+    EXPECT_TRUE(form.Timer1.Enabled());
+    EXPECT_EQ(form.SecondsLeft, 1);
+    EXPECT_EQ(form.TenthsLeft, 9);
+    EXPECT_TRUE(IsIconic(form.hwnd()) || !IsWindowVisible(form.hwnd()));
+    EXPECT_FALSE(IsWindowEnabled(form.cboSecs()));
+
+    // The real timer runs it out: it expires again and rings.
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return script.Finished() && form.PushButton1.Caption() == L"Start"; }, 6000));
+    EXPECT_TRUE(secondPlaying);
+    ExpectIdleOnScreen();
+}
+
+TEST_F(AlarmAtExpiry, EitherButtonAfterTheAlarmEndedByItselfStopsNothing) {
+    if (capture.empty()) GTEST_SKIP() << "CORVALIN_SOUND_CAPTURE is not set";
+    const auto samples = Samples(300, 23);
+    form.Form3().SetText1Text(WriteWav(L"short", samples));
+    const std::wstring other = WriteWav(L"other", Samples(3000, 24));
+    testsupport::DialogWatcher watcher;
+    constexpr std::int32_t kOtherBuffer = 7;
+
+    for (int button : {layout::form2::PushButton1, layout::form2::PushButton2}) {
+        Script script;
+        bool wholeAlarmHeard = false;
+        bool otherStillPlaying = false;
+        script.Then(
+            [&] { return TimeExpiredWindow() && sound::State(app::program::AlarmBuffer) == BufferState::Free; },
+            [&] {
+                const auto captured = Captured();
+                wholeAlarmHeard = Contains(captured, samples.data(), samples.size());
+                // Another sound plays when the button is pressed: it must go on.
+                sound::Load(kOtherBuffer, other, sound::PlayOnLoad);
+                Press(TimeExpiredWindow(), button);
+                otherStillPlaying = sound::State(kOtherBuffer) == BufferState::Playing;
+            });
+        StartAndExpire();
+        ASSERT_TRUE(script.Finished());
+        EXPECT_TRUE(wholeAlarmHeard);
+        EXPECT_TRUE(otherStillPlaying);
+        EXPECT_EQ(sound::State(kOtherBuffer), BufferState::Playing);
+        sound::Unload(kOtherBuffer);
+        // The unloaded device's late MM_WOM_DONE must be handled before the next alarm: the sound
+        // player tells devices apart by handle alone, and a new device may get the same handle.
+        testsupport::PumpFor(50);
+        if (button == layout::form2::PushButton2) {
+            // The same countdown runs again, behind the tray icon; reset it and bring the window back.
+            EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
+            form.PushButton2_Click();
+            form.cSysTray1_MouseUp(1, 0);
+        }
+        ExpectIdleOnScreen();
+    }
+    EXPECT_EQ(watcher.Count(), 0u);
+}
+
+TEST_F(AlarmAtExpiry, MissingFileOrAFolderStillGivesTheWindowSilentlyWithoutAReport) {
+    testsupport::DialogWatcher watcher;
+    const long long before = testsupport::FileSizeOf(capture);
+    for (const std::wstring& path : {app::ProgramFolder() + L"\\no such alarm.wav", app::ProgramFolder()}) {
+        form.Form3().SetText1Text(path);
+        Script script;
+        bool nothingLoaded = false;
+        script.Then([] { return TimeExpiredWindow() != nullptr; },
+                    [&] {
+                        nothingLoaded = sound::FindFreeBuffer() == 1 && app::program::AlarmBuffer == 0;
+                        Press(TimeExpiredWindow(), layout::form2::PushButton1);
+                    });
+        StartAndExpire();
+        ASSERT_TRUE(script.Finished());
+        EXPECT_TRUE(nothingLoaded) << std::string(path.begin(), path.end());
+        ExpectIdleOnScreen();
+    }
+    EXPECT_EQ(testsupport::FileSizeOf(capture), before);
+    EXPECT_EQ(watcher.Count(), 0u);
+}
+
+TEST_F(AlarmAtExpiry, ClosingTheWindowAnotherWayStopsNothingAndResets) {
+    form.Form3().SetText1Text(WriteWav(L"close", Samples(3000, 25)));
+    Script script;
+    BufferState afterClose = BufferState::Free;
+    script.Then([&] { return TimeExpiredWindow() && sound::State(app::program::AlarmBuffer) == BufferState::Playing; },
+                [&] {
+                    SendMessageW(TimeExpiredWindow(), WM_CLOSE, 0, 0);
+                    testsupport::PumpFor(100);
+                    afterClose = sound::State(app::program::AlarmBuffer);
+                });
+    StartAndExpire();
+    ASSERT_TRUE(script.Finished());
+    EXPECT_EQ(afterClose, BufferState::Playing);
+    EXPECT_EQ(sound::State(app::program::AlarmBuffer), BufferState::Playing);
+    EXPECT_FALSE(app::program::RestartRequested);
+    EXPECT_EQ(TimeExpiredWindow(), nullptr);
+    ExpectIdleOnScreen();
+}
+
+}  // namespace
