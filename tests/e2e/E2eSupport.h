@@ -60,6 +60,8 @@ inline BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM param) {
 class Program {
 public:
     Program() {
+        // Every run starts as a first run: no stored settings.
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Vendrel\\Corvalin Timer Software");
         STARTUPINFOW si{};
         si.cb = sizeof si;
         std::wstring command = L"\"" + ProgramPath() + L"\"";
@@ -96,11 +98,12 @@ private:
     bool started_ = false;
 };
 
-// Picks an item of a drop-down list and tells its window, as a user's pick does.
+// Picks an item of a drop-down list and tells its window, as a user's pick does. The lists hold
+// "00", "01", ... in order, so the item's number is its index (a string pointer would not cross
+// into the other process).
 inline void Pick(HWND window, int id, const wchar_t* item) {
     HWND list = GetDlgItem(window, id);
-    const LRESULT index = SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(item));
+    const int index = _wtoi(item);
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
 }

@@ -12,7 +12,7 @@ TEST(EndToEnd, TwoSecondCountdownRunsAndBringsTheWindowBack) {
     ASSERT_TRUE(program.Started());
     HWND main = program.WaitForWindow(L"Corvalin Timer Software", 20000);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 5000));
+    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 20000));
     EXPECT_EQ(e2e::TextOf(GetDlgItem(main, id::lblTimer)), L"000:00:00.0");
 
     e2e::Pick(main, id::cboHrs, L"00");

@@ -1,0 +1,78 @@
+// The real program, started under Wine and driven from outside: a one-second countdown rings the
+// delivered alarm.wav and opens " Time Expired"; its restart button runs the countdown again, which
+// rings again. The sound device writes what it plays into the capture file the environment names.
+#include "E2eSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+namespace id = layout::form1;
+
+std::wstring CapturePath() {
+    wchar_t unixPath[1024] = {};
+    if (GetEnvironmentVariableW(L"CORVALIN_SOUND_CAPTURE", unixPath, 1024) == 0) return L"";
+    std::wstring path = L"Z:";
+    for (const wchar_t* p = unixPath; *p != L'\0'; ++p) path.push_back(*p == L'/' ? L'\\' : *p);
+    return path;
+}
+
+long long SizeOf(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+TEST(EndToEnd, OneSecondCountdownRingsAndTheRestartButtonRingsItAgain) {
+    const std::wstring capture = CapturePath();
+    if (capture.empty()) GTEST_SKIP() << "CORVALIN_SOUND_CAPTURE is not set";
+    ASSERT_NE(GetFileAttributesW((e2e::ProgramDir() + L"\\alarm.wav").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the build delivers alarm.wav beside the program";
+    // The program's first run: the Alarm Options path is the delivered alarm.wav.
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Vendrel");
+    DeleteFileW(capture.c_str());
+
+    e2e::Program program;
+    ASSERT_TRUE(program.Started());
+    HWND main = program.WaitForWindow(L"Corvalin Timer Software", 20000);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 5000));
+
+    e2e::Pick(main, id::cboHrs, L"00");
+    e2e::Pick(main, id::cboMins, L"00");
+    e2e::Pick(main, id::cboSecs, L"01");
+    e2e::Press(main, id::PushButton1);
+
+    HWND expired = program.WaitForWindow(L" Time Expired", 15000);
+    ASSERT_NE(expired, nullptr);
+    EXPECT_TRUE(IsWindowVisible(main) && !IsIconic(main));
+    // The alarm plays: what the device receives keeps growing.
+    ASSERT_TRUE(e2e::WaitFor([&] { return SizeOf(capture) > 20000; }, 5000)) << SizeOf(capture);
+    const long long first = SizeOf(capture);
+    EXPECT_TRUE(e2e::WaitFor([&] { return SizeOf(capture) > first; }, 3000));
+
+    e2e::Press(expired, layout::form2::PushButton2);
+    ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindow(expired); }, 5000));
+    // The same countdown runs again; the window leaves the screen.
+    EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindowVisible(main) || IsIconic(main); }, 3000));
+    DeleteFileW(capture.c_str());
+
+    HWND again = program.WaitForWindow(L" Time Expired", 10000);
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(e2e::WaitFor([&] { return SizeOf(capture) > 20000; }, 5000)) << SizeOf(capture);
+
+    e2e::Press(again, layout::form2::PushButton1);
+    EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(again); }, 5000));
+    EXPECT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)) == L"Start"; }, 5000));
+    EXPECT_EQ(e2e::TextOf(GetDlgItem(main, id::lblTimer)), L"000:00:00.0");
+    EXPECT_TRUE(IsWindowVisible(main) && !IsIconic(main));
+    // OK silenced the alarm: nothing more reaches the device.
+    const long long stopped = SizeOf(capture);
+    Sleep(300);
+    EXPECT_EQ(SizeOf(capture), stopped);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Vendrel");
+}
+
+}  // namespace

@@ -1,0 +1,316 @@
+// The Alarm Options window of a real main window: the path box and its store, the file dialog, OK and
+// the close box with good and bad paths, the sound test, the keyboard, and the countdown reading the
+// box at expiry while the window is open.
+#include "alarm/Form3.h"
+#include "app/Form1.h"
+#include "app/Program.h"
+#include "app/Settings.h"
+#include "resources/Layouts.h"
+#include "sound/SoundManager.h"
+#include "tests/native/sound_wav_builder.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace id = layout::form3;
+using sound::BufferState;
+using testsupport::DialogWatcher;
+using testsupport::TextOf;
+
+constexpr wchar_t kApplicationKey[] = L"Software\\VB and VBA Program Settings\\Vendrel";
+constexpr wchar_t kDialogTitle[] = L"Add File(s) - Hold Ctrl to select multiple files";
+constexpr std::size_t kBytesPerSecond = 44100 * 4;
+
+std::wstring Stored() {
+    return testsupport::RegistryText(HKEY_CURRENT_USER, app::kSettingsKeyPath, L"Text2").value_or(L"<missing>");
+}
+
+std::wstring TempPath(const std::wstring& name) {
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    return std::wstring(temp) + L"corvalin-options-" + name;
+}
+
+std::wstring WriteBytes(const std::wstring& path, const soundtest::Bytes& bytes) {
+    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(out);
+    return path;
+}
+
+// A 16-bit PCM stereo WAV file of the given length.
+std::wstring WriteWav(const std::wstring& name, std::size_t milliseconds, std::uint32_t seed) {
+    soundtest::Bytes samples = soundtest::Pattern(kBytesPerSecond / 1000 * milliseconds, seed);
+    samples[0] |= std::byte{0x41};
+    return WriteBytes(TempPath(name + L".wav"), soundtest::CanonicalWav(soundtest::Format16(1, 2, 44100, 16), samples));
+}
+
+class AlarmOptions : public testing::Test {
+protected:
+    void SetUp() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
+        app::program::AlarmBuffer = 0;
+        app::program::RestartRequested = false;
+        app::program::HiddenInTray = false;
+        // Reports of trapped handlers are collected: none may come.
+        form.reporter = [this](const std::wstring& text) { reports.push_back(text); };
+        ASSERT_TRUE(form.Create());
+        form.Show(SW_SHOWNORMAL);
+        // The tray balloon (and its 5 s wait) belongs to the first minimise of a run: have it shown.
+        form.cSysTray1.ShowBalloon(L"", L"", 0, true);
+        defaultPath = app::ProgramFolder() + L"\\alarm.wav";
+    }
+    void TearDown() override {
+        for (const std::wstring& report : reports) ADD_FAILURE() << std::string(report.begin(), report.end());
+        sound::Shutdown();
+        testsupport::PumpFor(30);
+        app::program::AlarmBuffer = 0;
+        RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
+    }
+
+    // "Alarm Options" in the main window.
+    alarm::Form3& Open() {
+        form.PushButton3_Click();
+        EXPECT_TRUE(IsWindowVisible(Options().hwnd()));
+        EXPECT_FALSE(IsWindowVisible(form.hwnd()));
+        return Options();
+    }
+    alarm::Form3& Options() { return form.Form3(); }
+    void Click(ui::PushButton& button) { SendMessageW(button.hwnd(), BM_CLICK, 0, 0); }
+    void Type(const std::wstring& text) {
+        for (wchar_t c : text) SendMessageW(Options().Text1(), WM_CHAR, c, 1);
+    }
+
+    app::Form1 form;
+    std::wstring defaultPath;
+    std::vector<std::wstring> reports;
+};
+
+TEST_F(AlarmOptions, EveryTypedCharacterIsStoredAtOnce) {
+    alarm::Form3& options = Open();
+    options.SetText1Text(L"");
+    EXPECT_EQ(Stored(), L"");
+    const std::wstring path = L"C:\\a b.wav";
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        Type(path.substr(i, 1));
+        ASSERT_EQ(Stored(), path.substr(0, i + 1)) << "after character " << i;
+    }
+    Type(L"\b");
+    EXPECT_EQ(Stored(), L"C:\\a b.wa");
+    // A paste over the selection is one more change.
+    SendMessageW(options.Text1(), EM_SETSEL, 0, -1);
+    SendMessageW(options.Text1(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"D:\\x.wav"));
+    EXPECT_EQ(Stored(), L"D:\\x.wav");
+    EXPECT_EQ(options.Text1Text(), L"D:\\x.wav");
+}
+
+TEST_F(AlarmOptions, CancelInTheFileDialogKeepsTheText) {
+    alarm::Form3& options = Open();
+    options.SetText1Text(L"C:\\kept.wav");
+    std::wstring filter;
+    {
+        testsupport::WindowWatcher dialog(kDialogTitle, [&](HWND dlg) {
+            wchar_t text[128] = {};
+            SendMessageW(GetDlgItem(dlg, 0x470 /* cmb1, the file types */), WM_GETTEXT, 128,
+                         reinterpret_cast<LPARAM>(text));
+            filter = text;
+            PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+        });
+        Click(options.PushButton5);
+        EXPECT_EQ(dialog.Seen(), 1);
+    }
+    EXPECT_EQ(filter, L"Wav Files (*.wav)");
+    EXPECT_EQ(options.Text1Text(), L"C:\\kept.wav");
+    EXPECT_EQ(Stored(), L"C:\\kept.wav");
+    EXPECT_TRUE(IsWindowVisible(options.hwnd()));
+}
+
+TEST_F(AlarmOptions, PickedFileReplacesThePathAndIsStored) {
+    alarm::Form3& options = Open();
+    const std::wstring picked = WriteWav(L"picked", 50, 31);
+    {
+        testsupport::WindowWatcher dialog(kDialogTitle, [&](HWND dlg) {
+            // The file name box: an edit in some versions of the dialog, a combo box in others.
+            for (int box : {0x480 /* edt1 */, 0x47C /* cmb13 */}) {
+                if (HWND name = GetDlgItem(dlg, box)) {
+                    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(picked.c_str()));
+                }
+            }
+            PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+        });
+        Click(options.PushButton5);
+        EXPECT_EQ(dialog.Seen(), 1);
+    }
+    EXPECT_EQ(lstrcmpiW(options.Text1Text().c_str(), picked.c_str()), 0)
+        << std::string(picked.begin(), picked.end());
+    EXPECT_EQ(Stored(), options.Text1Text());
+    DeleteFileW(picked.c_str());
+}
+
+TEST_F(AlarmOptions, OkOnAnEmptyOrMissingPathSaysSoPutsTheDefaultBackAndStaysOpen) {
+    alarm::Form3& options = Open();
+    for (const std::wstring& path : {std::wstring(), app::ProgramFolder() + L"\\no such file.wav"}) {
+        options.SetText1Text(path);
+        DialogWatcher watcher;
+        Click(options.PushButton1);
+        const auto boxes = watcher.Boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, L"File does not exist.");
+        EXPECT_EQ(boxes[0].caption, L"Corvalin Timer");
+        EXPECT_FALSE(boxes[0].hasIcon);
+        EXPECT_EQ(options.Text1Text(), defaultPath);
+        EXPECT_EQ(Stored(), defaultPath);
+        EXPECT_TRUE(options.IsLoaded());
+        EXPECT_TRUE(IsWindowVisible(options.hwnd()));
+        EXPECT_FALSE(IsWindowVisible(form.hwnd()));
+    }
+}
+
+TEST_F(AlarmOptions, OkOnAFolderClosesTheWindowAndShowsTheMainWindow) {
+    alarm::Form3& options = Open();
+    options.SetText1Text(app::ProgramFolder());
+    DialogWatcher watcher;
+    Click(options.PushButton1);
+    EXPECT_FALSE(options.IsLoaded());
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+    EXPECT_EQ(watcher.Count(), 0u);
+    // The next look at the box loads the window again, hidden, with the stored path.
+    EXPECT_EQ(options.Text1Text(), app::ProgramFolder());
+    EXPECT_FALSE(IsWindowVisible(options.hwnd()));
+}
+
+TEST_F(AlarmOptions, CloseBoxWithAValidPathClosesLikeOkAndWithAnInvalidOneStoresTheDefault) {
+    const std::wstring valid = WriteWav(L"valid", 50, 32);
+    alarm::Form3& options = Open();
+    options.SetText1Text(valid);
+    {
+        DialogWatcher watcher;
+        SendMessageW(options.hwnd(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(watcher.Count(), 0u);
+    }
+    EXPECT_FALSE(options.IsLoaded());
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+    EXPECT_EQ(Stored(), valid);
+
+    Open().SetText1Text(L"C:\\gone\\alarm.wav");
+    DialogWatcher watcher;
+    SendMessageW(options.hwnd(), WM_CLOSE, 0, 0);
+    ASSERT_EQ(watcher.Count(), 1u);
+    EXPECT_EQ(watcher.Boxes()[0].text, L"File does not exist.");
+    EXPECT_FALSE(options.IsLoaded());
+    EXPECT_EQ(Stored(), defaultPath);
+    // Deliberately mended: the main window comes back, not only through the tray icon.
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+    EXPECT_EQ(options.Text1Text(), defaultPath);
+}
+
+TEST_F(AlarmOptions, TestTwiceThenOkStopsOnlyTheSecondAndTheFirstIsFreedWhenItEnds) {
+    if (waveOutGetNumDevs() == 0) GTEST_SKIP() << "no wave-out device";
+    alarm::Form3& options = Open();
+    options.SetText1Text(WriteWav(L"twice", 1500, 33));
+    Click(options.PushButton3);
+    Click(options.PushButton3);
+    EXPECT_EQ(app::program::AlarmBuffer, 2);
+    EXPECT_EQ(sound::State(1), BufferState::Playing);
+    EXPECT_EQ(sound::State(2), BufferState::Playing);
+    Click(options.PushButton1);
+    EXPECT_FALSE(options.IsLoaded());
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+    ASSERT_TRUE(testsupport::PumpUntil([] { return sound::State(2) == BufferState::Free; }, 1000));
+    EXPECT_EQ(sound::State(1), BufferState::Playing);
+    EXPECT_TRUE(testsupport::PumpUntil([] { return sound::State(1) == BufferState::Free; }, 5000));
+}
+
+TEST_F(AlarmOptions, UnusableWavGivesTheLoadersMessageAndLeavesAlarmBufferOnAFreeBuffer) {
+    const std::wstring bad = WriteBytes(
+        TempPath(L"bad.wav"), soundtest::Riff("WAVE", {soundtest::Chunk("FMT ", soundtest::Format16(1, 1, 8000, 8)),
+                                                       soundtest::Chunk("data", soundtest::Pattern(8))}));
+    alarm::Form3& options = Open();
+    options.SetText1Text(bad);
+    DialogWatcher watcher;
+    Click(options.PushButton3);
+    const auto boxes = watcher.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"Could not find fmt chunk");
+    EXPECT_EQ(boxes[0].caption, L"Corvalin Timer");
+    EXPECT_EQ(app::program::AlarmBuffer, 1);
+    EXPECT_EQ(sound::State(1), BufferState::Free);
+    // A path the listing does not find is no test at all, and says nothing.
+    options.SetText1Text(app::ProgramFolder());
+    app::program::AlarmBuffer = 0;
+    Click(options.PushButton3);
+    EXPECT_EQ(app::program::AlarmBuffer, 0);
+    EXPECT_EQ(watcher.Count(), 1u);
+}
+
+TEST_F(AlarmOptions, TabIntoThePathBoxSelectsTheWholePathAndEnterPressesOk) {
+    alarm::Form3& options = Open();
+    const std::wstring path = app::ProgramFolder();
+    options.SetText1Text(path);
+    const auto selection = [&] {
+        DWORD start = 0;
+        DWORD end = 0;
+        SendMessageW(options.Text1(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        return std::make_pair(start, end);
+    };
+    const std::pair<DWORD, DWORD> whole{0, static_cast<DWORD>(path.size())};
+
+    // OK comes last in the tab order, the path box first.
+    SetFocus(options.PushButton1.hwnd());
+    SendMessageW(options.Text1(), EM_SETSEL, 0, 0);
+    testsupport::PressKey(VK_TAB);
+    ASSERT_TRUE(testsupport::PumpDialogUntil([&] { return GetFocus() == options.Text1(); }, 1000));
+    EXPECT_EQ(selection(), whole);
+
+    // Focus given by any other means selects it all as well.
+    SetFocus(options.PushButton3.hwnd());
+    SendMessageW(options.Text1(), EM_SETSEL, 0, 0);
+    SetFocus(options.Text1());
+    EXPECT_EQ(selection(), whole);
+
+    // Enter in the box presses the default button, OK: the folder exists, so the window closes.
+    DialogWatcher watcher;
+    testsupport::PressKey(VK_RETURN);
+    EXPECT_TRUE(testsupport::PumpDialogUntil([&] { return !options.IsLoaded(); }, 1000));
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+    EXPECT_EQ(watcher.Count(), 0u);
+}
+
+TEST_F(AlarmOptions, TheCountdownPlaysWhatTheBoxHoldsAtExpiryWhileTheWindowIsOpenAndEdited) {
+    if (waveOutGetNumDevs() == 0) GTEST_SKIP() << "no wave-out device";
+    const std::wstring typed = WriteWav(L"typed", 2000, 34);
+    const std::wstring stored = WriteWav(L"stored", 1000, 35);
+    alarm::Form3& options = Open();
+    options.SetText1Text(L"");
+    Type(typed);
+    // The store says otherwise; the box is what counts.
+    testsupport::PutRegistryText(HKEY_CURRENT_USER, app::kSettingsKeyPath, L"Text2", stored);
+
+    for (HWND picker : {form.cboHrs(), form.cboMins()}) SendMessageW(picker, CB_SETCURSEL, 0, 0);
+    SendMessageW(form.cboSecs(), CB_SETCURSEL, 1, 0);
+    form.PushButton1_Click();
+    ASSERT_EQ(form.PushButton1.Caption(), L"Pause");
+    testsupport::Script script;
+    std::size_t loaded = 0;
+    script.Then([] { return FindWindowW(L"CorvalinForm2", L" Time Expired") != nullptr; },
+                [&] {
+                    loaded = sound::SampleBytes(app::program::AlarmBuffer).size();
+                    SendMessageW(GetDlgItem(FindWindowW(L"CorvalinForm2", L" Time Expired"), layout::form2::PushButton1),
+                                 BM_CLICK, 0, 0);
+                });
+    for (int i = 0; i < 20; ++i) form.Timer1_Tick();
+    ASSERT_TRUE(script.Finished());
+    EXPECT_EQ(loaded, kBytesPerSecond / 1000 * 2000);
+    // The window was open all along and still is, with the typed path.
+    EXPECT_TRUE(options.IsLoaded());
+    EXPECT_TRUE(IsWindowVisible(options.hwnd()));
+    EXPECT_EQ(options.Text1Text(), typed);
+}
+
+}  // namespace
