@@ -128,6 +128,9 @@ void BufferTable::OnDeviceDone(DeviceHandle device) {
     // from an earlier device that had the same handle; finishing the new sound for it would free a sound
     // that was never played.
     if (buffer.state != BufferState::Playing) return;
+    // Device handles are handed out again: a late completion of an unloaded device can name the device of
+    // a sound that is playing now. Only the buffer's own header, handed back, ends that sound.
+    if (!device_.Returned(buffer.header)) return;
     if (SoundManagerNotifier* notifier = NotifierFor(buffer)) {
         notifier->SoundPlayEnd(bufferIndex);
         // The listener may have unloaded or reloaded the buffer; then this completion is no longer its.

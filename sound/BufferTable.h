@@ -54,6 +54,8 @@ public:
     virtual void Reset(DeviceHandle device) = 0;
     virtual void Unprepare(DeviceHandle device, WaveHeader& header) = 0;
     virtual void Close(DeviceHandle device) = 0;
+    // True once the device has handed this header back (done playing, or reset).
+    virtual bool Returned(const WaveHeader& /*header*/) const { return true; }
 };
 
 // What loading needs from the platform besides the device.

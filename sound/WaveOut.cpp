@@ -46,6 +46,11 @@ void WaveOut::Unprepare(DeviceHandle device, WaveHeader& header) {
 
 void WaveOut::Close(DeviceHandle device) { waveOutClose(ToHandle(device)); }
 
+bool WaveOut::Returned(const WaveHeader& header) const {
+    const WAVEHDR* waveHeader = std::launder(reinterpret_cast<const WAVEHDR*>(header.raw.data()));
+    return (waveHeader->dwFlags & WHDR_DONE) != 0;
+}
+
 std::unique_ptr<FileSource> FileSource::Open(const std::wstring& fileName) {
     ui::UniqueFile file(CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));

@@ -22,6 +22,7 @@ public:
     void Reset(DeviceHandle device) override;
     void Unprepare(DeviceHandle device, WaveHeader& header) override;
     void Close(DeviceHandle device) override;
+    bool Returned(const WaveHeader& header) const override;
 
     static DeviceHandle ToDevice(HWAVEOUT device) { return reinterpret_cast<DeviceHandle>(device); }
     static HWAVEOUT ToHandle(DeviceHandle device) { return reinterpret_cast<HWAVEOUT>(device); }

@@ -50,6 +50,7 @@ TEST(EndToEnd, ClosingTheWindowEndsTheProgramWhileACountdownRuns) {
     ASSERT_TRUE(program.Started());
     HWND main = program.WaitForWindow(L"Corvalin Timer Software", 20000);
     ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 20000));
     e2e::Pick(main, id::cboSecs, L"30");
     e2e::Press(main, id::PushButton1);
     ASSERT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)) == L"Pause"; }, 5000));

@@ -32,8 +32,10 @@ public:
         prepared[device].assign(samples.begin(), samples.end());
         Log("prepare", device);
     }
-    void Write(sound::DeviceHandle device, sound::WaveHeader&) override {
+    void Write(sound::DeviceHandle device, sound::WaveHeader& header) override {
         queued[device] = true;
+        written[device] = &header;
+        done[&header] = false;
         Log("write", device);
     }
     void Reset(sound::DeviceHandle device) override {
@@ -42,6 +44,10 @@ public:
     }
     void Unprepare(sound::DeviceHandle device, sound::WaveHeader&) override { Log("unprepare", device); }
     void Close(sound::DeviceHandle device) override { Log("close", device); }
+    bool Returned(const sound::WaveHeader& header) const override {
+        const auto it = done.find(&header);
+        return it != done.end() && it->second;
+    }
 
     // The device has played a written header to its end.
     void Finish(sound::DeviceHandle device) { Return(device); }
@@ -66,10 +72,15 @@ public:
 private:
     void Log(const char* what, sound::DeviceHandle device) { log.push_back(what + (" " + std::to_string(device))); }
     void Return(sound::DeviceHandle device) {
-        if (queued[device]) completions.push_back(device);
+        if (queued[device]) {
+            completions.push_back(device);
+            done[written[device]] = true;
+        }
         queued[device] = false;
     }
     std::map<sound::DeviceHandle, bool> queued;
+    std::map<sound::DeviceHandle, const sound::WaveHeader*> written;
+    std::map<const sound::WaveHeader*, bool> done;
 };
 
 class FakeHost final : public sound::SoundHost {
@@ -300,6 +311,21 @@ TEST_F(SoundBufferTable, LateCompletion_ForAHandleGivenAgain_DoesNotEndTheNewSou
     device.Deliver(table);
     EXPECT_EQ(table.State(1), BufferState::Loaded);
     EXPECT_TRUE(table.Play(1));
+}
+
+TEST_F(SoundBufferTable, LateCompletion_ForAHandleGivenAgain_DoesNotEndTheNewSoundWhilePlaying) {
+    device.reuseHandle = 100;
+    table.SetNotifier(nullptr);
+    ASSERT_TRUE(table.Load(1, L"good.wav", sound::PlayOnLoad));
+    table.Unload(1);  // its reset's completion is still queued
+    ASSERT_TRUE(table.Load(1, L"other.wav", sound::PlayOnLoad | sound::UnloadWhenDone));
+    ASSERT_EQ(table.State(1), BufferState::Playing);
+    device.Deliver(table);
+    EXPECT_EQ(table.State(1), BufferState::Playing);
+    // Its own end still frees it.
+    device.Finish(100);
+    device.Deliver(table);
+    EXPECT_EQ(table.State(1), BufferState::Free);
 }
 
 TEST_F(SoundBufferTable, FindBufferByDevice_NeverMatchesTheNullHandleOfFreeBuffers) {
