@@ -59,11 +59,7 @@ void Form2::ShowModal(HWND owner) {
 void Form2::Form_Load() {
     app::Trap trap(L"Form2.Form_Load", reporter_);
     trap.Step(100, [&] { app::ApplyFaceColor(hwnd()); });
-    trap.Step(102, [&] {
-        const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-        SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    });
+    trap.Step(102, [&] { app::SetApplicationIcon(hwnd()); });
     if (trap.Test(104, [] { return app::FileExists(app::ProgramFolder() + app::kHandPointerFile); })) {
         trap.Step(106, [&] { Pointer.LoadCustom(app::ProgramFolder() + app::kHandPointerFile); });
     }
@@ -105,14 +101,8 @@ void Form2::Unload() {
 
 LRESULT Form2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (app::HandleBackdropMessage(hwnd(), message, wParam, lParam, result)) return result;
+    if (app::HandleCommonFormMessage(hwnd(), Pointer, message, wParam, lParam, result)) return result;
     switch (message) {
-    case WM_SETCURSOR:
-        if (Pointer.HandleSetCursor(hwnd(), wParam, lParam, result)) return result;
-        break;
-    case WM_MOUSEMOVE:
-        Pointer.OnSurfaceMouseMove();
-        return 0;
     case WM_CLOSE:
         // Closed another way than by its buttons: nothing is stopped, no restart is asked for.
         Unload();

@@ -97,11 +97,7 @@ void Form3::SetText1Text(const std::wstring& text) {
 void Form3::Form_Load() {
     app::Trap trap(L"Form3.Form_Load", reporter_);
     trap.Step(100, [&] { app::ApplyFaceColor(hwnd()); });
-    trap.Step(102, [&] {
-        const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-        SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    });
+    trap.Step(102, [&] { app::SetApplicationIcon(hwnd()); });
     if (trap.Test(104, [] { return app::FileExists(app::ProgramFolder() + app::kHandPointerFile); })) {
         trap.Step(106, [&] { Pointer.LoadCustom(app::ProgramFolder() + app::kHandPointerFile); });
     }
@@ -197,7 +193,7 @@ LRESULT CALLBACK Form3::Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 
 LRESULT Form3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (app::HandleBackdropMessage(hwnd(), message, wParam, lParam, result)) return result;
+    if (app::HandleCommonFormMessage(hwnd(), Pointer, message, wParam, lParam, result)) return result;
     switch (message) {
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
@@ -210,12 +206,6 @@ LRESULT Form3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case DM_GETDEFID:
         return MAKELRESULT(layout::form3::PushButton1, DC_HASDEFID);
-    case WM_SETCURSOR:
-        if (Pointer.HandleSetCursor(hwnd(), wParam, lParam, result)) return result;
-        break;
-    case WM_MOUSEMOVE:
-        Pointer.OnSurfaceMouseMove();
-        return 0;
     case WM_CLOSE:
         Unload();
         return 0;

@@ -87,9 +87,7 @@ void Form1::Form_Load() {
     }
     trap.Step(128, [&] {
         SetWindowTextW(hwnd(), kProductName);
-        const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-        SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        SetApplicationIcon(hwnd());
         SetAppTitle();
     });
     trap.Step(130, [&] { cSysTray1.TrayTip(kProductName); });
@@ -237,7 +235,7 @@ void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) {
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (HandleBackdropMessage(hwnd(), message, wParam, lParam, result)) return result;
+    if (HandleCommonFormMessage(hwnd(), Pointer, message, wParam, lParam, result)) return result;
     // The shell announces a restart to top-level windows only; the tray control adds its icon again.
     if (message == cSysTray1.TaskbarCreatedMessage() && message != 0) {
         cSysTray1.ShellRestarted();
@@ -246,13 +244,6 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-        return 0;
-    case WM_SETCURSOR:
-        if (Pointer.HandleSetCursor(hwnd(), wParam, lParam, result)) return result;
-        break;
-    case WM_MOUSEMOVE:
-        // The window surface, and the frames, which let the mouse through to the window.
-        Pointer.OnSurfaceMouseMove();
         return 0;
     case WM_SIZE:
         OnSize(wParam);

@@ -128,4 +128,24 @@ bool ApplySkin(HWND window) {
     return true;
 }
 
+bool HandleCommonFormMessage(HWND window, ui::WindowPointer& pointer, UINT message, WPARAM wParam, LPARAM lParam,
+                             LRESULT& result) {
+    if (HandleBackdropMessage(window, message, wParam, lParam, result)) return true;
+    if (message == WM_SETCURSOR) return pointer.HandleSetCursor(window, wParam, lParam, result);
+    if (message == WM_MOUSEMOVE) {
+        // The window surface, and the frames, which let the mouse through to the window.
+        pointer.OnSurfaceMouseMove();
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+void SetApplicationIcon(HWND window) {
+    // The icon group of the executable; shared, so nothing is destroyed later.
+    const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
 }  // namespace app

@@ -2,6 +2,8 @@
 // and the optional skin of the main window.
 #pragma once
 
+#include "ui/WindowPointer.h"
+
 #include <windows.h>
 
 #include <string>
@@ -38,5 +40,13 @@ bool HandleBackdropMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 // colour as ApplyFaceColor gives it. This build hosts no skin engine, so the file is not loaded.
 // Returns whether the skin file was found.
 bool ApplySkin(HWND window);
+
+// The messages every window of the program handles alike: its backdrop, and the window pointer (the
+// surface gives the default pointer back). Returns true when the message was handled, with its result.
+bool HandleCommonFormMessage(HWND window, ui::WindowPointer& pointer, UINT message, WPARAM wParam, LPARAM lParam,
+                             LRESULT& result);
+
+// Gives a window the application icon, in its title bar and on its task-bar button.
+void SetApplicationIcon(HWND window);
 
 }  // namespace app
