@@ -20,13 +20,19 @@ fi
 
 corvalin_wine_up run
 trap corvalin_wine_down EXIT
-wine "$exe" &
+# Wine's virtual desktop draws the window frame as Windows does (there is no window manager here).
+wine explorer /desktop=Corvalin,700x440 "$exe" >/dev/null 2>&1 &
 program=$!
-for _ in $(seq 1 150); do
-    if xdotool search --name "^Corvalin Timer Software$" >/dev/null 2>&1; then break; fi
+for _ in $(seq 1 300); do
+    if xdotool search --name "^Corvalin - Wine desktop$" >/dev/null 2>&1; then break; fi
     sleep 0.2
 done
-sleep 1
-xwd -root -silent | convert xwd:- build/screenshot.png
+sleep 2
+desktop="$(xdotool search --name "^Corvalin - Wine desktop$" | head -n 1)"
+if [ -n "$desktop" ]; then
+    xwd -id "$desktop" -silent | convert xwd:- build/screenshot.png
+else
+    xwd -root -silent | convert xwd:- build/screenshot.png
+fi
 echo "screenshot: build/screenshot.png"
 kill "$program" 2>/dev/null || true

@@ -46,6 +46,10 @@ ASOUND
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
         touch "$base/configured-3"
     fi
+    # Wine's own fonts where every Wine build finds them (Marlett draws the caption buttons).
+    if [ -d /usr/share/wine/fonts ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then
+        cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    fi
     # One wineserver for the whole run: every Wine start after the first takes a fraction of a second.
     wineserver -p
     export CORVALIN_WINE_UP=1

@@ -67,9 +67,17 @@ HWND CreateStandardControl(HWND parent, std::span<const layout::Control> table, 
     if (!hwnd) return nullptr;
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (c.kind == layout::Kind::ComboBox) {
-        // The closed box is as tall as the layout says.
-        const int fieldHeight = r.height - 2 * GetSystemMetrics(SM_CYEDGE);
-        SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight - 2 * GetSystemMetrics(SM_CYEDGE));
+        // The closed box is as tall as the layout says. Its height is the selection field's plus the
+        // 3-D edge and a pixel of padding above and below the field; rather than trust that sum, the
+        // field is set once, the box measured, and the field corrected by what is missing.
+        const int fieldHeight = r.height - 2 * GetSystemMetrics(SM_CYEDGE) - 2;
+        SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight);
+        RECT closed{};
+        GetWindowRect(hwnd, &closed);
+        const int missing = r.height - (closed.bottom - closed.top);
+        if (missing != 0 && fieldHeight + missing > 0) {
+            SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight + missing);
+        }
     }
     if (c.autoSize) {
         // An AutoSize label is as large as its text.
