@@ -1,5 +1,6 @@
 // The window-level pointer rule on a small window of its own: a push button, a label, a frame and the
 // surface, driven by real mouse input, with a hand cursor file written by the test.
+#include "TestSupport.h"
 #include "app/Helpers.h"
 #include "ui/PushButton.h"
 #include "ui/Window.h"
@@ -102,23 +103,7 @@ private:
 
 // Moves the mouse as a user would, through the system's input queue, and lets the window handle it.
 void MoveMouseTo(POINT at) {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = static_cast<LONG>((at.x * 65535 + width / 2) / (width - 1));
-    input.mi.dy = static_cast<LONG>((at.y * 65535 + height / 2) / (height - 1));
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
-    const DWORD until = GetTickCount() + 300;
-    MSG msg;
-    while (GetTickCount() < until) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(10);
-    }
+    testsupport::MoveMouseTo(at, [] { return false; }, 300);
 }
 
 HCURSOR Arrow() { return LoadCursorW(nullptr, IDC_ARROW); }
