@@ -51,7 +51,9 @@ ASOUND
         cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     fi
     # One wineserver for the whole run: every Wine start after the first takes a fraction of a second.
-    wineserver -p
+    # The server that set the prefix up must be gone first: a running one refuses to become persistent.
+    wineserver -w || true
+    wineserver -p || true
     export CORVALIN_WINE_UP=1
 }
 
