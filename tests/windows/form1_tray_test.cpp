@@ -1,0 +1,123 @@
+// The main window and its tray icon: hiding on minimise with a one-time balloon, coming back on a
+// click on the icon, the icon put back after a shell restart, and no icon left after close.
+#include "TestSupport.h"
+#include "app/Form1.h"
+#include "app/Program.h"
+#include "tray_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+UINT const kTrayCallback = 1125;
+
+class Form1Tray : public testing::Test {
+protected:
+    void SetUp() override {
+        app::program::HiddenInTray = false;
+        testsupport::ClearSettings();
+        ASSERT_TRUE(form.Create());
+        form.Show(SW_SHOWNORMAL);
+        traytest::Record(form.cSysTray1, calls);
+    }
+
+    // The shell reports the balloon clicked, so the balloon's wait ends as soon as it begins.
+    void BalloonWillBeClicked() { PostMessageW(form.cSysTray1.OwnWindow(), kTrayCallback, 0, 1029); }
+    void ClickIcon(LPARAM button) {
+        SendMessageW(form.cSysTray1.OwnWindow(), kTrayCallback, 0, button);
+    }
+    std::size_t Balloons() const {
+        return static_cast<std::size_t>(std::count_if(calls.begin(), calls.end(), [](const traytest::ShellCall& c) {
+            return c.message == NIM_MODIFY && (c.record.uFlags & NIF_INFO) && !c.Info().empty();
+        }));
+    }
+    std::size_t Calls(DWORD message) const {
+        return static_cast<std::size_t>(
+            std::count_if(calls.begin(), calls.end(), [&](const traytest::ShellCall& c) { return c.message == message; }));
+    }
+
+    app::Form1 form;
+    std::vector<traytest::ShellCall> calls;
+};
+
+TEST_F(Form1Tray, TheIconIsInTheTrayFromLoadWithTheProductNameAsTip) {
+    EXPECT_TRUE(form.cSysTray1.InTray());
+    EXPECT_EQ(form.cSysTray1.TrayTip(), L"Corvalin Timer Software");
+}
+
+TEST_F(Form1Tray, MinimisingTwiceHidesTwiceButShowsTheBalloonOnce) {
+    BalloonWillBeClicked();
+    ShowWindow(form.hwnd(), SW_MINIMIZE);
+    EXPECT_FALSE(IsWindowVisible(form.hwnd()));
+    EXPECT_TRUE(app::program::HiddenInTray);
+    ASSERT_EQ(Balloons(), 1u);
+    const auto balloon = std::find_if(calls.begin(), calls.end(), [](const traytest::ShellCall& c) {
+        return c.message == NIM_MODIFY && (c.record.uFlags & NIF_INFO) && !c.Info().empty();
+    });
+    EXPECT_EQ(balloon->InfoTitle(), L"Corvalin Timer Software");
+    EXPECT_EQ(balloon->Info(),
+              L"has been minimized to the system tray.\r\n"
+              L"Click on the blue 'V' icon (V for Vendrel) to bring the software back.");
+    EXPECT_EQ(balloon->record.uTimeout, 5000u);
+
+    ClickIcon(WM_LBUTTONUP);
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+    EXPECT_FALSE(IsIconic(form.hwnd()));
+    EXPECT_FALSE(app::program::HiddenInTray);
+
+    ShowWindow(form.hwnd(), SW_MINIMIZE);
+    EXPECT_FALSE(IsWindowVisible(form.hwnd()));
+    EXPECT_TRUE(app::program::HiddenInTray);
+    EXPECT_EQ(Balloons(), 1u);
+}
+
+TEST_F(Form1Tray, EitherButtonReleasedOnTheIconBringsTheWindowBackButOtherEventsDoNot) {
+    form.cSysTray1.ShowBalloon(L"", L"", 0, true);  // spend the one-time balloon
+    ShowWindow(form.hwnd(), SW_MINIMIZE);
+    ASSERT_FALSE(IsWindowVisible(form.hwnd()));
+    ClickIcon(WM_MOUSEMOVE);
+    ClickIcon(WM_RBUTTONDOWN);
+    ClickIcon(WM_LBUTTONDBLCLK);
+    EXPECT_FALSE(IsWindowVisible(form.hwnd()));
+    ClickIcon(WM_RBUTTONUP);
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+    EXPECT_FALSE(app::program::HiddenInTray);
+}
+
+TEST_F(Form1Tray, CountdownTicksRunDuringTheBalloonWaitInsideStart) {
+    // Start minimises the window and the balloon waits inside Start; the countdown already ticks
+    // meanwhile. After three ticks the shell reports the balloon clicked, which ends the wait.
+    SendMessageW(form.cboSecs(), CB_SETCURSEL, 9, 0);
+    testsupport::Script shell;
+    shell.Then([&] { return form.Timer1.TicksDelivered() >= 3; },
+               [&] { PostMessageW(form.cSysTray1.OwnWindow(), kTrayCallback, 0, 1029); });
+    form.PushButton1_Click();
+    EXPECT_TRUE(shell.Finished());
+    EXPECT_GE(form.Timer1.TicksDelivered(), 3u);
+    EXPECT_EQ(testsupport::TextOf(form.lblTimer()).rfind(L"000:00:09.", 0), 0u);
+    EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
+    EXPECT_TRUE(app::program::HiddenInTray);
+    form.PushButton2_Click();
+}
+
+TEST_F(Form1Tray, AShellRestartAnnouncedToTheWindowPutsTheIconBack) {
+    calls.clear();
+    SendMessageW(form.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    ASSERT_EQ(Calls(NIM_ADD), 1u);
+    const auto add = std::find_if(calls.begin(), calls.end(), [](const traytest::ShellCall& c) { return c.message == NIM_ADD; });
+    EXPECT_EQ(add->Tip(), L"Corvalin Timer Software");
+    EXPECT_EQ(add->record.uCallbackMessage, kTrayCallback);
+}
+
+TEST_F(Form1Tray, ClosingRemovesTheIcon) {
+    bool ended = false;
+    form.onEnd = [&] { ended = true; };
+    SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(Calls(NIM_DELETE), 1u);
+    EXPECT_FALSE(form.cSysTray1.InTray());
+}
+
+}  // namespace
