@@ -67,12 +67,15 @@ protected:
         for (const std::wstring& file : files_) DeleteFileW(file.c_str());
     }
 
-    // Writes a file beside the test program; it is deleted when the test ends.
+    // Writes a file in the temporary folder; it is deleted when the test ends.
     std::wstring WriteFile(const std::wstring& name, const Bytes& bytes) {
-        std::ofstream out(std::filesystem::path(name), std::ios::binary | std::ios::trunc);
+        wchar_t folder[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, folder);
+        const std::wstring path = std::wstring(folder) + name;
+        std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        files_.push_back(name);
-        return name;
+        files_.push_back(path);
+        return path;
     }
 
     std::wstring WritePcmWav(const std::wstring& name, const Bytes& samples) {
