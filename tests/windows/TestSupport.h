@@ -44,6 +44,19 @@ inline std::wstring TextOf(HWND hwnd) {
     return buffer;
 }
 
+// Joins a watcher thread while still handling this thread's messages. A watcher reads window texts
+// of this thread's windows, which sends them messages: joining without handling those would
+// deadlock whenever the watcher is in the middle of such a read.
+inline void JoinPumping(std::thread& thread, const std::atomic<bool>& finished) {
+    while (!finished) {
+        MSG msg;
+        // Peeking handles the messages other threads are sending us.
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
+    }
+    thread.join();
+}
+
 // Watches this process for message boxes from another thread, records caption and text, and
 // presses their first button, the way a user dismisses them.
 class DialogWatcher {
@@ -57,7 +70,7 @@ public:
     explicit DialogWatcher(DWORD guiThread = GetCurrentThreadId()) : thread_([this, guiThread] { Run(guiThread); }) {}
     ~DialogWatcher() {
         stop_ = true;
-        thread_.join();
+        JoinPumping(thread_, finished_);
     }
 
     std::vector<Box> Boxes() {
@@ -77,6 +90,7 @@ private:
             EnumThreadWindows(guiThread, &DialogWatcher::Visit, reinterpret_cast<LPARAM>(this));
             Sleep(20);
         }
+        finished_ = true;
     }
 
     static BOOL CALLBACK Visit(HWND hwnd, LPARAM self) {
@@ -107,6 +121,7 @@ private:
     }
 
     std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
     std::atomic<bool> answer_{true};
     std::mutex mutex_;
     std::vector<Box> boxes_;
@@ -122,7 +137,7 @@ public:
         : title_(std::move(title)), id_(controlId), thread_([this, guiThread] { Run(guiThread); }) {}
     ~WindowAnswerer() {
         stop_ = true;
-        thread_.join();
+        JoinPumping(thread_, finished_);
     }
     int Answers() const { return answers_; }
     void SetEnabled(bool enabled) { enabled_ = enabled; }
@@ -133,6 +148,7 @@ private:
             EnumThreadWindows(guiThread, &WindowAnswerer::Visit, reinterpret_cast<LPARAM>(this));
             Sleep(20);
         }
+        finished_ = true;
     }
     static BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
         auto* self = reinterpret_cast<WindowAnswerer*>(param);
@@ -147,6 +163,7 @@ private:
     std::wstring title_;
     int id_;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
     std::atomic<bool> enabled_{true};
     std::atomic<int> answers_{0};
     HWND last_ = nullptr;
@@ -286,7 +303,7 @@ public:
         : title_(std::move(title)), action_(std::move(action)), thread_([this, guiThread] { Run(guiThread); }) {}
     ~WindowWatcher() {
         stop_ = true;
-        thread_.join();
+        JoinPumping(thread_, finished_);
     }
     int Seen() const { return seen_; }
 
@@ -296,6 +313,7 @@ private:
             EnumThreadWindows(guiThread, &WindowWatcher::Visit, reinterpret_cast<LPARAM>(this));
             Sleep(20);
         }
+        finished_ = true;
     }
     static BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
         auto* self = reinterpret_cast<WindowWatcher*>(param);
@@ -309,6 +327,7 @@ private:
     std::wstring title_;
     std::function<void(HWND)> action_;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
     std::atomic<int> seen_{0};
     HWND last_ = nullptr;
     std::thread thread_;
