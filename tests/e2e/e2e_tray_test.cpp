@@ -38,25 +38,24 @@ TEST(EndToEnd, StartHidesTheWindowBehindTheTrayIconAndAClickOnTheIconBringsItBac
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 20000));
 
-    // Icons of programs that earlier tests closed take Wine a moment to go: wait until only ours is left.
-    HWND icon = nullptr;
-    ASSERT_TRUE(e2e::WaitFor(
-        [&] {
-            const std::vector<HWND> icons = TrayIcons();
-            icon = icons.size() == 1 ? icons[0] : nullptr;
-            return icon != nullptr;
-        },
-        10000));
+    ASSERT_TRUE(e2e::WaitFor([&] { return !TrayIcons().empty(); }, 10000));
 
     e2e::Pick(main, id::cboMins, L"05");
     e2e::Press(main, id::PushButton1);
     ASSERT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)) == L"Pause"; }, 5000));
     ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindowVisible(main); }, 5000));
 
-    RECT r{};
-    GetWindowRect(icon, &r);
-    ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-    EXPECT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) && !IsIconic(main); }, 5000));
+    // Icons of programs that earlier tests ended may still stand beside ours for a while; a click
+    // on one of those does nothing, so the icons are clicked in turn until the window is back.
+    bool back = false;
+    for (HWND icon : TrayIcons()) {
+        RECT r{};
+        GetWindowRect(icon, &r);
+        ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        back = e2e::WaitFor([&] { return IsWindowVisible(main) && !IsIconic(main); }, 2000);
+        if (back) break;
+    }
+    EXPECT_TRUE(back);
     // The countdown went on while the window was hidden.
     EXPECT_EQ(e2e::TextOf(GetDlgItem(main, id::PushButton1)), L"Pause");
 }
