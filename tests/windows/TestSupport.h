@@ -57,6 +57,38 @@ inline void JoinPumping(std::thread& thread, const std::atomic<bool>& finished) 
     thread.join();
 }
 
+// Calls visit(window) from another thread, every 20 ms, for each top-level window of the GUI thread.
+// Its owner declares it last, so that everything visit uses exists for as long as the scan runs.
+class ThreadWindowScan {
+public:
+    explicit ThreadWindowScan(std::function<void(HWND)> visit, DWORD guiThread = GetCurrentThreadId())
+        : visit_(std::move(visit)), thread_([this, guiThread] { Run(guiThread); }) {}
+    ~ThreadWindowScan() {
+        stop_ = true;
+        JoinPumping(thread_, finished_);
+    }
+    ThreadWindowScan(const ThreadWindowScan&) = delete;
+    ThreadWindowScan& operator=(const ThreadWindowScan&) = delete;
+
+private:
+    void Run(DWORD guiThread) {
+        while (!stop_) {
+            EnumThreadWindows(guiThread, &ThreadWindowScan::Visit, reinterpret_cast<LPARAM>(this));
+            Sleep(20);
+        }
+        finished_ = true;
+    }
+    static BOOL CALLBACK Visit(HWND hwnd, LPARAM self) {
+        reinterpret_cast<ThreadWindowScan*>(self)->visit_(hwnd);
+        return TRUE;
+    }
+
+    std::function<void(HWND)> visit_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
+    std::thread thread_;
+};
+
 // Watches this process for message boxes from another thread, records caption and text, and
 // presses their first button, the way a user dismisses them.
 class DialogWatcher {
@@ -67,11 +99,8 @@ public:
         bool hasIcon = false;
     };
 
-    explicit DialogWatcher(DWORD guiThread = GetCurrentThreadId()) : thread_([this, guiThread] { Run(guiThread); }) {}
-    ~DialogWatcher() {
-        stop_ = true;
-        JoinPumping(thread_, finished_);
-    }
+    explicit DialogWatcher(DWORD guiThread = GetCurrentThreadId())
+        : scan_([this](HWND hwnd) { Visit(hwnd); }, guiThread) {}
 
     std::vector<Box> Boxes() {
         std::lock_guard lock(mutex_);
@@ -85,23 +114,14 @@ public:
     void SetAnswering(bool answer) { answer_ = answer; }
 
 private:
-    void Run(DWORD guiThread) {
-        while (!stop_) {
-            EnumThreadWindows(guiThread, &DialogWatcher::Visit, reinterpret_cast<LPARAM>(this));
-            Sleep(20);
-        }
-        finished_ = true;
-    }
-
-    static BOOL CALLBACK Visit(HWND hwnd, LPARAM self) {
+    void Visit(HWND hwnd) {
         wchar_t cls[64] = {};
         GetClassNameW(hwnd, cls, 64);
-        if (std::wstring(cls) != L"#32770" || !IsWindowVisible(hwnd)) return TRUE;
-        auto* watcher = reinterpret_cast<DialogWatcher*>(self);
+        if (std::wstring(cls) != L"#32770" || !IsWindowVisible(hwnd)) return;
         {
-            std::lock_guard lock(watcher->mutex_);
-            for (HWND seen : watcher->seen_) {
-                if (seen == hwnd) return TRUE;
+            std::lock_guard lock(mutex_);
+            for (HWND seen : seen_) {
+                if (seen == hwnd) return;
             }
             Box box;
             box.caption = TextOf(hwnd);
@@ -111,22 +131,42 @@ private:
                 HWND icon = GetDlgItem(hwnd, id);
                 if (icon && IsWindowVisible(icon) && SendMessageW(icon, STM_GETICON, 0, 0) != 0) box.hasIcon = true;
             }
-            watcher->boxes_.push_back(box);
-            watcher->seen_.push_back(hwnd);
+            boxes_.push_back(box);
+            seen_.push_back(hwnd);
         }
-        if (watcher->answer_) {
-            PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        }
-        return TRUE;
+        if (answer_) PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     }
 
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> finished_{false};
     std::atomic<bool> answer_{true};
     std::mutex mutex_;
     std::vector<Box> boxes_;
     std::vector<HWND> seen_;
-    std::thread thread_;
+    ThreadWindowScan scan_;
+};
+
+// Watches this process from another thread for a visible window with the given title (a common
+// dialog, a message box, a window of ours) and runs action on it from that thread, once per window.
+class WindowWatcher {
+public:
+    WindowWatcher(std::wstring title, std::function<void(HWND)> action, DWORD guiThread = GetCurrentThreadId())
+        : title_(std::move(title)), action_(std::move(action)), scan_([this](HWND hwnd) { Visit(hwnd); }, guiThread) {}
+    int Seen() const { return seen_; }
+    void SetEnabled(bool enabled) { enabled_ = enabled; }
+
+private:
+    void Visit(HWND hwnd) {
+        if (!enabled_ || !IsWindowVisible(hwnd) || TextOf(hwnd) != title_ || hwnd == last_) return;
+        last_ = hwnd;
+        ++seen_;
+        action_(hwnd);
+    }
+
+    std::wstring title_;
+    std::function<void(HWND)> action_;
+    std::atomic<bool> enabled_{true};
+    std::atomic<int> seen_{0};
+    HWND last_ = nullptr;
+    ThreadWindowScan scan_;
 };
 
 // Answers a window of this thread from another thread: when a visible window with the given title
@@ -134,40 +174,13 @@ private:
 class WindowAnswerer {
 public:
     WindowAnswerer(std::wstring title, int controlId, DWORD guiThread = GetCurrentThreadId())
-        : title_(std::move(title)), id_(controlId), thread_([this, guiThread] { Run(guiThread); }) {}
-    ~WindowAnswerer() {
-        stop_ = true;
-        JoinPumping(thread_, finished_);
-    }
-    int Answers() const { return answers_; }
-    void SetEnabled(bool enabled) { enabled_ = enabled; }
+        : watcher_(std::move(title),
+                   [controlId](HWND hwnd) { PostMessageW(GetDlgItem(hwnd, controlId), BM_CLICK, 0, 0); }, guiThread) {}
+    int Answers() const { return watcher_.Seen(); }
+    void SetEnabled(bool enabled) { watcher_.SetEnabled(enabled); }
 
 private:
-    void Run(DWORD guiThread) {
-        while (!stop_) {
-            EnumThreadWindows(guiThread, &WindowAnswerer::Visit, reinterpret_cast<LPARAM>(this));
-            Sleep(20);
-        }
-        finished_ = true;
-    }
-    static BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
-        auto* self = reinterpret_cast<WindowAnswerer*>(param);
-        if (!self->enabled_ || !IsWindowVisible(hwnd) || TextOf(hwnd) != self->title_) return TRUE;
-        if (hwnd == self->last_) return TRUE;
-        self->last_ = hwnd;
-        ++self->answers_;
-        PostMessageW(GetDlgItem(hwnd, self->id_), BM_CLICK, 0, 0);
-        return TRUE;
-    }
-
-    std::wstring title_;
-    int id_;
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> finished_{false};
-    std::atomic<bool> enabled_{true};
-    std::atomic<int> answers_{0};
-    HWND last_ = nullptr;
-    std::thread thread_;
+    WindowWatcher watcher_;
 };
 
 // Runs steps on the GUI thread from inside whatever message loop runs at the time: a modal window's,
@@ -294,44 +307,6 @@ inline long long FileSizeOf(const std::wstring& path) {
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
-
-// Watches this process from another thread for a visible window with the given title (a common
-// dialog, a message box) and runs action on it from that thread, once per window.
-class WindowWatcher {
-public:
-    WindowWatcher(std::wstring title, std::function<void(HWND)> action, DWORD guiThread = GetCurrentThreadId())
-        : title_(std::move(title)), action_(std::move(action)), thread_([this, guiThread] { Run(guiThread); }) {}
-    ~WindowWatcher() {
-        stop_ = true;
-        JoinPumping(thread_, finished_);
-    }
-    int Seen() const { return seen_; }
-
-private:
-    void Run(DWORD guiThread) {
-        while (!stop_) {
-            EnumThreadWindows(guiThread, &WindowWatcher::Visit, reinterpret_cast<LPARAM>(this));
-            Sleep(20);
-        }
-        finished_ = true;
-    }
-    static BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
-        auto* self = reinterpret_cast<WindowWatcher*>(param);
-        if (!IsWindowVisible(hwnd) || TextOf(hwnd) != self->title_ || hwnd == self->last_) return TRUE;
-        self->last_ = hwnd;
-        ++self->seen_;
-        self->action_(hwnd);
-        return TRUE;
-    }
-
-    std::wstring title_;
-    std::function<void(HWND)> action_;
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> finished_{false};
-    std::atomic<int> seen_{0};
-    HWND last_ = nullptr;
-    std::thread thread_;
-};
 
 // A text value of the registry, or nothing when the key or the value is missing.
 inline std::optional<std::wstring> RegistryText(HKEY root, const wchar_t* path, const std::wstring& name) {
