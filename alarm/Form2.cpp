@@ -4,7 +4,6 @@
 #include "app/Helpers.h"
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
-#include "ui/Layout.h"
 
 namespace alarm {
 namespace {
@@ -19,18 +18,14 @@ Form2::~Form2() { Destroy(); }
 
 void Form2::ShowModal(HWND owner) {
     owner_ = owner;
-    const SIZE size = ui::WindowSizeForClient(layout::kForm2.clientWidth, layout::kForm2.clientHeight, kForm2Style,
-                                              WS_EX_APPWINDOW);
-    const POINT at = ui::CentredOnScreen(size);
-    if (!Create({L"CorvalinForm2", static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))}, WS_EX_APPWINDOW, kForm2Style,
-                L" Time Expired", at.x, at.y, size.cx, size.cy, owner, 0)) {
+    if (!CreateCentred(L"CorvalinForm2", WS_EX_APPWINDOW, kForm2Style, L" Time Expired", layout::kForm2.clientWidth,
+                       layout::kForm2.clientHeight, owner)) {
         return;
     }
-    for (const auto& c : layout::kForm2Controls) {
-        ui::PushButton& button = c.id == layout::form2::PushButton1 ? PushButton1 : PushButton2;
-        const ui::PixelRect r = ui::ToPixels(ui::TwipsRect{c.left, c.top, c.width, c.height});
-        button.Create(hwnd(), c.id, c.caption, r.x, r.y, r.width, r.height, fonts_.Get(c.font));
-        button.onMouseMove = [this] { Pointer.OnButtonMouseMove(); };
+    ui::CreateControls(hwnd(), layout::kForm2Controls, fonts_,
+                       {{layout::form2::PushButton1, &PushButton1}, {layout::form2::PushButton2, &PushButton2}});
+    for (ui::PushButton* button : {&PushButton1, &PushButton2}) {
+        button->onMouseMove = [this] { Pointer.OnButtonMouseMove(); };
     }
     PushButton1.onClick = [this] { PushButton1_Click(); };
     PushButton2.onClick = [this] { PushButton2_Click(); };
@@ -68,26 +63,25 @@ void Form2::Form_Load() {
 void Form2::PushButton1_Click() {
     app::Trap trap(L"Form2.PushButton1_Click", reporter_);
     trap.Line(100);
-    trap.Step(102, [] {
-        if (app::program::AlarmBuffer > 0) sound::Stop(app::program::AlarmBuffer);
-    });
-    // The stopped device hands its buffer back with MM_WOM_DONE; letting pending messages run here
-    // frees the alarm's buffer before the window goes.
-    trap.Step(104, [] { ui::DoEvents(); });
-    trap.Step(106, [] { ui::DoEvents(); });
-    trap.Step(108, [&] { Unload(); });
+    SilenceAndUnload(trap, 102);
 }
 
 void Form2::PushButton2_Click() {
     app::Trap trap(L"Form2.PushButton2_Click", reporter_);
     trap.Step(100, [] { app::program::RestartRequested = true; });
     trap.Line(102);
-    trap.Step(104, [] {
+    SilenceAndUnload(trap, 104);
+}
+
+void Form2::SilenceAndUnload(app::Trap& trap, int firstLine) {
+    trap.Step(firstLine, [] {
         if (app::program::AlarmBuffer > 0) sound::Stop(app::program::AlarmBuffer);
     });
-    trap.Step(106, [] { ui::DoEvents(); });
-    trap.Step(108, [] { ui::DoEvents(); });
-    trap.Step(110, [&] { Unload(); });
+    // The stopped device hands its buffer back with MM_WOM_DONE; letting pending messages run here
+    // frees the alarm's buffer before the window goes.
+    trap.Step(firstLine + 2, [] { ui::DoEvents(); });
+    trap.Step(firstLine + 4, [] { ui::DoEvents(); });
+    trap.Step(firstLine + 6, [&] { Unload(); });
 }
 
 void Form2::Unload() {

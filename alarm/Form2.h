@@ -30,6 +30,8 @@ public:
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void Unload();
+    // The end both buttons share: stop the alarm, let its buffer come back, close.
+    void SilenceAndUnload(app::Trap& trap, int firstLine);
 
     app::Trap::Reporter reporter_;
     ui::FontSet fonts_;

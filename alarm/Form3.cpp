@@ -5,7 +5,6 @@
 #include "app/Settings.h"
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
-#include "ui/Layout.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -39,36 +38,19 @@ Form3::~Form3() {
     Destroy();
 }
 
-std::wstring Form3::DefaultPath() const { return app::ProgramFolder() + L"\\alarm.wav"; }
-
 void Form3::EnsureLoaded() {
     if (hwnd()) return;
-    const SIZE size =
-        ui::WindowSizeForClient(layout::kForm3.clientWidth, layout::kForm3.clientHeight, kForm3Style, 0);
-    const POINT at = ui::CentredOnScreen(size);
-    if (!Create({L"CorvalinForm3", static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))}, 0, kForm3Style,
-                L"Alarm Options", at.x, at.y, size.cx, size.cy, nullptr, 0)) {
+    if (!CreateCentred(L"CorvalinForm3", 0, kForm3Style, L"Alarm Options", layout::kForm3.clientWidth,
+                       layout::kForm3.clientHeight, nullptr)) {
         return;
     }
-    const auto& table = layout::kForm3Controls;
-    const auto& frame = table[0];
-    for (const auto& c : table) {
-        const HFONT font = fonts_.Get(c.font);
-        if (c.kind != layout::Kind::PushButton) {
-            ui::CreateStandardControl(hwnd(), table, c, font);
-            continue;
-        }
-        ui::PushButton& button = c.id == layout::form3::PushButton5   ? PushButton5
-                                 : c.id == layout::form3::PushButton3 ? PushButton3
-                                                                      : PushButton1;
-        const ui::TwipsRect own{c.left, c.top, c.width, c.height};
-        const ui::PixelRect r = c.frame == layout::kNoFrame
-                                    ? ui::ToPixels(own)
-                                    : ui::ToPixels(ui::TwipsRect{frame.left, frame.top, frame.width, frame.height}, own);
-        button.Create(hwnd(), c.id, c.caption, r.x, r.y, r.width, r.height, font);
-        button.onMouseMove = [this] { Pointer.OnButtonMouseMove(); };
+    ui::CreateControls(hwnd(), layout::kForm3Controls, fonts_,
+                       {{layout::form3::PushButton5, &PushButton5},
+                        {layout::form3::PushButton3, &PushButton3},
+                        {layout::form3::PushButton1, &PushButton1}});
+    for (ui::PushButton* button : {&PushButton5, &PushButton3, &PushButton1}) {
+        button->onMouseMove = [this] { Pointer.OnButtonMouseMove(); };
     }
-    ui::OrderByTabIndex(hwnd(), table);
     text1_ = GetDlgItem(hwnd(), layout::form3::Text1);
     SetWindowSubclass(text1_, &Form3::Text1Proc, kText1Subclass, reinterpret_cast<DWORD_PTR>(this));
     PushButton5.onClick = [this] { PushButton5_Click(); };
@@ -158,14 +140,14 @@ void Form3::PushButton1_Click() {
             trap.Step(104, [] { sound::Stop(app::program::AlarmBuffer); });
         }
         trap.Step(106, [&] {
-            ShowWindow(main_, IsIconic(main_) ? SW_RESTORE : SW_SHOW);
+            ui::ShowNormal(main_);
             SetForegroundWindow(main_);
         });
         trap.Step(108, [&] { Unload(); });
         return;
     }
     trap.Step(110, [] { app::ShowUserMessage(L"File does not exist."); });
-    trap.Step(112, [&] { SetText1Text(DefaultPath()); });
+    trap.Step(112, [&] { SetText1Text(app::ProgramFolder() + app::kAlarmFile); });
 }
 
 void Form3::Form_Unload() { PushButton1_Click(); }
@@ -181,7 +163,7 @@ void Form3::Unload() {
     unloading_ = false;
     // However it closed, the main window comes back: it was hidden while this window was open, and
     // without this a close with a missing file would leave it hidden with no way back but the tray.
-    if (main_ && IsWindow(main_)) ShowWindow(main_, SW_SHOW);
+    if (main_ && IsWindow(main_)) ui::ShowNormal(main_);
 }
 
 LRESULT CALLBACK Form3::Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,

@@ -50,7 +50,6 @@ private:
     static LRESULT CALLBACK Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                       DWORD_PTR self);
     void Unload();
-    std::wstring DefaultPath() const;
 
     HWND main_;
     app::Trap::Reporter reporter_;

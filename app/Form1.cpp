@@ -4,14 +4,12 @@
 #include "alarm/Form3.h"
 #include "app/AppTitle.h"
 #include "app/Helpers.h"
-#include "app/Settings.h"
-#include "platform/mStartUp.h"
-#include "sound/SoundManager.h"
 #include "app/Program.h"
-#include "resources/Layouts.h"
-#include "ui/Layout.h"
-
+#include "app/Settings.h"
 #include "app/TextFormat.h"
+#include "platform/mStartUp.h"
+#include "resources/Layouts.h"
+#include "sound/SoundManager.h"
 
 namespace app {
 namespace {
@@ -30,40 +28,15 @@ Form1::~Form1() {
 }
 
 bool Form1::Create() {
-    const SIZE size = ui::WindowSizeForClient(layout::kForm1.clientWidth, layout::kForm1.clientHeight, kForm1Style, 0);
-    const POINT at = ui::CentredOnScreen(size);
-    if (!Window::Create({L"CorvalinForm1", static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))}, 0, kForm1Style, L"Form1",
-                        at.x, at.y, size.cx, size.cy, nullptr, 0)) {
+    if (!CreateCentred(L"CorvalinForm1", 0, kForm1Style, L"Form1", layout::kForm1.clientWidth,
+                       layout::kForm1.clientHeight, nullptr)) {
         return false;
     }
     form3_ = std::make_unique<alarm::Form3>(hwnd(), reporter);
-    CreateControls();
-    cSysTray1.Create(hwnd(), layout::form1::cSysTray1);
-    cSysTray1.MouseUp = [this](std::int16_t button, std::int32_t id) { cSysTray1_MouseUp(button, id); };
-    Form_Load();
-    return true;
-}
-
-void Form1::Show(int showCommand) {
-    ShowWindow(hwnd(), showCommand);
-    UpdateWindow(hwnd());
-}
-
-void Form1::CreateControls() {
-    const auto& table = layout::kForm1Controls;
-    for (const auto& c : table) {
-        const HFONT font = fonts_.Get(c.font);
-        if (c.kind == layout::Kind::PushButton) {
-            ui::PushButton* button = c.id == layout::form1::PushButton1   ? &PushButton1
-                                     : c.id == layout::form1::PushButton2 ? &PushButton2
-                                                                          : &PushButton3;
-            const ui::PixelRect r = ui::ToPixels(ui::TwipsRect{c.left, c.top, c.width, c.height});
-            button->Create(hwnd(), c.id, c.caption, r.x, r.y, r.width, r.height, font);
-            continue;
-        }
-        ui::CreateStandardControl(hwnd(), table, c, font);
-    }
-    ui::OrderByTabIndex(hwnd(), table);
+    ui::CreateControls(hwnd(), layout::kForm1Controls, fonts_,
+                       {{layout::form1::PushButton1, &PushButton1},
+                        {layout::form1::PushButton2, &PushButton2},
+                        {layout::form1::PushButton3, &PushButton3}});
     cboHrs_ = GetDlgItem(hwnd(), layout::form1::cboHrs);
     cboMins_ = GetDlgItem(hwnd(), layout::form1::cboMins);
     cboSecs_ = GetDlgItem(hwnd(), layout::form1::cboSecs);
@@ -76,6 +49,15 @@ void Form1::CreateControls() {
     for (ui::PushButton* button : {&PushButton1, &PushButton2, &PushButton3}) {
         button->onMouseMove = [this] { Pointer.OnButtonMouseMove(); };
     }
+    cSysTray1.Create(hwnd(), layout::form1::cSysTray1);
+    cSysTray1.MouseUp = [this](std::int16_t button, std::int32_t id) { cSysTray1_MouseUp(button, id); };
+    Form_Load();
+    return true;
+}
+
+void Form1::Show(int showCommand) {
+    ShowWindow(hwnd(), showCommand);
+    UpdateWindow(hwnd());
 }
 
 void Form1::Form_Load() {
@@ -93,47 +75,36 @@ void Form1::Form_Load() {
     trap.Step(130, [&] { cSysTray1.TrayTip(kProductName); });
     // From here until the window closes the icon stays in the tray, hidden window or not.
     trap.Step(132, [&] { cSysTray1.InTray(true); });
-    for (int i = 0; i <= 23; ++i) {
-        trap.Line(134);
-        trap.Step(136, [&] {
-            SendMessageW(cboHrs_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ZeroPad(i, 2).c_str()));
-        });
-        trap.Line(138);
-    }
-    for (int i = 0; i <= 59; ++i) {
-        trap.Line(140);
-        trap.Step(142, [&] {
-            SendMessageW(cboMins_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ZeroPad(i, 2).c_str()));
-        });
-        trap.Line(144);
-    }
-    for (int i = 0; i <= 59; ++i) {
-        trap.Line(146);
-        trap.Step(148, [&] {
-            SendMessageW(cboSecs_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ZeroPad(i, 2).c_str()));
-        });
-        trap.Line(150);
-    }
+    // Each list is a loop: its head, the step that adds the item, and its end have lines of their own.
+    const auto fill = [&](HWND picker, int last, int headLine) {
+        for (int i = 0; i <= last; ++i) {
+            trap.Line(headLine);
+            trap.Step(headLine + 2, [&] {
+                SendMessageW(picker, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ZeroPad(i, 2).c_str()));
+            });
+            trap.Line(headLine + 4);
+        }
+    };
+    fill(cboHrs_, 23, 134);
+    fill(cboMins_, 59, 140);
+    fill(cboSecs_, 59, 146);
     trap.Step(152, [&] { SetPickerText(cboHrs_, ReadSetting(L"Hours", L"00")); });
     trap.Step(154, [&] { SetPickerText(cboMins_, ReadSetting(L"Minutes", L"00")); });
     trap.Step(156, [&] { SetPickerText(cboSecs_, ReadSetting(L"Seconds", L"00")); });
     // Touching the path box loads the Alarm Options window (hidden) first; its own load has put the
     // stored path, or nothing, into the box already.
-    trap.Step(158, [&] { form3_->SetText1Text(ReadSetting(L"Text2", ProgramFolder() + L"\\alarm.wav")); });
+    trap.Step(158, [&] { form3_->SetText1Text(ReadSetting(L"Text2", ProgramFolder() + kAlarmFile)); });
     trap.Step(160, [&] { SetCheck3(ReadSetting(L"Windows Startup", L"Off") == L"On"); });
     trap.Step(162, [&] { Loading = false; });
 }
 
-std::wstring Form1::Text(HWND control) {
-    wchar_t cls[16] = {};
-    GetClassNameW(control, cls, 16);
-    if (lstrcmpiW(cls, L"ComboBox") != 0) return ui::WindowText(control);
-    const LRESULT index = SendMessageW(control, CB_GETCURSEL, 0, 0);
+std::wstring Form1::PickerText(HWND picker) {
+    const LRESULT index = SendMessageW(picker, CB_GETCURSEL, 0, 0);
     if (index == CB_ERR) return L"";
-    const LRESULT length = SendMessageW(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    const LRESULT length = SendMessageW(picker, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == CB_ERR) return L"";
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(control, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    SendMessageW(picker, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
     text.resize(wcslen(text.c_str()));
     return text;
 }
@@ -143,9 +114,7 @@ void Form1::SetPickerText(HWND picker, const std::wstring& text) {
     // is refused, as setting the text of such a list is.
     const LRESULT index = SendMessageW(picker, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                        reinterpret_cast<LPARAM>(text.c_str()));
-    if (index == CB_ERR || Text(picker) != text) {
-        SendMessageW(picker, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    }
+    SendMessageW(picker, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     if (index == CB_ERR) throw HandlerError(L"'Text' property is read-only");
     // Selecting an item is a click in the list.
     Picker_Change(picker);
@@ -159,7 +128,7 @@ void Form1::SetCheck3(bool ticked) {
 
 void Form1::Picker_Change(HWND picker) {
     const wchar_t* key = picker == cboHrs_ ? L"Hours" : picker == cboMins_ ? L"Minutes" : L"Seconds";
-    WriteSetting(key, Text(picker));
+    WriteSetting(key, PickerText(picker));
 }
 
 void Form1::Check3_Click() {
@@ -203,8 +172,8 @@ void Form1::OnCommand(int id, int code, HWND control) {
     case layout::form1::cboHrs:
     case layout::form1::cboMins:
     case layout::form1::cboSecs:
-        // A pick in the list and a change of the text are both stored at once.
-        if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) Picker_Change(control);
+        // A drop-down list changes its text only by a pick in the list: both are stored at once.
+        if (code == CBN_SELCHANGE) Picker_Change(control);
         break;
     case layout::form1::Check3:
         if (code == BN_CLICKED) Check3_Click();
@@ -227,7 +196,7 @@ void Form1::OnSize(WPARAM sizeType) {
 }
 
 void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) {
-    ShowWindow(hwnd(), IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
+    ui::ShowNormal(hwnd());
     SetForegroundWindow(hwnd());
     SetFocus(hwnd());
     program::HiddenInTray = false;

@@ -70,14 +70,12 @@ public:
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void CreateControls();
     void OnCommand(int id, int code, HWND control);
     void OnSize(WPARAM sizeType);
     void OnClose();
 
-    // The text of a control; for a picker, its selected item ("" when none), which is already
-    // current while the picker reports a new selection.
-    static std::wstring Text(HWND control);
+    // A picker's selected item ("" when none), already current while it reports a new selection.
+    static std::wstring PickerText(HWND picker);
     void SetPickerText(HWND picker, const std::wstring& text);
     // Ticks or clears the check box; a change raises its click, as setting its value does.
     void SetCheck3(bool ticked);

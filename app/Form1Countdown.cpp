@@ -5,12 +5,11 @@
 
 #include "alarm/Form2.h"
 #include "alarm/Form3.h"
-#include "app/Helpers.h"
-#include "sound/SoundManager.h"
-
 #include "app/Conversions.h"
 #include "app/CountdownDisplay.h"
+#include "app/Helpers.h"
 #include "app/Program.h"
+#include "sound/SoundManager.h"
 
 namespace app {
 
@@ -19,9 +18,9 @@ void Form1::PushButton1_Click() {
     if (trap.Test(100, [&] { return PushButton1.Caption() == L"Start"; })) {
         const bool allZero = trap.Test(102, [&] {
             // All three are converted before the comparison, so any picker that is not a number fails it.
-            const std::int16_t hours = ToInteger16(Text(cboHrs_));
-            const std::int16_t minutes = ToInteger16(Text(cboMins_));
-            const std::int16_t seconds = ToInteger16(Text(cboSecs_));
+            const std::int16_t hours = ToInteger16(PickerText(cboHrs_));
+            const std::int16_t minutes = ToInteger16(PickerText(cboMins_));
+            const std::int16_t seconds = ToInteger16(PickerText(cboSecs_));
             return hours == 0 && minutes == 0 && seconds == 0;
         });
         if (allZero) {
@@ -33,12 +32,12 @@ void Form1::PushButton1_Click() {
         trap.Step(110, [&] { EnableWindow(cboHrs_, FALSE); });
         trap.Step(112, [&] { EnableWindow(cboMins_, FALSE); });
         trap.Step(114, [&] { EnableWindow(cboSecs_, FALSE); });
-        if (trap.Test(116, [&] { return Text(lblTimer_) == kIdleDisplay; })) {
+        if (trap.Test(116, [&] { return ui::WindowText(lblTimer_) == kIdleDisplay; })) {
             trap.Step(118, [&] { TenthsLeft = 9; });
             trap.Step(120, [&] {
-                const std::int32_t seconds = ToInteger16(Text(cboSecs_));
-                const std::int32_t minutes = ToInteger16(Text(cboMins_));
-                const std::int32_t hours = ToInteger16(Text(cboHrs_));
+                const std::int32_t seconds = ToInteger16(PickerText(cboSecs_));
+                const std::int32_t minutes = ToInteger16(PickerText(cboMins_));
+                const std::int32_t hours = ToInteger16(PickerText(cboHrs_));
                 SecondsLeft = seconds + 60 * minutes + 3600 * hours;
             });
         }
@@ -82,7 +81,7 @@ void Form1::Timer1_Tick() {
         if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
     });
     trap.Step(138, [&] {
-        ShowWindow(hwnd(), IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
+        ShowWindow(hwnd(), SW_SHOW);
         SetForegroundWindow(hwnd());
     });
     trap.Step(140, [] { program::HiddenInTray = false; });

@@ -13,6 +13,7 @@ namespace app {
 // Files the program looks for beside itself, appended to the program folder.
 inline constexpr wchar_t kHandPointerFile[] = L"\\HAND-M.CUR";
 inline constexpr wchar_t kSkinFile[] = L"\\x\\o.cjs";
+inline constexpr wchar_t kAlarmFile[] = L"\\alarm.wav";
 
 // True exactly when the last-modified time of path can be read: files and folders alike. An empty
 // path, a path with wildcards, a missing file or an unreachable drive give false. Never throws.

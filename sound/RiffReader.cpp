@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <new>
 
 namespace sound {
 
@@ -140,12 +139,9 @@ std::optional<std::wstring> ReadSamples(ByteSource& source, const WaveLayout& la
         return kCouldNotReadFullBuffer;
     }
     Samples read;
-    try {
-        // Left uninitialised: the read below fills every byte or the block is dropped.
-        read.bytes = std::make_unique_for_overwrite<std::byte[]>(layout.dataSize);
-    } catch (const std::bad_alloc&) {
-        throw app::HandlerError(app::kOutOfMemory);
-    }
+    // Left uninitialised: the read below fills every byte or the block is dropped. A failed allocation
+    // raises to the calling handler, whose report calls it "Out of memory".
+    read.bytes = std::make_unique_for_overwrite<std::byte[]>(layout.dataSize);
     read.size = layout.dataSize;
     if (source.ReadAt(layout.dataOffset, read.View()) != layout.dataSize) return kCouldNotReadFullBuffer;
     samples = std::move(read);

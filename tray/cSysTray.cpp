@@ -47,11 +47,7 @@ bool cSysTray::Create(HWND host, int controlId) {
                                      GetModuleHandleW(nullptr), nullptr));
     if (!ownWindow_) return false;
     // InTray set before there was a window to hook takes effect now.
-    if (inTray_ && !added_) {
-        mSysTray::Hook(ownWindow_.get(), this);
-        AddToTray();
-        added_ = true;
-    }
+    if (inTray_ && !added_) HookAndAdd();
     return true;
 }
 
@@ -83,6 +79,12 @@ void cSysTray::AddToTray() {
     Send(NIM_ADD, record);
 }
 
+void cSysTray::HookAndAdd() {
+    mSysTray::Hook(ownWindow_.get(), this);
+    AddToTray();
+    added_ = true;
+}
+
 void cSysTray::RemoveFromTray() {
     NOTIFYICONDATAW record = Record();
     Send(NIM_DELETE, record);
@@ -92,11 +94,7 @@ void cSysTray::InTray(bool show) {
     if (show == inTray_) return;
     if (show) {
         // Without its own window yet the control only remembers the value; Create adds the icon.
-        if (ownWindow_) {
-            mSysTray::Hook(ownWindow_.get(), this);
-            AddToTray();
-            added_ = true;
-        }
+        if (ownWindow_) HookAndAdd();
     } else if (added_) {
         RemoveFromTray();
         mSysTray::Unhook(ownWindow_.get());

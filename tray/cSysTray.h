@@ -81,6 +81,8 @@ private:
 
     NOTIFYICONDATAW Record() const;
     void Send(DWORD message, NOTIFYICONDATAW& record);
+    // Replaces the own window's procedure and puts the icon in the tray.
+    void HookAndAdd();
     void AddToTray();
     void RemoveFromTray();
     void OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -23,11 +23,7 @@ PixelRect PlaceOf(std::span<const layout::Control> table, const layout::Control&
     return ToPixels(TwipsRect{f.left, f.top, f.width, f.height}, own);
 }
 
-}  // namespace
-
-HWND CreateStandardControl(HWND parent, std::span<const layout::Control> table, const layout::Control& c,
-                           HFONT font) {
-    const PixelRect r = PlaceOf(table, c);
+HWND CreateStandardControl(HWND parent, const PixelRect& r, const layout::Control& c, HFONT font) {
     const wchar_t* cls = L"STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD exStyle = 0;
@@ -106,6 +102,26 @@ void OrderByTabIndex(HWND parent, std::span<const layout::Control> table) {
         previous = child;
     }
 }
+
+}  // namespace
+
+void CreateControls(HWND parent, std::span<const layout::Control> table, const FontSet& fonts,
+                    std::initializer_list<ButtonSlot> buttons) {
+    for (const layout::Control& c : table) {
+        const PixelRect r = PlaceOf(table, c);
+        const HFONT font = fonts.Get(c.font);
+        if (c.kind != layout::Kind::PushButton) {
+            CreateStandardControl(parent, r, c, font);
+            continue;
+        }
+        for (const ButtonSlot& slot : buttons) {
+            if (slot.id == c.id) slot.button->Create(parent, c.id, c.caption, r.x, r.y, r.width, r.height, font);
+        }
+    }
+    OrderByTabIndex(parent, table);
+}
+
+void ShowNormal(HWND hwnd) { ShowWindow(hwnd, IsIconic(hwnd) ? SW_RESTORE : SW_SHOW); }
 
 std::wstring WindowText(HWND hwnd) {
     const int length = GetWindowTextLengthW(hwnd);

@@ -3,9 +3,11 @@
 
 #include "resources/Layouts.h"
 #include "ui/Handles.h"
+#include "ui/PushButton.h"
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <span>
 #include <string>
 
@@ -21,13 +23,20 @@ private:
     UniqueFont fonts_[3];
 };
 
-// Creates a frame, combo box, label, check box or text box of a layout table as a child of parent;
-// a control inside a frame is placed relative to that frame. Push buttons are not made here.
-HWND CreateStandardControl(HWND parent, std::span<const layout::Control> table, const layout::Control& control,
-                           HFONT font);
+// A push button of a layout table and the object that becomes it.
+struct ButtonSlot {
+    int id;
+    PushButton* button;
+};
 
-// Puts the children in increasing TabIndex, which is the order the Tab key walks.
-void OrderByTabIndex(HWND parent, std::span<const layout::Control> table);
+// Creates every control of a layout table as a child of parent, in creation order: the push buttons
+// into their slots, every other kind as the standard control (a control inside a frame is placed
+// relative to that frame); then puts the children in increasing TabIndex, the order Tab walks.
+void CreateControls(HWND parent, std::span<const layout::Control> table, const FontSet& fonts,
+                    std::initializer_list<ButtonSlot> buttons);
+
+// Shows a window at its normal size: one left minimised while it was hidden is restored.
+void ShowNormal(HWND hwnd);
 
 std::wstring WindowText(HWND hwnd);
 

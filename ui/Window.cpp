@@ -1,6 +1,8 @@
 // Window base: class registration and the static thunk that forwards to the member procedure.
 #include "ui/Window.h"
 
+#include "ui/Layout.h"
+
 namespace ui {
 
 Window::~Window() { Destroy(); }
@@ -24,6 +26,14 @@ HWND Window::Create(const ClassInfo& cls, DWORD exStyle, DWORD style, const wcha
     }
     return CreateWindowExW(exStyle, cls.name, title, style, x, y, width, height, parent,
                            reinterpret_cast<HMENU>(idOrMenu), instance, this);
+}
+
+HWND Window::CreateCentred(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* title,
+                           int clientWidthTwips, int clientHeightTwips, HWND owner) {
+    const SIZE size = WindowSizeForClient(clientWidthTwips, clientHeightTwips, style, exStyle);
+    const POINT at = CentredOnScreen(size);
+    return Create({className, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))}, exStyle, style, title, at.x, at.y,
+                  size.cx, size.cy, owner, 0);
 }
 
 void Window::Destroy() {

@@ -29,6 +29,11 @@ protected:
     HWND Create(const ClassInfo& cls, DWORD exStyle, DWORD style, const wchar_t* title, int x, int y,
                 int width, int height, HWND parent, UINT_PTR idOrMenu);
 
+    // A top-level window of the layouts: white, its client area the given size in twips, centred on the
+    // screen. Returns null when creation failed.
+    HWND CreateCentred(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* title,
+                       int clientWidthTwips, int clientHeightTwips, HWND owner);
+
     // Destroys the window now (no-op when it is gone already).
     void Destroy();
 

@@ -7,7 +7,6 @@
 #include <map>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -17,24 +16,19 @@ using platform::RunHive;
 class FakeRunKeys : public platform::RunKeys {
 public:
     bool Write(RunHive hive, const std::wstring& name, const std::wstring& data) override {
-        calls.push_back(L"write " + HiveName(hive) + L" " + name);
         if (refused[Index(hive)]) return false;
         values[Index(hive)][name] = data;
         return true;
     }
     void Remove(RunHive hive, const std::wstring& name) override {
-        calls.push_back(L"remove " + HiveName(hive) + L" " + name);
         values[Index(hive)].erase(name);
     }
 
     std::map<std::wstring, std::wstring>& Key(RunHive hive) { return values[Index(hive)]; }
     void Refuse(RunHive hive) { refused[Index(hive)] = true; }
 
-    std::vector<std::wstring> calls;
-
 private:
     static int Index(RunHive hive) { return hive == RunHive::LocalMachine ? 0 : 1; }
-    static std::wstring HiveName(RunHive hive) { return hive == RunHive::LocalMachine ? L"HKLM" : L"HKCU"; }
     std::map<std::wstring, std::wstring> values[2];
     bool refused[2] = {false, false};
 };
@@ -138,15 +132,6 @@ TEST(StartupEntry, RemoveAfterAFallBackAddLeavesNoEntryAnywhere) {
     platform::RemoveStartupEntry(keys, entry.name);
     EXPECT_TRUE(keys.Key(RunHive::LocalMachine).empty());
     EXPECT_TRUE(keys.Key(RunHive::CurrentUser).empty());
-}
-
-TEST(StartupEntry, MachineWideKeyIsTriedFirst) {
-    FakeRunKeys keys;
-    keys.Refuse(RunHive::LocalMachine);
-    platform::AddStartupEntry(keys, *platform::RunEntryFor(kModule));
-    ASSERT_EQ(keys.calls.size(), 2u);
-    EXPECT_EQ(keys.calls[0], L"write HKLM Corvalin Timer Software.exe");
-    EXPECT_EQ(keys.calls[1], L"write HKCU Corvalin Timer Software.exe");
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The executable's resources read back with the platform's own functions: the icon group and its
 // images, the version record, and the absence of a manifest. Checked on the real program (when it
 // is built) and on this test executable, which links the same .rc.
-#include "resources/TrayPicture.h"
 #include "ui/Handles.h"
 
 #include <windows.h>
@@ -9,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -285,37 +283,6 @@ TEST_P(ExecutableResources, VersionFunctionsReadTheRecordFromTheFile) {
     ASSERT_EQ(length, 4u);
     EXPECT_EQ(static_cast<const WORD*>(value)[0], 0x0409);
     EXPECT_EQ(static_cast<const WORD*>(value)[1], 0x04B0);
-}
-
-// The tray picture's pixels laid out as the header says (0xAARRGGBB, top-down) become, through
-// CreateIcon, an icon that draws those very colours where the drawing puts them.
-TEST(ResourcesTrayPicture, BecomesAnIconThatDrawsItsOwnPixels) {
-    namespace tp = resources::tray_picture;
-    const std::array<BYTE, tp::kSize * 2> opaqueMask{};
-    ui::UniqueIcon icon(CreateIcon(GetModuleHandleW(nullptr), tp::kSize, tp::kSize, 1, 32, opaqueMask.data(),
-                                   reinterpret_cast<const BYTE*>(tp::kPixels.data())));
-    ASSERT_TRUE(icon);
-
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), tp::kSize, -tp::kSize, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    ui::UniqueBitmap canvas(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    ASSERT_TRUE(canvas && bits);
-    auto* pixels = static_cast<std::uint32_t*>(bits);
-    std::fill(pixels, pixels + tp::kSize * tp::kSize, 0x00FF00FFu);  // magenta shows any hole
-    HDC dc = CreateCompatibleDC(nullptr);
-    ASSERT_NE(dc, nullptr);
-    {
-        ui::ScopedSelect select(dc, canvas.get());
-        EXPECT_TRUE(DrawIconEx(dc, 0, 0, icon.get(), tp::kSize, tp::kSize, 0, nullptr, DI_NORMAL));
-    }
-    DeleteDC(dc);
-    GdiFlush();
-    for (int y = 0; y < tp::kSize; ++y) {
-        for (int x = 0; x < tp::kSize; ++x) {
-            ASSERT_EQ(pixels[y * tp::kSize + x] & 0xFFFFFFu, tp::PixelAt(x, y) & 0xFFFFFFu) << x << "," << y;
-        }
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Resources, ExecutableResources,
