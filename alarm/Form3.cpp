@@ -182,10 +182,9 @@ LRESULT Form3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         const int code = HIWORD(wParam);
         if (id == layout::form3::Text1 && code == EN_CHANGE) Text1_Change();
         if (id == layout::form3::Text1 && code == EN_SETFOCUS) Text1_GotFocus();
-        // Enter anywhere in the window presses OK, the window's default button.
-        if (id == layout::form3::PushButton1 && code == BN_CLICKED) PushButton1.Click();
         return 0;
     }
+    // Enter anywhere in the window but on another push button presses OK, the window's default button.
     case DM_GETDEFID:
         return MAKELRESULT(layout::form3::PushButton1, DC_HASDEFID);
     case WM_CLOSE:

@@ -11,6 +11,8 @@
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
 
+#include <utility>
+
 namespace app {
 namespace {
 
@@ -167,6 +169,18 @@ void Form1::OnClose() {
     Destroy();
 }
 
+void Form1::OnEndSession(bool ending) {
+    // Log-off or shutdown: the close sequence, with nothing that waits for the user. A report box for a
+    // failing step would hold up the end of the session, so such a failure goes unreported here.
+    if (!ending || closing_) return;
+    closing_ = true;
+    Timer1.SetEnabled(false);
+    const Trap::Reporter usual = std::exchange(reporter, [](const std::wstring&) {});
+    Form_QueryUnload();
+    reporter = usual;
+    if (onEnd) onEnd();
+}
+
 void Form1::OnCommand(int id, int code, HWND control) {
     switch (id) {
     case layout::form1::cboHrs:
@@ -219,6 +233,12 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_CLOSE:
         OnClose();
+        return 0;
+    case WM_QUERYENDSESSION:
+        // The session may end: no prompt, whatever is running.
+        return TRUE;
+    case WM_ENDSESSION:
+        OnEndSession(wParam != FALSE);
         return 0;
     default:
         break;

@@ -73,6 +73,7 @@ private:
     void OnCommand(int id, int code, HWND control);
     void OnSize(WPARAM sizeType);
     void OnClose();
+    void OnEndSession(bool ending);
 
     // A picker's selected item ("" when none), already current while it reports a new selection.
     static std::wstring PickerText(HWND picker);

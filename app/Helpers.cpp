@@ -2,7 +2,9 @@
 #include "app/Helpers.h"
 
 #include "app/Program.h"
+#include "ui/DialogFocus.h"
 #include "ui/Handles.h"
+#include "ui/PushButton.h"
 
 #include <array>
 #include <string_view>
@@ -131,6 +133,8 @@ bool ApplySkin(HWND window) {
 bool HandleCommonFormMessage(HWND window, ui::WindowPointer& pointer, UINT message, WPARAM wParam, LPARAM lParam,
                              LRESULT& result) {
     if (HandleBackdropMessage(window, message, wParam, lParam, result)) return true;
+    if (ui::PushButton::HandleParentMessage(window, message, wParam, lParam, result)) return true;
+    if (ui::HandleDialogFocus(window, message, wParam, lParam, result)) return true;
     if (message == WM_SETCURSOR) return pointer.HandleSetCursor(window, wParam, lParam, result);
     if (message == WM_MOUSEMOVE) {
         // The window surface, and the frames, which let the mouse through to the window.

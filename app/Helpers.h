@@ -42,8 +42,9 @@ bool HandleBackdropMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 // Returns whether the skin file was found.
 bool ApplySkin(HWND window);
 
-// The messages every window of the program handles alike: its backdrop, and the window pointer (the
-// surface gives the default pointer back). Returns true when the message was handled, with its result.
+// The messages every window of the program handles alike: its backdrop, its push buttons' drawing and
+// clicks, its keyboard focus kept as a dialog keeps it, and the window pointer (the surface gives the
+// default pointer back). Returns true when the message was handled, with its result.
 bool HandleCommonFormMessage(HWND window, ui::WindowPointer& pointer, UINT message, WPARAM wParam, LPARAM lParam,
                              LRESULT& result);
 

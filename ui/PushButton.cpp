@@ -1,165 +1,156 @@
-// Push button: painting, mouse capture and keyboard handling.
+// Push button: creation as an owner-drawn standard button, its drawing, and the parent's messages
+// routed back to it.
 #include "ui/PushButton.h"
 
-#include "ui/Handles.h"
+#include <commctrl.h>
 
 #include <vector>
 
 namespace ui {
+namespace {
 
-PushButton::~PushButton() { Destroy(); }
+UINT_PTR const kSubclassId = 1;
+
+}  // namespace
+
+PushButton::~PushButton() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
 
 bool PushButton::Create(HWND parent, int id, const wchar_t* caption, int x, int y, int width, int height,
                         HFONT font, int /*tabStopOrder*/) {
-    font_ = font;
-    return Window::Create({L"CorvalinPushButton", nullptr, nullptr, CS_HREDRAW | CS_VREDRAW}, 0,
-                          WS_CHILD | WS_VISIBLE | WS_TABSTOP, caption, x, y, width, height, parent,
-                          static_cast<UINT_PTR>(id)) != nullptr;
+    hwnd_ = CreateWindowExW(0, L"BUTTON", caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, x, y, width,
+                            height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd_) return false;
+    SetWindowSubclass(hwnd_, &PushButton::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return true;
 }
 
 std::wstring PushButton::Caption() const {
-    const int length = GetWindowTextLengthW(hwnd());
+    const int length = GetWindowTextLengthW(hwnd_);
     std::vector<wchar_t> text(static_cast<size_t>(length) + 1);
-    GetWindowTextW(hwnd(), text.data(), length + 1);
+    GetWindowTextW(hwnd_, text.data(), length + 1);
     return std::wstring(text.data());
 }
 
-void PushButton::SetCaption(const std::wstring& caption) { SetWindowTextW(hwnd(), caption.c_str()); }
+void PushButton::SetCaption(const std::wstring& caption) {
+    SetWindowTextW(hwnd_, caption.c_str());
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
 
 void PushButton::SetBackColor(COLORREF color) {
     back_ = color;
-    InvalidateRect(hwnd(), nullptr, TRUE);
+    face_.reset();
+    InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void PushButton::Click() {
     if (onClick) onClick();
 }
 
-void PushButton::SetPressed(bool pressed) {
-    if (pressed == pressed_) return;
-    pressed_ = pressed;
-    InvalidateRect(hwnd(), nullptr, TRUE);
-}
-
-void PushButton::Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd(), &ps);
-    RECT r;
-    GetClientRect(hwnd(), &r);
-    UniqueBrush face(CreateSolidBrush(back_));
+void PushButton::Draw(const DRAWITEMSTRUCT& item) const {
+    const HDC dc = item.hDC;
+    RECT r = item.rcItem;
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const UniqueBrush face(CreateSolidBrush(back_));
     FillRect(dc, &r, face.get());
-    DrawEdge(dc, &r, pressed_ ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
 
     RECT text = r;
-    if (pressed_) OffsetRect(&text, 1, 1);
+    if (pressed) OffsetRect(&text, 1, 1);
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
     {
-        ScopedSelect select(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, GetSysColor(IsWindowEnabled(hwnd()) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+        // The device context is the button's own: everything chosen here is put back.
+        ScopedSelect select(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+        const int oldMode = SetBkMode(dc, TRANSPARENT);
+        const COLORREF oldColor =
+            SetTextColor(dc, GetSysColor((item.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
         const std::wstring caption = Caption();
         DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        SetTextColor(dc, oldColor);
+        SetBkMode(dc, oldMode);
     }
-    if (GetFocus() == hwnd()) {
+    if (item.itemState & ODS_FOCUS) {
         RECT focus = r;
         InflateRect(&focus, -4, -4);
         DrawFocusRect(dc, &focus);
     }
-    EndPaint(hwnd(), &ps);
 }
 
-LRESULT PushButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+PushButton* PushButton::FromHandle(HWND hwnd) {
+    DWORD_PTR self = 0;
+    if (!hwnd || !GetWindowSubclass(hwnd, &PushButton::SubclassProc, kSubclassId, &self)) return nullptr;
+    return reinterpret_cast<PushButton*>(self);
+}
+
+bool PushButton::HandleParentMessage(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
-    case WM_PAINT:
-        Paint();
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_SETFONT:
-        font_ = reinterpret_cast<HFONT>(wParam);
-        if (LOWORD(lParam)) InvalidateRect(hwnd(), nullptr, TRUE);
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(font_);
-    case WM_SETTEXT: {
-        const LRESULT result = Window::HandleMessage(message, wParam, lParam);
-        InvalidateRect(hwnd(), nullptr, TRUE);
-        return result;
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        PushButton* button = item && item->CtlType == ODT_BUTTON ? FromHandle(item->hwndItem) : nullptr;
+        if (!button) return false;
+        button->Draw(*item);
+        result = TRUE;
+        return true;
     }
-    case WM_ENABLE:
-        InvalidateRect(hwnd(), nullptr, TRUE);
-        return 0;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        if (message == WM_KILLFOCUS) {
-            spaceDown_ = false;
-            SetPressed(false);
+    case WM_CTLCOLORBTN: {
+        // The button clears itself with this brush before it asks to be drawn (a new caption, for one):
+        // its own face, so that no grey shows in between.
+        PushButton* button = FromHandle(reinterpret_cast<HWND>(lParam));
+        if (!button) return false;
+        if (!button->face_) button->face_.reset(CreateSolidBrush(button->back_));
+        result = reinterpret_cast<LRESULT>(button->face_.get());
+        return true;
+    }
+    case WM_COMMAND: {
+        // A click, Space, BM_CLICK, and Enter from IsDialogMessage (which names the button in lParam).
+        PushButton* button = HIWORD(wParam) == BN_CLICKED ? FromHandle(reinterpret_cast<HWND>(lParam)) : nullptr;
+        if (!button || GetParent(button->hwnd_) != parent || GetDlgCtrlID(button->hwnd_) != LOWORD(wParam)) {
+            return false;
         }
-        InvalidateRect(hwnd(), nullptr, TRUE);
-        return 0;
-    case WM_GETDLGCODE: {
-        // Enter on a focused button presses that button, as on a standard one.
-        const MSG* msg = reinterpret_cast<const MSG*>(lParam);
-        LRESULT code = DLGC_BUTTON;
-        if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
-        return code;
+        button->Click();
+        result = 0;
+        return true;
     }
-    case WM_LBUTTONDOWN:
+    case DM_GETDEFID: {
+        // An owner-drawn button never reports itself as a default button, and our windows have no dialog
+        // procedure to move the default along with the focus; this answer does that move.
+        PushButton* button = FromHandle(GetFocus());
+        if (!button || GetParent(button->hwnd_) != parent) return false;
+        result = MAKELRESULT(GetDlgCtrlID(button->hwnd_), DC_HASDEFID);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+LRESULT CALLBACK PushButton::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
+                                          DWORD_PTR self) {
+    auto* button = reinterpret_cast<PushButton*>(self);
+    switch (message) {
+    case WM_MOUSEMOVE:
+        // No exception may unwind through the button's own window procedure.
+        try {
+            if (button->onMouseMove) button->onMouseMove();
+        } catch (...) {
+        }
+        break;
     case WM_LBUTTONDBLCLK:
-        SetFocus(hwnd());
-        SetCapture(hwnd());
-        tracking_ = true;
-        SetPressed(true);
-        return 0;
-    case WM_MOUSEMOVE: {
-        if (tracking_) {
-            RECT r;
-            GetClientRect(hwnd(), &r);
-            const POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            SetPressed(PtInRect(&r, p) != FALSE);
-        }
-        if (onMouseMove) onMouseMove();
-        return 0;
-    }
-    case WM_LBUTTONUP: {
-        if (!tracking_) return 0;
-        tracking_ = false;
-        const bool inside = pressed_;
-        SetPressed(false);
-        ReleaseCapture();
-        if (inside) Click();
-        return 0;
-    }
-    case WM_CAPTURECHANGED:
-        tracking_ = false;
-        SetPressed(false);
-        return 0;
-    case WM_KEYDOWN:
-        if (wParam == VK_SPACE && !spaceDown_) {
-            spaceDown_ = true;
-            SetPressed(true);
-            return 0;
-        }
-        if (wParam == VK_RETURN) {
-            Click();
-            return 0;
-        }
+        // An owner-drawn button reports the second click of a double click as BN_DOUBLECLICKED and
+        // does not press; a push button takes it as one more press, so two quick clicks are two clicks.
+        return DefSubclassProc(hwnd, WM_LBUTTONDOWN, wParam, lParam);
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, &PushButton::SubclassProc, kSubclassId);
+        button->hwnd_ = nullptr;
         break;
-    case WM_KEYUP:
-        if (wParam == VK_SPACE && spaceDown_) {
-            spaceDown_ = false;
-            SetPressed(false);
-            Click();
-            return 0;
-        }
-        break;
-    case BM_CLICK:
-        Click();
-        return 0;
     default:
         break;
     }
-    return Window::HandleMessage(message, wParam, lParam);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 }  // namespace ui

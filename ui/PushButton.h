@@ -1,45 +1,57 @@
-// The program's push button: a caption, a click and a mouse-move event, Arial bold text in the system
-// button-text colour on a white face, drawn focus and pressed states, Space and Enter from the keyboard.
-// It is a real child window whose text is its caption and which answers BM_CLICK, so screen readers
-// and UI-automation clients can read and press it.
+// The program's push button: a standard BUTTON control drawn our way (BS_OWNERDRAW): Arial bold text in
+// the system button-text colour on a white face, raised or sunken edges, a focus rectangle, grey text
+// when disabled. Being the platform's own button, it keeps the push-button role and "Press" action for
+// screen readers and UI-automation clients, Space from the keyboard, BM_CLICK and the pressed state.
+// What the button tells its parent (WM_DRAWITEM, WM_CTLCOLORBTN, BN_CLICKED) each window hands back
+// through HandleParentMessage.
 #pragma once
 
-#include "ui/Window.h"
+#include "ui/Handles.h"
+
+#include <windows.h>
 
 #include <functional>
 #include <string>
 
 namespace ui {
 
-class PushButton : public Window {
+class PushButton {
 public:
     PushButton() = default;
-    ~PushButton() override;
+    PushButton(const PushButton&) = delete;
+    PushButton& operator=(const PushButton&) = delete;
+    ~PushButton();
 
     // Creates the button as a child of parent with the given control id (also its dialog id).
     bool Create(HWND parent, int id, const wchar_t* caption, int x, int y, int width, int height,
                 HFONT font, int tabStopOrder = 0);
+    HWND hwnd() const { return hwnd_; }
 
     std::wstring Caption() const;
     void SetCaption(const std::wstring& caption);
     void SetBackColor(COLORREF color);
 
-    // Runs the click event, as a mouse click, the keyboard or BM_CLICK do.
+    // Runs the click event, as a mouse click, Space, Enter or BM_CLICK do.
     void Click();
 
     std::function<void()> onClick;
     std::function<void()> onMouseMove;
 
-private:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void Paint();
-    void SetPressed(bool pressed);
+    // The messages a parent window receives about its push buttons: draws the button, gives its face
+    // brush, runs its click event, and answers DM_GETDEFID with the focused push button, so that Enter
+    // presses the button that has the focus, as in a dialog, where the default button follows the
+    // focus. Returns true when the message was handled, with its result in result.
+    static bool HandleParentMessage(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-    HFONT font_ = nullptr;
+private:
+    static PushButton* FromHandle(HWND hwnd);
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR self);
+    void Draw(const DRAWITEMSTRUCT& item) const;
+
+    HWND hwnd_ = nullptr;
     COLORREF back_ = RGB(255, 255, 255);
-    bool pressed_ = false;
-    bool tracking_ = false;
-    bool spaceDown_ = false;
+    UniqueBrush face_;
 };
 
 }  // namespace ui
