@@ -2,7 +2,9 @@
 // click on the icon, the icon put back after a shell restart, and no icon left after close.
 #include "TestSupport.h"
 #include "app/Form1.h"
+#include "app/ErrorReport.h"
 #include "app/Program.h"
+#include "sound/SoundManager.h"
 #include "tray_test_support.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +120,45 @@ TEST_F(Form1Tray, ClosingRemovesTheIcon) {
     EXPECT_TRUE(ended);
     EXPECT_EQ(Calls(NIM_DELETE), 1u);
     EXPECT_FALSE(form.cSysTray1.InTray());
+}
+
+TEST_F(Form1Tray, SessionEndShutsTheSoundPlayerDownAndRemovesTheIconWithoutAPrompt) {
+    std::vector<std::wstring> reports;
+    form.reporter = [&](const std::wstring& text) { reports.push_back(text); };
+    bool ended = false;
+    form.onEnd = [&] { ended = true; };
+    sound::CreateNotifyWindow();
+    ASSERT_NE(sound::NotifyWindow(), nullptr);
+    testsupport::DialogWatcher watcher;
+
+    EXPECT_EQ(SendMessageW(form.hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    // A session end that was called off changes nothing.
+    SendMessageW(form.hwnd(), WM_ENDSESSION, FALSE, 0);
+    EXPECT_TRUE(form.cSysTray1.InTray());
+    EXPECT_FALSE(ended);
+
+    SendMessageW(form.hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(Calls(NIM_DELETE), 1u);
+    EXPECT_FALSE(form.cSysTray1.InTray());
+    EXPECT_EQ(sound::NotifyWindow(), nullptr);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(watcher.Count(), 0u);
+    EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(Form1Tray, AStepThatFailsAtSessionEndIsNotReported) {
+    std::vector<std::wstring> reports;
+    form.reporter = [&](const std::wstring& text) { reports.push_back(text); };
+    bool ended = false;
+    form.onEnd = [&] { ended = true; };
+    form.cSysTray1.UseShell([](DWORD message, NOTIFYICONDATAW&) -> BOOL {
+        if (message == NIM_DELETE) throw app::HandlerError(L"Automation error");
+        return TRUE;
+    });
+    SendMessageW(form.hwnd(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(reports.empty());
+    EXPECT_TRUE(ended);
+    traytest::Record(form.cSysTray1, calls);
 }
 
 }  // namespace
