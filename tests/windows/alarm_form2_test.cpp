@@ -261,7 +261,7 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
     // Clear of Time Expired, which opens centred.
     SetWindowPos(options, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
     const POINT onTest = testsupport::CentreOf(testButton);
-    ASSERT_TRUE(testsupport::MoveMouseTo(onTest, [&] { return WindowFromPoint(onTest) == testButton; }));
+    ASSERT_TRUE(testsupport::MoveMouseTo(onTest, [&] { return WindowFromPoint(onTest) == testButton; }, 5000));
     // A window of the program that was disabled before stays so.
     const ui::UniqueWindow disabled(CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_DISABLED, 0, 0, 10, 10, nullptr,
                                                     nullptr, GetModuleHandleW(nullptr), nullptr));
@@ -272,7 +272,6 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
         input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
         input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
         SendInput(2, input, sizeof(INPUT));
-        testsupport::PumpFor(300);
     };
     Script script;
     bool othersDisabled = false;
@@ -287,6 +286,7 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
                                      IsWindowEnabled(expired) && IsWindowVisible(options);
                     alarm = app::program::AlarmBuffer;
                     click();
+                    testsupport::PumpFor(300);
                     afterClick = app::program::AlarmBuffer;
                     // The tray icon only brings the windows to the front, Time Expired on top.
                     form.cSysTray1_MouseUp(1, 0);
@@ -306,8 +306,9 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
     EXPECT_TRUE(IsWindowEnabled(options));
     EXPECT_FALSE(IsWindowEnabled(disabled.get()));
     // Enabled again, the same click presses the test button.
+    app::program::AlarmBuffer = 0;
     click();
-    EXPECT_NE(app::program::AlarmBuffer, 0);
+    EXPECT_TRUE(testsupport::PumpUntil([] { return app::program::AlarmBuffer != 0; }, 5000));
     EXPECT_EQ(sound::State(app::program::AlarmBuffer), BufferState::Playing);
 }
 
