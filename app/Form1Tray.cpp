@@ -87,6 +87,9 @@ void Form1::OnPowerBroadcast(WPARAM event) {
 void Form1::OnVisibilityChanged() {
     // Minimised counts as hidden: nobody sees the display then either.
     Timer1.SetHidden(!IsWindowVisible(hwnd()) || IsIconic(hwnd()));
+    // The expiring tick shows the window before it waits for the Time Expired window: the tray
+    // drops the countdown from there on, not only once that window has closed.
+    ShowCountdownInTray();
 }
 
 }  // namespace app

@@ -100,6 +100,22 @@ TEST_F(Form1TrayCountdown, TipAndPictureFollowTheCountdownAndTheShellHearsOnlyCh
     const std::vector<std::uint32_t> idle = Picture(&size);
     EXPECT_TRUE(std::equal(idle.begin(), idle.end(), resources::tray_picture::kPixels.begin(),
                            resources::tray_picture::kPixels.end()));
+
+    // From expiry on the tip is the product name again, while the Time Expired window is up too.
+    Seconds(1);
+    testsupport::WindowAnswerer ok(L" Time Expired", layout::form2::PushButton1);
+    ok.SetEnabled(false);
+    std::wstring tipAtExpiry;
+    testsupport::Script script;
+    script.Then([] { return IsWindowVisible(FindWindowW(nullptr, L" Time Expired")) != FALSE; },
+                [&] {
+                    tipAtExpiry = Tip();
+                    ok.SetEnabled(true);
+                });
+    Press(form.PushButton1);
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return ok.Answers() == 1 && form.PushButton1.Caption() == L"Start"; }, 8000));
+    EXPECT_EQ(tipAtExpiry, L"Corvalin Timer Software");
+    EXPECT_EQ(Tip(), L"Corvalin Timer Software");
 }
 
 TEST_F(Form1TrayCountdown, AResumeFromSleepDeliversTheDueTicksAtOnce) {
