@@ -4,6 +4,7 @@
 #include "app/Helpers.h"
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
+#include "ui/Dpi.h"
 
 namespace alarm {
 namespace {
@@ -22,6 +23,7 @@ void Form2::ShowModal(HWND owner) {
                        layout::kForm2.clientHeight, owner)) {
         return;
     }
+    fonts_ = ui::FontSet(ui::DpiOf(hwnd()));
     ui::CreateControls(hwnd(), layout::kForm2Controls, fonts_,
                        {{layout::form2::PushButton1, &PushButton1}, {layout::form2::PushButton2, &PushButton2}});
     for (ui::PushButton* button : {&PushButton1, &PushButton2}) {
@@ -31,8 +33,9 @@ void Form2::ShowModal(HWND owner) {
     PushButton2.onClick = [this] { PushButton2_Click(); };
     Form_Load();
 
-    // Modal: the owner takes no input until this window is gone.
-    if (owner_) EnableWindow(owner_, FALSE);
+    // Modal for the whole program: neither the owner nor an open (or hidden) Alarm Options window takes
+    // input until this window is gone, so nothing else can replace the alarm that OK silences.
+    modality_.emplace(hwnd());
     ShowWindow(hwnd(), SW_SHOWNORMAL);
     SetForegroundWindow(hwnd());
     SetFocus(PushButton1.hwnd());
@@ -86,9 +89,9 @@ void Form2::SilenceAndUnload(app::Trap& trap, int firstLine) {
 
 void Form2::Unload() {
     if (!hwnd()) return;
-    // Give the owner its input back before this window goes, so that it, not another program, is
-    // activated next.
-    if (owner_) EnableWindow(owner_, TRUE);
+    // Give the other windows their input back before this window goes, so that one of ours, not
+    // another program, is activated next.
+    modality_.reset();
     Destroy();
     if (owner_) SetForegroundWindow(owner_);
 }
@@ -100,6 +103,9 @@ LRESULT Form2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         // Closed another way than by its buttons: nothing is stopped, no restart is asked for.
         Unload();
+        return 0;
+    case WM_DPICHANGED:
+        ui::ApplyDpiChange(hwnd(), layout::kForm2, layout::kForm2Controls, fonts_, wParam, lParam);
         return 0;
     default:
         break;

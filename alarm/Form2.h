@@ -5,9 +5,12 @@
 #include "app/ErrorReport.h"
 #include "app/Program.h"
 #include "ui/Controls.h"
+#include "ui/Modal.h"
 #include "ui/PushButton.h"
 #include "ui/Window.h"
 #include "ui/WindowPointer.h"
+
+#include <optional>
 
 namespace alarm {
 
@@ -17,6 +20,7 @@ public:
     ~Form2() override;
 
     // Creates the window, runs its load, shows it modally over owner and returns once it is unloaded.
+    // Modal for the whole program: no other window of it takes input meanwhile.
     void ShowModal(HWND owner);
 
     void Form_Load();
@@ -36,6 +40,7 @@ private:
     app::Trap::Reporter reporter_;
     ui::FontSet fonts_;
     HWND owner_ = nullptr;
+    std::optional<ui::ThreadModality> modality_;
 };
 
 }  // namespace alarm

@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
+#include "ui/Dpi.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -44,6 +45,7 @@ void Form3::EnsureLoaded() {
                        layout::kForm3.clientHeight, nullptr)) {
         return;
     }
+    fonts_ = ui::FontSet(ui::DpiOf(hwnd()));
     ui::CreateControls(hwnd(), layout::kForm3Controls, fonts_,
                        {{layout::form3::PushButton5, &PushButton5},
                         {layout::form3::PushButton3, &PushButton3},
@@ -135,12 +137,14 @@ void Form3::PushButton3_Click() {
 
 void Form3::PushButton1_Click() {
     app::Trap trap(L"Form3.PushButton1_Click", reporter_);
-    if (trap.Test(100, [&] { return app::FileExists(ui::WindowText(text1_)); })) {
+    // Deliberately mended: the path is tested as the alarm at expiry tests it, by a listing of
+    // ordinary files. A folder or a wildcard would pass a test of mere existence and then ring nothing.
+    if (trap.Test(100, [&] { return app::FileListed(ui::WindowText(text1_)); })) {
         if (trap.Test(102, [] { return app::program::AlarmBuffer > 0; })) {
             trap.Step(104, [] { sound::Stop(app::program::AlarmBuffer); });
         }
         trap.Step(106, [&] {
-            ui::ShowNormal(main_);
+            ShowMain();
             SetForegroundWindow(main_);
         });
         trap.Step(108, [&] { Unload(); });
@@ -163,7 +167,14 @@ void Form3::Unload() {
     unloading_ = false;
     // However it closed, the main window comes back: it was hidden while this window was open, and
     // without this a close with a missing file would leave it hidden with no way back but the tray.
-    if (main_ && IsWindow(main_)) ui::ShowNormal(main_);
+    if (main_ && IsWindow(main_)) ShowMain();
+}
+
+void Form3::ShowMain() {
+    ui::ShowNormal(main_);
+    // The main window is no longer behind the tray icon, even if it was minimised there while this
+    // window was open: its next minimise must hide it again.
+    app::program::HiddenInTray = false;
 }
 
 LRESULT CALLBACK Form3::Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
@@ -190,6 +201,9 @@ LRESULT Form3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return MAKELRESULT(layout::form3::PushButton1, DC_HASDEFID);
     case WM_CLOSE:
         Unload();
+        return 0;
+    case WM_DPICHANGED:
+        ui::ApplyDpiChange(hwnd(), layout::kForm3, layout::kForm3Controls, fonts_, wParam, lParam);
         return 0;
     default:
         break;

@@ -50,6 +50,8 @@ private:
     static LRESULT CALLBACK Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                       DWORD_PTR self);
     void Unload();
+    // Shows the main window again at its normal size.
+    void ShowMain();
 
     HWND main_;
     app::Trap::Reporter reporter_;

@@ -10,6 +10,7 @@
 #include "platform/mStartUp.h"
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
+#include "ui/Dpi.h"
 
 namespace app {
 namespace {
@@ -37,6 +38,7 @@ bool Form1::Create() {
         return false;
     }
     form3_ = std::make_unique<alarm::Form3>(hwnd(), reporter);
+    fonts_ = ui::FontSet(ui::DpiOf(hwnd()));
     ui::CreateControls(hwnd(), layout::kForm1Controls, fonts_,
                        {{layout::form1::PushButton1, &PushButton1},
                         {layout::form1::PushButton2, &PushButton2},
@@ -206,6 +208,18 @@ void Form1::OnSize(WPARAM sizeType) {
 }
 
 void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) {
+    if (!IsWindowEnabled(hwnd())) {
+        // A modal window of ours is up (Time Expired, a message box) and no other window takes input:
+        // the click only brings the windows to the front, an open Alarm Options window too, and the
+        // modal one on top of them.
+        ui::ShowNormal(hwnd());
+        program::HiddenInTray = false;
+        if (form3_->IsLoaded() && IsWindowVisible(form3_->hwnd())) {
+            SetWindowPos(form3_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+        SetForegroundWindow(GetLastActivePopup(hwnd()));
+        return;
+    }
     ui::ShowNormal(hwnd());
     SetForegroundWindow(hwnd());
     SetFocus(hwnd());
@@ -238,8 +252,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnPowerBroadcast(wParam);
         return TRUE;
     case WM_DPICHANGED:
+        ui::ApplyDpiChange(hwnd(), layout::kForm1, layout::kForm1Controls, fonts_, wParam, lParam);
         OnTrayDpiChanged();
-        break;
+        return 0;
     default:
         break;
     }

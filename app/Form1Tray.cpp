@@ -4,28 +4,14 @@
 
 #include "app/CountdownDisplay.h"
 #include "tray/ProgressPicture.h"
+#include "ui/Dpi.h"
 
 namespace app {
 namespace {
 
-// The shell's small-icon size at the window's DPI. The per-DPI functions exist from Windows 10
-// (1607) on, so they are looked up; older systems have one DPI for the whole session.
+// The shell's small-icon size at the window's DPI: the tray draws its icons at that size.
 int SmallIconSize(HWND hwnd) {
-    using DpiForWindowFn = UINT(WINAPI*)(HWND);
-    using MetricsForDpiFn = int(WINAPI*)(int, UINT);
-    if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
-        // Through void* because the generic FARPROC type does not match the functions' own types.
-        const auto dpiForWindow = reinterpret_cast<DpiForWindowFn>(
-            reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")));
-        const auto metricsForDpi = reinterpret_cast<MetricsForDpiFn>(
-            reinterpret_cast<void*>(GetProcAddress(user32, "GetSystemMetricsForDpi")));
-        if (dpiForWindow && metricsForDpi) {
-            const UINT dpi = dpiForWindow(hwnd);
-            const int size = dpi ? metricsForDpi(SM_CXSMICON, dpi) : 0;
-            if (size > 0) return size;
-        }
-    }
-    const int size = GetSystemMetrics(SM_CXSMICON);
+    const int size = ui::SystemMetricForDpi(SM_CXSMICON, ui::DpiOf(hwnd));
     return size > 0 ? size : 16;
 }
 

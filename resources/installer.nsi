@@ -8,6 +8,9 @@
 
 Unicode true
 SetCompressor /SOLID lzma
+; Without this, every File stores its source's modification time, which is when the build or the
+; checkout wrote it: two builds of one commit would differ. Installed files take the install time.
+SetDateSave off
 RequestExecutionLevel admin
 
 !define PRODUCT "Corvalin Timer Software"

@@ -12,6 +12,7 @@ command -v xwd >/dev/null || need+=(x11-apps)
 dpkg -s imagemagick >/dev/null 2>&1 || need+=(imagemagick)
 command -v makensis >/dev/null || need+=(nsis)
 command -v zip >/dev/null || need+=(zip)
+command -v unzip >/dev/null || need+=(unzip)
 # Wine's own fonts (the caption buttons are drawn with Marlett).
 [ -f /usr/share/wine/fonts/marlett.ttf ] || need+=(fonts-wine)
 # Metric-compatible stand-in for Arial, the font of every window.

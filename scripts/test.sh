@@ -27,6 +27,9 @@ echo "== windows build"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 
+echo "== release artefacts (stripped, and the same bytes from a second build)"
+bash scripts/release-check.sh
+
 echo "== windows tests under Wine"
 source scripts/wine-env.sh
 trap corvalin_wine_down EXIT

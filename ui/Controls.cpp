@@ -1,6 +1,7 @@
 // Standard controls from layout tables, fonts and message pumping.
 #include "ui/Controls.h"
 
+#include "ui/Dpi.h"
 #include "ui/Layout.h"
 
 #include <algorithm>
@@ -8,22 +9,56 @@
 
 namespace ui {
 
-FontSet::FontSet() {
-    for (int i = 0; i < 3; ++i) fonts_[i] = CreateArialBold(layout::kFontPoints[i]);
+FontSet::FontSet(int dpi) : dpi_(dpi) {
+    for (int i = 0; i < 3; ++i) fonts_[i] = CreateArialBold(layout::kFontPoints[i], dpi);
 }
 
 HFONT FontSet::Get(layout::Font font) const { return fonts_[static_cast<int>(font)].get(); }
 
 namespace {
 
-PixelRect PlaceOf(std::span<const layout::Control> table, const layout::Control& c) {
+PixelRect PlaceOf(std::span<const layout::Control> table, const layout::Control& c, int dpi) {
     const TwipsRect own{c.left, c.top, c.width, c.height};
-    if (c.frame == layout::kNoFrame) return ToPixels(own);
+    if (c.frame == layout::kNoFrame) return ToPixels(own, dpi);
     const layout::Control& f = table[static_cast<size_t>(c.frame)];
-    return ToPixels(TwipsRect{f.left, f.top, f.width, f.height}, own);
+    return ToPixels(TwipsRect{f.left, f.top, f.width, f.height}, own, dpi);
 }
 
-HWND CreateStandardControl(HWND parent, const PixelRect& r, const layout::Control& c, HFONT font) {
+// The height a drop-down list is given is that of its opened list; the closed box takes its height
+// from the font.
+int OpenedListHeight(const PixelRect& r) { return r.height * 10; }
+
+// Gives a control its font and the sizes that follow from the font: a closed drop-down list's height
+// and an AutoSize label's extent.
+void FitToFont(HWND hwnd, const PixelRect& r, const layout::Control& c, HFONT font, int dpi) {
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (c.kind == layout::Kind::ComboBox) {
+        // The closed box is as tall as the layout says. Its height is the selection field's plus the
+        // 3-D edge and a pixel of padding above and below the field; rather than trust that sum, the
+        // field is set once, the box measured, and the field corrected by what is missing.
+        const int fieldHeight = r.height - 2 * SystemMetricForDpi(SM_CYEDGE, dpi) - 2;
+        SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight);
+        RECT closed{};
+        GetWindowRect(hwnd, &closed);
+        const int missing = r.height - (closed.bottom - closed.top);
+        if (missing != 0 && fieldHeight + missing > 0) {
+            SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight + missing);
+        }
+    }
+    if (c.autoSize) {
+        // An AutoSize label is as large as its text.
+        HDC dc = GetDC(hwnd);
+        SIZE extent{};
+        {
+            ScopedSelect select(dc, font);
+            GetTextExtentPoint32W(dc, c.caption, static_cast<int>(wcslen(c.caption)), &extent);
+        }
+        ReleaseDC(hwnd, dc);
+        SetWindowPos(hwnd, nullptr, 0, 0, extent.cx, extent.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+HWND CreateStandardControl(HWND parent, const PixelRect& r, const layout::Control& c, HFONT font, int dpi) {
     const wchar_t* cls = L"STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD exStyle = 0;
@@ -36,9 +71,7 @@ HWND CreateStandardControl(HWND parent, const PixelRect& r, const layout::Contro
     case layout::Kind::ComboBox:
         cls = L"COMBOBOX";
         style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
-        // The height given to a drop-down list is that of its opened list; the closed box takes its
-        // height from the font.
-        height = r.height * 10;
+        height = OpenedListHeight(r);
         break;
     case layout::Kind::Label:
         // SS_NOTIFY makes the label take the mouse itself, so moving over it leaves the window's
@@ -61,31 +94,7 @@ HWND CreateStandardControl(HWND parent, const PixelRect& r, const layout::Contro
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), GetModuleHandleW(nullptr),
                                 nullptr);
     if (!hwnd) return nullptr;
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (c.kind == layout::Kind::ComboBox) {
-        // The closed box is as tall as the layout says. Its height is the selection field's plus the
-        // 3-D edge and a pixel of padding above and below the field; rather than trust that sum, the
-        // field is set once, the box measured, and the field corrected by what is missing.
-        const int fieldHeight = r.height - 2 * GetSystemMetrics(SM_CYEDGE) - 2;
-        SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight);
-        RECT closed{};
-        GetWindowRect(hwnd, &closed);
-        const int missing = r.height - (closed.bottom - closed.top);
-        if (missing != 0 && fieldHeight + missing > 0) {
-            SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight + missing);
-        }
-    }
-    if (c.autoSize) {
-        // An AutoSize label is as large as its text.
-        HDC dc = GetDC(hwnd);
-        SIZE extent{};
-        {
-            ScopedSelect select(dc, font);
-            GetTextExtentPoint32W(dc, c.caption, static_cast<int>(wcslen(c.caption)), &extent);
-        }
-        ReleaseDC(hwnd, dc);
-        SetWindowPos(hwnd, nullptr, 0, 0, extent.cx, extent.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    FitToFont(hwnd, r, c, font, dpi);
     return hwnd;
 }
 
@@ -108,10 +117,10 @@ void OrderByTabIndex(HWND parent, std::span<const layout::Control> table) {
 void CreateControls(HWND parent, std::span<const layout::Control> table, const FontSet& fonts,
                     std::initializer_list<ButtonSlot> buttons) {
     for (const layout::Control& c : table) {
-        const PixelRect r = PlaceOf(table, c);
+        const PixelRect r = PlaceOf(table, c, fonts.Dpi());
         const HFONT font = fonts.Get(c.font);
         if (c.kind != layout::Kind::PushButton) {
-            CreateStandardControl(parent, r, c, font);
+            CreateStandardControl(parent, r, c, font, fonts.Dpi());
             continue;
         }
         for (const ButtonSlot& slot : buttons) {
@@ -119,6 +128,31 @@ void CreateControls(HWND parent, std::span<const layout::Control> table, const F
         }
     }
     OrderByTabIndex(parent, table);
+}
+
+void ApplyDpiChange(HWND window, const layout::WindowSpec& spec, std::span<const layout::Control> table,
+                    FontSet& fonts, WPARAM wParam, LPARAM lParam) {
+    const int dpi = HIWORD(wParam);
+    if (dpi <= 0) return;
+    FontSet scaled(dpi);
+    for (const layout::Control& c : table) {
+        const HWND control = GetDlgItem(window, c.id);
+        if (!control) continue;
+        const PixelRect r = PlaceOf(table, c, dpi);
+        const int height = c.kind == layout::Kind::ComboBox ? OpenedListHeight(r) : r.height;
+        SetWindowPos(control, nullptr, r.x, r.y, r.width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        FitToFont(control, r, c, scaled.Get(c.font), dpi);
+    }
+    // The old fonts go only now that no control uses them any more.
+    fonts = std::move(scaled);
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    if (suggested) {
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // The suggestion scales the whole window, frame included; the client area must be the layout's.
+    SetClientSize(window, TwipsToPixels(spec.clientWidth, dpi), TwipsToPixels(spec.clientHeight, dpi));
+    InvalidateRect(window, nullptr, TRUE);
 }
 
 void ShowNormal(HWND hwnd) { ShowWindow(hwnd, IsIconic(hwnd) ? SW_RESTORE : SW_SHOW); }

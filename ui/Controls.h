@@ -13,13 +13,17 @@
 
 namespace ui {
 
-// The three fonts of a window: Arial bold 9, 11.25 and 24 points.
+// The three fonts of a window at its DPI: Arial bold 9, 11.25 and 24 points. Empty until a window
+// gives it its DPI.
 class FontSet {
 public:
-    FontSet();
+    FontSet() = default;
+    explicit FontSet(int dpi);
     HFONT Get(layout::Font font) const;
+    int Dpi() const { return dpi_; }
 
 private:
+    int dpi_ = 0;
     UniqueFont fonts_[3];
 };
 
@@ -31,9 +35,16 @@ struct ButtonSlot {
 
 // Creates every control of a layout table as a child of parent, in creation order: the push buttons
 // into their slots, every other kind as the standard control (a control inside a frame is placed
-// relative to that frame); then puts the children in increasing TabIndex, the order Tab walks.
+// relative to that frame), sized at the fonts' DPI; then puts the children in increasing TabIndex, the
+// order Tab walks.
 void CreateControls(HWND parent, std::span<const layout::Control> table, const FontSet& fonts,
                     std::initializer_list<ButtonSlot> buttons);
+
+// WM_DPICHANGED of a window of the layouts: the window takes the DPI the message carries (the system
+// may not report the new one for the window yet), lays every control of its table out again at that
+// DPI with fonts made for it, and moves to the suggested rectangle with its client area at the new DPI.
+void ApplyDpiChange(HWND window, const layout::WindowSpec& spec, std::span<const layout::Control> table,
+                    FontSet& fonts, WPARAM wParam, LPARAM lParam);
 
 // Shows a window at its normal size: one left minimised while it was hidden is restored.
 void ShowNormal(HWND hwnd);

@@ -66,6 +66,11 @@ struct FileTraits {
     static Handle Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(Handle h) { CloseHandle(h); }
 };
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { FreeLibrary(h); }
+};
 struct FindTraits {
     using Handle = HANDLE;
     static Handle Invalid() { return INVALID_HANDLE_VALUE; }
@@ -81,6 +86,7 @@ using UniqueBitmap = UniqueHandle<GdiTraits<HBITMAP>>;
 using UniqueKey = UniqueHandle<KeyTraits>;
 using UniqueFile = UniqueHandle<FileTraits>;
 using UniqueFind = UniqueHandle<FindTraits>;
+using UniqueModule = UniqueHandle<ModuleTraits>;
 
 // Selects a GDI object into a device context for the lifetime of the scope.
 class ScopedSelect {

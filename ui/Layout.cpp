@@ -1,41 +1,44 @@
 // Twips to pixels, window sizes and fonts.
 #include "ui/Layout.h"
 
+#include "ui/Dpi.h"
+
 #include <cmath>
 
 namespace ui {
-namespace {
 
-int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
+int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, kTwipsPerInch); }
+
+PixelRect ToPixels(const TwipsRect& r, int dpi) {
+    return {TwipsToPixels(r.left, dpi), TwipsToPixels(r.top, dpi), TwipsToPixels(r.width, dpi),
+            TwipsToPixels(r.height, dpi)};
 }
 
-}  // namespace
-
-int TwipsToPixels(int twips) { return MulDiv(twips, ScreenDpi(), kTwipsPerInch); }
-
-PixelRect ToPixels(const TwipsRect& r) {
-    return {TwipsToPixels(r.left), TwipsToPixels(r.top), TwipsToPixels(r.width), TwipsToPixels(r.height)};
+PixelRect ToPixels(const TwipsRect& frame, const TwipsRect& r, int dpi) {
+    return ToPixels(TwipsRect{frame.left + r.left, frame.top + r.top, r.width, r.height}, dpi);
 }
 
-PixelRect ToPixels(const TwipsRect& frame, const TwipsRect& r) {
-    return ToPixels(TwipsRect{frame.left + r.left, frame.top + r.top, r.width, r.height});
-}
-
-UniqueFont CreateArialBold(double points) {
-    const int height = -static_cast<int>(std::lround(points * ScreenDpi() / 72.0));
+UniqueFont CreateArialBold(double points, int dpi) {
+    const int height = -static_cast<int>(std::lround(points * dpi / 72.0));
     return UniqueFont(CreateFontW(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                   DEFAULT_PITCH | FF_SWISS, L"Arial"));
 }
 
-SIZE WindowSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle) {
-    RECT r{0, 0, TwipsToPixels(clientWidthTwips), TwipsToPixels(clientHeightTwips)};
-    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+SIZE WindowSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, int dpi) {
+    RECT r{0, 0, TwipsToPixels(clientWidthTwips, dpi), TwipsToPixels(clientHeightTwips, dpi)};
+    AdjustWindowRectForDpi(r, style, exStyle, dpi);
     return {r.right - r.left, r.bottom - r.top};
+}
+
+void SetClientSize(HWND window, int width, int height) {
+    RECT outer{};
+    RECT client{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    if (client.right == width && client.bottom == height) return;
+    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + width - client.right,
+                 outer.bottom - outer.top + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 POINT CentredOnScreen(SIZE windowSize) {

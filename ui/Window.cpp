@@ -1,6 +1,7 @@
 // Window base: class registration and the static thunk that forwards to the member procedure.
 #include "ui/Window.h"
 
+#include "ui/Dpi.h"
 #include "ui/Layout.h"
 
 namespace ui {
@@ -30,10 +31,17 @@ HWND Window::Create(const ClassInfo& cls, DWORD exStyle, DWORD style, const wcha
 
 HWND Window::CreateCentred(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* title,
                            int clientWidthTwips, int clientHeightTwips, HWND owner) {
-    const SIZE size = WindowSizeForClient(clientWidthTwips, clientHeightTwips, style, exStyle);
+    const SIZE size = WindowSizeForClient(clientWidthTwips, clientHeightTwips, style, exStyle, DpiOf(nullptr));
     const POINT at = CentredOnScreen(size);
-    return Create({className, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))}, exStyle, style, title, at.x, at.y,
-                  size.cx, size.cy, owner, 0);
+    const HWND created = Create({className, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))}, exStyle, style, title,
+                                at.x, at.y, size.cx, size.cy, owner, 0);
+    // The size above is for the screen's DPI; a window that opens on a monitor of another DPI takes
+    // that one's.
+    if (created) {
+        const int dpi = DpiOf(created);
+        SetClientSize(created, TwipsToPixels(clientWidthTwips, dpi), TwipsToPixels(clientHeightTwips, dpi));
+    }
+    return created;
 }
 
 void Window::Destroy() {

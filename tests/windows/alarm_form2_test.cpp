@@ -7,6 +7,7 @@
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
 #include "tests/native/sound_wav_builder.h"
+#include "ui/Handles.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -248,6 +249,67 @@ TEST_F(AlarmAtExpiry, MissingFileOrAFolderStillGivesTheWindowSilentlyWithoutARep
     }
     EXPECT_EQ(testsupport::FileSizeOf(capture), before);
     EXPECT_EQ(watcher.Count(), 0u);
+}
+
+// While Time Expired is up, an open Alarm Options window takes no input: a real click on its test
+// button would replace AlarmBuffer with the test sound, and OK would then silence the wrong sound.
+TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackExactlyWhatItTook) {
+    form.Form3().SetText1Text(WriteWav(L"modal", Samples(3000, 26)));
+    form.PushButton3_Click();
+    const HWND options = form.Form3().hwnd();
+    const HWND testButton = form.Form3().PushButton3.hwnd();
+    // Clear of Time Expired, which opens centred.
+    SetWindowPos(options, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
+    const POINT onTest = testsupport::CentreOf(testButton);
+    ASSERT_TRUE(testsupport::MoveMouseTo(onTest, [&] { return WindowFromPoint(onTest) == testButton; }, 5000));
+    // A window of the program that was disabled before stays so.
+    const ui::UniqueWindow disabled(CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_DISABLED, 0, 0, 10, 10, nullptr,
+                                                    nullptr, GetModuleHandleW(nullptr), nullptr));
+
+    const auto click = [] {
+        INPUT input[2]{};
+        input[0].type = input[1].type = INPUT_MOUSE;
+        input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, input, sizeof(INPUT));
+    };
+    Script script;
+    bool othersDisabled = false;
+    std::int32_t alarm = 0;
+    std::int32_t afterClick = 0;
+    bool expiredOnTop = false;
+    BufferState afterOk = BufferState::Playing;
+    script.Then([&] { return TimeExpiredWindow() && sound::State(app::program::AlarmBuffer) == BufferState::Playing; },
+                [&] {
+                    const HWND expired = TimeExpiredWindow();
+                    othersDisabled = !IsWindowEnabled(form.hwnd()) && !IsWindowEnabled(options) &&
+                                     IsWindowEnabled(expired) && IsWindowVisible(options);
+                    alarm = app::program::AlarmBuffer;
+                    click();
+                    testsupport::PumpFor(300);
+                    afterClick = app::program::AlarmBuffer;
+                    // The tray icon only brings the windows to the front, Time Expired on top.
+                    form.cSysTray1_MouseUp(1, 0);
+                    expiredOnTop = GetForegroundWindow() == expired && !IsWindowEnabled(form.hwnd());
+                    Press(expired, layout::form2::PushButton1);
+                    afterOk = sound::State(alarm);
+                });
+    StartAndExpire();
+
+    ASSERT_TRUE(script.Finished());
+    EXPECT_TRUE(othersDisabled);
+    EXPECT_EQ(afterClick, alarm) << "the test button was pressed";
+    EXPECT_TRUE(expiredOnTop);
+    EXPECT_EQ(afterOk, BufferState::Free);
+    EXPECT_EQ(sound::FindFreeBuffer(), 1) << "a sound plays on";
+    EXPECT_TRUE(IsWindowEnabled(form.hwnd()));
+    EXPECT_TRUE(IsWindowEnabled(options));
+    EXPECT_FALSE(IsWindowEnabled(disabled.get()));
+    // Enabled again, the same click presses the test button.
+    app::program::AlarmBuffer = 0;
+    click();
+    EXPECT_TRUE(testsupport::PumpUntil([] { return app::program::AlarmBuffer != 0; }, 5000));
+    EXPECT_EQ(sound::State(app::program::AlarmBuffer), BufferState::Playing);
 }
 
 TEST_F(AlarmAtExpiry, ClosingTheWindowAnotherWayStopsNothingAndResets) {

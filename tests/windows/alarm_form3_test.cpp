@@ -153,9 +153,14 @@ TEST_F(AlarmOptions, PickedFileReplacesThePathAndIsStored) {
     DeleteFileW(picked.c_str());
 }
 
-TEST_F(AlarmOptions, OkOnAnEmptyOrMissingPathSaysSoPutsTheDefaultBackAndStaysOpen) {
+// A folder, or a wildcard that matches a real file, exists but could never ring at expiry: refused
+// like a missing file.
+TEST_F(AlarmOptions, OkOnAPathThatCannotRingSaysFileDoesNotExistPutsTheDefaultBackAndStaysOpen) {
     alarm::Form3& options = Open();
-    for (const std::wstring& path : {std::wstring(), app::ProgramFolder() + L"\\no such file.wav"}) {
+    WriteWav(L"wild", 50, 36);
+    for (const std::wstring& path : {std::wstring(), app::ProgramFolder() + L"\\no such file.wav",
+                                     app::ProgramFolder(), TempPath(L"wil?.wav")}) {
+        SCOPED_TRACE(std::string(path.begin(), path.end()));
         options.SetText1Text(path);
         DialogWatcher watcher;
         Click(options.PushButton1);
@@ -170,19 +175,6 @@ TEST_F(AlarmOptions, OkOnAnEmptyOrMissingPathSaysSoPutsTheDefaultBackAndStaysOpe
         EXPECT_TRUE(IsWindowVisible(options.hwnd()));
         EXPECT_FALSE(IsWindowVisible(form.hwnd()));
     }
-}
-
-TEST_F(AlarmOptions, OkOnAFolderClosesTheWindowAndShowsTheMainWindow) {
-    alarm::Form3& options = Open();
-    options.SetText1Text(app::ProgramFolder());
-    DialogWatcher watcher;
-    Click(options.PushButton1);
-    EXPECT_FALSE(options.IsLoaded());
-    EXPECT_TRUE(IsWindowVisible(form.hwnd()));
-    EXPECT_EQ(watcher.Count(), 0u);
-    // The next look at the box loads the window again, hidden, with the stored path.
-    EXPECT_EQ(options.Text1Text(), app::ProgramFolder());
-    EXPECT_FALSE(IsWindowVisible(options.hwnd()));
 }
 
 TEST_F(AlarmOptions, CloseBoxWithAValidPathClosesLikeOkAndWithAnInvalidOneStoresTheDefault) {
@@ -208,6 +200,30 @@ TEST_F(AlarmOptions, CloseBoxWithAValidPathClosesLikeOkAndWithAnInvalidOneStores
     // Deliberately mended: the main window comes back, not only through the tray icon.
     EXPECT_TRUE(IsWindowVisible(form.hwnd()));
     EXPECT_EQ(options.Text1Text(), defaultPath);
+}
+
+// The main window can be minimised behind the tray icon while Alarm Options is open; when OK or the
+// close box shows it again, its next minimise must hide it again.
+TEST_F(AlarmOptions, MinimiseHidesTheMainWindowAgainAfterAlarmOptionsShowedIt) {
+    const std::wstring valid = WriteWav(L"minimise", 50, 38);
+    for (bool closeBox : {false, true}) {
+        SCOPED_TRACE(closeBox ? "close box" : "OK");
+        alarm::Form3& options = Open();
+        options.SetText1Text(valid);
+        form.cSysTray1_MouseUp(1, 0);
+        ShowWindow(form.hwnd(), SW_MINIMIZE);
+        ASSERT_FALSE(IsWindowVisible(form.hwnd()));
+        if (closeBox) {
+            SendMessageW(options.hwnd(), WM_CLOSE, 0, 0);
+        } else {
+            Click(options.PushButton1);
+        }
+        ASSERT_FALSE(options.IsLoaded());
+        ASSERT_TRUE(IsWindowVisible(form.hwnd()));
+        ShowWindow(form.hwnd(), SW_MINIMIZE);
+        EXPECT_FALSE(IsWindowVisible(form.hwnd()));
+        form.cSysTray1_MouseUp(1, 0);
+    }
 }
 
 TEST_F(AlarmOptions, TestTwiceThenOkStopsOnlyTheSecondAndTheFirstIsFreedWhenItEnds) {
@@ -251,7 +267,7 @@ TEST_F(AlarmOptions, UnusableWavGivesTheLoadersMessageAndLeavesAlarmBufferOnAFre
 
 TEST_F(AlarmOptions, TabIntoThePathBoxSelectsTheWholePathAndEnterPressesOk) {
     alarm::Form3& options = Open();
-    const std::wstring path = app::ProgramFolder();
+    const std::wstring path = WriteWav(L"enter", 50, 37);
     options.SetText1Text(path);
     const auto selection = [&] {
         DWORD start = 0;
@@ -274,7 +290,7 @@ TEST_F(AlarmOptions, TabIntoThePathBoxSelectsTheWholePathAndEnterPressesOk) {
     SetFocus(options.Text1());
     EXPECT_EQ(selection(), whole);
 
-    // Enter in the box presses the default button, OK: the folder exists, so the window closes.
+    // Enter in the box presses the default button, OK: the file exists, so the window closes.
     DialogWatcher watcher;
     testsupport::PressKey(VK_RETURN);
     EXPECT_TRUE(testsupport::PumpDialogUntil([&] { return !options.IsLoaded(); }, 1000));

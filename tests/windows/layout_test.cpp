@@ -1,6 +1,6 @@
 // The three windows as they open at 96 dots per inch: client sizes, every control's place in pixels
 // against its twips, the Tab order, the fonts, the window styles, the centred start-up position, and a
-// check box wide enough for its whole caption.
+// check box wide enough for its whole caption; and the same layout after a move to 144 dots per inch.
 #include "alarm/Form2.h"
 #include "alarm/Form3.h"
 #include "app/Form1.h"
@@ -65,8 +65,12 @@ constexpr Placed kForm3Placed[] = {
     {layout::form3::PushButton1, kNone, 120, 1640, 7800, 405, false, kPoints1125},
 };
 
-// 15 twips to the pixel, to the nearest pixel (2300 twips are 153 pixels, 400 are 27).
-int Px(int twips) { return (twips + 7) / 15; }
+// Twips to the nearest pixel, a half up: 15 twips to the pixel at 96 dots per inch (2300 twips are 153
+// pixels, 400 are 27), 10 at 144 (345 twips are 35 pixels).
+int Px(int twips, int dpi = 96) { return (twips * dpi + 720) / 1440; }
+
+// A font height in pixels at 96 dots per inch, at another DPI, to the nearest pixel, a half up.
+int FontHeightAt(int height96, int dpi) { return -((-height96 * dpi + 48) / 96); }
 
 RECT RectInParent(HWND child) {
     RECT r{};
@@ -83,9 +87,9 @@ const Placed* Find(const Placed* begin, const Placed* end, int id) {
 }
 
 // Every control stands where its twips put it; AutoSize labels take their text's size, so only their
-// position counts, and a closed drop-down list's height is checked on its own.
+// position counts. A closed drop-down list is as tall as its twips too.
 template <std::size_t N>
-void ExpectPlaced(HWND form, const Placed (&placed)[N]) {
+void ExpectPlaced(HWND form, const Placed (&placed)[N], int dpi = 96) {
     for (const Placed& c : placed) {
         SCOPED_TRACE("control id " + std::to_string(c.id));
         const HWND control = GetDlgItem(form, c.id);
@@ -99,19 +103,16 @@ void ExpectPlaced(HWND form, const Placed (&placed)[N]) {
             top += frame->top;
         }
         const RECT r = RectInParent(control);
-        EXPECT_EQ(r.left, Px(left));
-        EXPECT_EQ(r.top, Px(top));
+        EXPECT_EQ(r.left, Px(left, dpi));
+        EXPECT_EQ(r.top, Px(top, dpi));
         if (c.autoSize) continue;
-        EXPECT_EQ(r.right - r.left, Px(c.width));
-        wchar_t cls[32] = {};
-        GetClassNameW(control, cls, 32);
-        if (_wcsicmp(cls, L"ComboBox") == 0) continue;
-        EXPECT_EQ(r.bottom - r.top, Px(c.height));
+        EXPECT_EQ(r.right - r.left, Px(c.width, dpi));
+        EXPECT_EQ(r.bottom - r.top, Px(c.height, dpi));
     }
 }
 
 template <std::size_t N>
-void ExpectFonts(HWND form, const Placed (&placed)[N]) {
+void ExpectFonts(HWND form, const Placed (&placed)[N], int dpi = 96) {
     for (const Placed& c : placed) {
         SCOPED_TRACE("control id " + std::to_string(c.id));
         const auto font = reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(form, c.id), WM_GETFONT, 0, 0));
@@ -121,7 +122,7 @@ void ExpectFonts(HWND form, const Placed (&placed)[N]) {
         EXPECT_EQ(std::wstring(lf.lfFaceName), L"Arial");
         EXPECT_EQ(lf.lfWeight, FW_BOLD);
         EXPECT_EQ(lf.lfCharSet, ANSI_CHARSET);
-        EXPECT_EQ(lf.lfHeight, c.fontHeight);
+        EXPECT_EQ(lf.lfHeight, FontHeightAt(c.fontHeight, dpi));
         EXPECT_FALSE(lf.lfItalic || lf.lfUnderline || lf.lfStrikeOut);
     }
 }
@@ -327,6 +328,43 @@ TEST_F(LayoutWindows, EveryWindowOpensCentredOnTheWorkArea) {
     ExpectCentred(form.hwnd());
     ExpectCentred(Options());
     WithTimeExpired([](HWND window) { ExpectCentred(window); });
+}
+
+// A move to a monitor of 144 dots per inch: each window lays itself out again from its twips, with fonts
+// made for that DPI, at the place the system suggests. The system's own DPI stays 96 here, so each
+// window must use the DPI the message carries.
+TEST_F(LayoutWindows, DpiChangeTo144LaysEachWindowOutAtItsTwipsWithFontsForThatDpi) {
+    const auto moveTo144 = [](HWND window) {
+        RECT r{};
+        GetWindowRect(window, &r);
+        // The system suggests the window's rectangle scaled, frame and all.
+        RECT suggested{r.left + 7, r.top + 5, r.left + 7 + (r.right - r.left) * 3 / 2,
+                       r.top + 5 + (r.bottom - r.top) * 3 / 2};
+        SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+        GetWindowRect(window, &r);
+        EXPECT_EQ(r.left, suggested.left);
+        EXPECT_EQ(r.top, suggested.top);
+    };
+    moveTo144(form.hwnd());
+    EXPECT_EQ(ClientSize(form.hwnd()).cx, 804);
+    EXPECT_EQ(ClientSize(form.hwnd()).cy, 459);
+    ExpectPlaced(form.hwnd(), kForm1Placed, 144);
+    ExpectFonts(form.hwnd(), kForm1Placed, 144);
+
+    const HWND options = Options();
+    moveTo144(options);
+    EXPECT_EQ(ClientSize(options).cx, 804);
+    EXPECT_EQ(ClientSize(options).cy, 210);
+    ExpectPlaced(options, kForm3Placed, 144);
+    ExpectFonts(options, kForm3Placed, 144);
+
+    WithTimeExpired([&](HWND window) {
+        moveTo144(window);
+        EXPECT_EQ(ClientSize(window).cx, 804);
+        EXPECT_EQ(ClientSize(window).cy, 114);
+        ExpectPlaced(window, kForm2Placed, 144);
+        ExpectFonts(window, kForm2Placed, 144);
+    });
 }
 
 // The check box's caption is not cut off: the same box drawn much wider inks nothing beyond the

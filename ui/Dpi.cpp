@@ -1,0 +1,75 @@
+// DPI awareness and per-window DPI through functions looked up at run time.
+#include "ui/Dpi.h"
+
+#include "ui/Handles.h"
+
+namespace ui {
+namespace {
+
+// Declared here, not taken from the SDK headers: the program is built for systems that lack them.
+using SetProcessDpiAwarenessContextFn = BOOL(WINAPI*)(HANDLE context);
+using SetProcessDpiAwarenessFn = HRESULT(WINAPI*)(int awareness);
+using SetProcessDpiAwareFn = BOOL(WINAPI*)();
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND window);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int index, UINT dpi);
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT* r, DWORD style, BOOL menu, DWORD exStyle, UINT dpi);
+
+// DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 and PROCESS_PER_MONITOR_DPI_AWARE.
+HANDLE const kPerMonitorAwareV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+int const kProcessPerMonitorDpiAware = 2;
+
+template <typename Fn>
+Fn Find(HMODULE module, const char* name) {
+    if (!module) return nullptr;
+    // The cast through a generic function pointer keeps the compiler from warning about the
+    // signature, which only the name decides.
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+HMODULE User32() { return GetModuleHandleW(L"user32.dll"); }
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : kDefaultDpi;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : kDefaultDpi;
+}
+
+}  // namespace
+
+void OptIntoPerMonitorDpiAwareness() {
+    if (auto setContext = Find<SetProcessDpiAwarenessContextFn>(User32(), "SetProcessDpiAwarenessContext")) {
+        if (setContext(kPerMonitorAwareV2)) return;
+    }
+    const UniqueModule shcore(LoadLibraryW(L"shcore.dll"));
+    if (auto setAwareness = Find<SetProcessDpiAwarenessFn>(shcore.get(), "SetProcessDpiAwareness")) {
+        if (SUCCEEDED(setAwareness(kProcessPerMonitorDpiAware))) return;
+    }
+    if (auto setAware = Find<SetProcessDpiAwareFn>(User32(), "SetProcessDPIAware")) setAware();
+}
+
+int DpiOf(HWND window) {
+    if (window) {
+        if (auto getDpi = Find<GetDpiForWindowFn>(User32(), "GetDpiForWindow")) {
+            const int dpi = static_cast<int>(getDpi(window));
+            if (dpi > 0) return dpi;
+        }
+    }
+    return ScreenDpi();
+}
+
+int SystemMetricForDpi(int index, int dpi) {
+    if (auto metric = Find<GetSystemMetricsForDpiFn>(User32(), "GetSystemMetricsForDpi")) {
+        return metric(index, static_cast<UINT>(dpi));
+    }
+    return MulDiv(GetSystemMetrics(index), dpi, ScreenDpi());
+}
+
+void AdjustWindowRectForDpi(RECT& r, DWORD style, DWORD exStyle, int dpi) {
+    if (auto adjust = Find<AdjustWindowRectExForDpiFn>(User32(), "AdjustWindowRectExForDpi")) {
+        if (adjust(&r, style, FALSE, exStyle, static_cast<UINT>(dpi))) return;
+    }
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+}
+
+}  // namespace ui

@@ -1,0 +1,31 @@
+// Modal for the whole program: while a modal window of ours is up, no other window of the thread takes
+// input, the main window, windows that are open and windows that are loaded but hidden alike, as with
+// the system's task-modal message box.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+namespace ui {
+
+class ThreadModality {
+public:
+    // Disables every enabled top-level window of the program on this thread except modal.
+    explicit ThreadModality(HWND modal);
+    ThreadModality(const ThreadModality&) = delete;
+    ThreadModality& operator=(const ThreadModality&) = delete;
+    ~ThreadModality();
+
+    // Enables again exactly the windows this disabled, so each is as it was before; once only. A window
+    // that was disabled already stays disabled.
+    void Release();
+
+private:
+    static BOOL CALLBACK Visit(HWND hwnd, LPARAM self);
+
+    HWND modal_;
+    std::vector<HWND> disabled_;
+};
+
+}  // namespace ui
