@@ -22,9 +22,12 @@ void WakeTimer::Cancel() {
 void WakeTimer::SetOnSystem(std::int64_t dueIn) {
     if (!handle_) handle_.reset(CreateWaitableTimerW(nullptr, TRUE, nullptr));
     if (!handle_) return;
-    // A negative due time is relative; relative times run on interrupt time, which counts sleep.
+    // An absolute due time, in UTC: the instant the machine must be awake at, whatever the system does
+    // or does not count of the time it spends asleep in a relative wait.
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
     LARGE_INTEGER due{};
-    due.QuadPart = -dueIn;
+    due.QuadPart = static_cast<LONGLONG>((static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime) + dueIn;
     // Nobody waits on the handle: its only job is to wake the machine. Where the system cannot wake
     // (ERROR_NOT_SUPPORTED) or the power plan forbids wake timers, the countdown works as before and
     // nothing is reported.
