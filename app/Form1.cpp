@@ -21,7 +21,11 @@ DWORD const kForm1Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEB
 
 }  // namespace
 
-Form1::Form1() : Timer1([this] { Timer1_Tick(); }) {}
+Form1::Form1()
+    : Timer1([this] {
+          Timer1_Tick();
+          ShowCountdownInTray();
+      }) {}
 
 Form1::~Form1() {
     // The timer must not tick into a half-destroyed window.
@@ -47,8 +51,14 @@ bool Form1::Create() {
     lblTimer_ = GetDlgItem(hwnd(), layout::form1::lblTimer);
     check3_ = GetDlgItem(hwnd(), layout::form1::Check3);
 
-    PushButton1.onClick = [this] { PushButton1_Click(); };
-    PushButton2.onClick = [this] { PushButton2_Click(); };
+    PushButton1.onClick = [this] {
+        PushButton1_Click();
+        ShowCountdownInTray();
+    };
+    PushButton2.onClick = [this] {
+        PushButton2_Click();
+        ShowCountdownInTray();
+    };
     PushButton3.onClick = [this] { PushButton3_Click(); };
     for (ui::PushButton* button : {&PushButton1, &PushButton2, &PushButton3}) {
         button->onMouseMove = [this] { Pointer.OnButtonMouseMove(); };
@@ -254,8 +264,16 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
         OnEndSession(wParam != FALSE);
         return 0;
+    case WM_WINDOWPOSCHANGED:
+        // Every show, hide, minimise and restore passes here, whoever makes it.
+        OnVisibilityChanged();
+        break;  // the default handling still sends WM_SIZE and WM_MOVE
+    case WM_POWERBROADCAST:
+        OnPowerBroadcast(wParam);
+        return TRUE;
     case WM_DPICHANGED:
         ui::ApplyDpiChange(hwnd(), layout::kForm1, layout::kForm1Controls, fonts_, wParam, lParam);
+        OnTrayDpiChanged();
         return 0;
     default:
         break;

@@ -4,6 +4,7 @@
 
 #include "app/ErrorReport.h"
 #include "app/Program.h"
+#include "app/TrayCountdown.h"
 #include "tray/cSysTray.h"
 #include "ui/Controls.h"
 #include "ui/PushButton.h"
@@ -15,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace alarm {
 class Form3;
@@ -81,6 +83,14 @@ private:
     // Ticks or clears the check box; a change raises its click, as setting its value does.
     void SetCheck3(bool ticked);
 
+    // The countdown in the tray and the timer's cadence (Form1Tray.cpp). Called after every tick and
+    // every click of Start/Pause and Reset; cheap when nothing changed.
+    void ShowCountdownInTray();
+    void ShowProgressInTray(CountdownState state, bool redraw);
+    void OnTrayDpiChanged();
+    void OnPowerBroadcast(WPARAM event);
+    void OnVisibilityChanged();
+
     ui::FontSet fonts_;
     HWND cboHrs_ = nullptr;
     HWND cboMins_ = nullptr;
@@ -89,6 +99,10 @@ private:
     HWND check3_ = nullptr;
     std::unique_ptr<alarm::Form3> form3_;
     bool closing_ = false;
+    int trayIconSize_ = 0;
+    std::int64_t trayTotalTicks_ = 0;
+    // The progress picture last sent to the shell; empty while the tray shows the design picture.
+    std::vector<std::uint32_t> trayPixels_;
 };
 
 }  // namespace app

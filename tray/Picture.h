@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <variant>
 
 namespace tray {
@@ -51,5 +53,9 @@ using PictureRef = std::shared_ptr<const Picture>;
 // The control's own picture: the 16 x 16 blue 'V' outlined in black on a light-cyan square with a
 // black border.
 PictureRef CreateTrayPicture();
+
+// An opaque icon from size x size pixels (0xAARRGGBB, rows top to bottom); null when the system
+// refuses it or the pixel count does not match.
+PictureRef PictureFromPixels(int size, std::span<const std::uint32_t> pixels);
 
 }  // namespace tray

@@ -1,31 +1,35 @@
-// Makes the tray control's own picture, the 16 x 16 blue 'V', into an icon from its pixel data.
+// Makes icons from pixel data: the tray control's own picture, the 16 x 16 blue 'V', and the
+// pictures drawn at run time.
 #include "tray/Picture.h"
 
 #include "resources/TrayPicture.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdint>
+#include <vector>
 
 namespace tray {
 
 PictureRef CreateTrayPicture() {
-    namespace art = resources::tray_picture;
+    return PictureFromPixels(resources::tray_picture::kSize, resources::tray_picture::kPixels);
+}
+
+PictureRef PictureFromPixels(int size, std::span<const std::uint32_t> pixels) {
+    if (size <= 0 || pixels.size() != static_cast<std::size_t>(size) * static_cast<std::size_t>(size)) return nullptr;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = art::kSize;
-    info.bmiHeader.biHeight = -art::kSize;  // top-down, the order of the pixel data
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;  // top-down, the order of the pixel data
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     ui::UniqueBitmap color(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!color || !bits) return nullptr;
-    std::copy(art::kPixels.begin(), art::kPixels.end(), static_cast<std::uint32_t*>(bits));
+    std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
     GdiFlush();
-    // Every pixel is opaque: an all-zero AND mask (rows of 16 one-bit pixels, one WORD each).
-    const std::array<std::uint16_t, art::kSize> maskBits{};
-    ui::UniqueBitmap mask(CreateBitmap(art::kSize, art::kSize, 1, 1, maskBits.data()));
+    // Every pixel is opaque: an all-zero AND mask, its rows padded to whole WORDs.
+    const std::vector<std::uint8_t> maskBits(static_cast<std::size_t>((size + 15) / 16 * 2 * size), 0);
+    ui::UniqueBitmap mask(CreateBitmap(size, size, 1, 1, maskBits.data()));
     ICONINFO icon{};
     icon.fIcon = TRUE;
     icon.hbmColor = color.get();

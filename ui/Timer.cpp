@@ -1,5 +1,7 @@
-// Timer: a fixed tick grid over the monotonic clock, woken by the platform timer.
+// Timer: a fixed tick grid over the monotonic clock, woken by the platform timer when the wake plan says.
 #include "ui/Timer.h"
+
+#include "ui/WakePlan.h"
 
 #include <mmsystem.h>
 
@@ -9,6 +11,8 @@ namespace ui {
 namespace {
 
 UINT_PTR const kTimerId = 1;
+// Posted to the timer's own window to deliver the due ticks from the message loop.
+UINT const kDeliverNow = WM_APP + 1;
 // Longest stretch of catching up before the thread is handed back to input and painting.
 std::int64_t const kCatchUpBudget = 20 * kClockUnitsPerMs;
 
@@ -35,28 +39,69 @@ void Timer::SetInterval(int milliseconds) {
     Update(true);
 }
 
+void Timer::SetHidden(bool hidden) {
+    if (hidden == hidden_) return;
+    hidden_ = hidden;
+    if (!Running()) return;
+    // Whatever shows the display runs inside some handler (a tray click, the expiring tick, the
+    // Alarm Options window closing): catch up from the message loop, where a tick may show a modal
+    // window, not from inside that handler. A posted message comes before the next paint.
+    if (!hidden_) PostMessageW(hwnd(), kDeliverNow, 0, 0);
+    // Hiding changes nothing until the next wake, which plans the sparse cadence.
+}
+
+void Timer::SetExpiringTick(std::uint64_t tick) {
+    if (tick == expiringTick_ || !Running()) return;
+    expiringTick_ = tick;
+    const std::int64_t now = clock_.Now();
+    const std::int64_t period = static_cast<std::int64_t>(interval_) * kClockUnitsPerMs;
+    wake_.Set(TickDue(start_, period, tick) - now);
+    Arm(now);
+}
+
 void Timer::Update(bool restart) {
     ++generation_;
     if (!Running()) {
         if (armed_) KillTimer(hwnd(), kTimerId);
         armed_ = false;
-        // The finer system clock costs power; hold it only while a countdown runs.
-        if (highResolution_) timeEndPeriod(1);
-        highResolution_ = false;
+        HoldFineClock(false);
+        expiringTick_ = 0;
+        wake_.Cancel();
         return;
     }
-    if (!highResolution_) highResolution_ = timeBeginPeriod(1) == TIMERR_NOERROR;
     if (restart) {
         start_ = clock_.Now();
         delivered_ = 0;
+        // A new grid: its countdown tells where it ends after its first tick.
+        expiringTick_ = 0;
+        wake_.Cancel();
     }
     Arm(clock_.Now());
 }
 
+void Timer::HoldFineClock(bool hold) {
+    // The fine system clock raises the timer rate of the whole machine on many systems and costs
+    // power: it is held only in the last half second before the expiring tick.
+    if (hold == highResolution_) return;
+    if (hold) {
+        highResolution_ = timeBeginPeriod(1) == TIMERR_NOERROR;
+    } else {
+        timeEndPeriod(1);
+        highResolution_ = false;
+    }
+}
+
 void Timer::Arm(std::int64_t now) {
-    const std::int64_t period = static_cast<std::int64_t>(interval_) * kClockUnitsPerMs;
-    const std::int64_t due = start_ + static_cast<std::int64_t>(delivered_ + 1) * period;
-    const std::int64_t waitUnits = std::max<std::int64_t>(0, due - now);
+    WakeInput in;
+    in.now = now;
+    in.start = start_;
+    in.period = static_cast<std::int64_t>(interval_) * kClockUnitsPerMs;
+    in.delivered = delivered_;
+    in.hidden = hidden_;
+    in.expiringTick = expiringTick_;
+    const Wake wake = PlanWake(in);
+    HoldFineClock(wake.fineClock);
+    const std::int64_t waitUnits = std::max<std::int64_t>(0, wake.at - now);
     // Round up: waking a little early would only cost a second wake-up.
     const UINT waitMs = static_cast<UINT>((waitUnits + kClockUnitsPerMs - 1) / kClockUnitsPerMs);
     SetTimer(hwnd(), kTimerId, std::max<UINT>(waitMs, USER_TIMER_MINIMUM), nullptr);
@@ -81,6 +126,11 @@ void Timer::Deliver() {
 
 LRESULT Timer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_TIMER && wParam == kTimerId) {
+        ++wakes_;
+        Deliver();
+        return 0;
+    }
+    if (message == kDeliverNow) {
         Deliver();
         return 0;
     }

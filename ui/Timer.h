@@ -2,9 +2,12 @@
 // but, unlike the platform's timer, it never loses ticks: it delivers one tick for every interval
 // elapsed since it started, on a fixed grid. Ticks that fell due while the thread was busy are
 // delivered as soon as it is free again, one after another.
+// While nobody sees the display the timer wakes the thread only when the displayed whole seconds
+// change, delivering every tick due by then in order; the expiring tick is always woken for on time.
 #pragma once
 
 #include "ui/Clock.h"
+#include "ui/WakeTimer.h"
 #include "ui/Window.h"
 
 #include <cstdint>
@@ -24,6 +27,20 @@ public:
 
     // Ticks delivered since the timer last started; for diagnostics and tests.
     std::uint64_t TicksDelivered() const { return delivered_; }
+    // Times the platform timer woke the thread, over the timer's life; for diagnostics and benches.
+    std::uint64_t Wakes() const { return wakes_; }
+
+    // Whether anybody sees what the ticks show. Becoming visible delivers the due ticks at once and
+    // goes back to a wake per tick.
+    void SetHidden(bool hidden);
+    // The index (counted like TicksDelivered) of the tick that ends the countdown, 0 when unknown.
+    // It lets a hidden timer wake for it on time, with the fine clock, and sets the wake timer.
+    // Forgotten whenever the timer starts again.
+    void SetExpiringTick(std::uint64_t tick);
+    // Delivers every tick that is due, now; after the computer wakes from sleep.
+    void DeliverDueTicks() { Deliver(); }
+    // The wake timer set to the expiring tick's instant while the timer runs.
+    WakeTimer& SystemWake() { return wake_; }
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -31,16 +48,21 @@ private:
     void Update(bool restart);
     void Deliver();
     void Arm(std::int64_t now);
+    void HoldFineClock(bool hold);
 
     std::function<void()> onTick_;
     MonotonicClock clock_;
+    WakeTimer wake_;
     bool enabled_ = false;
     int interval_ = 0;
     bool armed_ = false;
     bool highResolution_ = false;
+    bool hidden_ = false;
     std::int64_t start_ = 0;
     std::uint64_t delivered_ = 0;
+    std::uint64_t expiringTick_ = 0;
     std::uint64_t generation_ = 0;
+    std::uint64_t wakes_ = 0;
 };
 
 }  // namespace ui

@@ -1,6 +1,7 @@
 // The main window and its tray icon: hiding on minimise with a one-time balloon, coming back on a
 // click on the icon, the icon put back after a shell restart, and no icon left after close.
 #include "TestSupport.h"
+#include "app/CountdownDisplay.h"
 #include "app/Form1.h"
 #include "app/ErrorReport.h"
 #include "app/Program.h"
@@ -98,7 +99,9 @@ TEST_F(Form1Tray, CountdownTicksRunDuringTheBalloonWaitInsideStart) {
     form.PushButton1_Click();
     EXPECT_TRUE(shell.Finished());
     EXPECT_GE(form.Timer1.TicksDelivered(), 3u);
-    EXPECT_EQ(testsupport::TextOf(form.lblTimer()).rfind(L"000:00:09.", 0), 0u);
+    // Hidden, the ticks come in a batch each displayed second; the display shows the last one.
+    const auto shown = static_cast<std::int32_t>(100 - form.Timer1.TicksDelivered());
+    EXPECT_EQ(testsupport::TextOf(form.lblTimer()), app::FormatCountdown(shown / 10, static_cast<std::int16_t>(shown % 10)));
     EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
     EXPECT_TRUE(app::program::HiddenInTray);
     form.PushButton2_Click();

@@ -64,4 +64,26 @@ TEST(Timer, TicksDeliveredInsideANestedPumpAreNotRepeated) {
     EXPECT_GE(ticks, 6);
 }
 
+TEST(Timer, HiddenWakesAboutOnceASecondAndVisibleOncePerTick) {
+    // Two countdowns side by side for ten seconds, one seen and one hidden, both ending far ahead.
+    ui::Timer* timers[2] = {};
+    const auto tellEnd = [&](int i) { timers[i]->SetExpiringTick(1000); };
+    ui::Timer visible([&] { tellEnd(0); });
+    ui::Timer hidden([&] { tellEnd(1); });
+    timers[0] = &visible;
+    timers[1] = &hidden;
+    hidden.SetHidden(true);
+    for (ui::Timer* timer : timers) {
+        timer->SetEnabled(true);
+        timer->SetInterval(100);
+    }
+    testsupport::PumpFor(10'000);
+    // A busy machine only merges wakes, never adds any: the bounds hold under load.
+    EXPECT_LE(hidden.Wakes(), 12u);
+    EXPECT_GE(hidden.Wakes(), 5u);
+    EXPECT_GT(visible.Wakes(), 4 * hidden.Wakes());
+    // Both deliver the same grid; the hidden one up to its last whole second.
+    EXPECT_GE(hidden.TicksDelivered() + 10, visible.TicksDelivered());
+}
+
 }  // namespace

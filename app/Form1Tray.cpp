@@ -1,0 +1,81 @@
+// The main window's tray icon carries the countdown: the tip tells the time left, the picture marks
+// the share of it. Both follow the countdown from outside its handlers, whose steps stay as they are.
+#include "app/Form1.h"
+
+#include "app/CountdownDisplay.h"
+#include "tray/ProgressPicture.h"
+#include "ui/Dpi.h"
+
+namespace app {
+namespace {
+
+// The shell's small-icon size at the window's DPI: the tray draws its icons at that size.
+int SmallIconSize(HWND hwnd) {
+    const int size = ui::SystemMetricForDpi(SM_CXSMICON, ui::DpiOf(hwnd));
+    return size > 0 ? size : 16;
+}
+
+}  // namespace
+
+void Form1::ShowCountdownInTray() {
+    // The state as the engine keeps it in its controls: a display other than the idle text holds a
+    // countdown (until its first tick a fresh one still shows the idle text), the caption says
+    // whether it runs.
+    CountdownState state = CountdownState::Idle;
+    if (ui::WindowText(lblTimer_) != kIdleDisplay) {
+        state = PushButton1.Caption() == L"Pause" ? CountdownState::Running : CountdownState::Paused;
+    }
+    if (state == CountdownState::Running && Timer1.Enabled()) {
+        // Between ticks the count says how many ticks remain, the expiring one included.
+        Timer1.SetExpiringTick(Timer1.TicksDelivered() + static_cast<std::uint64_t>(TicksLeft(SecondsLeft, TenthsLeft)));
+    }
+    std::wstring tip = TrayTipText(state, SecondsLeft, TenthsLeft);
+    // The tip changes with the displayed whole seconds and the state; the picture can change only
+    // then too, so the shell hears of either at most once a second while counting.
+    if (tip == cSysTray1.TrayTip()) return;
+    cSysTray1.TrayTip(std::move(tip));
+    ShowProgressInTray(state, false);
+}
+
+void Form1::ShowProgressInTray(CountdownState state, bool redraw) {
+    if (state == CountdownState::Idle) {
+        trayTotalTicks_ = 0;
+        if (trayPixels_.empty() && !redraw) return;
+        trayPixels_.clear();
+        cSysTray1.TrayIcon(tray::CreateTrayPicture());
+        return;
+    }
+    // The first tick of a countdown shows it whole: the most ticks ever left is its length.
+    const std::int64_t left = TicksLeft(SecondsLeft, TenthsLeft);
+    trayTotalTicks_ = std::max(trayTotalTicks_, left);
+    if (trayIconSize_ == 0) trayIconSize_ = SmallIconSize(hwnd());
+    std::vector<std::uint32_t> pixels = tray::DrawProgressPicture(
+        trayIconSize_, trayTotalTicks_ > 0 ? static_cast<double>(left) / static_cast<double>(trayTotalTicks_) : 1.0);
+    if (pixels == trayPixels_ && !redraw) return;
+    if (tray::PictureRef picture = tray::PictureFromPixels(trayIconSize_, pixels)) {
+        trayPixels_ = std::move(pixels);
+        cSysTray1.TrayIcon(std::move(picture));
+    }
+}
+
+void Form1::OnTrayDpiChanged() {
+    const int size = SmallIconSize(hwnd());
+    if (size == trayIconSize_) return;
+    trayIconSize_ = size;
+    if (!trayPixels_.empty()) ShowProgressInTray(CountdownState::Running, true);
+}
+
+void Form1::OnPowerBroadcast(WPARAM event) {
+    // The clock counts the sleep: a countdown whose end fell in it expires and rings right now.
+    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) Timer1.DeliverDueTicks();
+}
+
+void Form1::OnVisibilityChanged() {
+    // Minimised counts as hidden: nobody sees the display then either.
+    Timer1.SetHidden(!IsWindowVisible(hwnd()) || IsIconic(hwnd()));
+    // The expiring tick shows the window before it waits for the Time Expired window: the tray
+    // drops the countdown from there on, not only once that window has closed.
+    ShowCountdownInTray();
+}
+
+}  // namespace app

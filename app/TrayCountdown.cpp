@@ -1,0 +1,20 @@
+// Tray tip text: the display's whole seconds, cut from the same formatting the display uses.
+#include "app/TrayCountdown.h"
+
+#include "app/AppTitle.h"
+#include "app/CountdownDisplay.h"
+
+namespace app {
+
+std::wstring TrayTipText(CountdownState state, std::int32_t secondsLeft, std::int16_t tenthsLeft) {
+    std::wstring tip = kProductName;
+    if (state == CountdownState::Idle) return tip;
+    const std::int64_t shownTenths = TicksLeft(secondsLeft, tenthsLeft);
+    std::wstring shown = FormatCountdown(static_cast<std::int32_t>(shownTenths / 10), 0);
+    shown.resize(shown.size() - 2);  // the tenths: ".0"
+    tip += L"\n" + shown + L" left";
+    if (state == CountdownState::Paused) tip += L", paused";
+    return tip;
+}
+
+}  // namespace app

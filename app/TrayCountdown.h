@@ -1,0 +1,22 @@
+// What the tray tells about the countdown, without the platform: the tip's text and the share of
+// time left that the tray picture marks.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace app {
+
+enum class CountdownState { Idle, Running, Paused };
+
+// Ticks from now up to and including the expiring one, for the count the engine holds between ticks.
+// It is also the value, in tenths, that the display shows: a tick shows before it counts down.
+constexpr std::int64_t TicksLeft(std::int32_t secondsLeft, std::int16_t tenthsLeft) {
+    return std::int64_t{secondsLeft} * 10 + tenthsLeft + 1;
+}
+
+// "Corvalin Timer Software", and while a countdown is loaded a line feed and the time left as the
+// display shows it without the tenths: "000:04:59 left", with ", paused" while paused.
+std::wstring TrayTipText(CountdownState state, std::int32_t secondsLeft, std::int16_t tenthsLeft);
+
+}  // namespace app

@@ -1,0 +1,83 @@
+// What the tray shows of the countdown: the tip's text and the progress picture.
+#include "app/CountdownDisplay.h"
+#include "app/TrayCountdown.h"
+#include "resources/TrayPicture.h"
+#include "tray/ProgressPicture.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+namespace {
+
+using app::CountdownState;
+using app::TrayTipText;
+
+TEST(TrayTip, ProductNameAloneWhenIdleAndTheDisplayedWholeSecondsWhileLoaded) {
+    EXPECT_EQ(TrayTipText(CountdownState::Idle, 299, 5), L"Corvalin Timer Software");
+    // After the tick that showed 023:59:59.9, and after the one that showed 000:00:01.0.
+    EXPECT_EQ(TrayTipText(CountdownState::Running, 86399, 8), L"Corvalin Timer Software\n023:59:59 left");
+    EXPECT_EQ(TrayTipText(CountdownState::Running, 0, 9), L"Corvalin Timer Software\n000:00:01 left");
+    EXPECT_EQ(TrayTipText(CountdownState::Paused, 299, 3), L"Corvalin Timer Software\n000:04:59 left, paused");
+}
+
+TEST(TrayTip, ChangesOnTheSameTickAsTheDisplaysWholeSeconds) {
+    // The engine's count through a minute boundary: each tick shows (s, t), then counts down one tenth.
+    std::int32_t seconds = 300;
+    std::int16_t tenths = 2;
+    for (int tick = 0; tick < 25; ++tick) {
+        const std::wstring shown = app::FormatCountdown(seconds, tenths);
+        if (--tenths < 0) {
+            tenths = 9;
+            --seconds;
+        }
+        const std::wstring tip = TrayTipText(CountdownState::Running, seconds, tenths);
+        EXPECT_EQ(tip, L"Corvalin Timer Software\n" + shown.substr(0, shown.size() - 2) + L" left") << tick;
+    }
+}
+
+int Marked(const std::vector<std::uint32_t>& pixels, int size, int x0, int y0, int x1, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) n += pixels[static_cast<std::size_t>(y * size + x)] == tray::kProgressMark;
+    }
+    return n;
+}
+
+TEST(ProgressPicture, MarksTheShareLeftClockwiseFromTwelveAndKeepsTheV) {
+    namespace art = resources::tray_picture;
+    for (int size : {16, 24, 32}) {
+        const int half = size / 2;
+        std::vector<int> total;
+        for (double share : {0.0, 0.25, 0.5, 0.75, 1.0}) {
+            const auto pixels = tray::DrawProgressPicture(size, share);
+            ASSERT_EQ(pixels.size(), static_cast<std::size_t>(size * size));
+            // Quadrants: top right, bottom right, bottom left, top left; the mark leaves them in turn.
+            const std::array<int, 4> q = {Marked(pixels, size, half, 0, size, half),
+                                          Marked(pixels, size, half, half, size, size),
+                                          Marked(pixels, size, 0, half, half, size),
+                                          Marked(pixels, size, 0, 0, half, half)};
+            const int quarters = static_cast<int>(share * 4 + 0.5);
+            for (int i = 0; i < 4; ++i) {
+                if (i < 4 - quarters) {
+                    EXPECT_EQ(q[static_cast<std::size_t>(i)], 0) << size << " " << share << " quadrant " << i;
+                } else {
+                    EXPECT_GT(q[static_cast<std::size_t>(i)], 0) << size << " " << share << " quadrant " << i;
+                }
+            }
+            total.push_back(q[0] + q[1] + q[2] + q[3]);
+            // The 'V' inside the frame is never painted over.
+            const int frame = tray::ProgressFrameWidth(size);
+            EXPECT_EQ(Marked(pixels, size, frame, frame, size - frame, size - frame), 0);
+        }
+        // Full: the whole frame is marked.
+        const int frame = tray::ProgressFrameWidth(size);
+        EXPECT_EQ(total.back(), size * size - (size - 2 * frame) * (size - 2 * frame)) << size;
+    }
+    // Nothing left at the tray's design size is the design picture itself.
+    const auto empty = tray::DrawProgressPicture(art::kSize, 0.0);
+    EXPECT_TRUE(std::equal(empty.begin(), empty.end(), art::kPixels.begin(), art::kPixels.end()));
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+// The countdown in the tray and the timer's power habits in a real main window: the tip and picture
+// follow the countdown, a resume from sleep catches up at once, and the wake timer is set only while
+// a countdown runs.
+#include "TestSupport.h"
+#include "app/CountdownDisplay.h"
+#include "app/Form1.h"
+#include "app/Program.h"
+#include "resources/Layouts.h"
+#include "resources/TrayPicture.h"
+#include "tray/ProgressPicture.h"
+#include "tray_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The pixels of an icon as 0xAARRGGBB, rows top to bottom; its side in *size.
+std::vector<std::uint32_t> IconPixels(HICON icon, int* size) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return {};
+    ui::UniqueBitmap color(info.hbmColor);
+    ui::UniqueBitmap mask(info.hbmMask);
+    BITMAP bm{};
+    GetObjectW(color.get(), sizeof bm, &bm);
+    *size = bm.bmWidth;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = bm.bmWidth;
+    bi.bmiHeader.biHeight = -bm.bmHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(bm.bmWidth * bm.bmHeight));
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, color.get(), 0, static_cast<UINT>(bm.bmHeight), pixels.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    return pixels;
+}
+
+class Form1TrayCountdown : public testing::Test {
+protected:
+    void SetUp() override {
+        app::program::HiddenInTray = false;
+        app::program::RestartRequested = false;
+        testsupport::ClearSettings();
+        ASSERT_TRUE(form.Create());
+        form.Show(SW_SHOWNORMAL);
+        // Spend the one-time balloon, whose wait would hold every Start for five seconds.
+        form.cSysTray1.ShowBalloon(L"", L"", 0, true);
+        traytest::Record(form.cSysTray1, calls);
+    }
+    void Seconds(int seconds) { SendMessageW(form.cboSecs(), CB_SETCURSEL, static_cast<WPARAM>(seconds), 0); }
+    // The buttons as a user presses them.
+    void Press(ui::PushButton& button) { SendMessageW(button.hwnd(), BM_CLICK, 0, 0); }
+    std::wstring Tip() const { return form.cSysTray1.TrayTip(); }
+    std::vector<std::uint32_t> Picture(int* size) const { return IconPixels(form.cSysTray1.TrayIcon()->IconHandle(), size); }
+
+    app::Form1 form;
+    std::vector<traytest::ShellCall> calls;
+};
+
+TEST_F(Form1TrayCountdown, TipAndPictureFollowTheCountdownAndTheShellHearsOnlyChanges) {
+    Seconds(3);
+    Press(form.PushButton1);
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return Tip() == L"Corvalin Timer Software\n000:00:02 left"; }, 5000))
+        << std::string(Tip().begin(), Tip().end());
+    int size = 0;
+    const std::vector<std::uint32_t> running = Picture(&size);
+    EXPECT_EQ(size, 16);
+    const auto marked = std::count(running.begin(), running.end(), tray::kProgressMark);
+    // A second of four has gone (a fresh countdown of N seconds runs N + 1): about three quarters
+    // of the frame's 112 pixels are marked.
+    EXPECT_GT(marked, 112 / 2);
+    EXPECT_LT(marked, 112 * 5 / 6);
+
+    Press(form.PushButton1);  // pause
+    EXPECT_EQ(Tip(), L"Corvalin Timer Software\n000:00:02 left, paused");
+    EXPECT_EQ(Picture(&size), running);
+
+    std::vector<std::wstring> tips;
+    int pictures = 0;
+    for (const traytest::ShellCall& call : calls) {
+        if (call.message != NIM_MODIFY) continue;
+        if (call.record.uFlags & NIF_TIP) tips.push_back(call.Tip());
+        if (call.record.uFlags & NIF_ICON) ++pictures;
+    }
+    const std::vector<std::wstring> expected = {L"Corvalin Timer Software\n000:00:03 left",
+                                                L"Corvalin Timer Software\n000:00:02 left",
+                                                L"Corvalin Timer Software\n000:00:02 left, paused"};
+    EXPECT_EQ(tips, expected);
+    // One picture per displayed second; pausing does not change it.
+    EXPECT_EQ(pictures, 2);
+
+    Press(form.PushButton2);  // reset
+    EXPECT_EQ(Tip(), L"Corvalin Timer Software");
+    const std::vector<std::uint32_t> idle = Picture(&size);
+    EXPECT_TRUE(std::equal(idle.begin(), idle.end(), resources::tray_picture::kPixels.begin(),
+                           resources::tray_picture::kPixels.end()));
+
+    // From expiry on the tip is the product name again, while the Time Expired window is up too.
+    Seconds(1);
+    testsupport::WindowAnswerer ok(L" Time Expired", layout::form2::PushButton1);
+    ok.SetEnabled(false);
+    std::wstring tipAtExpiry;
+    testsupport::Script script;
+    script.Then([] { return IsWindowVisible(FindWindowW(nullptr, L" Time Expired")) != FALSE; },
+                [&] {
+                    tipAtExpiry = Tip();
+                    ok.SetEnabled(true);
+                });
+    Press(form.PushButton1);
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return ok.Answers() == 1 && form.PushButton1.Caption() == L"Start"; }, 8000));
+    EXPECT_EQ(tipAtExpiry, L"Corvalin Timer Software");
+    EXPECT_EQ(Tip(), L"Corvalin Timer Software");
+}
+
+TEST_F(Form1TrayCountdown, AResumeFromSleepDeliversTheDueTicksAtOnce) {
+    Seconds(30);
+    Press(form.PushButton1);
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return form.Timer1.TicksDelivered() >= 1; }, 5000));
+    const std::uint64_t before = form.Timer1.TicksDelivered();
+    // The thread does not run while the machine sleeps; the clock goes on.
+    Sleep(1500);
+    SendMessageW(form.hwnd(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    EXPECT_GE(form.Timer1.TicksDelivered(), before + 14);
+    // The display is current: it shows the last tick delivered.
+    const std::int64_t shown = 300 + 9 - static_cast<std::int64_t>(form.Timer1.TicksDelivered()) + 1;
+    EXPECT_EQ(testsupport::TextOf(form.lblTimer()), app::FormatCountdown(static_cast<std::int32_t>(shown / 10),
+                                                                         static_cast<std::int16_t>(shown % 10)));
+    Press(form.PushButton2);
+}
+
+TEST_F(Form1TrayCountdown, TheWakeTimerIsSetWhileACountdownRunsAndCancelledOtherwise) {
+    std::vector<std::wstring> log;
+    std::int64_t due = 0;
+    form.Timer1.SystemWake().UseSystem({[&](std::int64_t dueIn) {
+                                            log.push_back(L"set");
+                                            due = dueIn;
+                                        },
+                                        [&] { log.push_back(L"cancel"); }});
+    const auto settles = [&](std::size_t entries) { return testsupport::PumpUntil([&] { return log.size() >= entries; }, 5000); };
+
+    Seconds(5);
+    Press(form.PushButton1);
+    ASSERT_TRUE(settles(1));
+    // Set to the end of the countdown: 6 s after Start.
+    EXPECT_GT(due, 0);
+    EXPECT_LE(due, 60'000'000);
+    Press(form.PushButton1);  // pause
+    Press(form.PushButton1);  // resume
+    ASSERT_TRUE(settles(3));
+    Press(form.PushButton2);  // reset
+
+    // Expiry cancels it; the countdown started again from the Time Expired window sets it again,
+    // and closing the window cancels it.
+    Seconds(1);
+    testsupport::WindowAnswerer restart(L" Time Expired", layout::form2::PushButton2);
+    Press(form.PushButton1);
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return restart.Answers() == 1 && log.size() >= 7; }, 8000));
+    SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+    const std::vector<std::wstring> expected = {L"set", L"cancel", L"set", L"cancel", L"set", L"cancel", L"set", L"cancel"};
+    EXPECT_EQ(log, expected);
+}
+
+}  // namespace

@@ -1,0 +1,23 @@
+// The tray picture while a countdown is loaded: the blue 'V' design with the share of time left
+// marked along its frame, drawn as pixels at any icon size.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace tray {
+
+// The mark's colour (0xAARRGGBB): a strong orange that stands out from the blue 'V', the light
+// background and both light and dark taskbars.
+inline constexpr std::uint32_t kProgressMark = 0xFFFF6A00;
+
+// Pixels (0xAARRGGBB, rows top to bottom) of a size x size picture: the design picture, and on the
+// frame around it (its outer size / 8 pixels, at least 2) the share of time left (0 to 1) in the
+// mark's colour. The mark empties clockwise from twelve o'clock as time runs out: at 1 the whole
+// frame is marked, at 0.5 its left half, at 0 nothing, which at 16 pixels is the design picture itself.
+std::vector<std::uint32_t> DrawProgressPicture(int size, double shareLeft);
+
+// The frame's width at a size.
+constexpr int ProgressFrameWidth(int size) { return size / 8 > 2 ? size / 8 : 2; }
+
+}  // namespace tray

@@ -1,0 +1,49 @@
+// A waitable timer that wakes a sleeping computer at an instant: set to the countdown's end while a
+// countdown runs, so that the alarm rings on time even when the machine went to sleep meanwhile.
+#pragma once
+
+#include "ui/Handles.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+
+namespace ui {
+
+class WakeTimer {
+public:
+    // The system calls behind the timer; a test listens in between.
+    struct System {
+        std::function<void(std::int64_t dueIn)> set;  // relative, in 100 ns clock units
+        std::function<void()> cancel;
+    };
+
+    WakeTimer();
+    WakeTimer(const WakeTimer&) = delete;
+    WakeTimer& operator=(const WakeTimer&) = delete;
+
+    void UseSystem(System system) { system_ = std::move(system); }
+
+    // Sets the timer dueIn clock units from now, replacing an earlier time.
+    void Set(std::int64_t dueIn);
+    // Cancels the timer when it is set.
+    void Cancel();
+    bool IsSet() const { return set_; }
+
+private:
+    struct TimerTraits {
+        using Handle = HANDLE;
+        static Handle Invalid() { return nullptr; }
+        static void Close(Handle h) { CloseHandle(h); }
+    };
+
+    void SetOnSystem(std::int64_t dueIn);
+    void CancelOnSystem();
+
+    UniqueHandle<TimerTraits> handle_;
+    System system_;
+    bool set_ = false;
+};
+
+}  // namespace ui
