@@ -92,6 +92,13 @@ public:
         WaitFor([&] { return (found = Find(title)) != nullptr; }, timeoutMs);
         return found;
     }
+    // The main window once it is on screen; null when the program did not start or show it in time.
+    HWND WaitForMainWindow() const {
+        if (!started_) return nullptr;
+        HWND main = WaitForWindow(L"Corvalin Timer Software", 20000);
+        if (!main || !WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 20000)) return nullptr;
+        return main;
+    }
 
 private:
     PROCESS_INFORMATION pi_{};

@@ -35,10 +35,8 @@ TEST(EndToEnd, OneSecondCountdownRingsAndTheRestartButtonRingsItAgain) {
     DeleteFileW(capture.c_str());
 
     e2e::Program program;
-    ASSERT_TRUE(program.Started());
-    HWND main = program.WaitForWindow(L"Corvalin Timer Software", 20000);
+    HWND main = program.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 5000));
 
     e2e::Pick(main, id::cboHrs, L"00");
     e2e::Pick(main, id::cboMins, L"00");

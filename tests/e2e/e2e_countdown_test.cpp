@@ -9,10 +9,8 @@ namespace id = layout::form1;
 
 TEST(EndToEnd, TwoSecondCountdownRunsAndBringsTheWindowBack) {
     e2e::Program program;
-    ASSERT_TRUE(program.Started());
-    HWND main = program.WaitForWindow(L"Corvalin Timer Software", 20000);
+    HWND main = program.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 20000));
     EXPECT_EQ(e2e::TextOf(GetDlgItem(main, id::lblTimer)), L"000:00:00.0");
 
     e2e::Pick(main, id::cboHrs, L"00");
@@ -47,10 +45,8 @@ TEST(EndToEnd, TwoSecondCountdownRunsAndBringsTheWindowBack) {
 
 TEST(EndToEnd, ClosingTheWindowEndsTheProgramWhileACountdownRuns) {
     e2e::Program program;
-    ASSERT_TRUE(program.Started());
-    HWND main = program.WaitForWindow(L"Corvalin Timer Software", 20000);
+    HWND main = program.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 20000));
     e2e::Pick(main, id::cboSecs, L"30");
     e2e::Press(main, id::PushButton1);
     ASSERT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)) == L"Pause"; }, 5000));

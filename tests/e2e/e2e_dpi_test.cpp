@@ -22,10 +22,8 @@ TEST(EndToEnd, MainWindowOpensLaidOutAtTheScreensDpi) {
     }
 
     e2e::Program program;
-    ASSERT_TRUE(program.Started());
-    const HWND main = program.WaitForWindow(L"Corvalin Timer Software", 20000);
+    const HWND main = program.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 20000));
     RECT client{};
     GetClientRect(main, &client);
     EXPECT_EQ(client.right, Px(layout::kForm1.clientWidth, dpi));

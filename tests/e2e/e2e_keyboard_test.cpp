@@ -2,6 +2,7 @@
 // queue: the main window opens with the focus on the hours list, Tab and the arrow keys choose a
 // duration, and Enter on Start runs the countdown.
 #include "E2eSupport.h"
+#include "tests/InputSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -19,22 +20,10 @@ HWND FocusOf(HWND window) {
     return info.hwndFocus;
 }
 
-// A key pressed and released, as typed: it goes to the foreground window's focus.
-void Type(WORD key) {
-    INPUT inputs[2] = {};
-    inputs[0].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = key;
-    inputs[1] = inputs[0];
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
 TEST(EndToEnd, KeyboardAloneChoosesADurationAndStartsTheCountdown) {
     e2e::Program program;
-    ASSERT_TRUE(program.Started());
-    HWND main = program.WaitForWindow(L"Corvalin Timer Software", 20000);
+    HWND main = program.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 20000));
     // Typed keys go to the foreground window: the program takes it when it opens, or else is given it.
     if (!e2e::WaitFor([&] { return GetForegroundWindow() == main; }, kWait)) SetForegroundWindow(main);
     ASSERT_TRUE(e2e::WaitFor([&] { return GetForegroundWindow() == main; }, kWait));
@@ -44,16 +33,16 @@ TEST(EndToEnd, KeyboardAloneChoosesADurationAndStartsTheCountdown) {
     };
     // No Tab is needed first: the hours list has the focus.
     ASSERT_TRUE(e2e::WaitFor(focusOn(id::cboHrs), kWait));
-    Type(VK_TAB);
+    testinput::Type(VK_TAB);
     ASSERT_TRUE(e2e::WaitFor(focusOn(id::cboMins), kWait));
-    Type(VK_DOWN);
+    testinput::Type(VK_DOWN);
     ASSERT_TRUE(e2e::WaitFor([&] { return SendMessageW(GetDlgItem(main, id::cboMins), CB_GETCURSEL, 0, 0) == 1; },
                              kWait));
-    Type(VK_TAB);
+    testinput::Type(VK_TAB);
     ASSERT_TRUE(e2e::WaitFor(focusOn(id::cboSecs), kWait));
-    Type(VK_TAB);
+    testinput::Type(VK_TAB);
     ASSERT_TRUE(e2e::WaitFor(focusOn(id::PushButton1), kWait));
-    Type(VK_RETURN);
+    testinput::Type(VK_RETURN);
 
     EXPECT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)) == L"Pause"; }, kWait));
     EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindowVisible(main); }, kWait));

@@ -1,6 +1,7 @@
 // The real program and the shell's tray: Start hides the window behind the icon, a real click on
 // the icon in the tray brings it back, and the shell's tip and picture show the countdown.
 #include "E2eSupport.h"
+#include "tests/InputSupport.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -23,22 +24,10 @@ std::vector<HWND> TrayIcons() {
     return icons;
 }
 
-void ClickAt(POINT p) {
-    SetCursorPos(p.x, p.y);
-    INPUT inputs[2] = {};
-    inputs[0].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].type = INPUT_MOUSE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
 TEST(EndToEnd, StartHidesTheWindowBehindTheTrayIconAndAClickOnTheIconBringsItBack) {
     e2e::Program program;
-    ASSERT_TRUE(program.Started());
-    HWND main = program.WaitForWindow(L"Corvalin Timer Software", 20000);
+    HWND main = program.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 20000));
 
     ASSERT_TRUE(e2e::WaitFor([&] { return !TrayIcons().empty(); }, 10000));
 
@@ -53,7 +42,7 @@ TEST(EndToEnd, StartHidesTheWindowBehindTheTrayIconAndAClickOnTheIconBringsItBac
     for (HWND icon : TrayIcons()) {
         RECT r{};
         GetWindowRect(icon, &r);
-        ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        testinput::ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
         back = e2e::WaitFor([&] { return IsWindowVisible(main) && !IsIconic(main); }, 2000);
         if (back) break;
     }
@@ -129,10 +118,8 @@ int MarkPixelsOnScreen(HWND icon) {
 
 TEST(EndToEnd, TheShellsTipAndPictureShowTheTimeLeftWhileCounting) {
     e2e::Program program;
-    ASSERT_TRUE(program.Started());
-    HWND main = program.WaitForWindow(L"Corvalin Timer Software", 20000);
+    HWND main = program.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 20000));
 
     // A duration no other test uses, so that an icon an ended program left behind cannot match.
     e2e::Pick(main, id::cboMins, L"07");

@@ -9,6 +9,7 @@
 #include "tests/native/sound_wav_builder.h"
 #include "ui/Handles.h"
 #include "TestSupport.h"
+#include "tests/InputSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -266,13 +267,6 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
     const ui::UniqueWindow disabled(CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_DISABLED, 0, 0, 10, 10, nullptr,
                                                     nullptr, GetModuleHandleW(nullptr), nullptr));
 
-    const auto click = [] {
-        INPUT input[2]{};
-        input[0].type = input[1].type = INPUT_MOUSE;
-        input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(2, input, sizeof(INPUT));
-    };
     Script script;
     bool othersDisabled = false;
     std::int32_t alarm = 0;
@@ -285,7 +279,7 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
                     othersDisabled = !IsWindowEnabled(form.hwnd()) && !IsWindowEnabled(options) &&
                                      IsWindowEnabled(expired) && IsWindowVisible(options);
                     alarm = app::program::AlarmBuffer;
-                    click();
+                    testinput::Click();
                     testsupport::PumpFor(300);
                     afterClick = app::program::AlarmBuffer;
                     // The tray icon only brings the windows to the front, Time Expired on top.
@@ -307,7 +301,7 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
     EXPECT_FALSE(IsWindowEnabled(disabled.get()));
     // Enabled again, the same click presses the test button.
     app::program::AlarmBuffer = 0;
-    click();
+    testinput::Click();
     EXPECT_TRUE(testsupport::PumpUntil([] { return app::program::AlarmBuffer != 0; }, 5000));
     EXPECT_EQ(sound::State(app::program::AlarmBuffer), BufferState::Playing);
 }

@@ -3,6 +3,7 @@
 #include "resources/Layouts.h"
 #include "app/Form1.h"
 #include "app/Program.h"
+#include "Form1Fixture.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -15,19 +16,8 @@ using testsupport::DialogWatcher;
 using testsupport::TextOf;
 using testsupport::WindowAnswerer;
 
-class Form1Countdown : public testing::Test {
+class Form1Countdown : public testsupport::ShownForm1 {
 protected:
-    void SetUp() override {
-        app::program::HiddenInTray = false;
-        app::program::RestartRequested = false;
-        testsupport::ClearSettings();
-        ASSERT_TRUE(form.Create());
-        form.Show(SW_SHOWNORMAL);
-        // The one-time balloon would wait five seconds at the first minimise (Wine's shell never
-        // reports it closed), with the real timer ticking meanwhile: spend it here, with no wait.
-        form.cSysTray1.ShowBalloon(L"", L"", 0, true);
-    }
-
     void Pick(HWND picker, const wchar_t* text) {
         const LRESULT index =
             SendMessageW(picker, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
@@ -59,7 +49,6 @@ protected:
         EXPECT_TRUE(PickersEnabled());
     }
 
-    app::Form1 form;
 };
 
 TEST_F(Form1Countdown, StartsIdleWithTheListsFilled) {

@@ -1,6 +1,7 @@
 // The countdown in the tray and the timer's power habits in a real main window: the tip and picture
 // follow the countdown, a resume from sleep catches up at once, and the wake timer is set only while
 // a countdown runs.
+#include "Form1Fixture.h"
 #include "TestSupport.h"
 #include "app/CountdownDisplay.h"
 #include "app/Form1.h"
@@ -41,16 +42,10 @@ std::vector<std::uint32_t> IconPixels(HICON icon, int* size) {
     return pixels;
 }
 
-class Form1TrayCountdown : public testing::Test {
+class Form1TrayCountdown : public testsupport::ShownForm1 {
 protected:
     void SetUp() override {
-        app::program::HiddenInTray = false;
-        app::program::RestartRequested = false;
-        testsupport::ClearSettings();
-        ASSERT_TRUE(form.Create());
-        form.Show(SW_SHOWNORMAL);
-        // Spend the one-time balloon, whose wait would hold every Start for five seconds.
-        form.cSysTray1.ShowBalloon(L"", L"", 0, true);
+        ShownForm1::SetUp();
         traytest::Record(form.cSysTray1, calls);
     }
     void Seconds(int seconds) { SendMessageW(form.cboSecs(), CB_SETCURSEL, static_cast<WPARAM>(seconds), 0); }
@@ -59,7 +54,6 @@ protected:
     std::wstring Tip() const { return form.cSysTray1.TrayTip(); }
     std::vector<std::uint32_t> Picture(int* size) const { return IconPixels(form.cSysTray1.TrayIcon()->IconHandle(), size); }
 
-    app::Form1 form;
     std::vector<traytest::ShellCall> calls;
 };
 

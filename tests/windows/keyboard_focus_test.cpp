@@ -8,6 +8,7 @@
 #include "ui/Handles.h"
 #include "TestSupport.h"
 #include "tray_test_support.h"
+#include "tests/InputSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -24,17 +25,6 @@ int const kWait = 5000;
 
 bool FocusBecomes(HWND control) {
     return PumpUntil([control] { return GetFocus() == control; }, kWait);
-}
-
-// A click of the real mouse, through the system's input queue, at a point of the screen.
-void ClickAt(POINT at) {
-    SetCursorPos(at.x, at.y);
-    INPUT inputs[2] = {};
-    inputs[0].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].type = INPUT_MOUSE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
 }
 
 class Keyboard : public testing::Test {
@@ -114,7 +104,7 @@ TEST_F(Keyboard, ReactivationGivesTheFocusBackToTheControlThatHadIt) {
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == other; }, kWait));
     POINT surface{4, 4};
     ClientToScreen(form.hwnd(), &surface);
-    ClickAt(surface);
+    testinput::ClickAt(surface);
     EXPECT_TRUE(FocusBecomes(form.PushButton2.hwnd()));
 
     // Hidden behind the tray icon and brought back by a click on it.
