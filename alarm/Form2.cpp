@@ -38,7 +38,6 @@ void Form2::ShowModal(HWND owner) {
     modality_.emplace(hwnd());
     ShowWindow(hwnd(), SW_SHOWNORMAL);
     SetForegroundWindow(hwnd());
-    SetFocus(PushButton1.hwnd());
     MSG msg;
     while (hwnd()) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);

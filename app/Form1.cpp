@@ -184,13 +184,10 @@ void Form1::OnClose() {
 void Form1::OnEndSession(bool ending) {
     // Log-off or shutdown: the close sequence, with nothing that waits for the user. A report box for a
     // failing step would hold up the end of the session, so such a failure goes unreported here.
-    if (!ending || closing_) return;
-    closing_ = true;
-    Timer1.SetEnabled(false);
+    if (!ending) return;
     const Trap::Reporter usual = std::exchange(reporter, [](const std::wstring&) {});
-    Form_QueryUnload();
+    OnClose();
     reporter = usual;
-    if (onEnd) onEnd();
 }
 
 void Form1::OnCommand(int id, int code, HWND control) {
@@ -222,21 +219,19 @@ void Form1::OnSize(WPARAM sizeType) {
 }
 
 void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) {
-    if (!IsWindowEnabled(hwnd())) {
+    ui::ShowNormal(hwnd());
+    if (IsWindowEnabled(hwnd())) {
+        SetForegroundWindow(hwnd());
+        SetFocus(hwnd());
+    } else {
         // A modal window of ours is up (Time Expired, a message box) and no other window takes input:
         // the click only brings the windows to the front, an open Alarm Options window too, and the
         // modal one on top of them.
-        ui::ShowNormal(hwnd());
-        program::HiddenInTray = false;
         if (form3_->IsLoaded() && IsWindowVisible(form3_->hwnd())) {
             SetWindowPos(form3_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
         SetForegroundWindow(GetLastActivePopup(hwnd()));
-        return;
     }
-    ui::ShowNormal(hwnd());
-    SetForegroundWindow(hwnd());
-    SetFocus(hwnd());
     program::HiddenInTray = false;
 }
 

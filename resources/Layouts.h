@@ -26,13 +26,13 @@ struct Control {
     bool autoSize = false;
 };
 
-struct WindowSpec {
+struct ClientArea {
     int clientWidth;   // twips
     int clientHeight;  // twips
 };
 
 // Main window. Timer1, CommonDialog1, cSysTray1 and SkinFramework1 have no window of their own here.
-inline constexpr WindowSpec kForm1{8040, 4590};
+inline constexpr ClientArea kForm1{8040, 4590};
 namespace form1 {
 enum Id : int {
     Frame1 = 1001, cboSecs, cboMins, cboHrs, Label1_4, Label1_1, Label1_3, Label1_2, Label1_0,
@@ -62,7 +62,7 @@ inline constexpr std::array<Control, 16> kForm1Controls{{
 }};
 
 // Time Expired window.
-inline constexpr WindowSpec kForm2{8040, 1140};
+inline constexpr ClientArea kForm2{8040, 1140};
 namespace form2 {
 enum Id : int { PushButton1 = 2001, PushButton2 };
 }
@@ -73,7 +73,7 @@ inline constexpr std::array<Control, 2> kForm2Controls{{
 }};
 
 // Alarm Options window.
-inline constexpr WindowSpec kForm3{8040, 2100};
+inline constexpr ClientArea kForm3{8040, 2100};
 namespace form3 {
 enum Id : int { Frame3 = 3001, Text1, PushButton5, PushButton3, PushButton1 };
 }

@@ -130,7 +130,7 @@ void CreateControls(HWND parent, std::span<const layout::Control> table, const F
     OrderByTabIndex(parent, table);
 }
 
-void ApplyDpiChange(HWND window, const layout::WindowSpec& spec, std::span<const layout::Control> table,
+void ApplyDpiChange(HWND window, const layout::ClientArea& client, std::span<const layout::Control> table,
                     FontSet& fonts, WPARAM wParam, LPARAM lParam) {
     const int dpi = HIWORD(wParam);
     if (dpi <= 0) return;
@@ -151,7 +151,7 @@ void ApplyDpiChange(HWND window, const layout::WindowSpec& spec, std::span<const
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     // The suggestion scales the whole window, frame included; the client area must be the layout's.
-    SetClientSize(window, TwipsToPixels(spec.clientWidth, dpi), TwipsToPixels(spec.clientHeight, dpi));
+    SetClientSize(window, TwipsToPixels(client.clientWidth, dpi), TwipsToPixels(client.clientHeight, dpi));
     InvalidateRect(window, nullptr, TRUE);
 }
 

@@ -43,7 +43,7 @@ void CreateControls(HWND parent, std::span<const layout::Control> table, const F
 // WM_DPICHANGED of a window of the layouts: the window takes the DPI the message carries (the system
 // may not report the new one for the window yet), lays every control of its table out again at that
 // DPI with fonts made for it, and moves to the suggested rectangle with its client area at the new DPI.
-void ApplyDpiChange(HWND window, const layout::WindowSpec& spec, std::span<const layout::Control> table,
+void ApplyDpiChange(HWND window, const layout::ClientArea& client, std::span<const layout::Control> table,
                     FontSet& fonts, WPARAM wParam, LPARAM lParam);
 
 // Shows a window at its normal size: one left minimised while it was hidden is restored.
