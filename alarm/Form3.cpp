@@ -6,8 +6,8 @@
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
 #include "ui/Dpi.h"
+#include "ui/Subclass.h"
 
-#include <commctrl.h>
 #include <commdlg.h>
 
 #include <vector>
@@ -54,7 +54,7 @@ void Form3::EnsureLoaded() {
         button->onMouseMove = [this] { Pointer.OnButtonMouseMove(); };
     }
     text1_ = GetDlgItem(hwnd(), layout::form3::Text1);
-    SetWindowSubclass(text1_, &Form3::Text1Proc, kText1Subclass, reinterpret_cast<DWORD_PTR>(this));
+    ui::SetSubclass(text1_, &Form3::Text1Proc, kText1Subclass, reinterpret_cast<DWORD_PTR>(this));
     PushButton5.onClick = [this] { PushButton5_Click(); };
     PushButton3.onClick = [this] { PushButton3_Click(); };
     PushButton1.onClick = [this] { PushButton1_Click(); };
@@ -180,8 +180,8 @@ void Form3::ShowMain() {
 LRESULT CALLBACK Form3::Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
                                   DWORD_PTR self) {
     if (message == WM_MOUSEMOVE) reinterpret_cast<Form3*>(self)->Pointer.OnSurfaceMouseMove();
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &Form3::Text1Proc, kText1Subclass);
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) ui::RemoveSubclass(hwnd, &Form3::Text1Proc, kText1Subclass);
+    return ui::CallNextSubclass(hwnd, message, wParam, lParam);
 }
 
 LRESULT Form3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

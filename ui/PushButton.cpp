@@ -2,7 +2,7 @@
 // routed back to it.
 #include "ui/PushButton.h"
 
-#include <commctrl.h>
+#include "ui/Subclass.h"
 
 #include <vector>
 
@@ -23,7 +23,7 @@ bool PushButton::Create(HWND parent, int id, const wchar_t* caption, int x, int 
                             height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) return false;
-    SetWindowSubclass(hwnd_, &PushButton::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    SetSubclass(hwnd_, &PushButton::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return true;
 }
@@ -82,7 +82,7 @@ void PushButton::Draw(const DRAWITEMSTRUCT& item) const {
 
 PushButton* PushButton::FromHandle(HWND hwnd) {
     DWORD_PTR self = 0;
-    if (!hwnd || !GetWindowSubclass(hwnd, &PushButton::SubclassProc, kSubclassId, &self)) return nullptr;
+    if (!hwnd || !GetSubclass(hwnd, &PushButton::SubclassProc, kSubclassId, &self)) return nullptr;
     return reinterpret_cast<PushButton*>(self);
 }
 
@@ -142,15 +142,15 @@ LRESULT CALLBACK PushButton::SubclassProc(HWND hwnd, UINT message, WPARAM wParam
     case WM_LBUTTONDBLCLK:
         // An owner-drawn button reports the second click of a double click as BN_DOUBLECLICKED and
         // does not press; a push button takes it as one more press, so two quick clicks are two clicks.
-        return DefSubclassProc(hwnd, WM_LBUTTONDOWN, wParam, lParam);
+        return CallNextSubclass(hwnd, WM_LBUTTONDOWN, wParam, lParam);
     case WM_NCDESTROY:
-        RemoveWindowSubclass(hwnd, &PushButton::SubclassProc, kSubclassId);
+        RemoveSubclass(hwnd, &PushButton::SubclassProc, kSubclassId);
         button->hwnd_ = nullptr;
         break;
     default:
         break;
     }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    return CallNextSubclass(hwnd, message, wParam, lParam);
 }
 
 }  // namespace ui
