@@ -1,9 +1,10 @@
 // Time Expired window: modal show, load, and the two buttons that silence the alarm.
 #include "alarm/Form2.h"
 
-#include "app/Helpers.h"
+#include "core/Files.h"
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
+#include "ui/Backdrop.h"
 #include "ui/Dpi.h"
 
 namespace alarm {
@@ -13,7 +14,7 @@ DWORD const kForm2Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
 }  // namespace
 
-Form2::Form2(app::Trap::Reporter reporter) : reporter_(std::move(reporter)) {}
+Form2::Form2(core::Trap::Reporter reporter) : reporter_(std::move(reporter)) {}
 
 Form2::~Form2() { Destroy(); }
 
@@ -54,30 +55,30 @@ void Form2::ShowModal(HWND owner) {
 }
 
 void Form2::Form_Load() {
-    app::Trap trap(L"Form2.Form_Load", reporter_);
-    trap.Step(100, [&] { app::ApplyFaceColor(hwnd()); });
-    trap.Step(102, [&] { app::SetApplicationIcon(hwnd()); });
-    if (trap.Test(104, [] { return app::FileExists(app::ProgramFolder() + app::kHandPointerFile); })) {
-        trap.Step(106, [&] { Pointer.LoadCustom(app::ProgramFolder() + app::kHandPointerFile); });
+    core::Trap trap(L"Form2.Form_Load", reporter_);
+    trap.Step(100, [&] { ui::ApplyFaceColor(hwnd()); });
+    trap.Step(102, [&] { ui::SetApplicationIcon(hwnd()); });
+    if (trap.Test(104, [] { return core::FileExists(core::ProgramFolder() + core::kHandPointerFile); })) {
+        trap.Step(106, [&] { Pointer.LoadCustom(core::ProgramFolder() + core::kHandPointerFile); });
     }
 }
 
 void Form2::PushButton1_Click() {
-    app::Trap trap(L"Form2.PushButton1_Click", reporter_);
+    core::Trap trap(L"Form2.PushButton1_Click", reporter_);
     trap.Line(100);
     SilenceAndUnload(trap, 102);
 }
 
 void Form2::PushButton2_Click() {
-    app::Trap trap(L"Form2.PushButton2_Click", reporter_);
-    trap.Step(100, [] { app::program::RestartRequested = true; });
+    core::Trap trap(L"Form2.PushButton2_Click", reporter_);
+    trap.Step(100, [] { core::program::RestartRequested = true; });
     trap.Line(102);
     SilenceAndUnload(trap, 104);
 }
 
-void Form2::SilenceAndUnload(app::Trap& trap, int firstLine) {
+void Form2::SilenceAndUnload(core::Trap& trap, int firstLine) {
     trap.Step(firstLine, [] {
-        if (app::program::AlarmBuffer > 0) sound::Stop(app::program::AlarmBuffer);
+        if (core::program::AlarmBuffer > 0) sound::Stop(core::program::AlarmBuffer);
     });
     // The stopped device hands its buffer back with MM_WOM_DONE; letting pending messages run here
     // frees the alarm's buffer before the window goes.
@@ -97,7 +98,7 @@ void Form2::Unload() {
 
 LRESULT Form2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (app::HandleCommonFormMessage(hwnd(), Pointer, message, wParam, lParam, result)) return result;
+    if (ui::HandleCommonFormMessage(hwnd(), Pointer, message, wParam, lParam, result)) return result;
     switch (message) {
     case WM_CLOSE:
         // Closed another way than by its buttons: nothing is stopped, no restart is asked for.

@@ -2,8 +2,8 @@
 // alarm; "OK -> Restart Timer / Count Down Again" also asks the countdown to run again.
 #pragma once
 
-#include "app/ErrorReport.h"
-#include "app/Program.h"
+#include "core/ErrorReport.h"
+#include "core/Program.h"
 #include "ui/Controls.h"
 #include "ui/Modal.h"
 #include "ui/PushButton.h"
@@ -16,7 +16,7 @@ namespace alarm {
 
 class Form2 : public ui::Window {
 public:
-    explicit Form2(app::Trap::Reporter reporter = app::ShowErrorReport);
+    explicit Form2(core::Trap::Reporter reporter = core::ShowErrorReport);
     ~Form2() override;
 
     // Creates the window, runs its load, shows it modally over owner and returns once it is unloaded.
@@ -35,9 +35,9 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void Unload();
     // The end both buttons share: stop the alarm, let its buffer come back, close.
-    void SilenceAndUnload(app::Trap& trap, int firstLine);
+    void SilenceAndUnload(core::Trap& trap, int firstLine);
 
-    app::Trap::Reporter reporter_;
+    core::Trap::Reporter reporter_;
     ui::FontSet fonts_;
     HWND owner_ = nullptr;
     std::optional<ui::ThreadModality> modality_;

@@ -1,10 +1,11 @@
 // Alarm Options window: load, the path box, the file dialog, the sound test and OK.
 #include "alarm/Form3.h"
 
-#include "app/Helpers.h"
-#include "app/Settings.h"
+#include "core/Files.h"
+#include "core/Settings.h"
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
+#include "ui/Backdrop.h"
 #include "ui/Dpi.h"
 #include "ui/Subclass.h"
 
@@ -31,7 +32,7 @@ std::wstring DialogFilter(const std::wstring& filter) {
 
 }  // namespace
 
-Form3::Form3(HWND mainWindow, app::Trap::Reporter reporter) : main_(mainWindow), reporter_(std::move(reporter)) {}
+Form3::Form3(HWND mainWindow, core::Trap::Reporter reporter) : main_(mainWindow), reporter_(std::move(reporter)) {}
 
 Form3::~Form3() {
     // The end of the program discards this window without its close handling.
@@ -79,21 +80,21 @@ void Form3::SetText1Text(const std::wstring& text) {
 }
 
 void Form3::Form_Load() {
-    app::Trap trap(L"Form3.Form_Load", reporter_);
-    trap.Step(100, [&] { app::ApplyFaceColor(hwnd()); });
-    trap.Step(102, [&] { app::SetApplicationIcon(hwnd()); });
-    if (trap.Test(104, [] { return app::FileExists(app::ProgramFolder() + app::kHandPointerFile); })) {
-        trap.Step(106, [&] { Pointer.LoadCustom(app::ProgramFolder() + app::kHandPointerFile); });
+    core::Trap trap(L"Form3.Form_Load", reporter_);
+    trap.Step(100, [&] { ui::ApplyFaceColor(hwnd()); });
+    trap.Step(102, [&] { ui::SetApplicationIcon(hwnd()); });
+    if (trap.Test(104, [] { return core::FileExists(core::ProgramFolder() + core::kHandPointerFile); })) {
+        trap.Step(106, [&] { Pointer.LoadCustom(core::ProgramFolder() + core::kHandPointerFile); });
     }
-    trap.Step(108, [&] { SetText1Text(app::ReadSetting(L"Text2")); });
+    trap.Step(108, [&] { SetText1Text(core::ReadSetting(L"Text2")); });
 }
 
-void Form3::Text1_Change() { app::WriteSetting(L"Text2", ui::WindowText(text1_)); }
+void Form3::Text1_Change() { core::WriteSetting(L"Text2", ui::WindowText(text1_)); }
 
 void Form3::Text1_GotFocus() { SendMessageW(text1_, EM_SETSEL, 0, GetWindowTextLengthW(text1_)); }
 
 void Form3::PushButton5_Click() {
-    app::Trap trap(L"Form3.PushButton5_Click", reporter_);
+    core::Trap trap(L"Form3.PushButton5_Click", reporter_);
     std::vector<wchar_t> fileName(32768, L'\0');
     std::wstring title;
     std::wstring filter;
@@ -121,27 +122,27 @@ void Form3::PushButton5_Click() {
 }
 
 void Form3::PushButton3_Click() {
-    app::Trap trap(L"Form3.PushButton3_Click", reporter_);
+    core::Trap trap(L"Form3.PushButton3_Click", reporter_);
     std::wstring path;
     if (trap.Test(100, [&] {
             path = ui::WindowText(text1_);
-            return app::FileListed(path);
+            return core::FileListed(path);
         })) {
         trap.Line(102);
-        trap.Step(104, [] { app::program::AlarmBuffer = sound::FindFreeBuffer(); });
+        trap.Step(104, [] { core::program::AlarmBuffer = sound::FindFreeBuffer(); });
         trap.Step(106, [&] {
-            sound::Load(app::program::AlarmBuffer, path, sound::PlayOnLoad | sound::UnloadWhenDone | sound::NoNotify);
+            sound::Load(core::program::AlarmBuffer, path, sound::PlayOnLoad | sound::UnloadWhenDone | sound::NoNotify);
         });
     }
 }
 
 void Form3::PushButton1_Click() {
-    app::Trap trap(L"Form3.PushButton1_Click", reporter_);
+    core::Trap trap(L"Form3.PushButton1_Click", reporter_);
     // Deliberately mended: the path is tested as the alarm at expiry tests it, by a listing of
     // ordinary files. A folder or a wildcard would pass a test of mere existence and then ring nothing.
-    if (trap.Test(100, [&] { return app::FileListed(ui::WindowText(text1_)); })) {
-        if (trap.Test(102, [] { return app::program::AlarmBuffer > 0; })) {
-            trap.Step(104, [] { sound::Stop(app::program::AlarmBuffer); });
+    if (trap.Test(100, [&] { return core::FileListed(ui::WindowText(text1_)); })) {
+        if (trap.Test(102, [] { return core::program::AlarmBuffer > 0; })) {
+            trap.Step(104, [] { sound::Stop(core::program::AlarmBuffer); });
         }
         trap.Step(106, [&] {
             ShowMain();
@@ -150,8 +151,8 @@ void Form3::PushButton1_Click() {
         trap.Step(108, [&] { Unload(); });
         return;
     }
-    trap.Step(110, [] { app::ShowUserMessage(L"File does not exist."); });
-    trap.Step(112, [&] { SetText1Text(app::ProgramFolder() + app::kAlarmFile); });
+    trap.Step(110, [] { core::ShowUserMessage(L"File does not exist."); });
+    trap.Step(112, [&] { SetText1Text(core::ProgramFolder() + core::kAlarmFile); });
 }
 
 void Form3::Form_Unload() { PushButton1_Click(); }
@@ -174,7 +175,7 @@ void Form3::ShowMain() {
     ui::ShowNormal(main_);
     // The main window is no longer behind the tray icon, even if it was minimised there while this
     // window was open: its next minimise must hide it again.
-    app::program::HiddenInTray = false;
+    core::program::HiddenInTray = false;
 }
 
 LRESULT CALLBACK Form3::Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
@@ -186,7 +187,7 @@ LRESULT CALLBACK Form3::Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 
 LRESULT Form3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (app::HandleCommonFormMessage(hwnd(), Pointer, message, wParam, lParam, result)) return result;
+    if (ui::HandleCommonFormMessage(hwnd(), Pointer, message, wParam, lParam, result)) return result;
     switch (message) {
     case WM_COMMAND: {
         const int id = LOWORD(wParam);

@@ -3,8 +3,8 @@
 // created hidden the first time anything touches Text1, and again after every unload.
 #pragma once
 
-#include "app/ErrorReport.h"
-#include "app/Program.h"
+#include "core/ErrorReport.h"
+#include "core/Program.h"
 #include "ui/Controls.h"
 #include "ui/PushButton.h"
 #include "ui/Window.h"
@@ -17,7 +17,7 @@ namespace alarm {
 class Form3 : public ui::Window {
 public:
     // mainWindow is shown again when this window closes.
-    explicit Form3(HWND mainWindow, app::Trap::Reporter reporter = app::ShowErrorReport);
+    explicit Form3(HWND mainWindow, core::Trap::Reporter reporter = core::ShowErrorReport);
     ~Form3() override;
 
     // Creates the window hidden and runs its load, unless it exists already.
@@ -54,7 +54,7 @@ private:
     void ShowMain();
 
     HWND main_;
-    app::Trap::Reporter reporter_;
+    core::Trap::Reporter reporter_;
     ui::FontSet fonts_;
     HWND text1_ = nullptr;
     bool unloading_ = false;

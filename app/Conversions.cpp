@@ -1,7 +1,7 @@
 // Whole-number conversion of picker texts.
 #include "app/Conversions.h"
 
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 
 #include <cmath>
 
@@ -28,18 +28,18 @@ std::int16_t ToInteger16(std::wstring_view text) {
                 scale /= 10;
             } else {
                 value = value * 10 + (c - L'0');
-                if (value > 1e9) throw HandlerError(kOverflow);
+                if (value > 1e9) throw core::HandlerError(core::kOverflow);
             }
         } else if (c == L'.' && !fraction) {
             fraction = true;
         } else {
-            throw HandlerError(kTypeMismatch);
+            throw core::HandlerError(core::kTypeMismatch);
         }
     }
-    if (!digits) throw HandlerError(kTypeMismatch);
+    if (!digits) throw core::HandlerError(core::kTypeMismatch);
     if (negative) value = -value;
     const double rounded = std::nearbyint(value);  // the default rounding mode is half to even
-    if (rounded < -32768 || rounded > 32767) throw HandlerError(kOverflow);
+    if (rounded < -32768 || rounded > 32767) throw core::HandlerError(core::kOverflow);
     return static_cast<std::int16_t>(rounded);
 }
 

@@ -1,7 +1,7 @@
 // Countdown display text, built the way the tick counts it: whole hours, then whole minutes, then seconds.
 #include "app/CountdownDisplay.h"
 
-#include "app/TextFormat.h"
+#include "core/TextFormat.h"
 
 namespace app {
 
@@ -17,7 +17,7 @@ std::wstring FormatCountdown(std::int32_t seconds, std::int16_t tenths) {
         ++m;
         s -= 60;
     }
-    return ZeroPad(h, 3) + L":" + ZeroPad(m, 2) + L":" + ZeroPad(s, 2) + L"." + std::to_wstring(tenths);
+    return core::ZeroPad(h, 3) + L":" + core::ZeroPad(m, 2) + L":" + core::ZeroPad(s, 2) + L"." + std::to_wstring(tenths);
 }
 
 }  // namespace app

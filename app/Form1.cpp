@@ -2,14 +2,16 @@
 #include "app/Form1.h"
 
 #include "alarm/Form3.h"
-#include "app/AppTitle.h"
-#include "app/Helpers.h"
-#include "app/Program.h"
-#include "app/Settings.h"
-#include "app/TextFormat.h"
+#include "app/Skin.h"
+#include "core/AppTitle.h"
+#include "core/Files.h"
+#include "core/Program.h"
+#include "core/Settings.h"
+#include "core/TextFormat.h"
 #include "platform/mStartUp.h"
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
+#include "ui/Backdrop.h"
 #include "ui/Dpi.h"
 
 #include <utility>
@@ -75,18 +77,18 @@ void Form1::Show(int showCommand) {
 }
 
 void Form1::Form_Load() {
-    Trap trap(L"Form1.Form_Load", reporter);
+    core::Trap trap(L"Form1.Form_Load", reporter);
     trap.Step(100, [&] { Loading = true; });
     trap.Step(102, [&] { ApplySkin(hwnd()); });
-    if (trap.Test(106, [] { return FileExists(ProgramFolder() + kHandPointerFile); })) {
-        trap.Step(108, [&] { Pointer.LoadCustom(ProgramFolder() + kHandPointerFile); });
+    if (trap.Test(106, [] { return core::FileExists(core::ProgramFolder() + core::kHandPointerFile); })) {
+        trap.Step(108, [&] { Pointer.LoadCustom(core::ProgramFolder() + core::kHandPointerFile); });
     }
     trap.Step(128, [&] {
-        SetWindowTextW(hwnd(), kProductName);
-        SetApplicationIcon(hwnd());
-        SetAppTitle();
+        SetWindowTextW(hwnd(), core::kProductName);
+        ui::SetApplicationIcon(hwnd());
+        core::SetAppTitle();
     });
-    trap.Step(130, [&] { cSysTray1.TrayTip(kProductName); });
+    trap.Step(130, [&] { cSysTray1.TrayTip(core::kProductName); });
     // From here until the window closes the icon stays in the tray, hidden window or not.
     trap.Step(132, [&] { cSysTray1.InTray(true); });
     // Each list is a loop: its head, the step that adds the item, and its end have lines of their own.
@@ -94,7 +96,7 @@ void Form1::Form_Load() {
         for (int i = 0; i <= last; ++i) {
             trap.Line(headLine);
             trap.Step(headLine + 2, [&] {
-                SendMessageW(picker, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ZeroPad(i, 2).c_str()));
+                SendMessageW(picker, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(core::ZeroPad(i, 2).c_str()));
             });
             trap.Line(headLine + 4);
         }
@@ -102,13 +104,13 @@ void Form1::Form_Load() {
     fill(cboHrs_, 23, 134);
     fill(cboMins_, 59, 140);
     fill(cboSecs_, 59, 146);
-    trap.Step(152, [&] { SetPickerText(cboHrs_, ReadSetting(L"Hours", L"00")); });
-    trap.Step(154, [&] { SetPickerText(cboMins_, ReadSetting(L"Minutes", L"00")); });
-    trap.Step(156, [&] { SetPickerText(cboSecs_, ReadSetting(L"Seconds", L"00")); });
+    trap.Step(152, [&] { SetPickerText(cboHrs_, core::ReadSetting(L"Hours", L"00")); });
+    trap.Step(154, [&] { SetPickerText(cboMins_, core::ReadSetting(L"Minutes", L"00")); });
+    trap.Step(156, [&] { SetPickerText(cboSecs_, core::ReadSetting(L"Seconds", L"00")); });
     // Touching the path box loads the Alarm Options window (hidden) first; its own load has put the
     // stored path, or nothing, into the box already.
-    trap.Step(158, [&] { form3_->SetText1Text(ReadSetting(L"Text2", ProgramFolder() + kAlarmFile)); });
-    trap.Step(160, [&] { SetCheck3(ReadSetting(L"Windows Startup", L"Off") == L"On"); });
+    trap.Step(158, [&] { form3_->SetText1Text(core::ReadSetting(L"Text2", core::ProgramFolder() + core::kAlarmFile)); });
+    trap.Step(160, [&] { SetCheck3(core::ReadSetting(L"Windows Startup", L"Off") == L"On"); });
     trap.Step(162, [&] { Loading = false; });
 }
 
@@ -129,7 +131,7 @@ void Form1::SetPickerText(HWND picker, const std::wstring& text) {
     const LRESULT index = SendMessageW(picker, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                        reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageW(picker, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    if (index == CB_ERR) throw HandlerError(L"'Text' property is read-only");
+    if (index == CB_ERR) throw core::HandlerError(L"'Text' property is read-only");
     // Selecting an item is a click in the list.
     Picker_Change(picker);
 }
@@ -142,29 +144,29 @@ void Form1::SetCheck3(bool ticked) {
 
 void Form1::Picker_Change(HWND picker) {
     const wchar_t* key = picker == cboHrs_ ? L"Hours" : picker == cboMins_ ? L"Minutes" : L"Seconds";
-    WriteSetting(key, PickerText(picker));
+    core::WriteSetting(key, PickerText(picker));
 }
 
 void Form1::Check3_Click() {
     // Restoring the box at load raises this click too: it must neither store nor register anything.
     if (Loading) return;
     if (SendMessageW(check3_, BM_GETCHECK, 0, 0) == BST_CHECKED) {
-        WriteSetting(L"Windows Startup", L"On");
+        core::WriteSetting(L"Windows Startup", L"On");
         platform::EnableStartup();
     } else {
-        WriteSetting(L"Windows Startup", L"Off");
+        core::WriteSetting(L"Windows Startup", L"Off");
         platform::DisableStartup();
     }
 }
 
 void Form1::PushButton3_Click() {
-    Trap trap(L"Form1.PushButton3_Click", reporter);
+    core::Trap trap(L"Form1.PushButton3_Click", reporter);
     trap.Step(100, [&] { form3_->Show(); });
     trap.Step(102, [&] { ShowWindow(hwnd(), SW_HIDE); });
 }
 
 void Form1::Form_QueryUnload() {
-    Trap trap(L"Form1.Form_QueryUnload", reporter);
+    core::Trap trap(L"Form1.Form_QueryUnload", reporter);
     trap.Step(100, [] { sound::Shutdown(); });
     trap.Step(102, [&] { cSysTray1.InTray(false); });
     trap.Step(104, [] { ui::DoEvents(); });
@@ -185,7 +187,7 @@ void Form1::OnEndSession(bool ending) {
     // Log-off or shutdown: the close sequence, with nothing that waits for the user. A report box for a
     // failing step would hold up the end of the session, so such a failure goes unreported here.
     if (!ending) return;
-    const Trap::Reporter usual = std::exchange(reporter, [](const std::wstring&) {});
+    const core::Trap::Reporter usual = std::exchange(reporter, [](const std::wstring&) {});
     OnClose();
     reporter = usual;
 }
@@ -207,15 +209,15 @@ void Form1::OnCommand(int id, int code, HWND control) {
 }
 
 void Form1::OnSize(WPARAM sizeType) {
-    if (sizeType != SIZE_MINIMIZED || program::HiddenInTray) return;
+    if (sizeType != SIZE_MINIMIZED || core::program::HiddenInTray) return;
     ShowWindow(hwnd(), SW_HIDE);
     // The window stays minimised while hidden; whatever shows it again restores it to normal size.
-    program::HiddenInTray = true;
+    core::program::HiddenInTray = true;
     // The balloon's wait pumps messages: countdown ticks, clicks and tray events run inside it, and
     // inside Start when Start minimised the window.
     cSysTray1.ShowBalloon(L"has been minimized to the system tray.\r\n"
                           L"Click on the blue 'V' icon (V for Vendrel) to bring the software back.",
-                          kProductName, 5, true);
+                          core::kProductName, 5, true);
 }
 
 void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) {
@@ -232,12 +234,12 @@ void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) {
         }
         SetForegroundWindow(GetLastActivePopup(hwnd()));
     }
-    program::HiddenInTray = false;
+    core::program::HiddenInTray = false;
 }
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (HandleCommonFormMessage(hwnd(), Pointer, message, wParam, lParam, result)) return result;
+    if (ui::HandleCommonFormMessage(hwnd(), Pointer, message, wParam, lParam, result)) return result;
     // The shell announces a restart to top-level windows only; the tray control adds its icon again.
     if (message == cSysTray1.TaskbarCreatedMessage() && message != 0) {
         cSysTray1.ShellRestarted();

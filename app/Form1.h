@@ -2,9 +2,9 @@
 // the start-with-Windows check box. It owns the countdown (its tick timer and the two count fields).
 #pragma once
 
-#include "app/ErrorReport.h"
-#include "app/Program.h"
 #include "app/TrayCountdown.h"
+#include "core/ErrorReport.h"
+#include "core/Program.h"
 #include "tray/cSysTray.h"
 #include "ui/Controls.h"
 #include "ui/PushButton.h"
@@ -37,7 +37,7 @@ public:
     // tests leave it empty.
     std::function<void()> onEnd;
     // Reports of trapped handlers; the program shows the report box.
-    Trap::Reporter reporter = ShowErrorReport;
+    core::Trap::Reporter reporter = core::ShowErrorReport;
 
     // Handlers.
     void Form_Load();

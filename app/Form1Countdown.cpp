@@ -7,14 +7,15 @@
 #include "alarm/Form3.h"
 #include "app/Conversions.h"
 #include "app/CountdownDisplay.h"
-#include "app/Helpers.h"
-#include "app/Program.h"
+#include "core/Files.h"
+#include "core/Program.h"
 #include "sound/SoundManager.h"
+#include "ui/Backdrop.h"
 
 namespace app {
 
 void Form1::PushButton1_Click() {
-    Trap trap(L"Form1.PushButton1_Click", reporter);
+    core::Trap trap(L"Form1.PushButton1_Click", reporter);
     if (trap.Test(100, [&] { return PushButton1.Caption() == L"Start"; })) {
         const bool allZero = trap.Test(102, [&] {
             // All three are converted before the comparison, so any picker that is not a number fails it.
@@ -24,7 +25,7 @@ void Form1::PushButton1_Click() {
             return hours == 0 && minutes == 0 && seconds == 0;
         });
         if (allZero) {
-            trap.Step(104, [] { ShowUserMessage(L"You forgot to set the timer."); });
+            trap.Step(104, [] { core::ShowUserMessage(L"You forgot to set the timer."); });
             trap.Step(106, [&] { SetFocus(cboHrs_); });
             return;
         }
@@ -54,7 +55,7 @@ void Form1::PushButton1_Click() {
 }
 
 void Form1::PushButton2_Click() {
-    Trap trap(L"Form1.PushButton2_Click", reporter);
+    core::Trap trap(L"Form1.PushButton2_Click", reporter);
     trap.Step(100, [&] { Timer1.SetEnabled(false); });
     trap.Step(102, [&] { Timer1.SetInterval(0); });
     trap.Step(104, [&] { PushButton1.SetCaption(L"Start"); });
@@ -65,7 +66,7 @@ void Form1::PushButton2_Click() {
 }
 
 void Form1::Timer1_Tick() {
-    Trap trap(L"Form1.Timer1", reporter);
+    core::Trap trap(L"Form1.Timer1", reporter);
     trap.Step(118, [&] { SetWindowTextW(lblTimer_, FormatCountdown(SecondsLeft, TenthsLeft).c_str()); });
     trap.Step(120, [&] { --TenthsLeft; });
     if (trap.Test(122, [&] { return TenthsLeft < 0; })) {
@@ -84,23 +85,23 @@ void Form1::Timer1_Tick() {
         ShowWindow(hwnd(), SW_SHOW);
         SetForegroundWindow(hwnd());
     });
-    trap.Step(140, [] { program::HiddenInTray = false; });
+    trap.Step(140, [] { core::program::HiddenInTray = false; });
     // The path is what the Alarm Options box holds now, even while that window is open and edited.
     std::wstring alarmPath;
     if (trap.Test(142, [&] {
             alarmPath = form3_->Text1Text();
-            return FileListed(alarmPath);
+            return core::FileListed(alarmPath);
         })) {
         trap.Line(144);
-        trap.Step(146, [] { program::AlarmBuffer = sound::FindFreeBuffer(); });
-        trap.Step(148, [&] { sound::Load(program::AlarmBuffer, alarmPath, sound::UnloadWhenDone); });
-        trap.Step(150, [] { sound::Play(program::AlarmBuffer); });
+        trap.Step(146, [] { core::program::AlarmBuffer = sound::FindFreeBuffer(); });
+        trap.Step(148, [&] { sound::Load(core::program::AlarmBuffer, alarmPath, sound::UnloadWhenDone); });
+        trap.Step(150, [] { sound::Play(core::program::AlarmBuffer); });
     }
-    trap.Step(152, [] { program::RestartRequested = false; });
+    trap.Step(152, [] { core::program::RestartRequested = false; });
     // The tick waits here until the window is closed; the timer is off, so no tick nests inside.
     trap.Step(154, [&] { alarm::Form2(reporter).ShowModal(hwnd()); });
     trap.Step(156, [&] { PushButton2_Click(); });
-    if (trap.Test(158, [] { return program::RestartRequested; })) {
+    if (trap.Test(158, [] { return core::program::RestartRequested; })) {
         trap.Step(160, [&] { PushButton1_Click(); });
     }
 }

@@ -1,13 +1,13 @@
 // Tray tip text: the display's whole seconds, cut from the same formatting the display uses.
 #include "app/TrayCountdown.h"
 
-#include "app/AppTitle.h"
 #include "app/CountdownDisplay.h"
+#include "core/AppTitle.h"
 
 namespace app {
 
 std::wstring TrayTipText(CountdownState state, std::int32_t secondsLeft, std::int16_t tenthsLeft) {
-    std::wstring tip = kProductName;
+    std::wstring tip = core::kProductName;
     if (state == CountdownState::Idle) return tip;
     const std::int64_t shownTenths = TicksLeft(secondsLeft, tenthsLeft);
     std::wstring shown = FormatCountdown(static_cast<std::int32_t>(shownTenths / 10), 0);

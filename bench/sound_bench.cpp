@@ -1,8 +1,8 @@
 // Sound loading against a plain read of the same 100 MB WAV file, and the memory a loaded buffer holds.
 #include "sound/SoundManager.h"
 
+#include "core/Handles.h"
 #include "tests/native/sound_wav_builder.h"
-#include "ui/Handles.h"
 
 #include <windows.h>
 
@@ -22,7 +22,7 @@ using Clock = std::chrono::steady_clock;
 
 // The 100 MB file, written in pieces so the bench itself never holds it twice.
 bool WriteBigWav(const std::wstring& name) {
-    ui::UniqueFile file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    core::UniqueFile file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     soundtest::Bytes header = soundtest::RawChunk("RIFF", 4 + 24 + 8 + kDataBytes, {});
     soundtest::Put(header, "WAVE");
@@ -40,7 +40,7 @@ bool WriteBigWav(const std::wstring& name) {
 
 // What any program would do to have the file in memory: its size, one block, one read.
 std::size_t PlainRead(const std::wstring& name) {
-    ui::UniqueFile file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    core::UniqueFile file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.get(), &size)) return 0;

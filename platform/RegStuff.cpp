@@ -1,7 +1,7 @@
 // RegStuff: Run key values through the wide registry functions, every key closed by its owner.
 #include "platform/RegStuff.h"
 
-#include "ui/Handles.h"
+#include "core/Handles.h"
 
 namespace platform {
 
@@ -21,7 +21,7 @@ LONG WriteRegValue(HKEY root, const std::wstring& subKey, const std::wstring& va
     HKEY opened = nullptr;
     const LONG open = RegOpenKeyExW(root, subKey.c_str(), 0, kRunKeyAccess, &opened);
     if (open != ERROR_SUCCESS) return open;
-    const ui::UniqueKey key(opened);
+    const core::UniqueKey key(opened);
     return SetRegValue(key.get(), valueName, type, value);
 }
 
@@ -29,7 +29,7 @@ LONG DeleteRegValue(HKEY root, const std::wstring& subKey, const std::wstring& v
     HKEY opened = nullptr;
     const LONG open = RegOpenKeyExW(root, subKey.c_str(), 0, kRunKeyAccess, &opened);
     if (open != ERROR_SUCCESS) return open;
-    const ui::UniqueKey key(opened);
+    const core::UniqueKey key(opened);
     return RegDeleteValueW(key.get(), valueName.c_str());
 }
 
@@ -41,7 +41,7 @@ bool RegistryRunKeys::Write(RunHive hive, const std::wstring& name, const std::w
                             nullptr, &created, nullptr) != ERROR_SUCCESS) {
             return false;
         }
-        const ui::UniqueKey key(created);
+        const core::UniqueKey key(created);
         return SetRegValue(key.get(), name, REG_SZ, data) == ERROR_SUCCESS;
     }
     return WriteRegValue(RootOf(hive), kRunKeyPath, name, data, REG_SZ) == ERROR_SUCCESS;

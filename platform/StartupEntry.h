@@ -29,13 +29,6 @@ struct RunEntry {
     std::wstring data;
 };
 
-// The file name of a module path (after its last backslash or slash); empty when it has none.
-std::wstring ExecutableName(std::wstring_view modulePath);
-
-// The folder of a module path with the program folder's rule: no trailing backslash, except at a
-// drive root ("C:\").
-std::wstring ExecutableFolder(std::wstring_view modulePath);
-
 // The command for the Run value: folder, one backslash (none more when the folder already ends in
 // one), the file name, all in double quotes. Unquoted, a path with a blank ("C:\Program Files\...")
 // makes Windows try "C:\Program.exe" first, which any user who can write to C:\ can plant.

@@ -3,6 +3,8 @@
 // happens to sit beside it.
 #include "platform/mStartUp.h"
 
+#include "core/ModulePath.h"
+#include "core/Program.h"
 #include "platform/RegStuff.h"
 #include "platform/StartupEntry.h"
 
@@ -12,23 +14,12 @@
 
 namespace platform {
 
-std::wstring RunningModulePath() {
-    std::vector<wchar_t> path(MAX_PATH);
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return L"";
-        // A full buffer means the path may have been cut: try again with a larger one.
-        if (length < path.size()) return std::wstring(path.data(), length);
-        path.resize(path.size() * 2);
-    }
-}
-
 void EnableStartup() {
-    if (const auto entry = RunEntryFor(RunningModulePath())) AddRunEntry(*entry);
+    if (const auto entry = RunEntryFor(core::RunningModulePath())) AddRunEntry(*entry);
 }
 
 void DisableStartup() {
-    const std::wstring name = ExecutableName(RunningModulePath());
+    const std::wstring name = core::ExecutableName(core::RunningModulePath());
     if (!name.empty()) RemoveRunEntry(name);
 }
 

@@ -5,9 +5,6 @@
 
 namespace platform {
 
-// The full path of the running executable, as the system reports its own module.
-std::wstring RunningModulePath();
-
 // Adds the Run entry for the running executable. Every failure is silent.
 void EnableStartup();
 

@@ -1,19 +1,19 @@
 // The SoundManager's buffer table: loading, playing, stopping and releasing the 32 numbered buffers.
 #include "sound/BufferTable.h"
 
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 
 #include <utility>
 
 namespace sound {
 
 SoundBuffer& BufferTable::At(std::int32_t bufferIndex) {
-    if (!InRange(bufferIndex)) throw app::HandlerError(app::kSubscriptOutOfRange);
+    if (!InRange(bufferIndex)) throw core::HandlerError(core::kSubscriptOutOfRange);
     return buffers_[static_cast<std::size_t>(bufferIndex - 1)];
 }
 
 const SoundBuffer& BufferTable::At(std::int32_t bufferIndex) const {
-    if (!InRange(bufferIndex)) throw app::HandlerError(app::kSubscriptOutOfRange);
+    if (!InRange(bufferIndex)) throw core::HandlerError(core::kSubscriptOutOfRange);
     return buffers_[static_cast<std::size_t>(bufferIndex - 1)];
 }
 

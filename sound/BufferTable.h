@@ -87,12 +87,12 @@ public:
 
     // Reads a WAV file whole into buffer 1 to 32 and opens a device for it. False for another number,
     // after a message for a bad file, or when no completion target can be made. A data chunk of 0 bytes
-    // or 2^31 bytes or more raises app::HandlerError. The buffer is Free after every failure.
+    // or 2^31 bytes or more raises core::HandlerError. The buffer is Free after every failure.
     bool Load(std::int32_t bufferIndex, const std::wstring& fileName, std::uint32_t flags);
     // Starts a Loaded buffer. A Playing buffer is stopped instead (false); so is any other number.
     bool Play(std::int32_t bufferIndex);
     // Resets the device of a Playing buffer (or of every one for -1); the buffer stays Playing until its
-    // completion arrives. Other numbers than -1 and 1 to 32 raise app::HandlerError.
+    // completion arrives. Other numbers than -1 and 1 to 32 raise core::HandlerError.
     void Stop(std::int32_t bufferIndex);
     // Releases a buffer's device, header and samples (every buffer for -1). Numbers as Stop.
     void Unload(std::int32_t bufferIndex);
@@ -105,7 +105,7 @@ public:
     // A device returned a header (MM_WOM_DONE).
     void OnDeviceDone(DeviceHandle device);
 
-    // Read access for the module and its tests; numbers outside 1 to 32 raise app::HandlerError.
+    // Read access for the module and its tests; numbers outside 1 to 32 raise core::HandlerError.
     BufferState State(std::int32_t bufferIndex) const { return At(bufferIndex).state; }
     DeviceHandle Device(std::int32_t bufferIndex) const { return At(bufferIndex).device; }
     std::uint32_t Flags(std::int32_t bufferIndex) const { return At(bufferIndex).flags; }

@@ -1,7 +1,7 @@
 // Reads a RIFF/WAVE file's chunks the way the multimedia file functions descend into them.
 #include "sound/RiffReader.h"
 
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 
 #include <algorithm>
 #include <array>
@@ -131,8 +131,8 @@ std::optional<std::wstring> ReadSamples(ByteSource& source, const WaveLayout& la
     samples = {};
     // The samples array runs from 0 to size - 1: an empty chunk leaves no valid upper bound, and a size of
     // 2^31 or more does not fit the array's signed 32-bit bounds.
-    if (layout.dataSize == 0) throw app::HandlerError(app::kSubscriptOutOfRange);
-    if (layout.dataSize > kLargestData) throw app::HandlerError(app::kOverflow);
+    if (layout.dataSize == 0) throw core::HandlerError(core::kSubscriptOutOfRange);
+    if (layout.dataSize > kLargestData) throw core::HandlerError(core::kOverflow);
     // A data chunk that claims more than the file holds fails before anything is allocated for it.
     const std::uint64_t fileSize = source.Size();
     if (layout.dataOffset > fileSize || fileSize - layout.dataOffset < layout.dataSize) {

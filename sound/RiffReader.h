@@ -86,7 +86,7 @@ std::wstring NotEnoughDataMessage(std::int32_t fmtSize);
 std::optional<std::wstring> ReadWaveLayout(ByteSource& source, WaveLayout& layout);
 
 // Reads the data chunk whole. Returns the message to show when the file does not hold all of it.
-// An empty data chunk or one of 2^31 bytes or more raises app::HandlerError, as does a failed allocation.
+// An empty data chunk or one of 2^31 bytes or more raises core::HandlerError, as does a failed allocation.
 std::optional<std::wstring> ReadSamples(ByteSource& source, const WaveLayout& layout, Samples& samples);
 
 }  // namespace sound

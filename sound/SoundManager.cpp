@@ -1,7 +1,7 @@
 // The SoundManager module: its one table of buffers, the wave-out device and the notification window.
 #include "sound/SoundManager.h"
 
-#include "app/Program.h"
+#include "core/Program.h"
 #include "sound/WaveOut.h"
 
 #include <mmsystem.h>
@@ -57,7 +57,7 @@ class Host final : public SoundHost {
 public:
     std::unique_ptr<ByteSource> OpenFile(const std::wstring& fileName) override { return FileSource::Open(fileName); }
     // A modal box: messages pending for the program, device completions included, run while it is up.
-    void ShowMessage(const std::wstring& text) override { app::ShowUserMessage(text); }
+    void ShowMessage(const std::wstring& text) override { core::ShowUserMessage(text); }
     std::uintptr_t NotifyTarget() override;
 };
 

@@ -15,13 +15,13 @@ namespace sound {
 
 // Reads a RIFF/WAVE file into buffer 1 to 32 and opens a wave-out device for its format. False for another
 // number, after the message box for a bad file, or when the notification window cannot be made. An empty
-// data chunk or one of 2^31 bytes or more raises app::HandlerError. Without a sound device the buffer is
+// data chunk or one of 2^31 bytes or more raises core::HandlerError. Without a sound device the buffer is
 // Loaded with no device and Play returns false.
 bool Load(std::int32_t bufferIndex, const std::wstring& fileName, std::uint32_t flags);
 // Starts a Loaded buffer; a Playing buffer is stopped instead and false returned.
 bool Play(std::int32_t bufferIndex);
 // Resets a Playing buffer's device (all for -1); it reads Playing until MM_WOM_DONE has been handled.
-// Numbers other than -1 and 1 to 32 raise app::HandlerError("Subscript out of range").
+// Numbers other than -1 and 1 to 32 raise core::HandlerError("Subscript out of range").
 void Stop(std::int32_t bufferIndex);
 // Releases a buffer's device, header and samples (all for -1); numbers as Stop.
 void Unload(std::int32_t bufferIndex);
@@ -40,7 +40,7 @@ LRESULT CALLBACK NotifyWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 SoundManagerNotifier* Notifier();
 void SetNotifier(SoundManagerNotifier* notifier);
 
-// What a buffer holds, for tests and diagnostics; numbers outside 1 to 32 raise app::HandlerError.
+// What a buffer holds, for tests and diagnostics; numbers outside 1 to 32 raise core::HandlerError.
 BufferState State(std::int32_t bufferIndex);
 HWAVEOUT Device(std::int32_t bufferIndex);
 std::span<const std::byte> SampleBytes(std::int32_t bufferIndex);

@@ -52,7 +52,7 @@ bool WaveOut::Returned(const WaveHeader& header) const {
 }
 
 std::unique_ptr<FileSource> FileSource::Open(const std::wstring& fileName) {
-    ui::UniqueFile file(CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    core::UniqueFile file(CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return nullptr;
     LARGE_INTEGER size{};

@@ -1,9 +1,9 @@
 // The Win32 side of the sound buffers: the winmm wave-out device and WAV files read through a wide path.
 #pragma once
 
+#include "core/Handles.h"
 #include "sound/BufferTable.h"
 #include "sound/RiffReader.h"
-#include "ui/Handles.h"
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -38,9 +38,9 @@ public:
     std::size_t ReadAt(std::uint64_t offset, std::span<std::byte> out) override;
 
 private:
-    FileSource(ui::UniqueFile file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
+    FileSource(core::UniqueFile file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
 
-    ui::UniqueFile file_;
+    core::UniqueFile file_;
     std::uint64_t size_;
 };
 

@@ -1,7 +1,7 @@
 // A picture for the tray control: an icon or a bitmap, shared by reference, that knows which it is.
 #pragma once
 
-#include "ui/Handles.h"
+#include "core/Handles.h"
 
 #include <windows.h>
 
@@ -18,34 +18,34 @@ public:
     enum class Type { None = 0, Bitmap = 1, Icon = 3 };
 
     // Takes ownership of the icon; it is destroyed with the last reference.
-    static std::shared_ptr<const Picture> FromIcon(ui::UniqueIcon icon) {
+    static std::shared_ptr<const Picture> FromIcon(core::UniqueIcon icon) {
         return std::shared_ptr<const Picture>(new Picture(std::move(icon)));
     }
     // An icon someone else owns (LoadIconW of a resource): never destroyed here.
     static std::shared_ptr<const Picture> SharedIcon(HICON icon) {
         return std::shared_ptr<const Picture>(new Picture(icon));
     }
-    static std::shared_ptr<const Picture> FromBitmap(ui::UniqueBitmap bitmap) {
+    static std::shared_ptr<const Picture> FromBitmap(core::UniqueBitmap bitmap) {
         return std::shared_ptr<const Picture>(new Picture(std::move(bitmap)));
     }
 
     Type PictureType() const {
-        if (std::holds_alternative<ui::UniqueBitmap>(handle_)) return Type::Bitmap;
+        if (std::holds_alternative<core::UniqueBitmap>(handle_)) return Type::Bitmap;
         return IconHandle() ? Type::Icon : Type::None;
     }
     // The icon's handle; null for a bitmap.
     HICON IconHandle() const {
-        if (const auto* owned = std::get_if<ui::UniqueIcon>(&handle_)) return owned->get();
+        if (const auto* owned = std::get_if<core::UniqueIcon>(&handle_)) return owned->get();
         if (const auto* shared = std::get_if<HICON>(&handle_)) return *shared;
         return nullptr;
     }
 
 private:
-    explicit Picture(ui::UniqueIcon icon) : handle_(std::move(icon)) {}
+    explicit Picture(core::UniqueIcon icon) : handle_(std::move(icon)) {}
     explicit Picture(HICON shared) : handle_(shared) {}
-    explicit Picture(ui::UniqueBitmap bitmap) : handle_(std::move(bitmap)) {}
+    explicit Picture(core::UniqueBitmap bitmap) : handle_(std::move(bitmap)) {}
 
-    std::variant<ui::UniqueIcon, HICON, ui::UniqueBitmap> handle_;
+    std::variant<core::UniqueIcon, HICON, core::UniqueBitmap> handle_;
 };
 
 using PictureRef = std::shared_ptr<const Picture>;

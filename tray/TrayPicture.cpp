@@ -23,19 +23,19 @@ PictureRef PictureFromPixels(int size, std::span<const std::uint32_t> pixels) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    ui::UniqueBitmap color(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    core::UniqueBitmap color(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!color || !bits) return nullptr;
     std::copy(pixels.begin(), pixels.end(), static_cast<std::uint32_t*>(bits));
     GdiFlush();
     // Every pixel is opaque: an all-zero AND mask, its rows padded to whole WORDs.
     const std::vector<std::uint8_t> maskBits(static_cast<std::size_t>((size + 15) / 16 * 2 * size), 0);
-    ui::UniqueBitmap mask(CreateBitmap(size, size, 1, 1, maskBits.data()));
+    core::UniqueBitmap mask(CreateBitmap(size, size, 1, 1, maskBits.data()));
     ICONINFO icon{};
     icon.fIcon = TRUE;
     icon.hbmColor = color.get();
     icon.hbmMask = mask.get();
     // The icon keeps copies of both bitmaps; ours go at the end of the scope.
-    ui::UniqueIcon handle(CreateIconIndirect(&icon));
+    core::UniqueIcon handle(CreateIconIndirect(&icon));
     if (!handle) return nullptr;
     return Picture::FromIcon(std::move(handle));
 }

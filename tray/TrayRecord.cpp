@@ -1,7 +1,7 @@
 // The tray record's text cuts, the notification-to-event table and the balloon timeout.
 #include "tray/TrayRecord.h"
 
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 
 #include <algorithm>
 #include <limits>
@@ -49,7 +49,7 @@ TrayNotification ClassifyNotification(std::int64_t code) {
 std::int32_t BalloonTimeoutMs(std::int32_t showTimer) {
     if (showTimer <= 0) return 0;
     const std::int64_t ms = static_cast<std::int64_t>(showTimer) * 1000;
-    if (ms > std::numeric_limits<std::int32_t>::max()) throw app::HandlerError(app::kOverflow);
+    if (ms > std::numeric_limits<std::int32_t>::max()) throw core::HandlerError(core::kOverflow);
     return static_cast<std::int32_t>(ms);
 }
 

@@ -40,7 +40,7 @@ struct TrayNotification {
 TrayNotification ClassifyNotification(std::int64_t code);
 
 // The balloon's timeout for ShowTimer seconds: ShowTimer x 1000 ms when ShowTimer > 0, else 0.
-// Raises app::HandlerError("Overflow") when the product does not fit a 32-bit signed value.
+// Raises core::HandlerError("Overflow") when the product does not fit a 32-bit signed value.
 std::int32_t BalloonTimeoutMs(std::int32_t showTimer);
 
 }  // namespace tray

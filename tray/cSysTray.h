@@ -2,10 +2,10 @@
 // to it, and raises the mouse activity on the icon as events on its host.
 #pragma once
 
+#include "core/Handles.h"
 #include "tray/Picture.h"
 #include "tray/TrayRecord.h"
 #include "tray/mSysTray.h"
-#include "ui/Handles.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -48,7 +48,7 @@ public:
     // Shows a balloon with title sTitle and body tip. With showTimer > 0 returns only after the balloon
     // has been up showTimer seconds or the shell reported it closed; pending messages (the host's timer
     // among them) are handled meanwhile. With showOnce true this control shows it once per run.
-    // Raises app::HandlerError("Overflow"), with nothing sent, when showTimer x 1000 does not fit 32 bits.
+    // Raises core::HandlerError("Overflow"), with nothing sent, when showTimer x 1000 does not fit 32 bits.
     void ShowBalloon(const std::wstring& tip, const std::wstring& sTitle, std::int32_t showTimer, bool showOnce);
 
     // The shell restarted (its "TaskbarCreated" broadcast) and forgot every icon: puts ours back, with
@@ -92,7 +92,7 @@ private:
     bool inTray_ = false;
     std::wstring tip_ = L"Telnet Server";
     tray::PictureRef icon_;
-    ui::UniqueHandle<OwnWindowTraits> ownWindow_;
+    core::UniqueHandle<OwnWindowTraits> ownWindow_;
     std::uint32_t iconId_ = tray::kTrayIconId;
     bool added_ = false;
     bool balloonShown_ = false;

@@ -50,7 +50,7 @@ void FitToFont(HWND hwnd, const PixelRect& r, const layout::Control& c, HFONT fo
         HDC dc = GetDC(hwnd);
         SIZE extent{};
         {
-            ScopedSelect select(dc, font);
+            core::ScopedSelect select(dc, font);
             GetTextExtentPoint32W(dc, c.caption, static_cast<int>(wcslen(c.caption)), &extent);
         }
         ReleaseDC(hwnd, dc);

@@ -1,8 +1,8 @@
 // Standard controls built from a layout table, the fonts of the layouts, and small text helpers.
 #pragma once
 
+#include "core/Handles.h"
 #include "resources/Layouts.h"
-#include "ui/Handles.h"
 #include "ui/PushButton.h"
 
 #include <windows.h>
@@ -24,7 +24,7 @@ public:
 
 private:
     int dpi_ = 0;
-    UniqueFont fonts_[3];
+    core::UniqueFont fonts_[3];
 };
 
 // A push button of a layout table and the object that becomes it.

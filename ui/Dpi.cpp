@@ -1,7 +1,7 @@
 // DPI awareness and per-window DPI through functions looked up at run time.
 #include "ui/Dpi.h"
 
-#include "ui/Handles.h"
+#include "core/Handles.h"
 
 namespace ui {
 namespace {
@@ -41,7 +41,7 @@ void OptIntoPerMonitorDpiAwareness() {
     if (auto setContext = Find<SetProcessDpiAwarenessContextFn>(User32(), "SetProcessDpiAwarenessContext")) {
         if (setContext(kPerMonitorAwareV2)) return;
     }
-    const UniqueModule shcore(LoadLibraryW(L"shcore.dll"));
+    const core::UniqueModule shcore(LoadLibraryW(L"shcore.dll"));
     if (auto setAwareness = Find<SetProcessDpiAwarenessFn>(shcore.get(), "SetProcessDpiAwareness")) {
         if (SUCCEEDED(setAwareness(kProcessPerMonitorDpiAware))) return;
     }

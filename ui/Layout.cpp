@@ -18,9 +18,9 @@ PixelRect ToPixels(const TwipsRect& frame, const TwipsRect& r, int dpi) {
     return ToPixels(TwipsRect{frame.left + r.left, frame.top + r.top, r.width, r.height}, dpi);
 }
 
-UniqueFont CreateArialBold(double points, int dpi) {
+core::UniqueFont CreateArialBold(double points, int dpi) {
     const int height = -static_cast<int>(std::lround(points * dpi / 72.0));
-    return UniqueFont(CreateFontW(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+    return core::UniqueFont(CreateFontW(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                   DEFAULT_PITCH | FF_SWISS, L"Arial"));
 }

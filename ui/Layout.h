@@ -3,7 +3,7 @@
 // in one of three sizes.
 #pragma once
 
-#include "ui/Handles.h"
+#include "core/Handles.h"
 
 #include <windows.h>
 
@@ -33,7 +33,7 @@ PixelRect ToPixels(const TwipsRect& r, int dpi);
 PixelRect ToPixels(const TwipsRect& frame, const TwipsRect& r, int dpi);
 
 // Arial, bold, character set 0, at the given size in points (9, 11.25 or 24 in the layouts) and DPI.
-UniqueFont CreateArialBold(double points, int dpi);
+core::UniqueFont CreateArialBold(double points, int dpi);
 
 // Outer window size for a client area of the given size (in twips) with the given styles and DPI.
 SIZE WindowSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, int dpi);

@@ -54,7 +54,7 @@ void PushButton::Draw(const DRAWITEMSTRUCT& item) const {
     const HDC dc = item.hDC;
     RECT r = item.rcItem;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    const UniqueBrush face(CreateSolidBrush(back_));
+    const core::UniqueBrush face(CreateSolidBrush(back_));
     FillRect(dc, &r, face.get());
     DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
 
@@ -63,7 +63,7 @@ void PushButton::Draw(const DRAWITEMSTRUCT& item) const {
     const HFONT font = reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
     {
         // The device context is the button's own: everything chosen here is put back.
-        ScopedSelect select(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+        core::ScopedSelect select(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
         const int oldMode = SetBkMode(dc, TRANSPARENT);
         const COLORREF oldColor =
             SetTextColor(dc, GetSysColor((item.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));

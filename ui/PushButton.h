@@ -6,7 +6,7 @@
 // through HandleParentMessage.
 #pragma once
 
-#include "ui/Handles.h"
+#include "core/Handles.h"
 
 #include <windows.h>
 
@@ -51,7 +51,7 @@ private:
 
     HWND hwnd_ = nullptr;
     COLORREF back_ = RGB(255, 255, 255);
-    UniqueBrush face_;
+    core::UniqueBrush face_;
 };
 
 }  // namespace ui

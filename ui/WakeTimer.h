@@ -2,7 +2,7 @@
 // countdown runs, so that the alarm rings on time even when the machine went to sleep meanwhile.
 #pragma once
 
-#include "ui/Handles.h"
+#include "core/Handles.h"
 
 #include <windows.h>
 
@@ -41,7 +41,7 @@ private:
     void SetOnSystem(std::int64_t dueIn);
     void CancelOnSystem();
 
-    UniqueHandle<TimerTraits> handle_;
+    core::UniqueHandle<TimerTraits> handle_;
     System system_;
     bool set_ = false;
 };

@@ -4,7 +4,7 @@
 // the hand over labels and pickers until the mouse passes over the surface or a frame again.
 #pragma once
 
-#include "ui/Handles.h"
+#include "core/Handles.h"
 
 #include <windows.h>
 
@@ -44,7 +44,7 @@ public:
 private:
     void Change(Shape shape);
 
-    UniqueCursor custom_;
+    core::UniqueCursor custom_;
     Shape shape_ = Shape::Default;
 };
 

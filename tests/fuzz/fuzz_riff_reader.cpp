@@ -1,7 +1,7 @@
 // libFuzzer target: the WAV loader's RIFF reader on any bytes, checking what it hands to the device.
 #include "sound/RiffReader.h"
 
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (samples.bytes) std::abort();
             return 0;
         }
-    } catch (const app::HandlerError&) {
+    } catch (const core::HandlerError&) {
         return 0;
     }
     if (samples.size != layout.dataSize || samples.size > size || layout.dataOffset + samples.size > size) std::abort();

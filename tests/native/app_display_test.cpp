@@ -1,7 +1,7 @@
 // Countdown display text and the whole-number conversion of picker texts.
 #include "app/Conversions.h"
 #include "app/CountdownDisplay.h"
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,7 @@ TEST(CountdownDisplay, HoursGrowBeyondThreeDigitsInsteadOfWrapping) {
 std::wstring ConversionError(const wchar_t* text) {
     try {
         ToInteger16(text);
-    } catch (const HandlerError& e) {
+    } catch (const core::HandlerError& e) {
         return e.Description();
     }
     return L"";
@@ -43,19 +43,19 @@ TEST(PickerConversion, ConvertsTheListTexts) {
 }
 
 TEST(PickerConversion, EmptyOrNonNumericTextIsATypeMismatch) {
-    EXPECT_EQ(ConversionError(L""), kTypeMismatch);
-    EXPECT_EQ(ConversionError(L"   "), kTypeMismatch);
-    EXPECT_EQ(ConversionError(L"abc"), kTypeMismatch);
-    EXPECT_EQ(ConversionError(L"1a"), kTypeMismatch);
-    EXPECT_EQ(ConversionError(L"-"), kTypeMismatch);
+    EXPECT_EQ(ConversionError(L""), core::kTypeMismatch);
+    EXPECT_EQ(ConversionError(L"   "), core::kTypeMismatch);
+    EXPECT_EQ(ConversionError(L"abc"), core::kTypeMismatch);
+    EXPECT_EQ(ConversionError(L"1a"), core::kTypeMismatch);
+    EXPECT_EQ(ConversionError(L"-"), core::kTypeMismatch);
 }
 
 TEST(PickerConversion, ValuesOutsideSixteenBitsOverflow) {
     EXPECT_EQ(ToInteger16(L"32767"), 32767);
     EXPECT_EQ(ToInteger16(L"-32768"), -32768);
-    EXPECT_EQ(ConversionError(L"32768"), kOverflow);
-    EXPECT_EQ(ConversionError(L"-32769"), kOverflow);
-    EXPECT_EQ(ConversionError(L"99999999999999999999"), kOverflow);
+    EXPECT_EQ(ConversionError(L"32768"), core::kOverflow);
+    EXPECT_EQ(ConversionError(L"-32769"), core::kOverflow);
+    EXPECT_EQ(ConversionError(L"99999999999999999999"), core::kOverflow);
 }
 
 TEST(PickerConversion, FractionsRoundHalfToEven) {

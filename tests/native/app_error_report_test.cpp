@@ -1,6 +1,6 @@
 // The handler error report: its exact text and the trap's flow rules.
-#include "app/AppTitle.h"
-#include "app/ErrorReport.h"
+#include "core/AppTitle.h"
+#include "core/ErrorReport.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +14,12 @@ namespace {
 TEST(ReportText, IsExactByteForByte) {
     const std::wstring expected = std::wstring(L"Overflow") + L"\r\n" +
                                   L"in CorvalinTimer2021/08/31.Form1.PushButton1_Click at line 120" + L"\r\r" +
-                                  L"Please email screenshot of this message to " + kSupportAddress;
-    EXPECT_EQ(ReportText(L"Overflow", L"Form1.PushButton1_Click", 120), expected);
+                                  L"Please email screenshot of this message to " + core::kSupportAddress;
+    EXPECT_EQ(core::ReportText(L"Overflow", L"Form1.PushButton1_Click", 120), expected);
 }
 
 TEST(ReportText, HasExactlyOneLineBreakAndTwoLoneCarriageReturns) {
-    const std::wstring text = ReportText(L"Type mismatch", L"Form3.PushButton5_Click", 116);
+    const std::wstring text = core::ReportText(L"Type mismatch", L"Form3.PushButton5_Click", 116);
     std::size_t crlf = 0;
     for (std::size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at + 1)) ++crlf;
     EXPECT_EQ(crlf, 1u);
@@ -31,29 +31,29 @@ TEST(ReportText, HasExactlyOneLineBreakAndTwoLoneCarriageReturns) {
 
 struct Recorder {
     std::vector<std::wstring> reports;
-    Trap::Reporter Get() {
+    core::Trap::Reporter Get() {
         return [this](const std::wstring& text) { reports.push_back(text); };
     }
 };
 
-[[noreturn]] void Fail(const wchar_t* what) { throw HandlerError(what); }
+[[noreturn]] void Fail(const wchar_t* what) { throw core::HandlerError(what); }
 
 TEST(Trap, FailingStepIsReportedAndTheHandlerGoesOn) {
     Recorder recorder;
     std::vector<int> ran;
-    Trap trap(L"Form1.Form_Load", recorder.Get());
+    core::Trap trap(L"Form1.Form_Load", recorder.Get());
     trap.Step(100, [&] { ran.push_back(100); });
     trap.Step(102, [&] { Fail(L"Skin failed"); });
     trap.Step(106, [&] { ran.push_back(106); });
     EXPECT_EQ(ran, (std::vector<int>{100, 106}));
     ASSERT_EQ(recorder.reports.size(), 1u);
-    EXPECT_EQ(recorder.reports[0], ReportText(L"Skin failed", L"Form1.Form_Load", 102));
+    EXPECT_EQ(recorder.reports[0], core::ReportText(L"Skin failed", L"Form1.Form_Load", 102));
 }
 
 TEST(Trap, FailingConditionCountsAsTrue) {
     Recorder recorder;
-    Trap trap(L"Form1.PushButton1_Click", recorder.Get());
-    const bool result = trap.Test(102, []() -> bool { Fail(kTypeMismatch); });
+    core::Trap trap(L"Form1.PushButton1_Click", recorder.Get());
+    const bool result = trap.Test(102, []() -> bool { Fail(core::kTypeMismatch); });
     EXPECT_TRUE(result);
     ASSERT_EQ(recorder.reports.size(), 1u);
     EXPECT_NE(recorder.reports[0].find(L"at line 102"), std::wstring::npos);
@@ -62,7 +62,7 @@ TEST(Trap, FailingConditionCountsAsTrue) {
 
 // A handler shaped like Start/Pause: failing in the last step of the start branch ends it without
 // running the pause branch.
-void StartPause(Trap& trap, bool failLastStep, std::vector<int>& ran) {
+void StartPause(core::Trap& trap, bool failLastStep, std::vector<int>& ran) {
     if (trap.Test(100, [] { return true; })) {
         trap.Step(124, [&] { ran.push_back(124); });
         trap.Step(126, [&] {
@@ -77,7 +77,7 @@ void StartPause(Trap& trap, bool failLastStep, std::vector<int>& ran) {
 TEST(Trap, FailingLastStepOfABranchEndsTheHandler) {
     Recorder recorder;
     std::vector<int> ran;
-    Trap trap(L"Form1.PushButton1_Click", recorder.Get());
+    core::Trap trap(L"Form1.PushButton1_Click", recorder.Get());
     StartPause(trap, true, ran);
     EXPECT_EQ(ran, (std::vector<int>{124}));
     ASSERT_EQ(recorder.reports.size(), 1u);
@@ -86,17 +86,17 @@ TEST(Trap, FailingLastStepOfABranchEndsTheHandler) {
 
 TEST(Trap, TwoFailuresGiveTwoReportsWithTheirOwnLines) {
     Recorder recorder;
-    Trap trap(L"Form2.PushButton1_Click", recorder.Get());
+    core::Trap trap(L"Form2.PushButton1_Click", recorder.Get());
     trap.Step(102, [] { Fail(L"first"); });
     trap.Step(104, [] {});
     trap.Step(108, [] { throw std::runtime_error("second"); });
     ASSERT_EQ(recorder.reports.size(), 2u);
-    EXPECT_EQ(recorder.reports[0], ReportText(L"first", L"Form2.PushButton1_Click", 102));
-    EXPECT_EQ(recorder.reports[1], ReportText(L"second", L"Form2.PushButton1_Click", 108));
+    EXPECT_EQ(recorder.reports[0], core::ReportText(L"first", L"Form2.PushButton1_Click", 102));
+    EXPECT_EQ(recorder.reports[1], core::ReportText(L"second", L"Form2.PushButton1_Click", 108));
 }
 
 TEST(Trap, AFailingReporterNeverEscapesTheHandler) {
-    Trap trap(L"Form1.Timer1", [](const std::wstring&) { throw std::runtime_error("box failed"); });
+    core::Trap trap(L"Form1.Timer1", [](const std::wstring&) { throw std::runtime_error("box failed"); });
     bool after = false;
     EXPECT_NO_THROW(trap.Step(118, [] { Fail(L"x"); }));
     trap.Step(120, [&] { after = true; });
@@ -105,27 +105,27 @@ TEST(Trap, AFailingReporterNeverEscapesTheHandler) {
 
 TEST(Trap, OutOfMemoryHasItsOwnDescription) {
     Recorder recorder;
-    Trap trap(L"Form3.PushButton3_Click", recorder.Get());
+    core::Trap trap(L"Form3.PushButton3_Click", recorder.Get());
     trap.Step(106, [] { throw std::bad_alloc(); });
     ASSERT_EQ(recorder.reports.size(), 1u);
     EXPECT_EQ(recorder.reports[0].rfind(L"Out of memory\r\n", 0), 0u);
 }
 
 TEST(AppTitle, ProductNameGivesTheTitleWithoutItsLastWord) {
-    EXPECT_EQ(CutTitle(kProductName), L"Corvalin Timer");
-    EXPECT_EQ(CutTitle(L"Short Name"), L"Short");
+    EXPECT_EQ(core::CutTitle(core::kProductName), L"Corvalin Timer");
+    EXPECT_EQ(core::CutTitle(L"Short Name"), L"Short");
 }
 
 TEST(AppTitle, LongNamesAreCutWordByWordToFortyCharacters) {
     const std::wstring name = L"Alpha Bravo Charlie Delta Echo Foxtrot Golf Hotel India";
-    const std::wstring title = CutTitle(name);
+    const std::wstring title = core::CutTitle(name);
     EXPECT_EQ(title, L"Alpha Bravo Charlie Delta Echo Foxtrot");
     EXPECT_LE(title.size(), 40u);
 }
 
 TEST(AppTitle, ANameWithoutBlanksIsCutToFortyCharactersInsteadOfLoopingForever) {
-    EXPECT_EQ(CutTitle(std::wstring(50, L'x')), std::wstring(40, L'x'));
-    EXPECT_EQ(CutTitle(L"Single"), L"Single");
+    EXPECT_EQ(core::CutTitle(std::wstring(50, L'x')), std::wstring(40, L'x'));
+    EXPECT_EQ(core::CutTitle(L"Single"), L"Single");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The sound buffer table's life cycle over a fake wave-out device that returns buffers when told.
 #include "sound/BufferTable.h"
 
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "tests/native/sound_wav_builder.h"
 
 #include <gtest/gtest.h>
@@ -130,7 +130,7 @@ protected:
 std::wstring DescriptionOf(auto&& call) {
     try {
         call();
-    } catch (const app::HandlerError& error) {
+    } catch (const core::HandlerError& error) {
         return error.Description();
     }
     return L"(nothing raised)";

@@ -1,7 +1,7 @@
 // The WAV loader's RIFF reader on files built byte by byte: every message, every kind of file that loads.
 #include "sound/RiffReader.h"
 
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "tests/native/sound_wav_builder.h"
 
 #include <gtest/gtest.h>
@@ -186,7 +186,7 @@ TEST(SoundRiffReader, EmptyData_RaisesSubscriptOutOfRange) {
     try {
         LoadBytes(CanonicalWav(kPcm16, {}));
         FAIL() << "an empty data chunk must raise";
-    } catch (const app::HandlerError& error) {
+    } catch (const core::HandlerError& error) {
         EXPECT_EQ(error.Description(), L"Subscript out of range");
     }
 }
@@ -196,7 +196,7 @@ TEST(SoundRiffReader, DataOf2GBOrMore_RaisesOverflow) {
         try {
             LoadBytes(Riff("WAVE", {Chunk("fmt ", kPcm16), RawChunk("data", size, kData)}));
             FAIL() << "a data chunk of " << size << " bytes must raise";
-        } catch (const app::HandlerError& error) {
+        } catch (const core::HandlerError& error) {
             EXPECT_EQ(error.Description(), L"Overflow");
         }
     }

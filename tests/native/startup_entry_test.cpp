@@ -1,5 +1,6 @@
 // Start-with-Windows decisions against a fake registry: entry name and data, quoting, the drive root,
 // and the fall-back to the current user's Run key when the machine-wide one is refused.
+#include "core/ModulePath.h"
 #include "platform/StartupEntry.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +44,7 @@ TEST(StartupEntry, NamedAfterTheRunningExecutableWithItsQuotedFullPath) {
 }
 
 TEST(StartupEntry, DriveRootGetsASingleBackslash) {
-    EXPECT_EQ(platform::ExecutableFolder(L"C:\\timer.exe"), L"C:\\");
+    EXPECT_EQ(core::ExecutableFolder(L"C:\\timer.exe"), L"C:\\");
     EXPECT_EQ(platform::RunEntryData(L"C:\\", L"timer.exe"), L"\"C:\\timer.exe\"");
     const auto entry = platform::RunEntryFor(L"D:\\timer.exe");
     ASSERT_TRUE(entry);
@@ -52,7 +53,7 @@ TEST(StartupEntry, DriveRootGetsASingleBackslash) {
 
 TEST(StartupEntry, FolderWithoutTrailingBackslashGetsOne) {
     EXPECT_EQ(platform::RunEntryData(L"C:\\Program Files\\Vendrel", L"a.exe"), L"\"C:\\Program Files\\Vendrel\\a.exe\"");
-    EXPECT_EQ(platform::ExecutableFolder(L"C:\\Program Files\\Vendrel\\a.exe"), L"C:\\Program Files\\Vendrel");
+    EXPECT_EQ(core::ExecutableFolder(L"C:\\Program Files\\Vendrel\\a.exe"), L"C:\\Program Files\\Vendrel");
 }
 
 TEST(StartupEntry, ShareAndDeepFoldersKeepEveryCharacter) {

@@ -1,6 +1,6 @@
 // Tray record: the cuts of the tip and balloon fields, the event each shell notification raises,
 // and the balloon timeout's overflow.
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "tray/TrayRecord.h"
 
 #include <gtest/gtest.h>
@@ -129,7 +129,7 @@ TEST(TrayBalloon, ShowTimerBeyond32BitMillisecondsRaisesOverflow) {
         try {
             tray::BalloonTimeoutMs(showTimer);
             ADD_FAILURE() << "no error for " << showTimer;
-        } catch (const app::HandlerError& e) {
+        } catch (const core::HandlerError& e) {
             EXPECT_EQ(e.Description(), L"Overflow");
         }
     }

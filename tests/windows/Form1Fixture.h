@@ -4,7 +4,7 @@
 
 #include "TestSupport.h"
 #include "app/Form1.h"
-#include "app/Program.h"
+#include "core/Program.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@ namespace testsupport {
 class ShownForm1 : public testing::Test {
 protected:
     void SetUp() override {
-        app::program::HiddenInTray = false;
-        app::program::RestartRequested = false;
+        core::program::HiddenInTray = false;
+        core::program::RestartRequested = false;
         ClearSettings();
         ASSERT_TRUE(form.Create());
         form.Show(SW_SHOWNORMAL);

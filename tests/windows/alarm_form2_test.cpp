@@ -1,15 +1,15 @@
 // The alarm at the end of a countdown in a real main window: the sound the device receives, the
 // " Time Expired" window and its two buttons, the restart, and the cases where nothing may be stopped.
 // Steps inside the modal window run from a script on the GUI thread, inside the window's own loop.
+#include "TestSupport.h"
 #include "alarm/Form3.h"
 #include "app/Form1.h"
-#include "app/Program.h"
+#include "core/Handles.h"
+#include "core/Program.h"
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
-#include "tests/native/sound_wav_builder.h"
-#include "ui/Handles.h"
-#include "TestSupport.h"
 #include "tests/InputSupport.h"
+#include "tests/native/sound_wav_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -67,9 +67,9 @@ protected:
     void SetUp() override {
         if (waveOutGetNumDevs() == 0) GTEST_SKIP() << "no wave-out device";
         RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
-        app::program::AlarmBuffer = 0;
-        app::program::RestartRequested = false;
-        app::program::HiddenInTray = false;
+        core::program::AlarmBuffer = 0;
+        core::program::RestartRequested = false;
+        core::program::HiddenInTray = false;
         capture = testsupport::SoundCapturePath();
         ASSERT_TRUE(form.Create());
         form.Show(SW_SHOWNORMAL);
@@ -82,7 +82,7 @@ protected:
     void TearDown() override {
         sound::Shutdown();
         testsupport::PumpFor(30);
-        app::program::AlarmBuffer = 0;
+        core::program::AlarmBuffer = 0;
         RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
     }
 
@@ -101,7 +101,7 @@ protected:
         for (HWND picker : {form.cboHrs(), form.cboMins(), form.cboSecs()}) EXPECT_TRUE(IsWindowEnabled(picker));
         EXPECT_TRUE(IsWindowVisible(form.hwnd()));
         EXPECT_FALSE(IsIconic(form.hwnd()));
-        EXPECT_FALSE(app::program::HiddenInTray);
+        EXPECT_FALSE(core::program::HiddenInTray);
     }
 
     std::vector<unsigned char> Captured() const { return testsupport::ReadWholeFile(capture); }
@@ -126,11 +126,11 @@ TEST_F(AlarmAtExpiry, AlarmRingsWithTheFilesSamplesAndOkSilencesItInsideItsPumpi
     script.Then([&] { return TimeExpiredWindow() && testsupport::FileSizeOf(capture) > 50000; },
                 [&] {
                     mainShown = IsWindowVisible(form.hwnd()) && !IsIconic(form.hwnd()) && IsWindowEnabled(form.hwnd()) == FALSE;
-                    playing = sound::State(app::program::AlarmBuffer) == BufferState::Playing;
+                    playing = sound::State(core::program::AlarmBuffer) == BufferState::Playing;
                     HWND expired = TimeExpiredWindow();
                     Press(expired, layout::form2::PushButton1);
                     // The button's own pumping has handled the device's MM_WOM_DONE already.
-                    afterOk = sound::State(app::program::AlarmBuffer);
+                    afterOk = sound::State(core::program::AlarmBuffer);
                     closed = !IsWindow(expired);
                 });
     StartAndExpire();
@@ -140,8 +140,8 @@ TEST_F(AlarmAtExpiry, AlarmRingsWithTheFilesSamplesAndOkSilencesItInsideItsPumpi
     EXPECT_TRUE(playing);
     EXPECT_EQ(afterOk, BufferState::Free);
     EXPECT_TRUE(closed);
-    EXPECT_GE(app::program::AlarmBuffer, 1);
-    EXPECT_FALSE(app::program::RestartRequested);
+    EXPECT_GE(core::program::AlarmBuffer, 1);
+    EXPECT_FALSE(core::program::RestartRequested);
     ExpectIdleOnScreen();
     EXPECT_EQ(watcher.Count(), 0u);
 
@@ -159,22 +159,22 @@ TEST_F(AlarmAtExpiry, RestartSilencesTheAlarmAndTheSameCountdownRingsAgain) {
     Script script;
     BufferState afterRestart = BufferState::Playing;
     bool secondPlaying = false;
-    script.Then([&] { return TimeExpiredWindow() && sound::State(app::program::AlarmBuffer) == BufferState::Playing; },
+    script.Then([&] { return TimeExpiredWindow() && sound::State(core::program::AlarmBuffer) == BufferState::Playing; },
                 [&] {
                     Press(TimeExpiredWindow(), layout::form2::PushButton2);
-                    afterRestart = sound::State(app::program::AlarmBuffer);
+                    afterRestart = sound::State(core::program::AlarmBuffer);
                 });
     script.Then([&] { return TimeExpiredWindow() != nullptr; },
                 [&] {
-                    secondPlaying = sound::State(app::program::AlarmBuffer) == BufferState::Playing &&
-                                    sound::SampleBytes(app::program::AlarmBuffer).size() == samples.size();
+                    secondPlaying = sound::State(core::program::AlarmBuffer) == BufferState::Playing &&
+                                    sound::SampleBytes(core::program::AlarmBuffer).size() == samples.size();
                     Press(TimeExpiredWindow(), layout::form2::PushButton1);
                 });
     StartAndExpire();
 
     EXPECT_EQ(script.Done(), 1u);
     EXPECT_EQ(afterRestart, BufferState::Free);
-    EXPECT_TRUE(app::program::RestartRequested);
+    EXPECT_TRUE(core::program::RestartRequested);
     // The same countdown runs again, from the pickers, and the window left the screen.
     EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
     EXPECT_TRUE(form.Timer1.Enabled());
@@ -202,7 +202,7 @@ TEST_F(AlarmAtExpiry, EitherButtonAfterTheAlarmEndedByItselfStopsNothing) {
         bool wholeAlarmHeard = false;
         bool otherStillPlaying = false;
         script.Then(
-            [&] { return TimeExpiredWindow() && sound::State(app::program::AlarmBuffer) == BufferState::Free; },
+            [&] { return TimeExpiredWindow() && sound::State(core::program::AlarmBuffer) == BufferState::Free; },
             [&] {
                 const auto captured = Captured();
                 wholeAlarmHeard = Contains(captured, samples.data(), samples.size());
@@ -234,13 +234,13 @@ TEST_F(AlarmAtExpiry, EitherButtonAfterTheAlarmEndedByItselfStopsNothing) {
 TEST_F(AlarmAtExpiry, MissingFileOrAFolderStillGivesTheWindowSilentlyWithoutAReport) {
     testsupport::DialogWatcher watcher;
     const long long before = testsupport::FileSizeOf(capture);
-    for (const std::wstring& path : {app::ProgramFolder() + L"\\no such alarm.wav", app::ProgramFolder()}) {
+    for (const std::wstring& path : {core::ProgramFolder() + L"\\no such alarm.wav", core::ProgramFolder()}) {
         form.Form3().SetText1Text(path);
         Script script;
         bool nothingLoaded = false;
         script.Then([] { return TimeExpiredWindow() != nullptr; },
                     [&] {
-                        nothingLoaded = sound::FindFreeBuffer() == 1 && app::program::AlarmBuffer == 0;
+                        nothingLoaded = sound::FindFreeBuffer() == 1 && core::program::AlarmBuffer == 0;
                         Press(TimeExpiredWindow(), layout::form2::PushButton1);
                     });
         StartAndExpire();
@@ -264,7 +264,7 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
     const POINT onTest = testsupport::CentreOf(testButton);
     ASSERT_TRUE(testsupport::MoveMouseTo(onTest, [&] { return WindowFromPoint(onTest) == testButton; }, 5000));
     // A window of the program that was disabled before stays so.
-    const ui::UniqueWindow disabled(CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_DISABLED, 0, 0, 10, 10, nullptr,
+    const core::UniqueWindow disabled(CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_DISABLED, 0, 0, 10, 10, nullptr,
                                                     nullptr, GetModuleHandleW(nullptr), nullptr));
 
     Script script;
@@ -273,15 +273,15 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
     std::int32_t afterClick = 0;
     bool expiredOnTop = false;
     BufferState afterOk = BufferState::Playing;
-    script.Then([&] { return TimeExpiredWindow() && sound::State(app::program::AlarmBuffer) == BufferState::Playing; },
+    script.Then([&] { return TimeExpiredWindow() && sound::State(core::program::AlarmBuffer) == BufferState::Playing; },
                 [&] {
                     const HWND expired = TimeExpiredWindow();
                     othersDisabled = !IsWindowEnabled(form.hwnd()) && !IsWindowEnabled(options) &&
                                      IsWindowEnabled(expired) && IsWindowVisible(options);
-                    alarm = app::program::AlarmBuffer;
+                    alarm = core::program::AlarmBuffer;
                     testinput::Click();
                     testsupport::PumpFor(300);
-                    afterClick = app::program::AlarmBuffer;
+                    afterClick = core::program::AlarmBuffer;
                     // The tray icon only brings the windows to the front, Time Expired on top.
                     form.cSysTray1_MouseUp(1, 0);
                     expiredOnTop = GetForegroundWindow() == expired && !IsWindowEnabled(form.hwnd());
@@ -300,27 +300,27 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
     EXPECT_TRUE(IsWindowEnabled(options));
     EXPECT_FALSE(IsWindowEnabled(disabled.get()));
     // Enabled again, the same click presses the test button.
-    app::program::AlarmBuffer = 0;
+    core::program::AlarmBuffer = 0;
     testinput::Click();
-    EXPECT_TRUE(testsupport::PumpUntil([] { return app::program::AlarmBuffer != 0; }, 5000));
-    EXPECT_EQ(sound::State(app::program::AlarmBuffer), BufferState::Playing);
+    EXPECT_TRUE(testsupport::PumpUntil([] { return core::program::AlarmBuffer != 0; }, 5000));
+    EXPECT_EQ(sound::State(core::program::AlarmBuffer), BufferState::Playing);
 }
 
 TEST_F(AlarmAtExpiry, ClosingTheWindowAnotherWayStopsNothingAndResets) {
     form.Form3().SetText1Text(WriteWav(L"close", Samples(3000, 25)));
     Script script;
     BufferState afterClose = BufferState::Free;
-    script.Then([&] { return TimeExpiredWindow() && sound::State(app::program::AlarmBuffer) == BufferState::Playing; },
+    script.Then([&] { return TimeExpiredWindow() && sound::State(core::program::AlarmBuffer) == BufferState::Playing; },
                 [&] {
                     SendMessageW(TimeExpiredWindow(), WM_CLOSE, 0, 0);
                     testsupport::PumpFor(100);
-                    afterClose = sound::State(app::program::AlarmBuffer);
+                    afterClose = sound::State(core::program::AlarmBuffer);
                 });
     StartAndExpire();
     ASSERT_TRUE(script.Finished());
     EXPECT_EQ(afterClose, BufferState::Playing);
-    EXPECT_EQ(sound::State(app::program::AlarmBuffer), BufferState::Playing);
-    EXPECT_FALSE(app::program::RestartRequested);
+    EXPECT_EQ(sound::State(core::program::AlarmBuffer), BufferState::Playing);
+    EXPECT_FALSE(core::program::RestartRequested);
     EXPECT_EQ(TimeExpiredWindow(), nullptr);
     ExpectIdleOnScreen();
 }

@@ -1,14 +1,14 @@
 // The Alarm Options window of a real main window: the path box and its store, the file dialog, OK and
 // the close box with good and bad paths, the sound test, the keyboard, and the countdown reading the
 // box at expiry while the window is open.
+#include "TestSupport.h"
 #include "alarm/Form3.h"
 #include "app/Form1.h"
-#include "app/Program.h"
-#include "app/Settings.h"
+#include "core/Program.h"
+#include "core/Settings.h"
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
 #include "tests/native/sound_wav_builder.h"
-#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ constexpr wchar_t kDialogTitle[] = L"Add File(s) - Hold Ctrl to select multiple 
 constexpr std::size_t kBytesPerSecond = 44100 * 4;
 
 std::wstring Stored() {
-    return testsupport::RegistryText(HKEY_CURRENT_USER, app::kSettingsKeyPath, L"Text2").value_or(L"<missing>");
+    return testsupport::RegistryText(HKEY_CURRENT_USER, core::kSettingsKeyPath, L"Text2").value_or(L"<missing>");
 }
 
 std::wstring TempPath(const std::wstring& name) {
@@ -55,22 +55,22 @@ class AlarmOptions : public testing::Test {
 protected:
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
-        app::program::AlarmBuffer = 0;
-        app::program::RestartRequested = false;
-        app::program::HiddenInTray = false;
+        core::program::AlarmBuffer = 0;
+        core::program::RestartRequested = false;
+        core::program::HiddenInTray = false;
         // Reports of trapped handlers are collected: none may come.
         form.reporter = [this](const std::wstring& text) { reports.push_back(text); };
         ASSERT_TRUE(form.Create());
         form.Show(SW_SHOWNORMAL);
         // The tray balloon (and its 5 s wait) belongs to the first minimise of a run: have it shown.
         form.cSysTray1.ShowBalloon(L"", L"", 0, true);
-        defaultPath = app::ProgramFolder() + L"\\alarm.wav";
+        defaultPath = core::ProgramFolder() + L"\\alarm.wav";
     }
     void TearDown() override {
         for (const std::wstring& report : reports) ADD_FAILURE() << std::string(report.begin(), report.end());
         sound::Shutdown();
         testsupport::PumpFor(30);
-        app::program::AlarmBuffer = 0;
+        core::program::AlarmBuffer = 0;
         RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
     }
 
@@ -158,8 +158,8 @@ TEST_F(AlarmOptions, PickedFileReplacesThePathAndIsStored) {
 TEST_F(AlarmOptions, OkOnAPathThatCannotRingSaysFileDoesNotExistPutsTheDefaultBackAndStaysOpen) {
     alarm::Form3& options = Open();
     WriteWav(L"wild", 50, 36);
-    for (const std::wstring& path : {std::wstring(), app::ProgramFolder() + L"\\no such file.wav",
-                                     app::ProgramFolder(), TempPath(L"wil?.wav")}) {
+    for (const std::wstring& path : {std::wstring(), core::ProgramFolder() + L"\\no such file.wav",
+                                     core::ProgramFolder(), TempPath(L"wil?.wav")}) {
         SCOPED_TRACE(std::string(path.begin(), path.end()));
         options.SetText1Text(path);
         DialogWatcher watcher;
@@ -232,7 +232,7 @@ TEST_F(AlarmOptions, TestTwiceThenOkStopsOnlyTheSecondAndTheFirstIsFreedWhenItEn
     options.SetText1Text(WriteWav(L"twice", 1500, 33));
     Click(options.PushButton3);
     Click(options.PushButton3);
-    EXPECT_EQ(app::program::AlarmBuffer, 2);
+    EXPECT_EQ(core::program::AlarmBuffer, 2);
     EXPECT_EQ(sound::State(1), BufferState::Playing);
     EXPECT_EQ(sound::State(2), BufferState::Playing);
     Click(options.PushButton1);
@@ -255,13 +255,13 @@ TEST_F(AlarmOptions, UnusableWavGivesTheLoadersMessageAndLeavesAlarmBufferOnAFre
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"Could not find fmt chunk");
     EXPECT_EQ(boxes[0].caption, L"Corvalin Timer");
-    EXPECT_EQ(app::program::AlarmBuffer, 1);
+    EXPECT_EQ(core::program::AlarmBuffer, 1);
     EXPECT_EQ(sound::State(1), BufferState::Free);
     // A path the listing does not find is no test at all, and says nothing.
-    options.SetText1Text(app::ProgramFolder());
-    app::program::AlarmBuffer = 0;
+    options.SetText1Text(core::ProgramFolder());
+    core::program::AlarmBuffer = 0;
     Click(options.PushButton3);
-    EXPECT_EQ(app::program::AlarmBuffer, 0);
+    EXPECT_EQ(core::program::AlarmBuffer, 0);
     EXPECT_EQ(watcher.Count(), 1u);
 }
 
@@ -306,7 +306,7 @@ TEST_F(AlarmOptions, TheCountdownPlaysWhatTheBoxHoldsAtExpiryWhileTheWindowIsOpe
     options.SetText1Text(L"");
     Type(typed);
     // The store says otherwise; the box is what counts.
-    testsupport::PutRegistryText(HKEY_CURRENT_USER, app::kSettingsKeyPath, L"Text2", stored);
+    testsupport::PutRegistryText(HKEY_CURRENT_USER, core::kSettingsKeyPath, L"Text2", stored);
 
     for (HWND picker : {form.cboHrs(), form.cboMins()}) SendMessageW(picker, CB_SETCURSEL, 0, 0);
     SendMessageW(form.cboSecs(), CB_SETCURSEL, 1, 0);
@@ -316,7 +316,7 @@ TEST_F(AlarmOptions, TheCountdownPlaysWhatTheBoxHoldsAtExpiryWhileTheWindowIsOpe
     std::size_t loaded = 0;
     script.Then([] { return FindWindowW(L"CorvalinForm2", L" Time Expired") != nullptr; },
                 [&] {
-                    loaded = sound::SampleBytes(app::program::AlarmBuffer).size();
+                    loaded = sound::SampleBytes(core::program::AlarmBuffer).size();
                     SendMessageW(GetDlgItem(FindWindowW(L"CorvalinForm2", L" Time Expired"), layout::form2::PushButton1),
                                  BM_CLICK, 0, 0);
                 });

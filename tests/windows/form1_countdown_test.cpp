@@ -1,10 +1,10 @@
 // The countdown in a real main window: the state table, tick timing, pause and resume, reports.
-#include "app/CountdownDisplay.h"
-#include "resources/Layouts.h"
-#include "app/Form1.h"
-#include "app/Program.h"
 #include "Form1Fixture.h"
 #include "TestSupport.h"
+#include "app/CountdownDisplay.h"
+#include "app/Form1.h"
+#include "core/Program.h"
+#include "resources/Layouts.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +57,7 @@ TEST_F(Form1Countdown, StartsIdleWithTheListsFilled) {
     EXPECT_EQ(SendMessageW(form.cboMins(), CB_GETCOUNT, 0, 0), 60);
     EXPECT_EQ(SendMessageW(form.cboSecs(), CB_GETCOUNT, 0, 0), 60);
     EXPECT_EQ(TextOf(form.hwnd()), L"Corvalin Timer Software");
-    EXPECT_EQ(app::program::AppTitle, L"Corvalin Timer");
+    EXPECT_EQ(core::program::AppTitle, L"Corvalin Timer");
 }
 
 TEST_F(Form1Countdown, StartRunsMinimisesAndGreysThePickers) {
@@ -69,7 +69,7 @@ TEST_F(Form1Countdown, StartRunsMinimisesAndGreysThePickers) {
     EXPECT_EQ(form.Timer1.Interval(), 100);
     // Minimised behind the tray icon.
     EXPECT_FALSE(IsWindowVisible(form.hwnd()));
-    EXPECT_TRUE(app::program::HiddenInTray);
+    EXPECT_TRUE(core::program::HiddenInTray);
     EXPECT_EQ(form.SecondsLeft, 5);
     EXPECT_EQ(form.TenthsLeft, 9);
     Ticks(1);
@@ -93,7 +93,7 @@ TEST_F(Form1Countdown, OneSecondExpiresOnTheTwentiethTick) {
     ExpectIdle();
     EXPECT_TRUE(IsWindowVisible(form.hwnd()));
     EXPECT_FALSE(IsIconic(form.hwnd()));
-    EXPECT_FALSE(app::program::HiddenInTray);
+    EXPECT_FALSE(core::program::HiddenInTray);
 }
 
 TEST_F(Form1Countdown, LongestDurationsFirstShowTheirFullValue) {

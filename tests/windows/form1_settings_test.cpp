@@ -1,13 +1,13 @@
 // The main window's settings against the real registry of the test's own Wine prefix: first run, every
 // pick stored at once and restored by the next start, the start-with-Windows box and its Run entry, a
 // stored value outside the list, and the hand pointer over the main window.
+#include "TestSupport.h"
 #include "alarm/Form3.h"
 #include "app/Form1.h"
-#include "app/Program.h"
-#include "app/Settings.h"
+#include "core/Program.h"
+#include "core/Settings.h"
 #include "platform/RegStuff.h"
 #include "resources/Layouts.h"
-#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -23,14 +23,14 @@ using testsupport::TextOf;
 using Shape = ui::WindowPointer::Shape;
 
 constexpr wchar_t kApplicationKey[] = L"Software\\VB and VBA Program Settings\\Vendrel";
-// The Run value is named after the running executable: here the test program.
-constexpr wchar_t kRunValueName[] = L"windows_tests.exe";
-
 std::wstring ModulePath() {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     return path;
 }
+
+// The Run value is named after the running executable: here the test program.
+const std::wstring kRunValueName = ModulePath().substr(ModulePath().find_last_of(L'\\') + 1);
 
 std::wstring ModuleFolder() {
     const std::wstring path = ModulePath();
@@ -38,11 +38,11 @@ std::wstring ModuleFolder() {
 }
 
 std::wstring Stored(const std::wstring& key) {
-    return RegistryText(HKEY_CURRENT_USER, app::kSettingsKeyPath, key).value_or(L"<missing>");
+    return RegistryText(HKEY_CURRENT_USER, core::kSettingsKeyPath, key).value_or(L"<missing>");
 }
 
 void Store(const std::wstring& key, const std::wstring& text) {
-    testsupport::PutRegistryText(HKEY_CURRENT_USER, app::kSettingsKeyPath, key, text);
+    testsupport::PutRegistryText(HKEY_CURRENT_USER, core::kSettingsKeyPath, key, text);
 }
 
 bool RunEntryAnywhere() {
@@ -69,7 +69,7 @@ protected:
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
         RemoveRunEntries();
-        app::program::HiddenInTray = false;
+        core::program::HiddenInTray = false;
     }
     void TearDown() override {
         form.reset();
@@ -109,7 +109,7 @@ TEST_F(Form1Settings, FirstRunShowsZeroesAClearBoxAndStoresTheDefaultAlarmPath) 
     EXPECT_EQ(PickerText(form->cboSecs()), L"00");
     EXPECT_FALSE(Ticked());
     const std::wstring expected = ModuleFolder() + L"\\alarm.wav";
-    EXPECT_EQ(app::ProgramFolder(), ModuleFolder());
+    EXPECT_EQ(core::ProgramFolder(), ModuleFolder());
     EXPECT_EQ(form->Form3().Text1Text(), expected);
     EXPECT_EQ(Stored(L"Text2"), expected);
     // The box was restored, not clicked: nothing about it was stored.
@@ -214,7 +214,7 @@ TEST_F(Form1Settings, StoredHoursOutsideTheListLeavesThePickerEmptyAndIsReported
     // The load went on with the next steps; the stored text is not repaired.
     EXPECT_EQ(PickerText(form->cboMins()), L"07");
     EXPECT_EQ(PickerText(form->cboSecs()), L"00");
-    EXPECT_EQ(form->Form3().Text1Text(), app::ProgramFolder() + L"\\alarm.wav");
+    EXPECT_EQ(form->Form3().Text1Text(), core::ProgramFolder() + L"\\alarm.wav");
     EXPECT_FALSE(form->Loading);
     EXPECT_EQ(Stored(L"Hours"), L"99");
 }

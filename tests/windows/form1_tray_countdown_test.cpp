@@ -5,7 +5,7 @@
 #include "TestSupport.h"
 #include "app/CountdownDisplay.h"
 #include "app/Form1.h"
-#include "app/Program.h"
+#include "core/Program.h"
 #include "resources/Layouts.h"
 #include "resources/TrayPicture.h"
 #include "tray/ProgressPicture.h"
@@ -23,8 +23,8 @@ namespace {
 std::vector<std::uint32_t> IconPixels(HICON icon, int* size) {
     ICONINFO info{};
     if (!GetIconInfo(icon, &info)) return {};
-    ui::UniqueBitmap color(info.hbmColor);
-    ui::UniqueBitmap mask(info.hbmMask);
+    core::UniqueBitmap color(info.hbmColor);
+    core::UniqueBitmap mask(info.hbmMask);
     BITMAP bm{};
     GetObjectW(color.get(), sizeof bm, &bm);
     *size = bm.bmWidth;

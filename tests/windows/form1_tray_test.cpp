@@ -3,8 +3,8 @@
 #include "TestSupport.h"
 #include "app/CountdownDisplay.h"
 #include "app/Form1.h"
-#include "app/ErrorReport.h"
-#include "app/Program.h"
+#include "core/ErrorReport.h"
+#include "core/Program.h"
 #include "sound/SoundManager.h"
 #include "tray_test_support.h"
 
@@ -19,7 +19,7 @@ UINT const kTrayCallback = 1125;
 class Form1Tray : public testing::Test {
 protected:
     void SetUp() override {
-        app::program::HiddenInTray = false;
+        core::program::HiddenInTray = false;
         testsupport::ClearSettings();
         ASSERT_TRUE(form.Create());
         form.Show(SW_SHOWNORMAL);
@@ -54,7 +54,7 @@ TEST_F(Form1Tray, MinimisingTwiceHidesTwiceButShowsTheBalloonOnce) {
     BalloonWillBeClicked();
     ShowWindow(form.hwnd(), SW_MINIMIZE);
     EXPECT_FALSE(IsWindowVisible(form.hwnd()));
-    EXPECT_TRUE(app::program::HiddenInTray);
+    EXPECT_TRUE(core::program::HiddenInTray);
     ASSERT_EQ(Balloons(), 1u);
     const auto balloon = std::find_if(calls.begin(), calls.end(), [](const traytest::ShellCall& c) {
         return c.message == NIM_MODIFY && (c.record.uFlags & NIF_INFO) && !c.Info().empty();
@@ -68,11 +68,11 @@ TEST_F(Form1Tray, MinimisingTwiceHidesTwiceButShowsTheBalloonOnce) {
     ClickIcon(WM_LBUTTONUP);
     EXPECT_TRUE(IsWindowVisible(form.hwnd()));
     EXPECT_FALSE(IsIconic(form.hwnd()));
-    EXPECT_FALSE(app::program::HiddenInTray);
+    EXPECT_FALSE(core::program::HiddenInTray);
 
     ShowWindow(form.hwnd(), SW_MINIMIZE);
     EXPECT_FALSE(IsWindowVisible(form.hwnd()));
-    EXPECT_TRUE(app::program::HiddenInTray);
+    EXPECT_TRUE(core::program::HiddenInTray);
     EXPECT_EQ(Balloons(), 1u);
 }
 
@@ -86,7 +86,7 @@ TEST_F(Form1Tray, EitherButtonReleasedOnTheIconBringsTheWindowBackButOtherEvents
     EXPECT_FALSE(IsWindowVisible(form.hwnd()));
     ClickIcon(WM_RBUTTONUP);
     EXPECT_TRUE(IsWindowVisible(form.hwnd()));
-    EXPECT_FALSE(app::program::HiddenInTray);
+    EXPECT_FALSE(core::program::HiddenInTray);
 }
 
 TEST_F(Form1Tray, CountdownTicksRunDuringTheBalloonWaitInsideStart) {
@@ -103,7 +103,7 @@ TEST_F(Form1Tray, CountdownTicksRunDuringTheBalloonWaitInsideStart) {
     const auto shown = static_cast<std::int32_t>(100 - form.Timer1.TicksDelivered());
     EXPECT_EQ(testsupport::TextOf(form.lblTimer()), app::FormatCountdown(shown / 10, static_cast<std::int16_t>(shown % 10)));
     EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
-    EXPECT_TRUE(app::program::HiddenInTray);
+    EXPECT_TRUE(core::program::HiddenInTray);
     form.PushButton2_Click();
 }
 
@@ -155,7 +155,7 @@ TEST_F(Form1Tray, AStepThatFailsAtSessionEndIsNotReported) {
     bool ended = false;
     form.onEnd = [&] { ended = true; };
     form.cSysTray1.UseShell([](DWORD message, NOTIFYICONDATAW&) -> BOOL {
-        if (message == NIM_DELETE) throw app::HandlerError(L"Automation error");
+        if (message == NIM_DELETE) throw core::HandlerError(L"Automation error");
         return TRUE;
     });
     SendMessageW(form.hwnd(), WM_ENDSESSION, TRUE, 0);

@@ -1,7 +1,9 @@
 // ApplyFaceColor and ApplySkin: which controls take the face colour, what the window paints, and the
 // skin file looked up beside the program.
-#include "app/Helpers.h"
-#include "app/Program.h"
+#include "app/Skin.h"
+#include "core/Files.h"
+#include "core/Program.h"
+#include "ui/Backdrop.h"
 #include "ui/Window.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +39,7 @@ public:
         HDC dc = CreateCompatibleDC(nullptr);
         SetBkColor(dc, RGB(1, 2, 3));
         LRESULT result = 0;
-        const bool handled = app::HandleBackdropMessage(hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+        const bool handled = ui::HandleBackdropMessage(hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                                                         reinterpret_cast<LPARAM>(control), result);
         background = GetBkColor(dc);
         DeleteDC(dc);
@@ -68,7 +70,7 @@ private:
     }
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         LRESULT result = 0;
-        if (app::HandleBackdropMessage(hwnd(), message, wParam, lParam, result)) return result;
+        if (ui::HandleBackdropMessage(hwnd(), message, wParam, lParam, result)) return result;
         return Window::HandleMessage(message, wParam, lParam);
     }
 };
@@ -97,13 +99,13 @@ public:
     }
 
 private:
-    std::wstring folder_ = app::ProgramFolder() + L"\\x";
-    std::wstring file_ = app::ProgramFolder() + app::kSkinFile;
+    std::wstring folder_ = core::ProgramFolder() + L"\\x";
+    std::wstring file_ = core::ProgramFolder() + core::kSkinFile;
 };
 
 TEST(Backdrop, WindowAndStaticControlsAreWhiteAsLaidOut) {
     BackdropWindow window;
-    EXPECT_EQ(app::BackdropColor(window.hwnd()), kWhite);
+    EXPECT_EQ(ui::BackdropColor(window.hwnd()), kWhite);
     COLORREF background = 0;
     EXPECT_EQ(window.AskColours(window.label, background), GetStockObject(WHITE_BRUSH));
     EXPECT_EQ(background, kWhite);
@@ -112,10 +114,10 @@ TEST(Backdrop, WindowAndStaticControlsAreWhiteAsLaidOut) {
 
 TEST(Backdrop, FaceColourReachesLabelsFramesCheckBoxesAndOptionButtons) {
     BackdropWindow window;
-    app::ApplyFaceColor(window.hwnd());
+    ui::ApplyFaceColor(window.hwnd());
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     ASSERT_NE(face, kWhite);
-    EXPECT_EQ(app::BackdropColor(window.hwnd()), face);
+    EXPECT_EQ(ui::BackdropColor(window.hwnd()), face);
     for (HWND control : {window.label, window.checkBox, window.optionButton, window.frame}) {
         COLORREF background = 0;
         EXPECT_EQ(window.AskColours(control, background), GetSysColorBrush(COLOR_BTNFACE));
@@ -125,7 +127,7 @@ TEST(Backdrop, FaceColourReachesLabelsFramesCheckBoxesAndOptionButtons) {
 
 TEST(Backdrop, PushButtonsTextBoxesAndPickersKeepTheirOwnColours) {
     BackdropWindow window;
-    app::ApplyFaceColor(window.hwnd());
+    ui::ApplyFaceColor(window.hwnd());
     for (HWND control : {window.pushButton, window.textBox, window.picker}) {
         COLORREF background = 0;
         EXPECT_EQ(window.AskColours(control, background), nullptr);
@@ -135,7 +137,7 @@ TEST(Backdrop, PushButtonsTextBoxesAndPickersKeepTheirOwnColours) {
 
 TEST(Backdrop, SurfaceAndLabelArePaintedInTheFaceColour) {
     BackdropWindow window;
-    app::ApplyFaceColor(window.hwnd());
+    ui::ApplyFaceColor(window.hwnd());
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     EXPECT_EQ(BackdropWindow::PixelAt(window.hwnd(), 400, 250), face);
     // Right of the label's text, inside the label.
@@ -145,8 +147,8 @@ TEST(Backdrop, SurfaceAndLabelArePaintedInTheFaceColour) {
 TEST(Backdrop, FaceColourOfOneWindowLeavesAnotherWhite) {
     BackdropWindow first;
     BackdropWindow second;
-    app::ApplyFaceColor(first.hwnd());
-    EXPECT_EQ(app::BackdropColor(second.hwnd()), kWhite);
+    ui::ApplyFaceColor(first.hwnd());
+    EXPECT_EQ(ui::BackdropColor(second.hwnd()), kWhite);
     COLORREF background = 0;
     EXPECT_EQ(second.AskColours(second.label, background), GetStockObject(WHITE_BRUSH));
 }
@@ -154,7 +156,7 @@ TEST(Backdrop, FaceColourOfOneWindowLeavesAnotherWhite) {
 TEST(Backdrop, ControlOfAnotherWindowIsNotColouredHere) {
     BackdropWindow first;
     BackdropWindow second;
-    app::ApplyFaceColor(first.hwnd());
+    ui::ApplyFaceColor(first.hwnd());
     COLORREF background = 0;
     EXPECT_EQ(first.AskColours(second.label, background), nullptr);
 }
@@ -162,14 +164,14 @@ TEST(Backdrop, ControlOfAnotherWindowIsNotColouredHere) {
 TEST(Skin, WithoutTheSkinFileTheWindowKeepsItsColours) {
     BackdropWindow window;
     EXPECT_FALSE(app::ApplySkin(window.hwnd()));
-    EXPECT_EQ(app::BackdropColor(window.hwnd()), kWhite);
+    EXPECT_EQ(ui::BackdropColor(window.hwnd()), kWhite);
 }
 
 TEST(Skin, SkinFileBesideTheProgramGivesTheFaceColour) {
     SkinFileBesideProgram skin(SkinFileBesideProgram::Kind::File);
     BackdropWindow window;
     EXPECT_TRUE(app::ApplySkin(window.hwnd()));
-    EXPECT_EQ(app::BackdropColor(window.hwnd()), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(ui::BackdropColor(window.hwnd()), GetSysColor(COLOR_BTNFACE));
 }
 
 TEST(Skin, FolderOrHiddenFileOfThatNameIsNoSkin) {
@@ -177,7 +179,7 @@ TEST(Skin, FolderOrHiddenFileOfThatNameIsNoSkin) {
         SkinFileBesideProgram skin(SkinFileBesideProgram::Kind::Folder);
         BackdropWindow window;
         EXPECT_FALSE(app::ApplySkin(window.hwnd()));
-        EXPECT_EQ(app::BackdropColor(window.hwnd()), kWhite);
+        EXPECT_EQ(ui::BackdropColor(window.hwnd()), kWhite);
     }
     {
         SkinFileBesideProgram skin(SkinFileBesideProgram::Kind::HiddenFile);

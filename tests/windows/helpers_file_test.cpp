@@ -1,5 +1,6 @@
 // FileExists and FileListed against real files and folders of a scratch folder of the test's own.
-#include "app/Helpers.h"
+#include "core/Files.h"
+#include "ui/Backdrop.h"
 
 #include <gtest/gtest.h>
 
@@ -70,35 +71,35 @@ std::wstring MissingDrive() {
 
 TEST(FileExists, FileIsFound) {
     ScratchFolder scratch;
-    EXPECT_TRUE(app::FileExists(scratch.File(L"alarm.wav")));
+    EXPECT_TRUE(core::FileExists(scratch.File(L"alarm.wav")));
 }
 
 TEST(FileExists, FolderCountsAsExisting) {
     ScratchFolder scratch;
-    EXPECT_TRUE(app::FileExists(scratch.Path()));
-    EXPECT_TRUE(app::FileExists(scratch.Folder(L"x")));
+    EXPECT_TRUE(core::FileExists(scratch.Path()));
+    EXPECT_TRUE(core::FileExists(scratch.Folder(L"x")));
 }
 
-TEST(FileExists, EmptyPathIsFalse) { EXPECT_FALSE(app::FileExists(L"")); }
+TEST(FileExists, EmptyPathIsFalse) { EXPECT_FALSE(core::FileExists(L"")); }
 
 TEST(FileExists, MissingFileAndFileInMissingFolderAreFalse) {
     ScratchFolder scratch;
-    EXPECT_FALSE(app::FileExists(scratch.Path() + L"\\HAND-M.CUR"));
-    EXPECT_FALSE(app::FileExists(scratch.Path() + L"\\no such folder\\alarm.wav"));
+    EXPECT_FALSE(core::FileExists(scratch.Path() + L"\\HAND-M.CUR"));
+    EXPECT_FALSE(core::FileExists(scratch.Path() + L"\\no such folder\\alarm.wav"));
 }
 
 TEST(FileExists, WildcardIsFalseEvenWhenItMatchesAFile) {
     ScratchFolder scratch;
     scratch.File(L"alarm.wav");
-    EXPECT_FALSE(app::FileExists(scratch.Path() + L"\\*.wav"));
-    EXPECT_FALSE(app::FileExists(scratch.Path() + L"\\alarm.wa?"));
+    EXPECT_FALSE(core::FileExists(scratch.Path() + L"\\*.wav"));
+    EXPECT_FALSE(core::FileExists(scratch.Path() + L"\\alarm.wa?"));
 }
 
 TEST(FileExists, FileOnAMissingDriveIsFalse) {
     const std::wstring drive = MissingDrive();
     ASSERT_FALSE(drive.empty());
-    EXPECT_FALSE(app::FileExists(drive + L"\\alarm.wav"));
-    EXPECT_FALSE(app::FileExists(drive + L"\\"));
+    EXPECT_FALSE(core::FileExists(drive + L"\\alarm.wav"));
+    EXPECT_FALSE(core::FileExists(drive + L"\\"));
 }
 
 TEST(FileExists, NameOutsideTheAnsiCodePageIsFound) {
@@ -106,48 +107,48 @@ TEST(FileExists, NameOutsideTheAnsiCodePageIsFound) {
     const std::wstring name = L"\u0431\u0443\u0434\u0438\u043b\u044c\u043d\u0438\u043a \u95f9\u949f.wav";
     const std::wstring path = scratch.File(name);
     ASSERT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(app::FileExists(path));
+    EXPECT_TRUE(core::FileExists(path));
 }
 
 TEST(FileExists, HiddenFileIsFound) {
     ScratchFolder scratch;
-    EXPECT_TRUE(app::FileExists(scratch.File(L"HAND-M.CUR", FILE_ATTRIBUTE_HIDDEN)));
+    EXPECT_TRUE(core::FileExists(scratch.File(L"HAND-M.CUR", FILE_ATTRIBUTE_HIDDEN)));
 }
 
 TEST(FileListed, OrdinaryAndReadOnlyFilesAreListed) {
     ScratchFolder scratch;
-    EXPECT_TRUE(app::FileListed(scratch.File(L"o.cjs")));
-    EXPECT_TRUE(app::FileListed(scratch.File(L"alarm.wav", FILE_ATTRIBUTE_READONLY)));
+    EXPECT_TRUE(core::FileListed(scratch.File(L"o.cjs")));
+    EXPECT_TRUE(core::FileListed(scratch.File(L"alarm.wav", FILE_ATTRIBUTE_READONLY)));
 }
 
 TEST(FileListed, FolderOfThatNameIsNotListed) {
     ScratchFolder scratch;
-    EXPECT_FALSE(app::FileListed(scratch.Folder(L"o.cjs")));
+    EXPECT_FALSE(core::FileListed(scratch.Folder(L"o.cjs")));
 }
 
 TEST(FileListed, HiddenAndSystemFilesAreNotListed) {
     ScratchFolder scratch;
-    EXPECT_FALSE(app::FileListed(scratch.File(L"hidden.cjs", FILE_ATTRIBUTE_HIDDEN)));
-    EXPECT_FALSE(app::FileListed(scratch.File(L"system.cjs", FILE_ATTRIBUTE_SYSTEM)));
+    EXPECT_FALSE(core::FileListed(scratch.File(L"hidden.cjs", FILE_ATTRIBUTE_HIDDEN)));
+    EXPECT_FALSE(core::FileListed(scratch.File(L"system.cjs", FILE_ATTRIBUTE_SYSTEM)));
 }
 
 TEST(FileListed, WildcardNeverStandsForAnotherFile) {
     ScratchFolder scratch;
     scratch.File(L"other.cjs");
-    EXPECT_FALSE(app::FileListed(scratch.Path() + L"\\*.cjs"));
-    EXPECT_FALSE(app::FileListed(scratch.Path() + L"\\o?her.cjs"));
+    EXPECT_FALSE(core::FileListed(scratch.Path() + L"\\*.cjs"));
+    EXPECT_FALSE(core::FileListed(scratch.Path() + L"\\o?her.cjs"));
 }
 
 TEST(FileListed, MissingFileEmptyPathAndMissingDriveAreNotListed) {
     ScratchFolder scratch;
-    EXPECT_FALSE(app::FileListed(scratch.Path() + L"\\x\\o.cjs"));
-    EXPECT_FALSE(app::FileListed(L""));
-    EXPECT_FALSE(app::FileListed(MissingDrive() + L"\\o.cjs"));
+    EXPECT_FALSE(core::FileListed(scratch.Path() + L"\\x\\o.cjs"));
+    EXPECT_FALSE(core::FileListed(L""));
+    EXPECT_FALSE(core::FileListed(MissingDrive() + L"\\o.cjs"));
 }
 
 TEST(FileListed, NameOutsideTheAnsiCodePageIsListed) {
     ScratchFolder scratch;
-    EXPECT_TRUE(app::FileListed(scratch.File(L"\u0437\u0432\u043e\u043d\u043e\u043a.wav")));
+    EXPECT_TRUE(core::FileListed(scratch.File(L"\u0437\u0432\u043e\u043d\u043e\u043a.wav")));
 }
 
 }  // namespace

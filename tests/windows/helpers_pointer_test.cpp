@@ -1,7 +1,8 @@
 // The window-level pointer rule on a small window of its own: a push button, a label, a frame and the
 // surface, driven by real mouse input, with a hand cursor file written by the test.
 #include "TestSupport.h"
-#include "app/Helpers.h"
+#include "core/Files.h"
+#include "ui/Backdrop.h"
 #include "ui/PushButton.h"
 #include "ui/Window.h"
 #include "ui/WindowPointer.h"

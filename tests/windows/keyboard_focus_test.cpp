@@ -1,14 +1,14 @@
 // The three windows from the keyboard: where the focus is when each opens and when it becomes active
 // again, and push buttons that are the platform's own buttons, drawn our way.
+#include "TestSupport.h"
 #include "alarm/Form2.h"
 #include "alarm/Form3.h"
 #include "app/Form1.h"
-#include "app/Program.h"
+#include "core/Handles.h"
+#include "core/Program.h"
 #include "resources/Layouts.h"
-#include "ui/Handles.h"
-#include "TestSupport.h"
-#include "tray_test_support.h"
 #include "tests/InputSupport.h"
+#include "tray_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -31,8 +31,8 @@ class Keyboard : public testing::Test {
 protected:
     void SetUp() override {
         testsupport::ClearSettings();
-        app::program::AlarmBuffer = 0;
-        app::program::HiddenInTray = false;
+        core::program::AlarmBuffer = 0;
+        core::program::HiddenInTray = false;
         form.reporter = [this](const std::wstring& text) { reports.push_back(text); };
         ASSERT_TRUE(form.Create());
         // A path OK accepts, so that Alarm Options closes without a message.
@@ -156,11 +156,11 @@ TEST_F(Keyboard, PushButtonsAreOwnerDrawnStandardButtonsThatBmClickPresses) {
         GetClientRect(button, &r);
         const HDC screen = GetDC(nullptr);
         const HDC dc = CreateCompatibleDC(screen);
-        const ui::UniqueBitmap bitmap(CreateCompatibleBitmap(screen, r.right, r.bottom));
+        const core::UniqueBitmap bitmap(CreateCompatibleBitmap(screen, r.right, r.bottom));
         ReleaseDC(nullptr, screen);
         std::vector<COLORREF> colours;
         {
-            ui::ScopedSelect select(dc, bitmap.get());
+            core::ScopedSelect select(dc, bitmap.get());
             SendMessageW(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
             colours.push_back(GetPixel(dc, 3, r.bottom / 2));
             for (int x = 0; x < r.right; ++x) {

@@ -1,13 +1,13 @@
 // The three windows as they open at 96 dots per inch: client sizes, every control's place in pixels
 // against its twips, the Tab order, the fonts, the window styles, the centred start-up position, and a
 // check box wide enough for its whole caption; and the same layout after a move to 144 dots per inch.
+#include "TestSupport.h"
 #include "alarm/Form2.h"
 #include "alarm/Form3.h"
 #include "app/Form1.h"
-#include "app/Program.h"
+#include "core/Handles.h"
+#include "core/Program.h"
 #include "resources/Layouts.h"
-#include "ui/Handles.h"
-#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -181,11 +181,11 @@ void ExpectFixedBorder(HWND form, bool minimiseBox) {
 int RightmostInk(HWND control, int width, int height) {
     const HDC screen = GetDC(nullptr);
     const HDC dc = CreateCompatibleDC(screen);
-    const ui::UniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
+    const core::UniqueBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
     ReleaseDC(nullptr, screen);
     int rightmost = -1;
     {
-        ui::ScopedSelect select(dc, bitmap.get());
+        core::ScopedSelect select(dc, bitmap.get());
         RECT all{0, 0, width, height};
         FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
@@ -207,7 +207,7 @@ class LayoutWindows : public testing::Test {
 protected:
     void SetUp() override {
         testsupport::ClearSettings();
-        app::program::AlarmBuffer = 0;
+        core::program::AlarmBuffer = 0;
         const HDC screen = GetDC(nullptr);
         const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
         ReleaseDC(nullptr, screen);
@@ -374,7 +374,7 @@ TEST_F(LayoutWindows, StartupCheckBoxShowsItsWholeCaption) {
     RECT r{};
     GetClientRect(check, &r);
     const auto style = static_cast<DWORD>(GetWindowLongW(check, GWL_STYLE)) & ~WS_VISIBLE;
-    const ui::UniqueWindow wide(CreateWindowExW(0, L"BUTTON", ui::WindowText(check).c_str(), style, 0, 0, 1000,
+    const core::UniqueWindow wide(CreateWindowExW(0, L"BUTTON", ui::WindowText(check).c_str(), style, 0, 0, 1000,
                                                 r.bottom, form.hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr));
     ASSERT_TRUE(wide);
     SendMessageW(wide.get(), WM_SETFONT, SendMessageW(check, WM_GETFONT, 0, 0), FALSE);

@@ -1,7 +1,7 @@
 // The executable's resources read back with the platform's own functions: the icon group and its
 // images, the version record, and the absence of a manifest. Checked on the real program (when it
 // is built) and on this test executable, which links the same .rc.
-#include "ui/Handles.h"
+#include "core/Handles.h"
 
 #include <windows.h>
 
@@ -22,7 +22,7 @@ struct LibraryTraits {
     static Handle Invalid() { return nullptr; }
     static void Close(Handle h) { FreeLibrary(h); }
 };
-using UniqueLibrary = ui::UniqueHandle<LibraryTraits>;
+using UniqueLibrary = core::UniqueHandle<LibraryTraits>;
 
 std::filesystem::path ThisExecutable() {
     wchar_t buffer[MAX_PATH] = {};
@@ -169,12 +169,12 @@ TEST_P(ExecutableResources, WindowsPicksTheMatchingImageAndBuildsAnIconOfThatSiz
             << want.size;
         const Resource image = Find(Module(), want.id, RT_ICON);
         ASSERT_NE(image.data, nullptr);
-        ui::UniqueIcon icon(CreateIconFromResourceEx(const_cast<PBYTE>(image.data), image.size, TRUE,
+        core::UniqueIcon icon(CreateIconFromResourceEx(const_cast<PBYTE>(image.data), image.size, TRUE,
                                                      0x00030000, 0, 0, LR_DEFAULTCOLOR));
         ASSERT_TRUE(icon) << want.id;
         ICONINFO info{};
         ASSERT_TRUE(GetIconInfo(icon.get(), &info));
-        ui::UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
+        core::UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
         BITMAP bitmap{};
         GetObjectW(colour ? colour.get() : mask.get(), sizeof bitmap, &bitmap);
         EXPECT_EQ(bitmap.bmWidth, want.size) << want.id;

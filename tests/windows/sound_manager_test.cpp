@@ -1,8 +1,8 @@
 // The SoundManager under Wine: real wave-out devices, the notification window and the loader's message boxes.
 #include "sound/SoundManager.h"
 
-#include "app/ErrorReport.h"
-#include "app/Program.h"
+#include "core/ErrorReport.h"
+#include "core/Program.h"
 #include "tests/native/sound_wav_builder.h"
 #include "tests/windows/TestSupport.h"
 
@@ -215,7 +215,7 @@ TEST_F(SoundManager, BadFile_ShowsAPlainMessageBoxAndLeavesTheBufferFree) {
     EXPECT_EQ(boxes[1].text, L"Could not find fmt chunk");
     EXPECT_EQ(boxes[2].text, L"Cannot open file");
     for (const auto& box : boxes) {
-        EXPECT_EQ(box.caption, app::program::AppTitle);
+        EXPECT_EQ(box.caption, core::program::AppTitle);
         EXPECT_FALSE(box.hasIcon);
     }
 }
@@ -227,8 +227,8 @@ TEST_F(SoundManager, BufferNumberOutsideOneTo32_LoadFailsWithoutMessageAndStopRa
     EXPECT_FALSE(sound::Load(33, file, 0));
     EXPECT_EQ(watcher.Count(), 0u);
     EXPECT_EQ(sound::NotifyWindow(), nullptr);
-    EXPECT_THROW(sound::Stop(0), app::HandlerError);
-    EXPECT_THROW(sound::Unload(33), app::HandlerError);
+    EXPECT_THROW(sound::Stop(0), core::HandlerError);
+    EXPECT_THROW(sound::Unload(33), core::HandlerError);
     EXPECT_NO_THROW(sound::Stop(-1));
 }
 
@@ -237,7 +237,7 @@ TEST_F(SoundManager, EmptyDataChunk_RaisesToTheCallerAndLeavesTheBufferFree) {
     try {
         sound::Load(4, file, 0);
         FAIL() << "an empty data chunk must raise";
-    } catch (const app::HandlerError& error) {
+    } catch (const core::HandlerError& error) {
         EXPECT_EQ(error.Description(), L"Subscript out of range");
     }
     EXPECT_EQ(sound::State(4), BufferState::Free);

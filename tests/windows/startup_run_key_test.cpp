@@ -1,9 +1,11 @@
 // Start with Windows against the real registry of the test's own Wine prefix: the Run entry added and
 // removed, and the fall-back to the user's Run key when the machine-wide one cannot be opened.
+#include "core/Handles.h"
+#include "core/ModulePath.h"
+#include "core/Program.h"
 #include "platform/RegStuff.h"
 #include "platform/StartupEntry.h"
 #include "platform/mStartUp.h"
-#include "ui/Handles.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +32,7 @@ void PutRunValue(HKEY root, const std::wstring& name, const std::wstring& data) 
     HKEY created = nullptr;
     ASSERT_EQ(RegCreateKeyExW(root, platform::kRunKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr),
               ERROR_SUCCESS);
-    const ui::UniqueKey key(created);
+    const core::UniqueKey key(created);
     ASSERT_EQ(RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                              static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))),
               ERROR_SUCCESS);
@@ -73,8 +75,8 @@ protected:
         platform::DeleteRegValue(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, L"Corvalin Other.exe");
     }
 
-    const std::wstring module_ = platform::RunningModulePath();
-    const std::wstring name_ = platform::ExecutableName(module_);
+    const std::wstring module_ = core::RunningModulePath();
+    const std::wstring name_ = core::ExecutableName(module_);
 };
 
 TEST_F(StartupRunKey, EnableRegistersTheRunningExecutableQuoted) {
@@ -147,7 +149,7 @@ TEST(RegStuff, SetRegValueStoresTextWithItsTerminatingZero) {
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Corvalin Tests\\RegStuff", 0, nullptr, 0,
                               KEY_ALL_ACCESS, nullptr, &created, nullptr),
               ERROR_SUCCESS);
-    const ui::UniqueKey key(created);
+    const core::UniqueKey key(created);
     const std::wstring text = L"\"C:\\\u0422\u0430\u0439\u043c\u0435\u0440\\t.exe\"";
     EXPECT_EQ(platform::SetRegValue(key.get(), L"Entry", REG_SZ, text), ERROR_SUCCESS);
     wchar_t data[64]{};

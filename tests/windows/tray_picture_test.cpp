@@ -20,8 +20,8 @@ IconPixels Read(HICON icon) {
     IconPixels out;
     ICONINFO info{};
     if (!GetIconInfo(icon, &info)) return out;
-    ui::UniqueBitmap color(info.hbmColor);
-    ui::UniqueBitmap mask(info.hbmMask);
+    core::UniqueBitmap color(info.hbmColor);
+    core::UniqueBitmap mask(info.hbmMask);
     BITMAP bm{};
     GetObjectW(color.get(), sizeof bm, &bm);
     out.width = bm.bmWidth;

@@ -2,8 +2,8 @@
 // explorer shows icons in its own "Wine System Tray" window, one child window per icon.
 #include "tray_test_support.h"
 
-#include "tray/cSysTray.h"
 #include "TestSupport.h"
+#include "tray/cSysTray.h"
 
 #include <gtest/gtest.h>
 

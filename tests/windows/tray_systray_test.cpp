@@ -2,10 +2,10 @@
 // events the shell's notifications raise.
 #include "tray_test_support.h"
 
-#include "app/ErrorReport.h"
+#include "TestSupport.h"
+#include "core/ErrorReport.h"
 #include "tray/cSysTray.h"
 #include "tray/mSysTray.h"
-#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -123,7 +123,7 @@ TEST_F(TrayControl, BitmapAsTrayIconChangesNothing) {
     tray.InTray(true);
     const tray::PictureRef before = tray.TrayIcon();
     HDC screen = GetDC(nullptr);
-    ui::UniqueBitmap bitmap(CreateCompatibleBitmap(screen, 16, 16));
+    core::UniqueBitmap bitmap(CreateCompatibleBitmap(screen, 16, 16));
     ReleaseDC(nullptr, screen);
     tray.TrayIcon(tray::Picture::FromBitmap(std::move(bitmap)));
     tray.TrayIcon(nullptr);
@@ -196,7 +196,7 @@ TEST_F(TrayControl, ShowTimerOverflowRaisesBeforeAnythingIsSent) {
     try {
         tray.ShowBalloon(L"x", L"t", 2'147'484, false);
         ADD_FAILURE() << "no overflow";
-    } catch (const app::HandlerError& e) {
+    } catch (const core::HandlerError& e) {
         EXPECT_EQ(e.Description(), L"Overflow");
     }
     EXPECT_TRUE(calls.empty());

@@ -1,6 +1,6 @@
 // The tick timer: a fixed grid that never loses or merges ticks.
-#include "ui/Timer.h"
 #include "TestSupport.h"
+#include "ui/Timer.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace app {
+namespace core {
 
 // The program-wide values, shared between the windows for the whole run.
 namespace program {
@@ -22,6 +22,9 @@ inline std::wstring AppTitle = L"Corvalin Timer";
 // Sets the application title from the product name ("Corvalin Timer").
 void SetAppTitle();
 
+// The full path of the running executable, as the system reports its own module.
+std::wstring RunningModulePath();
+
 // The folder of the running executable, without a trailing backslash except at a drive root.
 std::wstring ProgramFolder();
 
@@ -31,4 +34,4 @@ void ShowUserMessage(const std::wstring& text);
 // The handler error report box: "Application Error", one OK button, the exclamation icon.
 void ShowErrorReport(const std::wstring& text);
 
-}  // namespace app
+}  // namespace core

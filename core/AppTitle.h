@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace app {
+namespace core {
 
 inline constexpr wchar_t kProductName[] = L"Corvalin Timer Software";
 
@@ -11,4 +11,4 @@ inline constexpr wchar_t kProductName[] = L"Corvalin Timer Software";
 // "Corvalin Timer Software" gives "Corvalin Timer".
 std::wstring CutTitle(std::wstring name);
 
-}  // namespace app
+}  // namespace core

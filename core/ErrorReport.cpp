@@ -1,9 +1,9 @@
 // Report text and the trap's reporting.
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 
 #include <new>
 
-namespace app {
+namespace core {
 
 std::wstring ReportText(std::wstring_view description, std::wstring_view reportName, int line) {
     std::wstring text(description);
@@ -43,4 +43,4 @@ void Trap::Report() {
     }
 }
 
-}  // namespace app
+}  // namespace core

@@ -1,39 +1,17 @@
-// File tests, the window backdrop and the skin look-up.
-#include "app/Helpers.h"
+// The window backdrop and the messages every window handles alike.
+#include "ui/Backdrop.h"
 
-#include "app/Program.h"
 #include "ui/DialogFocus.h"
-#include "ui/Handles.h"
 #include "ui/PushButton.h"
 
 #include <array>
-#include <string_view>
 
-namespace app {
-
+namespace ui {
 namespace {
 
 // The window property that holds a window's backdrop: absent for white, the system colour index + 1
 // for a system colour.
 constexpr wchar_t kBackdropProperty[] = L"Corvalin.Backdrop";
-
-bool HasWildcards(std::wstring_view path) {
-    // The "\\?\" and "\\.\" prefixes are no wildcards.
-    if (path.starts_with(L"\\\\?\\") || path.starts_with(L"\\\\.\\")) path.remove_prefix(4);
-    return path.find_first_of(L"*?") != std::wstring_view::npos;
-}
-
-// No "insert a disk" box from the system while a drive without media is asked about.
-class QuietCriticalErrors {
-public:
-    QuietCriticalErrors() { SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &old_); }
-    QuietCriticalErrors(const QuietCriticalErrors&) = delete;
-    QuietCriticalErrors& operator=(const QuietCriticalErrors&) = delete;
-    ~QuietCriticalErrors() { SetThreadErrorMode(old_, nullptr); }
-
-private:
-    DWORD old_ = 0;
-};
 
 int BackdropColorIndex(HWND window) {
     return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(window, kBackdropProperty))) - 1;
@@ -67,26 +45,6 @@ bool TakesBackdrop(HWND control) {
 }
 
 }  // namespace
-
-bool FileExists(const std::wstring& path) {
-    if (path.empty() || HasWildcards(path)) return false;
-    const QuietCriticalErrors quiet;
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) != FALSE;
-}
-
-bool FileListed(const std::wstring& path) {
-    if (path.empty() || HasWildcards(path)) return false;
-    const QuietCriticalErrors quiet;
-    WIN32_FIND_DATAW found{};
-    const ui::UniqueFind find(FindFirstFileW(path.c_str(), &found));
-    if (!find) return false;
-    constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    do {
-        if ((found.dwFileAttributes & kNotOrdinary) == 0) return true;
-    } while (FindNextFileW(find.get(), &found));
-    return false;
-}
 
 void ApplyFaceColor(HWND window) {
     SetPropW(window, kBackdropProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
@@ -124,17 +82,11 @@ bool HandleBackdropMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     }
 }
 
-bool ApplySkin(HWND window) {
-    if (!FileListed(ProgramFolder() + kSkinFile)) return false;
-    ApplyFaceColor(window);
-    return true;
-}
-
-bool HandleCommonFormMessage(HWND window, ui::WindowPointer& pointer, UINT message, WPARAM wParam, LPARAM lParam,
+bool HandleCommonFormMessage(HWND window, WindowPointer& pointer, UINT message, WPARAM wParam, LPARAM lParam,
                              LRESULT& result) {
     if (HandleBackdropMessage(window, message, wParam, lParam, result)) return true;
-    if (ui::PushButton::HandleParentMessage(window, message, wParam, lParam, result)) return true;
-    if (ui::HandleDialogFocus(window, message, wParam, lParam, result)) return true;
+    if (PushButton::HandleParentMessage(window, message, wParam, lParam, result)) return true;
+    if (HandleDialogFocus(window, message, wParam, lParam, result)) return true;
     if (message == WM_SETCURSOR) return pointer.HandleSetCursor(window, wParam, lParam, result);
     if (message == WM_MOUSEMOVE) {
         // The window surface, and the frames, which let the mouse through to the window.
@@ -152,4 +104,4 @@ void SetApplicationIcon(HWND window) {
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
-}  // namespace app
+}  // namespace ui

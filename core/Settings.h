@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace app {
+namespace core {
 
 inline constexpr wchar_t kSettingsApplication[] = L"Vendrel";
 inline constexpr wchar_t kSettingsSection[] = L"Corvalin Timer Software";
@@ -23,4 +23,4 @@ std::wstring ReadSetting(const std::wstring& key, const std::wstring& defaultVal
 // HandlerError ("Invalid procedure call or argument") when the store refuses it.
 void WriteSetting(const std::wstring& key, const std::wstring& value);
 
-}  // namespace app
+}  // namespace core

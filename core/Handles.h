@@ -5,7 +5,7 @@
 
 #include <utility>
 
-namespace ui {
+namespace core {
 
 template <typename Traits>
 class UniqueHandle {
@@ -101,4 +101,4 @@ private:
     HGDIOBJ old_;
 };
 
-}  // namespace ui
+}  // namespace core

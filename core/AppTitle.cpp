@@ -1,7 +1,7 @@
 // Title cut of the product name.
-#include "app/AppTitle.h"
+#include "core/AppTitle.h"
 
-namespace app {
+namespace core {
 
 std::wstring CutTitle(std::wstring name) {
     constexpr std::size_t kMaxTitle = 40;
@@ -17,4 +17,4 @@ std::wstring CutTitle(std::wstring name) {
     return name;
 }
 
-}  // namespace app
+}  // namespace core

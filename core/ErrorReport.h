@@ -9,7 +9,7 @@
 #include <string_view>
 #include <utility>
 
-namespace app {
+namespace core {
 
 // Where the report asks users to send a screenshot.
 inline constexpr wchar_t kSupportAddress[] = L"support@corvalin-timer.com";
@@ -80,4 +80,4 @@ private:
     int line_ = 0;
 };
 
-}  // namespace app
+}  // namespace core

@@ -1,9 +1,9 @@
 // The settings store over the wide registry functions: every read goes to the registry, every write
 // is stored at once, nothing is cached.
-#include "app/Settings.h"
+#include "core/Settings.h"
 
-#include "app/ErrorReport.h"
-#include "ui/Handles.h"
+#include "core/ErrorReport.h"
+#include "core/Handles.h"
 
 #include <windows.h>
 
@@ -11,7 +11,7 @@
 #include <cwchar>
 #include <vector>
 
-namespace app {
+namespace core {
 
 namespace {
 
@@ -26,7 +26,7 @@ std::wstring ReadSetting(const std::wstring& key, const std::wstring& defaultVal
     LONG result = RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_QUERY_VALUE, &opened);
     if (MissingOrNotText(result)) return defaultValue;
     if (result != ERROR_SUCCESS) throw HandlerError(kInvalidProcedureCall);
-    const ui::UniqueKey section(opened);
+    const core::UniqueKey section(opened);
 
     // Another copy of the program may store a longer text between the size query and the read:
     // ask again until the buffer holds all of it.
@@ -53,7 +53,7 @@ void WriteSetting(const std::wstring& key, const std::wstring& value) {
                         nullptr, &created, nullptr) != ERROR_SUCCESS) {
         throw HandlerError(kInvalidProcedureCall);
     }
-    const ui::UniqueKey section(created);
+    const core::UniqueKey section(created);
     const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
     if (RegSetValueExW(section.get(), key.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes) !=
         ERROR_SUCCESS) {
@@ -61,4 +61,4 @@ void WriteSetting(const std::wstring& key, const std::wstring& value) {
     }
 }
 
-}  // namespace app
+}  // namespace core

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace app {
+namespace core {
 
 // Decimal text of value, zero-padded on the left to at least `width` digits (a sign does not count).
 inline std::wstring ZeroPad(long long value, int width) {
@@ -13,4 +13,4 @@ inline std::wstring ZeroPad(long long value, int width) {
     return negative ? L"-" + digits : digits;
 }
 
-}  // namespace app
+}  // namespace core
