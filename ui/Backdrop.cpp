@@ -9,18 +9,45 @@
 namespace ui {
 namespace {
 
-// The window property that holds a window's backdrop: absent for white, the system colour index + 1
-// for a system colour.
+// The window property that holds a window's backdrop state, a set of the flags below; absent for a
+// white backdrop whose colours are not decided yet.
 constexpr wchar_t kBackdropProperty[] = L"Corvalin.Backdrop";
+constexpr INT_PTR kFaceBackdrop = 1;  // the backdrop is the system button face
+constexpr INT_PTR kDecided = 2;       // the colour rule has run for the current scheme
+constexpr INT_PTR kSystemColours = 4; // and chose the system's colours
 
-int BackdropColorIndex(HWND window) {
-    return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(window, kBackdropProperty))) - 1;
+INT_PTR BackdropState(HWND window) { return reinterpret_cast<INT_PTR>(GetPropW(window, kBackdropProperty)); }
+
+void SetBackdropState(HWND window, INT_PTR state) {
+    SetPropW(window, kBackdropProperty, reinterpret_cast<HANDLE>(state));
+}
+
+SystemColours CurrentSystemColours() {
+    return {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_BTNFACE),
+            GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_GRAYTEXT)};
+}
+
+// Runs the colour rule for the window unless it has run for the current scheme; returns the state.
+INT_PTR DecidedState(HWND window, bool highContrast) {
+    INT_PTR state = BackdropState(window) & kFaceBackdrop;
+    state |= kDecided;
+    if (NeedsSystemColours(CurrentSystemColours(), highContrast, (state & kFaceBackdrop) != 0)) state |= kSystemColours;
+    SetBackdropState(window, state);
+    return state;
+}
+
+INT_PTR StateOf(HWND window) {
+    const INT_PTR state = BackdropState(window);
+    return (state & kDecided) ? state : DecidedState(window, HighContrastOn());
 }
 
 HBRUSH BackdropBrush(HWND window) {
-    const int index = BackdropColorIndex(window);
-    // System colour brushes and stock objects belong to the system: nothing to free.
-    return index >= 0 ? GetSysColorBrush(index) : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    const INT_PTR state = StateOf(window);
+    // System colour brushes and stock objects belong to the system: nothing to free, and a system brush
+    // follows a change of its colour by itself.
+    if (state & kFaceBackdrop) return GetSysColorBrush(COLOR_BTNFACE);
+    if (state & kSystemColours) return GetSysColorBrush(COLOR_WINDOW);
+    return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
 }
 
 // Labels, frames, check boxes and option buttons take the backdrop; push buttons, read-only text boxes
@@ -47,13 +74,29 @@ bool TakesBackdrop(HWND control) {
 }  // namespace
 
 void ApplyFaceColor(HWND window) {
-    SetPropW(window, kBackdropProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
+    // A face backdrop changes what the colour rule weighs: it runs again on next use.
+    SetBackdropState(window, kFaceBackdrop);
     RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
-COLORREF BackdropColor(HWND window) {
-    const int index = BackdropColorIndex(window);
-    return index >= 0 ? GetSysColor(index) : RGB(255, 255, 255);
+COLORREF BackdropColor(HWND window) { return ColoursOf(window).backdrop; }
+
+WindowColours ColoursOf(HWND window) {
+    const INT_PTR state = StateOf(window);
+    return ColoursFor(CurrentSystemColours(), (state & kFaceBackdrop) != 0, (state & kSystemColours) != 0);
+}
+
+bool HighContrastOn(SystemParametersFn query) {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    if (!query(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0)) return false;
+    return (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+void FollowColourScheme(HWND window, bool highContrast) {
+    DecidedState(window, highContrast);
+    PushButton::ColoursChanged(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 bool HandleBackdropMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -69,11 +112,23 @@ bool HandleBackdropMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         const HWND control = reinterpret_cast<HWND>(lParam);
         if (GetParent(control) != window || !TakesBackdrop(control)) return false;
         const HDC dc = reinterpret_cast<HDC>(wParam);
-        SetBkColor(dc, BackdropColor(window));
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        const WindowColours colours = ColoursOf(window);
+        SetBkColor(dc, colours.backdrop);
+        SetTextColor(dc, colours.text);
         result = reinterpret_cast<LRESULT>(BackdropBrush(window));
         return true;
     }
+    case WM_SYSCOLORCHANGE:
+        // Sent to every top-level window, hidden ones too, after the user changed a system colour (a
+        // switch of high-contrast mode sends it as well).
+        FollowColourScheme(window, HighContrastOn());
+        result = 0;
+        return true;
+    case WM_SETTINGCHANGE:
+        if (wParam != SPI_SETHIGHCONTRAST) return false;
+        FollowColourScheme(window, HighContrastOn());
+        result = 0;
+        return true;
     case WM_NCDESTROY:
         RemovePropW(window, kBackdropProperty);
         return false;

@@ -2,6 +2,7 @@
 // of the program handles alike.
 #pragma once
 
+#include "ui/ColourRule.h"
 #include "ui/WindowPointer.h"
 
 #include <windows.h>
@@ -18,7 +19,22 @@ void ApplyFaceColor(HWND window);
 // The colour the window's backdrop paints now.
 COLORREF BackdropColor(HWND window);
 
-// Handles WM_ERASEBKGND and WM_CTLCOLORSTATIC of the window, and forgets the state on WM_NCDESTROY.
+// The colours the window and its push buttons paint now: the layout's, or the system's where the colour
+// rule (ui/ColourRule.h) asks for them. Decided on first use, and again on every colour-scheme change.
+WindowColours ColoursOf(HWND window);
+
+// SystemParametersInfoW, or a stand-in for it.
+using SystemParametersFn = BOOL(WINAPI*)(UINT action, UINT param, void* data, UINT winIni);
+
+// Whether the user has high-contrast mode on (SPI_GETHIGHCONTRAST with HCF_HIGHCONTRASTON).
+bool HighContrastOn(SystemParametersFn query = &SystemParametersInfoW);
+
+// Decides the window's colours afresh from the current system colours and the given mode, and repaints
+// the window, its frame and all its controls. Push buttons drop their brushes and make them again.
+void FollowColourScheme(HWND window, bool highContrast);
+
+// Handles WM_ERASEBKGND and WM_CTLCOLORSTATIC of the window, follows WM_SYSCOLORCHANGE and
+// WM_SETTINGCHANGE (SPI_SETHIGHCONTRAST), and forgets the state on WM_NCDESTROY.
 // Returns true when the message was handled, with its result in result.
 bool HandleBackdropMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 

@@ -2,6 +2,7 @@
 // routed back to it.
 #include "ui/PushButton.h"
 
+#include "ui/Backdrop.h"
 #include "ui/Subclass.h"
 
 #include <vector>
@@ -50,12 +51,28 @@ void PushButton::Click() {
     if (onClick) onClick();
 }
 
-void PushButton::Draw(const DRAWITEMSTRUCT& item) const {
+HBRUSH PushButton::FaceBrush() {
+    if (ColoursOf(GetParent(hwnd_)).system) return GetSysColorBrush(COLOR_BTNFACE);
+    if (!face_) face_.reset(CreateSolidBrush(back_));
+    return face_.get();
+}
+
+void PushButton::ColoursChanged(HWND parent) { EnumChildWindows(parent, &PushButton::DropFaceBrush, 0); }
+
+BOOL CALLBACK PushButton::DropFaceBrush(HWND child, LPARAM /*unused*/) {
+    if (PushButton* button = FromHandle(child)) {
+        button->face_.reset();
+        InvalidateRect(child, nullptr, FALSE);
+    }
+    return TRUE;
+}
+
+void PushButton::Draw(const DRAWITEMSTRUCT& item) {
     const HDC dc = item.hDC;
     RECT r = item.rcItem;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    const core::UniqueBrush face(CreateSolidBrush(back_));
-    FillRect(dc, &r, face.get());
+    const WindowColours colours = ColoursOf(GetParent(hwnd_));
+    FillRect(dc, &r, FaceBrush());
     DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
 
     RECT text = r;
@@ -66,7 +83,7 @@ void PushButton::Draw(const DRAWITEMSTRUCT& item) const {
         core::ScopedSelect select(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
         const int oldMode = SetBkMode(dc, TRANSPARENT);
         const COLORREF oldColor =
-            SetTextColor(dc, GetSysColor((item.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+            SetTextColor(dc, (item.itemState & ODS_DISABLED) ? colours.buttonGrayText : colours.buttonText);
         const std::wstring caption = Caption();
         DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
@@ -101,8 +118,7 @@ bool PushButton::HandleParentMessage(HWND parent, UINT message, WPARAM wParam, L
         // its own face, so that no grey shows in between.
         PushButton* button = FromHandle(reinterpret_cast<HWND>(lParam));
         if (!button) return false;
-        if (!button->face_) button->face_.reset(CreateSolidBrush(button->back_));
-        result = reinterpret_cast<LRESULT>(button->face_.get());
+        result = reinterpret_cast<LRESULT>(button->FaceBrush());
         return true;
     }
     case WM_COMMAND: {
