@@ -68,6 +68,9 @@ bool Form1::Create() {
     cSysTray1.Create(hwnd(), layout::form1::cSysTray1);
     cSysTray1.MouseUp = [this](std::int16_t button, std::int32_t id) { cSysTray1_MouseUp(button, id); };
     Form_Load();
+    // The control starts with the 16 x 16 picture; on a scaled taskbar the idle icon is drawn at the
+    // tray's own size too.
+    OnTrayScaleChanged();
     return true;
 }
 
@@ -243,6 +246,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // The shell announces a restart to top-level windows only; the tray control adds its icon again.
     if (message == cSysTray1.TaskbarCreatedMessage() && message != 0) {
         cSysTray1.ShellRestarted();
+        // The new taskbar may sit on another monitor, or the restart followed a change of scale.
+        OnTrayScaleChanged();
         return 0;
     }
     switch (message) {
@@ -270,8 +275,15 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_DPICHANGED:
         ui::ApplyDpiChange(hwnd(), layout::kForm1, layout::kForm1Controls, fonts_, wParam, lParam);
-        OnTrayDpiChanged();
+        OnTrayScaleChanged();
         return 0;
+    case WM_DISPLAYCHANGE:
+        OnTrayScaleChanged();
+        break;
+    case WM_SETTINGCHANGE:
+        // The work area changes when the taskbar moves, to another monitor too.
+        if (wParam == SPI_SETWORKAREA) OnTrayScaleChanged();
+        break;
     default:
         break;
     }

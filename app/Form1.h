@@ -86,8 +86,11 @@ private:
     // The countdown in the tray and the timer's cadence (Form1Tray.cpp). Called after every tick and
     // every click of Start/Pause and Reset; cheap when nothing changed.
     void ShowCountdownInTray();
+    CountdownState TrayCountdownState() const;
     void ShowProgressInTray(CountdownState state, bool redraw);
-    void OnTrayDpiChanged();
+    // The taskbar's DPI may have changed, or the taskbar moved to another monitor: the tray picture is
+    // drawn again at the shell's small-icon size there.
+    void OnTrayScaleChanged();
     void OnPowerBroadcast(WPARAM event);
     void OnVisibilityChanged();
 
@@ -99,7 +102,8 @@ private:
     HWND check3_ = nullptr;
     std::unique_ptr<alarm::Form3> form3_;
     bool closing_ = false;
-    int trayIconSize_ = 0;
+    // The size of the tray picture last sent; the control starts with its own 16 x 16 picture.
+    int trayIconSize_ = 16;
     std::int64_t trayTotalTicks_ = 0;
     // The progress picture last sent to the shell; empty while the tray shows the design picture.
     std::vector<std::uint32_t> trayPixels_;

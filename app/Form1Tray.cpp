@@ -9,22 +9,25 @@
 namespace app {
 namespace {
 
-// The shell's small-icon size at the window's DPI: the tray draws its icons at that size.
-int SmallIconSize(HWND hwnd) {
-    const int size = ui::SystemMetricForDpi(SM_CXSMICON, ui::DpiOf(hwnd));
+// The shell's small-icon size at the DPI of the taskbar's monitor: the tray draws its icons at that
+// size, and a picture of another size is stretched by the shell, blurred or blocky.
+int TrayIconSize() {
+    const int size = ui::SystemMetricForDpi(SM_CXSMICON, ui::TaskbarDpi());
     return size > 0 ? size : 16;
 }
 
 }  // namespace
 
-void Form1::ShowCountdownInTray() {
+CountdownState Form1::TrayCountdownState() const {
     // The state as the engine keeps it in its controls: a display other than the idle text holds a
     // countdown (until its first tick a fresh one still shows the idle text), the caption says
     // whether it runs.
-    CountdownState state = CountdownState::Idle;
-    if (ui::WindowText(lblTimer_) != kIdleDisplay) {
-        state = PushButton1.Caption() == L"Pause" ? CountdownState::Running : CountdownState::Paused;
-    }
+    if (ui::WindowText(lblTimer_) == kIdleDisplay) return CountdownState::Idle;
+    return PushButton1.Caption() == L"Pause" ? CountdownState::Running : CountdownState::Paused;
+}
+
+void Form1::ShowCountdownInTray() {
+    const CountdownState state = TrayCountdownState();
     if (state == CountdownState::Running && Timer1.Enabled()) {
         // Between ticks the count says how many ticks remain, the expiring one included.
         Timer1.SetExpiringTick(Timer1.TicksDelivered() + static_cast<std::uint64_t>(TicksLeft(SecondsLeft, TenthsLeft)));
@@ -42,15 +45,15 @@ void Form1::ShowProgressInTray(CountdownState state, bool redraw) {
         trayTotalTicks_ = 0;
         if (trayPixels_.empty() && !redraw) return;
         trayPixels_.clear();
-        cSysTray1.TrayIcon(tray::CreateTrayPicture());
+        cSysTray1.TrayIcon(tray::CreateTrayPicture(trayIconSize_));
         return;
     }
     // The first tick of a countdown shows it whole: the most ticks ever left is its length.
     const std::int64_t left = TicksLeft(SecondsLeft, TenthsLeft);
     trayTotalTicks_ = std::max(trayTotalTicks_, left);
-    if (trayIconSize_ == 0) trayIconSize_ = SmallIconSize(hwnd());
     std::vector<std::uint32_t> pixels = tray::DrawProgressPicture(
-        trayIconSize_, trayTotalTicks_ > 0 ? static_cast<double>(left) / static_cast<double>(trayTotalTicks_) : 1.0);
+        trayIconSize_, trayTotalTicks_ > 0 ? static_cast<double>(left) / static_cast<double>(trayTotalTicks_) : 1.0,
+        state == CountdownState::Paused);
     if (pixels == trayPixels_ && !redraw) return;
     if (tray::PictureRef picture = tray::PictureFromPixels(trayIconSize_, pixels)) {
         trayPixels_ = std::move(pixels);
@@ -58,11 +61,11 @@ void Form1::ShowProgressInTray(CountdownState state, bool redraw) {
     }
 }
 
-void Form1::OnTrayDpiChanged() {
-    const int size = SmallIconSize(hwnd());
+void Form1::OnTrayScaleChanged() {
+    const int size = TrayIconSize();
     if (size == trayIconSize_) return;
     trayIconSize_ = size;
-    if (!trayPixels_.empty()) ShowProgressInTray(CountdownState::Running, true);
+    ShowProgressInTray(TrayCountdownState(), true);
 }
 
 void Form1::OnPowerBroadcast(WPARAM event) {

@@ -58,6 +58,20 @@ int DpiOf(HWND window) {
     return ScreenDpi();
 }
 
+int TaskbarDpi() {
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR monitor, int type, UINT* x, UINT* y);
+    int const kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+    const HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+    const core::UniqueModule shcore(taskbar ? LoadLibraryW(L"shcore.dll") : nullptr);
+    if (auto getDpi = Find<GetDpiForMonitorFn>(shcore.get(), "GetDpiForMonitor")) {
+        UINT x = 0;
+        UINT y = 0;
+        const HMONITOR monitor = MonitorFromWindow(taskbar, MONITOR_DEFAULTTOPRIMARY);
+        if (SUCCEEDED(getDpi(monitor, kEffectiveDpi, &x, &y)) && y > 0) return static_cast<int>(y);
+    }
+    return ScreenDpi();
+}
+
 int SystemMetricForDpi(int index, int dpi) {
     if (auto metric = Find<GetSystemMetricsForDpiFn>(User32(), "GetSystemMetricsForDpi")) {
         return metric(index, static_cast<UINT>(dpi));

@@ -18,6 +18,10 @@ void OptIntoPerMonitorDpiAwareness();
 // system cannot tell per window.
 int DpiOf(HWND window);
 
+// The DPI of the monitor that holds the taskbar (and with it the notification area), where the system
+// tells DPI per monitor; the screen's otherwise.
+int TaskbarDpi();
+
 // A system metric at the given DPI (scaled from the screen's where the system has no per-DPI metrics).
 int SystemMetricForDpi(int index, int dpi);
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -47,7 +48,7 @@ int Marked(const std::vector<std::uint32_t>& pixels, int size, int x0, int y0, i
 
 TEST(ProgressPicture, MarksTheShareLeftClockwiseFromTwelveAndKeepsTheV) {
     namespace art = resources::tray_picture;
-    for (int size : {16, 24, 32}) {
+    for (int size : {16, 20, 24, 32}) {
         const int half = size / 2;
         std::vector<int> total;
         for (double share : {0.0, 0.25, 0.5, 0.75, 1.0}) {
@@ -71,13 +72,80 @@ TEST(ProgressPicture, MarksTheShareLeftClockwiseFromTwelveAndKeepsTheV) {
             const int frame = tray::ProgressFrameWidth(size);
             EXPECT_EQ(Marked(pixels, size, frame, frame, size - frame, size - frame), 0);
         }
-        // Full: the whole frame is marked.
+        // Full: the whole frame is marked but for its outermost pixels, the design's black rim, which
+        // parts the mark from a light taskbar.
         const int frame = tray::ProgressFrameWidth(size);
-        EXPECT_EQ(total.back(), size * size - (size - 2 * frame) * (size - 2 * frame)) << size;
+        EXPECT_EQ(total.back(), (size - 2) * (size - 2) - (size - 2 * frame) * (size - 2 * frame)) << size;
+        const auto full = tray::DrawProgressPicture(size, 1.0);
+        for (int i = 0; i < size; ++i) {
+            for (std::size_t at : {static_cast<std::size_t>(i), static_cast<std::size_t>((size - 1) * size + i),
+                                   static_cast<std::size_t>(i * size), static_cast<std::size_t>(i * size + size - 1)}) {
+                ASSERT_EQ(full[at], art::kBlack) << size << " rim pixel " << at;
+            }
+        }
     }
     // Nothing left at the tray's design size is the design picture itself.
     const auto empty = tray::DrawProgressPicture(art::kSize, 0.0);
     EXPECT_TRUE(std::equal(empty.begin(), empty.end(), art::kPixels.begin(), art::kPixels.end()));
+}
+
+}  // namespace
+
+namespace {
+
+// Pixels of a picture that differ between two pictures of the same size, inside and outside a box.
+struct Differences {
+    int inside = 0;
+    int outside = 0;
+};
+
+Differences Compare(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b, int size, int x0, int y0,
+                    int x1, int y1) {
+    Differences d;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y * size + x);
+            if (a[at] == b[at]) continue;
+            const bool inside = x >= x0 && x < x1 && y >= y0 && y < y1;
+            ++(inside ? d.inside : d.outside);
+        }
+    }
+    return d;
+}
+
+TEST(ProgressPicture, PausedShowsTwoBarsOverTheVAndKeepsTheFrameAtEveryTraySize) {
+    namespace art = resources::tray_picture;
+    for (int size : {16, 20, 24, 32}) {
+        const int frame = tray::ProgressFrameWidth(size);
+        for (double share : {0.0, 0.4, 1.0}) {
+            const auto running = tray::DrawProgressPicture(size, share);
+            const auto paused = tray::DrawProgressPicture(size, share, true);
+            ASSERT_EQ(paused.size(), running.size());
+            // Only the inside of the frame changes, and visibly.
+            const Differences d = Compare(running, paused, size, frame, frame, size - frame, size - frame);
+            EXPECT_EQ(d.outside, 0) << size << " " << share;
+            EXPECT_GE(d.inside, size * size / 16) << size << " " << share;
+            // Two upright black bars through the middle third, parted by light ground.
+            std::vector<std::pair<int, int>> bars;  // first and last column
+            for (int x = frame; x < size - frame; ++x) {
+                bool black = true;
+                for (int y = size / 3; y < 2 * size / 3; ++y) {
+                    black = black && paused[static_cast<std::size_t>(y * size + x)] == art::kBlack;
+                }
+                if (!black) continue;
+                if (!bars.empty() && bars.back().second == x - 1) {
+                    bars.back().second = x;
+                } else {
+                    bars.emplace_back(x, x);
+                }
+            }
+            ASSERT_EQ(bars.size(), 2u) << size << " " << share;
+            for (int x = bars[0].second + 1; x < bars[1].first; ++x) {
+                EXPECT_EQ(paused[static_cast<std::size_t>(size / 2 * size + x)], art::kLightCyan) << size;
+            }
+            EXPECT_GE(bars[1].first - bars[0].second - 1, 2) << size;
+        }
+    }
 }
 
 }  // namespace
