@@ -100,6 +100,13 @@ LRESULT Form2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (ui::HandleCommonFormMessage(hwnd(), Pointer, message, wParam, lParam, result)) return result;
     switch (message) {
+    case WM_COMMAND:
+        // Escape: IsDialogMessageW in the modal loop turns it into IDCANCEL. It does what "OK" does.
+        if (LOWORD(wParam) == IDCANCEL) {
+            PushButton1_Click();
+            return 0;
+        }
+        break;
     case WM_CLOSE:
         // Closed another way than by its buttons: nothing is stopped, no restart is asked for.
         Unload();

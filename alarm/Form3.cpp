@@ -30,6 +30,22 @@ std::wstring DialogFilter(const std::wstring& filter) {
     return converted;
 }
 
+// Where the file dialog opens: the folder of the path in the box when that folder exists, else the
+// program's folder.
+std::wstring DialogFolder(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    if (slash != std::wstring::npos) {
+        // "C:\alarm.wav" lives in "C:\", a drive root, which keeps its backslash.
+        std::wstring folder = path.substr(0, slash);
+        if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+        const DWORD attributes = GetFileAttributesW(folder.c_str());
+        if (!folder.empty() && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            return folder;
+        }
+    }
+    return core::ProgramFolder();
+}
+
 }  // namespace
 
 Form3::Form3(HWND mainWindow, core::Trap::Reporter reporter) : main_(mainWindow), reporter_(std::move(reporter)) {}
@@ -98,6 +114,7 @@ void Form3::PushButton5_Click() {
     std::vector<wchar_t> fileName(32768, L'\0');
     std::wstring title;
     std::wstring filter;
+    const std::wstring folder = DialogFolder(ui::WindowText(text1_));
     trap.Line(100);
     trap.Line(102);
     trap.Line(104);
@@ -112,6 +129,10 @@ void Form3::PushButton5_Click() {
         ofn.lpstrFile = fileName.data();
         ofn.nMaxFile = static_cast<DWORD>(fileName.size());
         ofn.lpstrTitle = title.c_str();
+        // With an empty file name the dialog opens here. Windows 7 and later prefer the folder last
+        // picked in this program when this value equals the one of the program's first dialog ever,
+        // which for an alarm file that stays in one folder is that same folder.
+        ofn.lpstrInitialDir = folder.c_str();
         ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
         // Cancel leaves the file name empty.
         if (!GetOpenFileNameW(&ofn)) fileName[0] = L'\0';
@@ -192,6 +213,12 @@ LRESULT Form3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         const int code = HIWORD(wParam);
+        // Escape: IsDialogMessageW in the message loop turns it into IDCANCEL. It does what the close
+        // box does.
+        if (id == IDCANCEL) {
+            Unload();
+            return 0;
+        }
         if (id == layout::form3::Text1 && code == EN_CHANGE) Text1_Change();
         if (id == layout::form3::Text1 && code == EN_SETFOCUS) Text1_GotFocus();
         return 0;
