@@ -306,6 +306,36 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
     EXPECT_EQ(sound::State(core::program::AlarmBuffer), BufferState::Playing);
 }
 
+TEST_F(AlarmAtExpiry, EscapeOnTheFocusedButtonSilencesAndClosesAsOkDoes) {
+    form.Form3().SetText1Text(WriteWav(L"escape", Samples(3000, 26)));
+    Script script;
+    ULONGLONG escapedAt = 0;
+    bool closedByEscape = false;
+    // Once a button of the window has the focus, as the user sees it.
+    script.Then([&] {
+        return TimeExpiredWindow() && IsChild(TimeExpiredWindow(), GetFocus()) &&
+               sound::State(core::program::AlarmBuffer) == BufferState::Playing;
+    },
+                [&] {
+                    testsupport::PressKey(VK_ESCAPE);
+                    escapedAt = GetTickCount64();
+                });
+    // A window that ignores the key is closed by its button, so that the test ends.
+    script.Then([&] { return !TimeExpiredWindow() || GetTickCount64() > escapedAt + 10000; },
+                [&] {
+                    closedByEscape = !TimeExpiredWindow();
+                    if (!closedByEscape) Press(TimeExpiredWindow(), layout::form2::PushButton1);
+                });
+    StartAndExpire();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return script.Finished(); }, 15000));
+    EXPECT_TRUE(closedByEscape);
+    // Unlike the close box, the key stops the alarm, and its buffer has come back.
+    EXPECT_EQ(sound::State(core::program::AlarmBuffer), BufferState::Free);
+    EXPECT_FALSE(core::program::RestartRequested);
+    EXPECT_EQ(TimeExpiredWindow(), nullptr);
+    ExpectIdleOnScreen();
+}
+
 TEST_F(AlarmAtExpiry, ClosingTheWindowAnotherWayStopsNothingAndResets) {
     form.Form3().SetText1Text(WriteWav(L"close", Samples(3000, 25)));
     Script script;

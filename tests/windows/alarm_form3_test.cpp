@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commdlg.h>
+
 #include <string>
 #include <vector>
 
@@ -327,6 +329,71 @@ TEST_F(AlarmOptions, TheCountdownPlaysWhatTheBoxHoldsAtExpiryWhileTheWindowIsOpe
     EXPECT_TRUE(options.IsLoaded());
     EXPECT_TRUE(IsWindowVisible(options.hwnd()));
     EXPECT_EQ(options.Text1Text(), typed);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AlarmOptions, EscapeOnTheFocusedControlClosesAsTheCloseBoxDoes) {
+    const std::wstring path = WriteWav(L"escape", 50, 38);
+    for (bool onPathBox : {true, false}) {
+        alarm::Form3& options = Open();
+        options.SetText1Text(path);
+        const HWND focus = onPathBox ? options.Text1() : options.PushButton3.hwnd();
+        SetFocus(focus);
+        ASSERT_EQ(GetFocus(), focus);
+        testsupport::PressKey(VK_ESCAPE);
+        EXPECT_TRUE(testsupport::PumpDialogUntil([&] { return !options.IsLoaded(); }, 5000)) << onPathBox;
+        EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+        EXPECT_EQ(Stored(), path);
+    }
+    // With a path that cannot ring, the close box (unlike OK) says so, stores the default and closes.
+    alarm::Form3& options = Open();
+    options.SetText1Text(L"C:\\no such folder\\none.wav");
+    DialogWatcher watcher;
+    SetFocus(options.Text1());
+    testsupport::PressKey(VK_ESCAPE);
+    EXPECT_TRUE(testsupport::PumpDialogUntil([&] { return !options.IsLoaded(); }, 5000));
+    EXPECT_EQ(watcher.Count(), 1u);
+    EXPECT_EQ(Stored(), defaultPath);
+}
+
+TEST_F(AlarmOptions, FileDialogStartsInTheAlarmFilesFolderOrElseInTheProgramsFolder) {
+    alarm::Form3& options = Open();
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring folder = std::wstring(temp) + L"corvalin-options-folder";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const auto startsIn = [&](const std::wstring& text) {
+        options.SetText1Text(text);
+        std::wstring shown;
+        {
+            testsupport::WindowWatcher dialog(kDialogTitle, [&](HWND dlg) {
+                wchar_t path[MAX_PATH + 1] = {};
+                SendMessageW(dlg, CDM_GETFOLDERPATH, MAX_PATH + 1, reinterpret_cast<LPARAM>(path));
+                shown = path;
+                PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+            });
+            Click(options.PushButton5);
+            EXPECT_EQ(dialog.Seen(), 1);
+        }
+        // The dialog may name the folder with a final backslash or in its long form.
+        wchar_t longForm[MAX_PATH + 1] = {};
+        GetLongPathNameW(shown.c_str(), longForm, MAX_PATH + 1);
+        std::wstring result = longForm[0] ? longForm : shown;
+        if (result.size() > 3 && result.back() == L'\\') result.pop_back();
+        return result;
+    };
+    const auto longOf = [](const std::wstring& path) {
+        wchar_t longForm[MAX_PATH + 1] = {};
+        GetLongPathNameW(path.c_str(), longForm, MAX_PATH + 1);
+        return std::wstring(longForm);
+    };
+    EXPECT_EQ(startsIn(folder + L"\\not yet there.wav"), longOf(folder));
+    EXPECT_EQ(startsIn(L"C:\\no such folder\\none.wav"), longOf(core::ProgramFolder()));
+    EXPECT_EQ(startsIn(L""), longOf(core::ProgramFolder()));
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace

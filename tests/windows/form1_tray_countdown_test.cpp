@@ -67,13 +67,17 @@ TEST_F(Form1TrayCountdown, TipAndPictureFollowTheCountdownAndTheShellHearsOnlyCh
     EXPECT_EQ(size, 16);
     const auto marked = std::count(running.begin(), running.end(), tray::kProgressMark);
     // A second of four has gone (a fresh countdown of N seconds runs N + 1): about three quarters
-    // of the frame's 112 pixels are marked.
-    EXPECT_GT(marked, 112 / 2);
-    EXPECT_LT(marked, 112 * 5 / 6);
+    // of the frame's 52 pixels inside the black rim are marked.
+    EXPECT_GT(marked, 52 / 2);
+    EXPECT_LT(marked, 52 * 5 / 6);
 
     Press(form.PushButton1);  // pause
     EXPECT_EQ(Tip(), L"Corvalin Timer Software\n000:00:02 left, paused");
-    EXPECT_EQ(Picture(&size), running);
+    // The same time left, paused: a pause sign over the 'V', the mark as it was.
+    const std::vector<std::uint32_t> paused = Picture(&size);
+    ASSERT_EQ(paused.size(), running.size());
+    EXPECT_NE(paused, running);
+    EXPECT_EQ(std::count(paused.begin(), paused.end(), tray::kProgressMark), marked);
 
     std::vector<std::wstring> tips;
     int pictures = 0;
@@ -86,8 +90,8 @@ TEST_F(Form1TrayCountdown, TipAndPictureFollowTheCountdownAndTheShellHearsOnlyCh
                                                 L"Corvalin Timer Software\n000:00:02 left",
                                                 L"Corvalin Timer Software\n000:00:02 left, paused"};
     EXPECT_EQ(tips, expected);
-    // One picture per displayed second; pausing does not change it.
-    EXPECT_EQ(pictures, 2);
+    // One picture per displayed second, and one for the pause.
+    EXPECT_EQ(pictures, 3);
 
     Press(form.PushButton2);  // reset
     EXPECT_EQ(Tip(), L"Corvalin Timer Software");
