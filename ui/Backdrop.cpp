@@ -14,7 +14,7 @@ namespace {
 constexpr wchar_t kBackdropProperty[] = L"Corvalin.Backdrop";
 constexpr INT_PTR kFaceBackdrop = 1;  // the backdrop is the system button face
 constexpr INT_PTR kDecided = 2;       // the colour rule has run for the current scheme
-constexpr INT_PTR kSystemColours = 4; // and chose the system's colours
+constexpr INT_PTR kSystemColours = 4;  // and chose the system's colours
 
 INT_PTR BackdropState(HWND window) { return reinterpret_cast<INT_PTR>(GetPropW(window, kBackdropProperty)); }
 
@@ -27,7 +27,7 @@ SystemColours CurrentSystemColours() {
             GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_GRAYTEXT)};
 }
 
-// Runs the colour rule for the window unless it has run for the current scheme; returns the state.
+// Runs the colour rule for the window and keeps its choice with the window; returns the new state.
 INT_PTR DecidedState(HWND window, bool highContrast) {
     INT_PTR state = BackdropState(window) & kFaceBackdrop;
     state |= kDecided;
