@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 #include <vector>
@@ -75,7 +76,8 @@ TEST(ProgressPicture, MarksTheShareLeftClockwiseFromTwelveAndKeepsTheV) {
         // Full: the whole frame is marked but for its outermost pixels, the design's black rim, which
         // parts the mark from a light taskbar.
         const int frame = tray::ProgressFrameWidth(size);
-        EXPECT_EQ(total.back(), (size - 2) * (size - 2) - (size - 2 * frame) * (size - 2 * frame)) << size;
+        const int inside = size - 2 * tray::ProgressRimWidth(size);
+        EXPECT_EQ(total.back(), inside * inside - (size - 2 * frame) * (size - 2 * frame)) << size;
         const auto full = tray::DrawProgressPicture(size, 1.0);
         for (int i = 0; i < size; ++i) {
             for (std::size_t at : {static_cast<std::size_t>(i), static_cast<std::size_t>((size - 1) * size + i),
@@ -145,6 +147,31 @@ TEST(ProgressPicture, PausedShowsTwoBarsOverTheVAndKeepsTheFrameAtEveryTraySize)
             }
             EXPECT_GE(bars[1].first - bars[0].second - 1, 2) << size;
         }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ProgressPicture, DesignIsDrawnAtEachTraySizeNotStretchedFrom16) {
+    namespace art = resources::tray_picture;
+    // The design is mirror-symmetric; stretching its whole pixels to 20 or 24 would not be.
+    for (int size : {20, 24}) {
+        const auto pixels = tray::DrawProgressPicture(size, 0.0);
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size / 2; ++x) {
+                ASSERT_EQ(pixels[static_cast<std::size_t>(y * size + x)],
+                          pixels[static_cast<std::size_t>(y * size + size - 1 - x)])
+                    << size << " at " << x << "," << y;
+            }
+        }
+        EXPECT_GT(std::count(pixels.begin(), pixels.end(), art::kBlue), size * size / 20) << size;
+    }
+    // At twice the design each design pixel is a 2 x 2 square.
+    const auto doubled = tray::DrawProgressPicture(32, 0.0);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) ASSERT_EQ(doubled[static_cast<std::size_t>(y * 32 + x)], art::PixelAt(x / 2, y / 2));
     }
 }
 
