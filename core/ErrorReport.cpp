@@ -1,6 +1,8 @@
 // Report text and the trap's reporting.
 #include "core/ErrorReport.h"
 
+#include "core/WideText.h"
+
 #include <new>
 
 namespace core {
@@ -27,8 +29,7 @@ std::wstring DescribeCurrentException() {
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
     } catch (const std::exception& e) {
-        const std::string what = e.what();
-        return std::wstring(what.begin(), what.end());
+        return WidenNarrowText(e.what());
     } catch (...) {
         return L"Unexpected error";
     }

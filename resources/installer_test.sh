@@ -34,8 +34,18 @@ absent() { ! "$@"; }
 program_window_shown() { xdotool search --all --pid "$program_pid" --name "^$product\$" >/dev/null 2>&1; }
 has_value() { wine reg query "$1" /v "$2" >/dev/null 2>&1; }
 has_key() { wine reg query "$1" >/dev/null 2>&1; }
-unix_path() { winepath -u "$1" 2>/dev/null | tr -d '\r'; }
-folder_of() { unix_path "$(wine cmd /c "echo %$1%" 2>/dev/null | tr -d '\r')"; }
+# C:\... as the Unix path of the prefix's drive C: (what winepath says, without a Wine start).
+unix_path() { local p="${1#[Cc]:\\}"; echo "$WINEPREFIX/drive_c/${p//\\//}"; }
+# Registry lines imported in one Wine start (REGEDIT4; "name"=- deletes a value).
+import_reg() {
+    local file
+    file="$(mktemp --suffix=.reg)"
+    printf '%s\n' 'REGEDIT4' '' "$@" >"$file"
+    wine regedit /S "Z:${file//\//\\}" >/dev/null 2>&1 || true
+    rm -f "$file"
+}
+# A value as regedit writes it: backslashes and quotes escaped.
+reg_text() { local t="${1//\\/\\\\}"; echo "\"${t//\"/\\\"}\""; }
 wait_for() {  # wait_for <seconds> <command...>: true as soon as the command succeeds
     local deadline=$((SECONDS + $1))
     shift
@@ -45,17 +55,20 @@ wait_for() {  # wait_for <seconds> <command...>: true as soon as the command suc
     done
 }
 
-install_dir="$(folder_of ProgramFiles)/$product"
-shortcut="$(folder_of ProgramData)/Microsoft/Windows/Start Menu/Programs/$product.lnk"
-install_dir_windows="$(wine cmd /c 'echo %ProgramFiles%' 2>/dev/null | tr -d '\r')\\$product"
+# Both folders from one Wine start.
+folders="$(wine cmd /c 'echo %ProgramFiles%& echo %ProgramData%' 2>/dev/null | tr -d '\r')"
+program_files="$(sed -n 1p <<<"$folders")"
+program_files="${program_files% }"
+install_dir="$(unix_path "$program_files")/$product"
+shortcut="$(unix_path "$(sed -n 2p <<<"$folders")")/Microsoft/Windows/Start Menu/Programs/$product.lnk"
+install_dir_windows="$program_files\\$product"
 
 program_pid=""
 cleanup() {
     if [ -n "$program_pid" ]; then kill "$program_pid" 2>/dev/null || true; fi
-    wine reg delete "$machine_run_key" /v "Unrelated Program.exe" /f >/dev/null 2>&1 || true
-    wine reg delete "$machine_run_key" /v "$exe" /f >/dev/null 2>&1 || true
-    wine reg delete "$run_key" /v "$exe" /f >/dev/null 2>&1 || true
-    wine reg delete "$settings_key" /v "InstallerTestMarker" /f >/dev/null 2>&1 || true
+    import_reg "[${machine_run_key/HKLM/HKEY_LOCAL_MACHINE}]" '"Unrelated Program.exe"=-' "\"$exe\"=-" '' \
+        "[${run_key/HKCU/HKEY_CURRENT_USER}]" "\"$exe\"=-" '' \
+        "[${settings_key/HKCU/HKEY_CURRENT_USER}]" '"InstallerTestMarker"=-'
 }
 trap cleanup EXIT
 # What an earlier, interrupted run may have left.
@@ -84,10 +97,10 @@ program_pid=""
 echo "== silent uninstall"
 # Start-up entries as the program's check box makes them, one the program does not own, and a
 # setting of the user's.
-wine reg add "$machine_run_key" /v "$exe" /d "$install_dir_windows\\$exe" /f >/dev/null
-wine reg add "$run_key" /v "$exe" /d "$install_dir_windows\\$exe" /f >/dev/null
-wine reg add "$machine_run_key" /v "Unrelated Program.exe" /d 'C:\unrelated.exe' /f >/dev/null
-wine reg add "$settings_key" /v "InstallerTestMarker" /d "kept" /f >/dev/null
+import_reg "[${machine_run_key/HKLM/HKEY_LOCAL_MACHINE}]" "\"$exe\"=$(reg_text "$install_dir_windows\\$exe")" \
+    "\"Unrelated Program.exe\"=$(reg_text 'C:\unrelated.exe')" '' \
+    "[${run_key/HKCU/HKEY_CURRENT_USER}]" "\"$exe\"=$(reg_text "$install_dir_windows\\$exe")" '' \
+    "[${settings_key/HKCU/HKEY_CURRENT_USER}]" '"InstallerTestMarker"="kept"'
 wine "$install_dir/Uninstall.exe" /S
 # The uninstaller copies itself to the temporary folder and returns at once; the copy does the work.
 check "program folder removed" wait_for 60 absent test -e "$install_dir"

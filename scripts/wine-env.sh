@@ -1,5 +1,8 @@
 # Sourced by the run and test scripts: a Wine prefix, an X display and a sound device of the run's own.
-#   corvalin_wine_up <name>   starts Xvfb (when no display is usable) and a persistent wineserver
+#   corvalin_wine_up <name> [seed] [reg]   starts Xvfb (when no display is usable) and a persistent
+#                             wineserver; a new prefix starts as a copy of build/wine/<seed>'s when that
+#                             one is set up (a copy takes seconds, wineboot half a minute), and takes the
+#                             registry lines [reg] besides the run's own settings
 #   corvalin_wine_down        stops what corvalin_wine_up started
 # The prefix lives in build/wine/<name>; HOME points beside it so that ALSA reads our own .asoundrc,
 # whose default device writes everything wave-out plays into $CORVALIN_SOUND_CAPTURE.
@@ -36,15 +39,24 @@ ASOUND
         local i
         for i in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
     fi
-    if [ ! -f "$base/configured-3" ]; then
+    if [ ! -f "$base/configured-4" ]; then
+        local seed="$corvalin_root/build/wine/${2:-}"
+        if [ ! -e "$WINEPREFIX" ] && [ -n "${2:-}" ] && ls "$seed"/configured-* >/dev/null 2>&1; then
+            # Wine saves a registry file by writing a new one and renaming it: a copy taken while the
+            # seed's server runs is whole.
+            cp -a "$seed/prefix" "$WINEPREFIX"
+        fi
         [ -f "$WINEPREFIX/system.reg" ] || { wineboot -i >/dev/null 2>&1 || true; wineserver -w; }
         # Sound through ALSA (our file device), no crash dialogs that would wait for a click, and
         # windows not handed to an X window manager: there is none on the virtual display, and Wine
-        # would wait two seconds for one at every window it destroys.
-        wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f >/dev/null 2>&1 || true
-        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-        touch "$base/configured-3"
+        # would wait two seconds for one at every window it destroys. One import: each Wine start costs.
+        printf '%s\n' 'REGEDIT4' '' \
+            '[HKEY_CURRENT_USER\Software\Wine\Drivers]' '"Audio"="alsa"' '' \
+            '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' '' \
+            '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' "${3:-}" > "$base/settings.reg"
+        local reg="Z:$base/settings.reg"
+        wine regedit /S "${reg//\//\\}" >/dev/null 2>&1 || true
+        touch "$base/configured-4"
     fi
     # Wine's own fonts where every Wine build finds them (Marlett draws the caption buttons).
     if [ -d /usr/share/wine/fonts ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then

@@ -7,6 +7,19 @@
 
 namespace sound {
 
+BufferTable::~BufferTable() {
+    // A device still open holds the addresses of its header and samples, and a playing one goes on
+    // reading them: reset, unprepare and close it first, as Unload does. The table may go at static
+    // destruction, after its listener is gone, so nothing is told.
+    for (SoundBuffer& buffer : buffers_) {
+        if (buffer.device == 0) continue;
+        if (buffer.state == BufferState::Playing) device_.Reset(buffer.device);
+        device_.Unprepare(buffer.device, buffer.header);
+        device_.Close(buffer.device);
+        buffer.device = 0;
+    }
+}
+
 SoundBuffer& BufferTable::At(std::int32_t bufferIndex) {
     if (!InRange(bufferIndex)) throw core::HandlerError(core::kSubscriptOutOfRange);
     return buffers_[static_cast<std::size_t>(bufferIndex - 1)];

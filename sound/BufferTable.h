@@ -81,6 +81,9 @@ struct SoundBuffer {
 class BufferTable {
 public:
     BufferTable(WaveOutDevice& device, SoundHost& host) : device_(device), host_(host) {}
+    // Stops and closes every device still open before their headers and samples are freed; no listener
+    // hears of it. The device interface must outlive the table.
+    ~BufferTable();
     // Devices hold the addresses of the buffers' headers and samples: the table never moves.
     BufferTable(const BufferTable&) = delete;
     BufferTable& operator=(const BufferTable&) = delete;

@@ -28,6 +28,21 @@ Fn Find(HMODULE module, const char* name) {
 
 HMODULE User32() { return GetModuleHandleW(L"user32.dll"); }
 
+// The per-window DPI functions of user32, those the system has (Windows 10 1607 and later), looked
+// up once: sizes are asked for on every layout and paint. user32 stays loaded for the process's life.
+struct PerWindowDpi {
+    GetDpiForWindowFn getDpiForWindow = nullptr;
+    GetSystemMetricsForDpiFn getSystemMetricsForDpi = nullptr;
+    AdjustWindowRectExForDpiFn adjustWindowRectExForDpi = nullptr;
+};
+
+const PerWindowDpi& User32Dpi() {
+    static const PerWindowDpi functions{Find<GetDpiForWindowFn>(User32(), "GetDpiForWindow"),
+                                        Find<GetSystemMetricsForDpiFn>(User32(), "GetSystemMetricsForDpi"),
+                                        Find<AdjustWindowRectExForDpiFn>(User32(), "AdjustWindowRectExForDpi")};
+    return functions;
+}
+
 int ScreenDpi() {
     HDC screen = GetDC(nullptr);
     const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : kDefaultDpi;
@@ -50,7 +65,7 @@ void OptIntoPerMonitorDpiAwareness() {
 
 int DpiOf(HWND window) {
     if (window) {
-        if (auto getDpi = Find<GetDpiForWindowFn>(User32(), "GetDpiForWindow")) {
+        if (auto getDpi = User32Dpi().getDpiForWindow) {
             const int dpi = static_cast<int>(getDpi(window));
             if (dpi > 0) return dpi;
         }
@@ -73,14 +88,14 @@ int TaskbarDpi() {
 }
 
 int SystemMetricForDpi(int index, int dpi) {
-    if (auto metric = Find<GetSystemMetricsForDpiFn>(User32(), "GetSystemMetricsForDpi")) {
+    if (auto metric = User32Dpi().getSystemMetricsForDpi) {
         return metric(index, static_cast<UINT>(dpi));
     }
     return MulDiv(GetSystemMetrics(index), dpi, ScreenDpi());
 }
 
 void AdjustWindowRectForDpi(RECT& r, DWORD style, DWORD exStyle, int dpi) {
-    if (auto adjust = Find<AdjustWindowRectExForDpiFn>(User32(), "AdjustWindowRectExForDpi")) {
+    if (auto adjust = User32Dpi().adjustWindowRectExForDpi) {
         if (adjust(&r, style, FALSE, exStyle, static_cast<UINT>(dpi))) return;
     }
     AdjustWindowRectEx(&r, style, FALSE, exStyle);

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -24,22 +25,37 @@ std::vector<HWND> TrayIcons() {
     return icons;
 }
 
+// The icons that were not in the tray before.
+std::vector<HWND> NewIcons(const std::vector<HWND>& before) {
+    std::vector<HWND> fresh;
+    for (HWND icon : TrayIcons()) {
+        if (std::find(before.begin(), before.end(), icon) == before.end()) fresh.push_back(icon);
+    }
+    return fresh;
+}
+
 TEST(EndToEnd, StartHidesTheWindowBehindTheTrayIconAndAClickOnTheIconBringsItBack) {
+    // Icons of programs that earlier tests ended may still stand in the tray for a while.
+    const std::vector<HWND> before = TrayIcons();
     e2e::Program program;
     HWND main = program.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
 
-    ASSERT_TRUE(e2e::WaitFor([&] { return !TrayIcons().empty(); }, 10000));
+    ASSERT_TRUE(e2e::WaitFor([&] { return !NewIcons(before).empty(); }, 10000));
 
     e2e::Pick(main, id::cboMins, L"05");
     e2e::Press(main, id::PushButton1);
     ASSERT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)) == L"Pause"; }, 5000));
     ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindowVisible(main); }, 5000));
 
-    // Icons of programs that earlier tests ended may still stand beside ours for a while; a click
-    // on one of those does nothing, so the icons are clicked in turn until the window is back.
+    // A click on a stale icon does nothing: the icons are clicked in turn, ours (a new one) first,
+    // until the window is back.
     bool back = false;
+    std::vector<HWND> icons = NewIcons(before);
     for (HWND icon : TrayIcons()) {
+        if (std::find(icons.begin(), icons.end(), icon) == icons.end()) icons.push_back(icon);
+    }
+    for (HWND icon : icons) {
         RECT r{};
         GetWindowRect(icon, &r);
         testinput::ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});

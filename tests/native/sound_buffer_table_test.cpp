@@ -368,6 +368,20 @@ TEST_F(SoundBufferTable, Shutdown_WhileTwoPlay_ResetsAndReleasesEach) {
     EXPECT_EQ(table.State(2), BufferState::Free);
 }
 
+TEST_F(SoundBufferTable, Destroyed_WhileOnePlaysAndOneIsLoaded_StopsAndClosesBothAndTellsNobody) {
+    {
+        Recorder silent;
+        sound::BufferTable own{device, host};
+        own.SetNotifier(&silent);
+        ASSERT_TRUE(own.Load(1, L"good.wav", sound::PlayOnLoad));
+        ASSERT_TRUE(own.Load(2, L"other.wav", 0));
+        own.SetNotifier(nullptr);  // gone before the table, as at static destruction
+        device.log.clear();
+    }
+    EXPECT_EQ(device.log, (std::vector<std::string>{"reset 100", "unprepare 100", "close 100", "unprepare 101",
+                                                    "close 101"}));
+}
+
 TEST_F(SoundBufferTable, ListenerThatUnloadsOnPlayEnd_IsNotOverruled) {
     class Unloader : public sound::SoundManagerNotifier {
     public:

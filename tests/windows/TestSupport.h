@@ -34,8 +34,60 @@ inline bool PumpUntil(const std::function<bool()>& pred, int timeoutMs) {
     return true;
 }
 
-inline void PumpFor(int ms) {
-    PumpUntil([] { return false; }, ms);
+// Handles every message already waiting, sent or posted, and returns as soon as the queue is empty.
+// What a handler posted, and what a device posted from inside a call that has returned, is handled then.
+inline void PumpPending() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Handles messages until `count` posted messages with the number `message` have been handled, or the
+// time is up; returns whether they were.
+inline bool PumpUntilHandled(UINT message, int count, int timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    int handled = 0;
+    while (handled < count) {
+        if (GetTickCount64() >= end) return false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+            if (msg.message == message) ++handled;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// Keeps the thread busy, handling no messages, until pred() is true: timers fall due meanwhile
+// without a chance to run, as while a long handler runs or the machine sleeps.
+inline void BusyUntil(const std::function<bool()>& pred) {
+    while (!pred()) Sleep(1);
+}
+
+// Whether input of the given kinds (QS_MOUSEMOVE, QS_MOUSEBUTTON, QS_KEY) waits in this thread's queue.
+inline bool InputWaiting(UINT kinds) {
+    return (HIWORD(GetQueueStatus(kinds)) & kinds) != 0;
+}
+
+// Handles messages until the input of the given kinds sent to this thread has been handled: first,
+// leaving input alone, until `arrived()` says the system has taken it (it waits in the queue, the
+// pointer is where it was sent), then until none of it waits any more. Returns whether both happened.
+inline bool PumpUntilInputHandled(UINT kinds, const std::function<bool()>& arrived, int timeoutMs = 5000) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    while (!arrived()) {
+        if (GetTickCount64() >= end) return false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE | PM_QS_PAINT)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return PumpUntil([kinds] { return !InputWaiting(kinds); }, timeoutMs);
 }
 
 inline std::wstring TextOf(HWND hwnd) {
@@ -272,6 +324,18 @@ inline bool MoveMouseTo(POINT at, const std::function<bool()>& pred, int timeout
     input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &input, sizeof input);
     return PumpUntil(pred, timeoutMs);
+}
+
+// Moves the real mouse to a point of one of this thread's windows and handles messages until the
+// window has handled the move (its WM_SETCURSOR and WM_MOUSEMOVE); returns whether it did in time.
+inline bool MoveMouseOnto(POINT at, int timeoutMs = 5000) {
+    const auto there = [at] {
+        POINT now{};
+        GetCursorPos(&now);
+        return now.x == at.x && now.y == at.y;
+    };
+    MoveMouseTo(at, there, timeoutMs);
+    return PumpUntilInputHandled(QS_MOUSEMOVE, there, timeoutMs);
 }
 
 inline POINT CentreOf(HWND hwnd) {

@@ -81,7 +81,7 @@ protected:
     }
     void TearDown() override {
         sound::Shutdown();
-        testsupport::PumpFor(30);
+        testsupport::PumpPending();
         core::program::AlarmBuffer = 0;
         RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
     }
@@ -121,6 +121,7 @@ TEST_F(AlarmAtExpiry, AlarmRingsWithTheFilesSamplesAndOkSilencesItInsideItsPumpi
     bool playing = false;
     BufferState afterOk = BufferState::Playing;
     bool closed = false;
+    HWAVEOUT device = nullptr;
     std::vector<unsigned char> heard;
     // Once a fifth of a second has reached the device, press OK.
     script.Then([&] { return TimeExpiredWindow() && testsupport::FileSizeOf(capture) > 50000; },
@@ -128,6 +129,7 @@ TEST_F(AlarmAtExpiry, AlarmRingsWithTheFilesSamplesAndOkSilencesItInsideItsPumpi
                     mainShown = IsWindowVisible(form.hwnd()) && !IsIconic(form.hwnd()) && IsWindowEnabled(form.hwnd()) == FALSE;
                     playing = sound::State(core::program::AlarmBuffer) == BufferState::Playing;
                     HWND expired = TimeExpiredWindow();
+                    device = sound::Device(core::program::AlarmBuffer);
                     Press(expired, layout::form2::PushButton1);
                     // The button's own pumping has handled the device's MM_WOM_DONE already.
                     afterOk = sound::State(core::program::AlarmBuffer);
@@ -149,8 +151,9 @@ TEST_F(AlarmAtExpiry, AlarmRingsWithTheFilesSamplesAndOkSilencesItInsideItsPumpi
     const auto captured = Captured();
     EXPECT_TRUE(Contains(captured, samples.data(), 40000)) << "captured " << captured.size() << " bytes";
     EXPECT_FALSE(Contains(captured, samples.data(), samples.size()));
-    testsupport::PumpFor(200);
-    EXPECT_EQ(Captured().size(), captured.size());
+    // Nothing more can reach it: the device is closed, its handle no longer valid.
+    DWORD volume = 0;
+    EXPECT_EQ(waveOutGetVolume(device, &volume), static_cast<MMRESULT>(MMSYSERR_INVALHANDLE));
 }
 
 TEST_F(AlarmAtExpiry, RestartSilencesTheAlarmAndTheSameCountdownRingsAgain) {
@@ -219,7 +222,7 @@ TEST_F(AlarmAtExpiry, EitherButtonAfterTheAlarmEndedByItselfStopsNothing) {
         sound::Unload(kOtherBuffer);
         // The unloaded device's late MM_WOM_DONE must be handled before the next alarm: the sound
         // player tells devices apart by handle alone, and a new device may get the same handle.
-        testsupport::PumpFor(50);
+        EXPECT_TRUE(testsupport::PumpUntilHandled(MM_WOM_DONE, 1, 10'000));
         if (button == layout::form2::PushButton2) {
             // The same countdown runs again, behind the tray icon; reset it and bring the window back.
             EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
@@ -271,6 +274,7 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
     bool othersDisabled = false;
     std::int32_t alarm = 0;
     std::int32_t afterClick = 0;
+    bool clickHandled = false;
     bool expiredOnTop = false;
     BufferState afterOk = BufferState::Playing;
     script.Then([&] { return TimeExpiredWindow() && sound::State(core::program::AlarmBuffer) == BufferState::Playing; },
@@ -280,7 +284,9 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
                                      IsWindowEnabled(expired) && IsWindowVisible(options);
                     alarm = core::program::AlarmBuffer;
                     testinput::Click();
-                    testsupport::PumpFor(300);
+                    // The click reaches this thread, a disabled window's, and is handled (dropped).
+                    clickHandled = testsupport::PumpUntilInputHandled(
+                        QS_MOUSEBUTTON, [] { return testsupport::InputWaiting(QS_MOUSEBUTTON); });
                     afterClick = core::program::AlarmBuffer;
                     // The tray icon only brings the windows to the front, Time Expired on top.
                     form.cSysTray1_MouseUp(1, 0);
@@ -292,6 +298,7 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
 
     ASSERT_TRUE(script.Finished());
     EXPECT_TRUE(othersDisabled);
+    EXPECT_TRUE(clickHandled);
     EXPECT_EQ(afterClick, alarm) << "the test button was pressed";
     EXPECT_TRUE(expiredOnTop);
     EXPECT_EQ(afterOk, BufferState::Free);
@@ -343,7 +350,8 @@ TEST_F(AlarmAtExpiry, ClosingTheWindowAnotherWayStopsNothingAndResets) {
     script.Then([&] { return TimeExpiredWindow() && sound::State(core::program::AlarmBuffer) == BufferState::Playing; },
                 [&] {
                     SendMessageW(TimeExpiredWindow(), WM_CLOSE, 0, 0);
-                    testsupport::PumpFor(100);
+                    // A stop would have had the device post its MM_WOM_DONE inside the reset.
+                    testsupport::PumpPending();
                     afterClose = sound::State(core::program::AlarmBuffer);
                 });
     StartAndExpire();

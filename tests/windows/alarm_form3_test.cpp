@@ -71,7 +71,7 @@ protected:
     void TearDown() override {
         for (const std::wstring& report : reports) ADD_FAILURE() << std::string(report.begin(), report.end());
         sound::Shutdown();
-        testsupport::PumpFor(30);
+        testsupport::PumpPending();
         core::program::AlarmBuffer = 0;
         RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
     }

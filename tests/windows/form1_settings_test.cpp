@@ -239,12 +239,12 @@ TEST_F(Form1Settings, HandOverAButtonStaysOverALabelAndAPickerAndTheSurfaceGives
     EXPECT_EQ(GetCursor(), pointer.Custom());
 
     // Labels and pickers leave the window's pointer as it is.
-    testsupport::MoveMouseTo(testsupport::CentreOf(GetDlgItem(form->hwnd(), id::Label1_0)), [] { return false; }, 200);
+    ASSERT_TRUE(testsupport::MoveMouseOnto(testsupport::CentreOf(GetDlgItem(form->hwnd(), id::Label1_0))));
     EXPECT_EQ(pointer.Current(), Shape::Custom);
     EXPECT_EQ(GetCursor(), pointer.Custom());
-    testsupport::MoveMouseTo(testsupport::CentreOf(form->cboMins()), [] { return false; }, 200);
+    ASSERT_TRUE(testsupport::MoveMouseOnto(testsupport::CentreOf(form->cboMins())));
     EXPECT_EQ(pointer.Current(), Shape::Custom);
-    testsupport::MoveMouseTo(testsupport::CentreOf(form->lblTimer()), [] { return false; }, 200);
+    ASSERT_TRUE(testsupport::MoveMouseOnto(testsupport::CentreOf(form->lblTimer())));
     EXPECT_EQ(pointer.Current(), Shape::Custom);
 
     // The surface between the Settings frame and the Start button gives the arrow back at once.

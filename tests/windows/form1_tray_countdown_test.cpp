@@ -10,6 +10,7 @@
 #include "resources/TrayPicture.h"
 #include "tray/ProgressPicture.h"
 #include "tray_test_support.h"
+#include "ui/Clock.h"
 
 #include <gtest/gtest.h>
 
@@ -120,11 +121,15 @@ TEST_F(Form1TrayCountdown, AResumeFromSleepDeliversTheDueTicksAtOnce) {
     Seconds(30);
     Press(form.PushButton1);
     ASSERT_TRUE(testsupport::PumpUntil([&] { return form.Timer1.TicksDelivered() >= 1; }, 5000));
+    const ui::MonotonicClock clock;
     const std::uint64_t before = form.Timer1.TicksDelivered();
-    // The thread does not run while the machine sleeps; the clock goes on.
-    Sleep(1500);
+    const std::int64_t asleep = clock.Now();
+    // The thread does not run while the machine sleeps; the clock goes on, a second here.
+    const auto slept = [&] { return static_cast<std::uint64_t>((clock.Now() - asleep) / (100 * ui::kClockUnitsPerMs)); };
+    testsupport::BusyUntil([&] { return slept() >= 10; });
+    const std::uint64_t dueAtResume = before + slept();
     SendMessageW(form.hwnd(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
-    EXPECT_GE(form.Timer1.TicksDelivered(), before + 14);
+    EXPECT_GE(form.Timer1.TicksDelivered(), dueAtResume);
     // The display is current: it shows the last tick delivered.
     const std::int64_t shown = 300 + 9 - static_cast<std::int64_t>(form.Timer1.TicksDelivered()) + 1;
     EXPECT_EQ(testsupport::TextOf(form.lblTimer()), app::FormatCountdown(static_cast<std::int32_t>(shown / 10),

@@ -104,7 +104,7 @@ private:
 
 // Moves the mouse as a user would, through the system's input queue, and lets the window handle it.
 void MoveMouseTo(POINT at) {
-    testsupport::MoveMouseTo(at, [] { return false; }, 300);
+    EXPECT_TRUE(testsupport::MoveMouseOnto(at));
 }
 
 HCURSOR Arrow() { return LoadCursorW(nullptr, IDC_ARROW); }

@@ -59,11 +59,11 @@ protected:
         if (waveOutGetNumDevs() == 0) GTEST_SKIP() << "no wave-out device";
         // Other tests of this process may have left sounds loaded; each test starts from a fresh module.
         sound::Shutdown();
-        testsupport::PumpFor(20);
+        testsupport::PumpPending();
     }
     void TearDown() override {
         sound::Shutdown();
-        testsupport::PumpFor(50);
+        testsupport::PumpPending();
         for (const std::wstring& file : files_) DeleteFileW(file.c_str());
     }
 
@@ -163,8 +163,8 @@ TEST_F(SoundManager, Shutdown_WhileTwoBuffersPlay_ReleasesEverythingAndDestroysT
         EXPECT_EQ(waveOutGetVolume(device, &volume), static_cast<MMRESULT>(MMSYSERR_INVALHANDLE));
         EXPECT_EQ(sound::FindBufferByDevice(device), 0);
     }
-    // The completions of the resets were posted to a window that is gone.
-    testsupport::PumpFor(200);
+    // The completions of the resets were posted, inside the resets, to a window that is gone.
+    testsupport::PumpPending();
     EXPECT_EQ(sound::State(1), BufferState::Free);
     EXPECT_EQ(sound::FindFreeBuffer(), 1);
 }
@@ -190,7 +190,8 @@ TEST_F(SoundManager, UnloadOfAPlayingBuffer_TheLateCompletionTouchesNoOtherBuffe
     EXPECT_EQ(sound::State(1), BufferState::Free);
     // A new device may get the old handle back; the late completion still must not end its sound.
     ASSERT_TRUE(sound::Load(1, file, sound::UnloadWhenDone));
-    testsupport::PumpFor(300);
+    // Neither buffer plays: the one MM_WOM_DONE to come is the unloaded device's.
+    EXPECT_TRUE(testsupport::PumpUntilHandled(MM_WOM_DONE, 1, 10'000));
     EXPECT_EQ(sound::State(1), BufferState::Loaded);
     EXPECT_EQ(sound::State(2), BufferState::Loaded);
 }

@@ -28,7 +28,7 @@ protected:
     // Posts a shell notification to the control's own window and lets it arrive.
     void Notify(LPARAM code, WPARAM id = 0) {
         PostMessageW(tray.OwnWindow(), kCallback, id, code);
-        testsupport::PumpFor(20);
+        testsupport::PumpPending();
     }
 
     Host host;
@@ -277,7 +277,7 @@ TEST_F(TrayControl, TaskbarCreatedAddsTheIconAgainWithItsTip) {
     tray.TrayTip(L"Corvalin Timer Software");
     tray.InTray(true);
     PostMessageW(tray.OwnWindow(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    testsupport::PumpFor(20);
+    testsupport::PumpPending();
     tray.ShellRestarted();  // the host's forward of the broadcast
     ASSERT_EQ(calls.size(), 3u);
     for (int i : {1, 2}) {
@@ -289,7 +289,7 @@ TEST_F(TrayControl, TaskbarCreatedAddsTheIconAgainWithItsTip) {
     const std::size_t sent = calls.size();
     tray.ShellRestarted();
     PostMessageW(tray.OwnWindow(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    testsupport::PumpFor(20);
+    testsupport::PumpPending();
     EXPECT_EQ(calls.size(), sent) << "an icon that is out of the tray stays out";
 }
 
