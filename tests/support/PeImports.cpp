@@ -159,7 +159,10 @@ std::vector<Import> Walk(std::span<const std::uint8_t> bytes) {
 }  // namespace
 
 std::string Import::Describe() const {
-    return dll + "!" + (byOrdinal ? "#" + std::to_string(ordinal) : name);
+    std::string described = dll + "!";
+    if (byOrdinal) described += '#';
+    described += byOrdinal ? std::to_string(ordinal) : name;
+    return described;
 }
 
 ImportTable ReadImports(std::span<const std::uint8_t> image) {
