@@ -32,8 +32,26 @@ check() {  # check <description> <command...>
 }
 absent() { ! "$@"; }
 program_window_shown() { xdotool search --all --pid "$program_pid" --name "^$product\$" >/dev/null 2>&1; }
-has_value() { wine reg query "$1" /v "$2" >/dev/null 2>&1; }
-has_key() { wine reg query "$1" >/dev/null 2>&1; }
+# Which registry keys and values exist, asked in one Wine start: each argument is a key, or a key and
+# a value name joined by "|"; prints the number of each one that exists, one a line. A batch file, since
+# Wine's cmd does not take reg's exit code for "&&" on one line.
+present_in_registry() {
+    local batch probe i=0
+    batch="$(mktemp --suffix=.bat)"
+    printf '@echo off\r\n' >"$batch"
+    for probe in "$@"; do
+        if [[ "$probe" == *"|"* ]]; then
+            printf 'reg query "%s" /v "%s" >nul 2>&1\r\n' "${probe%%|*}" "${probe#*|}" >>"$batch"
+        else
+            printf 'reg query "%s" >nul 2>&1\r\n' "$probe" >>"$batch"
+        fi
+        printf 'if not errorlevel 1 echo %d\r\n' "$i" >>"$batch"
+        i=$((i + 1))
+    done
+    wine cmd /c "Z:${batch//\//\\}" 2>/dev/null | tr -d '\r' || true
+    rm -f "$batch"
+}
+listed() { grep -qx "$1" <<<"$found"; }
 # C:\... as the Unix path of the prefix's drive C: (what winepath says, without a Wine start).
 unix_path() { local p="${1#[Cc]:\\}"; echo "$WINEPREFIX/drive_c/${p//\\//}"; }
 # Registry lines imported in one Wine start (REGEDIT4; "name"=- deletes a value).
@@ -81,7 +99,8 @@ check "alarm.wav installed, unchanged" cmp -s "$install_dir/alarm.wav" "$resourc
 check "HAND-M.CUR installed, unchanged" cmp -s "$install_dir/HAND-M.CUR" "$resources/HAND-M.CUR"
 check "uninstaller installed" test -f "$install_dir/Uninstall.exe"
 check "Start-menu shortcut" test -f "$shortcut"
-check "Add/Remove Programs entry" has_key "$uninstall_key"
+found="$(present_in_registry "$uninstall_key")"
+check "Add/Remove Programs entry" listed 0
 
 echo "== the installed program starts"
 (cd "$install_dir" && exec wine "$exe") >/dev/null 2>&1 &
@@ -105,11 +124,13 @@ wine "$install_dir/Uninstall.exe" /S
 # The uninstaller copies itself to the temporary folder and returns at once; the copy does the work.
 check "program folder removed" wait_for 60 absent test -e "$install_dir"
 check "Start-menu shortcut removed" absent test -e "$shortcut"
-check "machine start-up entry removed" absent has_value "$machine_run_key" "$exe"
-check "user start-up entry removed" absent has_value "$run_key" "$exe"
-check "other start-up entries kept" has_value "$machine_run_key" "Unrelated Program.exe"
-check "user settings kept" has_value "$settings_key" "InstallerTestMarker"
-check "Add/Remove Programs entry removed" absent has_key "$uninstall_key"
+found="$(present_in_registry "$machine_run_key|$exe" "$run_key|$exe" "$machine_run_key|Unrelated Program.exe" \
+    "$settings_key|InstallerTestMarker" "$uninstall_key")"
+check "machine start-up entry removed" absent listed 0
+check "user start-up entry removed" absent listed 1
+check "other start-up entries kept" listed 2
+check "user settings kept" listed 3
+check "Add/Remove Programs entry removed" absent listed 4
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"
