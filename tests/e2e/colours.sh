@@ -8,9 +8,11 @@ set -euo pipefail
 tests_exe="$1"
 source "$(dirname "$0")/../../scripts/wine-env.sh"
 trap corvalin_wine_down EXIT
-corvalin_wine_up colours
+# Made once from the shared test prefix, with the scheme in the same import as the run's own settings;
+# the persistent wineserver that corvalin_wine_up starts afterwards opens a session that reads them.
+colours=$'[HKEY_CURRENT_USER\\Control Panel\\Colors]'
 while read -r name value; do
-    wine reg add 'HKCU\Control Panel\Colors' /v "$name" /d "$value" /f >/dev/null 2>&1
+    colours+=$'\n'"\"$name\"=\"$value\""
 done <<'COLOURS'
 Window 0 0 0
 WindowText 255 255 255
@@ -21,10 +23,7 @@ Hilight 26 235 255
 HilightText 0 0 0
 Background 0 0 0
 COLOURS
-# The session reads the colours when it starts: a new wineserver for a new session.
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w || true
-wineserver -p || true
+corvalin_wine_up colours test "$colours"
 out="$(CORVALIN_EXPECT_WHITE_ON_BLACK=1 bash "$corvalin_root/scripts/wine-run.sh" "$tests_exe" \
     --gtest_filter=EndToEnd.MainWindowTextsStandOutInTheUsersColours)" && rc=0 || rc=$?
 echo "$out"
