@@ -26,8 +26,11 @@ DWORD const kForm1Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEB
 Form1::Form1()
     : Timer1([this] {
           Timer1_Tick();
-          ShowCountdownInTray();
-      }) {}
+          // A catch-up after a sleep replays every tick of it: the shell hears only of the last.
+          if (!Timer1.CatchingUp()) ShowCountdownInTray();
+      }) {
+    Timer1.onCaughtUp = [this] { ShowCountdownInTray(); };
+}
 
 Form1::~Form1() {
     // The timer must not tick into a half-destroyed window.

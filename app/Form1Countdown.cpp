@@ -67,7 +67,13 @@ void Form1::PushButton2_Click() {
 
 void Form1::Timer1_Tick() {
     core::Trap trap(L"Form1.Timer1", reporter);
-    trap.Step(118, [&] { SetWindowTextW(lblTimer_, FormatCountdown(SecondsLeft, TenthsLeft).c_str()); });
+    trap.Step(118, [&] {
+        // In a catch-up after a sleep the next tick replaces this text before any message could
+        // paint or read it: only the last tick of a run and the expiring tick (the one that shows
+        // the last tenth) write it, so that a long sleep does not hold up the alarm.
+        if (Timer1.AnotherTickFollows() && TicksLeft(SecondsLeft, TenthsLeft) > 1) return;
+        SetWindowTextW(lblTimer_, FormatCountdown(SecondsLeft, TenthsLeft).c_str());
+    });
     trap.Step(120, [&] { --TenthsLeft; });
     if (trap.Test(122, [&] { return TenthsLeft < 0; })) {
         trap.Step(124, [&] { TenthsLeft = 9; });
