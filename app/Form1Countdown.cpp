@@ -81,15 +81,18 @@ void Form1::Timer1_Tick() {
     }
     if (!trap.Test(128, [&] { return SecondsLeft < 0; })) return;
 
+    // An alarm that rings while another program has the keyboard leaves that program its keystrokes:
+    // the windows come up without being activated (Time Expired, topmost, flashes instead).
+    const bool front = ui::ProgramHasForeground();
     trap.Step(130, [&] { PushButton1.SetCaption(L"Start"); });
     trap.Step(132, [&] { Timer1.SetEnabled(false); });
     trap.Step(134, [&] { Timer1.SetInterval(0); });
     trap.Step(136, [&] {
-        if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
+        if (IsIconic(hwnd())) ShowWindow(hwnd(), front ? SW_RESTORE : SW_SHOWNOACTIVATE);
     });
     trap.Step(138, [&] {
-        ShowWindow(hwnd(), SW_SHOW);
-        SetForegroundWindow(hwnd());
+        ShowWindow(hwnd(), front ? SW_SHOW : SW_SHOWNA);
+        if (front) SetForegroundWindow(hwnd());
     });
     trap.Step(140, [] { core::program::HiddenInTray = false; });
     // The path is what the Alarm Options box holds now, even while that window is open and edited.
@@ -105,7 +108,7 @@ void Form1::Timer1_Tick() {
     }
     trap.Step(152, [] { core::program::RestartRequested = false; });
     // The tick waits here until the window is closed; the timer is off, so no tick nests inside.
-    trap.Step(154, [&] { alarm::Form2(reporter).ShowModal(hwnd()); });
+    trap.Step(154, [&] { alarm::Form2(reporter, AlarmAttention).ShowModal(hwnd()); });
     trap.Step(156, [&] { PushButton2_Click(); });
     if (trap.Test(158, [] { return core::program::RestartRequested; })) {
         trap.Step(160, [&] { PushButton1_Click(); });
