@@ -5,7 +5,8 @@ namespace ui {
 
 bool ProgramHasForeground() {
     const HWND foreground = GetForegroundWindow();
-    if (!foreground) return true;
+    // The desktop takes no typing that an alarm could swallow: a user looking at it is ours to take.
+    if (!foreground || foreground == GetDesktopWindow() || foreground == GetShellWindow()) return true;
     DWORD process = 0;
     GetWindowThreadProcessId(foreground, &process);
     return process == GetCurrentProcessId();

@@ -10,7 +10,7 @@
 namespace ui {
 
 // Whether this program may take the keyboard focus: one of its windows has the foreground, or no
-// window has. When another program has it, the system refuses a background program the foreground,
+// window but the desktop has. When another program has it, the system refuses a background program the foreground,
 // and taking it would send that program's keystrokes to us.
 bool ProgramHasForeground();
 
