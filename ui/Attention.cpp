@@ -12,8 +12,8 @@ bool ProgramHasForeground() {
     return process == GetCurrentProcessId();
 }
 
-Attention::Attention()
-    : system_{[](HWND window) {
+Attention::System Attention::Platform() {
+    return {[](HWND window) {
                   FLASHWINFO info{};
                   info.cbSize = sizeof info;
                   info.hwnd = window;
@@ -27,7 +27,8 @@ Attention::Attention()
                   // that asked must give it back, and asking twice holds nothing more.
                   SetThreadExecutionState(awake ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED
                                                 : ES_CONTINUOUS);
-              }} {}
+              }};
+}
 
 void Attention::Flash(HWND window) {
     if (system_.flash) system_.flash(window);

@@ -22,7 +22,10 @@ public:
         std::function<void(bool awake)> keepAwake;  // SetThreadExecutionState: hold, or give back
     };
 
-    Attention();
+    // The real calls.
+    static System Platform();
+
+    Attention() : system_(Platform()) {}
     Attention(const Attention&) = delete;
     Attention& operator=(const Attention&) = delete;
     ~Attention() { LetSleep(); }
