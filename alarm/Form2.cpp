@@ -24,8 +24,8 @@ Form2::~Form2() { Destroy(); }
 void Form2::ShowModal(HWND owner) {
     owner_ = owner;
     // Topmost: above every ordinary window, a maximised one of another program too.
-    if (!CreateCentred(L"CorvalinForm2", WS_EX_APPWINDOW | WS_EX_TOPMOST, kForm2Style, L" Time Expired", layout::kForm2.clientWidth,
-                       layout::kForm2.clientHeight, owner)) {
+    if (!CreateCentred(L"CorvalinForm2", WS_EX_APPWINDOW | WS_EX_TOPMOST, kForm2Style, L" Time Expired",
+                       layout::kForm2.clientWidth, layout::kForm2.clientHeight, owner)) {
         return;
     }
     fonts_ = ui::FontSet(ui::DpiOf(hwnd()));

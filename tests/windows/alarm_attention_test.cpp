@@ -47,7 +47,9 @@ public:
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         wchar_t command[] = L"notepad.exe";
-        if (!CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) return;
+        if (!CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
+            return;
+        }
         PumpUntil([&] { return (window_ = Find()) != nullptr; }, 20000);
     }
     ~OtherProgram() {
@@ -95,14 +97,16 @@ public:
         std::wstring command = L"Z:\\bin\\sh -c \"exec xev -root -event substructure > /tmp/" + name + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) {
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process_)) {
             return;
         }
         // Ready once it reports a window of ours being mapped.
         ready_ = PumpUntil(
             [&] {
-                const core::UniqueWindow probe(CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0,
-                                                             4, 4, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+                const core::UniqueWindow probe(CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE,
+                                                             0, 0, 4, 4, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                                             nullptr));
                 testsupport::PumpFor(20);
                 return Log().find("MapNotify") != std::string::npos;
             },
@@ -124,9 +128,8 @@ public:
     std::size_t StateMessages() const {
         const std::string log = Log();
         std::size_t count = 0;
-        for (std::size_t at = log.find("(_NET_WM_STATE)"); at != std::string::npos; at = log.find("(_NET_WM_STATE)", at + 1)) {
-            ++count;
-        }
+        const std::string type = "(_NET_WM_STATE)";
+        for (std::size_t at = log.find(type); at != std::string::npos; at = log.find(type, at + 1)) ++count;
         return count;
     }
 

@@ -177,7 +177,8 @@ TEST_F(Form1TrayCountdown, ALongSleepReplaysEveryTickButTellsTheShellOnceAndRing
                 });
     slept += 8LL * 3600 * 10'000'000;
     PostMessageW(form.hwnd(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
-    ASSERT_TRUE(testsupport::PumpUntil([&] { return ok.Answers() == 1 && form.PushButton1.Caption() == L"Start"; }, 20000));
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] { return ok.Answers() == 1 && form.PushButton1.Caption() == L"Start"; }, 20000));
     EXPECT_EQ(shownAtExpiry, L"000:00:00.0");
     EXPECT_EQ(expiringTick, 36010u);
     for (const std::wstring& tip : tips()) EXPECT_EQ(tip, L"Corvalin Timer Software");
