@@ -14,14 +14,18 @@ DWORD const kForm2Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
 }  // namespace
 
-Form2::Form2(core::Trap::Reporter reporter) : reporter_(std::move(reporter)) {}
+Form2::Form2(core::Trap::Reporter reporter) : reporter_(std::move(reporter)), attention_(ownAttention_) {}
+
+Form2::Form2(core::Trap::Reporter reporter, ui::Attention& attention)
+    : reporter_(std::move(reporter)), attention_(attention) {}
 
 Form2::~Form2() { Destroy(); }
 
 void Form2::ShowModal(HWND owner) {
     owner_ = owner;
-    if (!CreateCentred(L"CorvalinForm2", WS_EX_APPWINDOW, kForm2Style, L" Time Expired", layout::kForm2.clientWidth,
-                       layout::kForm2.clientHeight, owner)) {
+    // Topmost: above every ordinary window, a maximised one of another program too.
+    if (!CreateCentred(L"CorvalinForm2", WS_EX_APPWINDOW | WS_EX_TOPMOST, kForm2Style, L" Time Expired",
+                       layout::kForm2.clientWidth, layout::kForm2.clientHeight, owner)) {
         return;
     }
     fonts_ = ui::FontSet(ui::DpiOf(hwnd()));
@@ -37,8 +41,18 @@ void Form2::ShowModal(HWND owner) {
     // Modal for the whole program: neither the owner nor an open (or hidden) Alarm Options window takes
     // input until this window is gone, so nothing else can replace the alarm that OK silences.
     modality_.emplace(hwnd());
-    ShowWindow(hwnd(), SW_SHOWNORMAL);
-    SetForegroundWindow(hwnd());
+    attention_.KeepAwake();
+    if (ui::ProgramHasForeground()) {
+        ShowWindow(hwnd(), SW_SHOWNORMAL);
+        SetForegroundWindow(hwnd());
+    } else {
+        // Another program has the keyboard: a Space or Enter typed there must not answer the alarm
+        // unseen. The window comes up on top without activation and its taskbar button flashes; once
+        // the user activates it (a click, Alt+Tab, the tray icon) the dialog focus rule puts the
+        // focus on OK.
+        ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+        attention_.Flash(hwnd());
+    }
     MSG msg;
     while (hwnd()) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -92,8 +106,14 @@ void Form2::Unload() {
     // Give the other windows their input back before this window goes, so that one of ours, not
     // another program, is activated next.
     modality_.reset();
+    // Making a topmost window ordinary again takes its owner along, should the system have raised the
+    // owner with it: nothing of the program stays topmost once the alarm is answered.
+    SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    attention_.LetSleep();
+    const bool active = GetActiveWindow() == hwnd();
     Destroy();
-    if (owner_) SetForegroundWindow(owner_);
+    // Only an alarm the user turned to hands the foreground on: one answered unseen leaves it where it is.
+    if (owner_ && active) SetForegroundWindow(owner_);
 }
 
 LRESULT Form2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

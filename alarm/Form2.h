@@ -3,9 +3,10 @@
 #pragma once
 
 #include "core/ErrorReport.h"
+#include "core/Modal.h"
 #include "core/Program.h"
+#include "ui/Attention.h"
 #include "ui/Controls.h"
-#include "ui/Modal.h"
 #include "ui/PushButton.h"
 #include "ui/Window.h"
 #include "ui/WindowPointer.h"
@@ -17,10 +18,14 @@ namespace alarm {
 class Form2 : public ui::Window {
 public:
     explicit Form2(core::Trap::Reporter reporter = core::ShowErrorReport);
+    // attention: the taskbar flash and the awake request, kept by the caller so it can be listened to.
+    Form2(core::Trap::Reporter reporter, ui::Attention& attention);
     ~Form2() override;
 
     // Creates the window, runs its load, shows it modally over owner and returns once it is unloaded.
-    // Modal for the whole program: no other window of it takes input meanwhile.
+    // Modal for the whole program: no other window of it takes input meanwhile. Topmost while up, and
+    // it keeps the system and the display awake. While another program has the foreground it shows
+    // without taking that program's keystrokes and flashes its taskbar button instead.
     void ShowModal(HWND owner);
 
     void Form_Load();
@@ -38,9 +43,11 @@ private:
     void SilenceAndUnload(core::Trap& trap, int firstLine);
 
     core::Trap::Reporter reporter_;
+    ui::Attention ownAttention_;
+    ui::Attention& attention_;
     ui::FontSet fonts_;
     HWND owner_ = nullptr;
-    std::optional<ui::ThreadModality> modality_;
+    std::optional<core::ThreadModality> modality_;
 };
 
 }  // namespace alarm

@@ -21,13 +21,31 @@ namespace {
 
 DWORD const kForm1Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
+BOOL CALLBACK FindEnabledOwned(HWND hwnd, LPARAM search) {
+    auto* found = reinterpret_cast<std::pair<HWND, HWND>*>(search);
+    if (GetWindow(hwnd, GW_OWNER) != found->first || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return TRUE;
+    found->second = hwnd;
+    return FALSE;
+}
+
+// The visible, enabled window that `owner` owns: the modal one while owner is disabled. This is what
+// GW_ENABLEDPOPUP documents, which Wine does not answer.
+HWND EnabledOwnedWindow(HWND owner) {
+    std::pair<HWND, HWND> search{owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &FindEnabledOwned, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
 }  // namespace
 
 Form1::Form1()
     : Timer1([this] {
           Timer1_Tick();
-          ShowCountdownInTray();
-      }) {}
+          // A catch-up after a sleep replays every tick of it: the shell hears only of the last.
+          if (!Timer1.CatchingUp()) ShowCountdownInTray();
+      }) {
+    Timer1.onCaughtUp = [this] { ShowCountdownInTray(); };
+}
 
 Form1::~Form1() {
     // The timer must not tick into a half-destroyed window.
@@ -235,7 +253,11 @@ void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) {
         if (form3_->IsLoaded() && IsWindowVisible(form3_->hwnd())) {
             SetWindowPos(form3_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
-        SetForegroundWindow(GetLastActivePopup(hwnd()));
+        // An alarm that came up while another program had the keyboard was never active, so it is not
+        // the last active popup: the enabled window our disabled one owns is the modal one.
+        HWND modal = GetLastActivePopup(hwnd());
+        if (!IsWindowEnabled(modal)) modal = EnabledOwnedWindow(hwnd());
+        if (modal) SetForegroundWindow(modal);
     }
     core::program::HiddenInTray = false;
 }

@@ -6,6 +6,7 @@
 #include "core/ErrorReport.h"
 #include "core/Program.h"
 #include "tray/cSysTray.h"
+#include "ui/Attention.h"
 #include "ui/Controls.h"
 #include "ui/PushButton.h"
 #include "ui/Timer.h"
@@ -60,6 +61,8 @@ public:
     ui::PushButton PushButton2;
     ui::PushButton PushButton3;
     ui::Timer Timer1;
+    // What the Time Expired window asks of the system while it is up (taskbar flash, awake).
+    ui::Attention AlarmAttention;
     ui::WindowPointer Pointer;
     cSysTray cSysTray1;
     // The Alarm Options window, which holds the alarm path; its window exists only while loaded.

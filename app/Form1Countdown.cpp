@@ -67,7 +67,13 @@ void Form1::PushButton2_Click() {
 
 void Form1::Timer1_Tick() {
     core::Trap trap(L"Form1.Timer1", reporter);
-    trap.Step(118, [&] { SetWindowTextW(lblTimer_, FormatCountdown(SecondsLeft, TenthsLeft).c_str()); });
+    trap.Step(118, [&] {
+        // In a catch-up after a sleep the next tick replaces this text before any message could
+        // paint or read it: only the last tick of a run and the expiring tick (the one that shows
+        // the last tenth) write it, so that a long sleep does not hold up the alarm.
+        if (Timer1.AnotherTickFollows() && TicksLeft(SecondsLeft, TenthsLeft) > 1) return;
+        SetWindowTextW(lblTimer_, FormatCountdown(SecondsLeft, TenthsLeft).c_str());
+    });
     trap.Step(120, [&] { --TenthsLeft; });
     if (trap.Test(122, [&] { return TenthsLeft < 0; })) {
         trap.Step(124, [&] { TenthsLeft = 9; });
@@ -75,15 +81,18 @@ void Form1::Timer1_Tick() {
     }
     if (!trap.Test(128, [&] { return SecondsLeft < 0; })) return;
 
+    // An alarm that rings while another program has the keyboard leaves that program its keystrokes:
+    // the windows come up without being activated (Time Expired, topmost, flashes instead).
+    const bool front = ui::ProgramHasForeground();
     trap.Step(130, [&] { PushButton1.SetCaption(L"Start"); });
     trap.Step(132, [&] { Timer1.SetEnabled(false); });
     trap.Step(134, [&] { Timer1.SetInterval(0); });
     trap.Step(136, [&] {
-        if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
+        if (IsIconic(hwnd())) ShowWindow(hwnd(), front ? SW_RESTORE : SW_SHOWNOACTIVATE);
     });
     trap.Step(138, [&] {
-        ShowWindow(hwnd(), SW_SHOW);
-        SetForegroundWindow(hwnd());
+        ShowWindow(hwnd(), front ? SW_SHOW : SW_SHOWNA);
+        if (front) SetForegroundWindow(hwnd());
     });
     trap.Step(140, [] { core::program::HiddenInTray = false; });
     // The path is what the Alarm Options box holds now, even while that window is open and edited.
@@ -99,7 +108,7 @@ void Form1::Timer1_Tick() {
     }
     trap.Step(152, [] { core::program::RestartRequested = false; });
     // The tick waits here until the window is closed; the timer is off, so no tick nests inside.
-    trap.Step(154, [&] { alarm::Form2(reporter).ShowModal(hwnd()); });
+    trap.Step(154, [&] { alarm::Form2(reporter, AlarmAttention).ShowModal(hwnd()); });
     trap.Step(156, [&] { PushButton2_Click(); });
     if (trap.Test(158, [] { return core::program::RestartRequested; })) {
         trap.Step(160, [&] { PushButton1_Click(); });

@@ -3,6 +3,7 @@
 
 #include "core/AppTitle.h"
 #include "core/ErrorReport.h"
+#include "core/Modal.h"
 #include "core/ModulePath.h"
 
 #include <windows.h>
@@ -10,6 +11,32 @@
 #include <vector>
 
 namespace core {
+namespace {
+
+// The foremost window of this thread that a user can see and answer: visible, enabled, captioned.
+BOOL CALLBACK FindOwner(HWND hwnd, LPARAM found) {
+    const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+    if (!IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd) || (style & WS_CAPTION) != WS_CAPTION) return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
+// A message box modal to the whole program. Its owner is a window of ours: the active one, or, while
+// another program is active (an alarm in the background has none of ours active), the foremost one
+// on this thread. The box disables only its owner, so the program's other windows are disabled
+// around it; without any window to own it the box is task-modal, which disables them itself.
+void ShowProgramModalBox(const std::wstring& text, const wchar_t* caption, UINT type) {
+    HWND owner = GetActiveWindow();
+    if (!owner) EnumThreadWindows(GetCurrentThreadId(), &FindOwner, reinterpret_cast<LPARAM>(&owner));
+    if (!owner) {
+        MessageBoxW(nullptr, text.c_str(), caption, type | MB_TASKMODAL);
+        return;
+    }
+    ThreadModality others(owner);
+    MessageBoxW(owner, text.c_str(), caption, type);
+}
+
+}  // namespace
 
 void SetAppTitle() { program::AppTitle = CutTitle(kProductName); }
 
@@ -27,11 +54,11 @@ std::wstring RunningModulePath() {
 std::wstring ProgramFolder() { return ExecutableFolder(RunningModulePath()); }
 
 void ShowUserMessage(const std::wstring& text) {
-    MessageBoxW(GetActiveWindow(), text.c_str(), program::AppTitle.c_str(), MB_OK);
+    ShowProgramModalBox(text, program::AppTitle.c_str(), MB_OK);
 }
 
 void ShowErrorReport(const std::wstring& text) {
-    MessageBoxW(GetActiveWindow(), text.c_str(), kReportTitle, MB_OK | MB_ICONEXCLAMATION);
+    ShowProgramModalBox(text, kReportTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace core

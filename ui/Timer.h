@@ -39,8 +39,19 @@ public:
     void SetExpiringTick(std::uint64_t tick);
     // Delivers every tick that is due, now; after the computer wakes from sleep.
     void DeliverDueTicks() { Deliver(); }
+    // True while the ticks delivered are a catch-up: more than one was due when it began, after a
+    // sleep or a busy thread. It lasts until the last due tick has run, across the breaks the
+    // catch-up takes for input and painting, and ends when the timer stops or starts again.
+    bool CatchingUp() const { return catchingUp_; }
+    // Called once a catch-up has delivered its last due tick, for what only the latest tick matters to.
+    std::function<void()> onCaughtUp;
+    // Inside a tick: the timer runs the next tick as soon as this one returns, with no message
+    // handled in between, so nothing can see what this one shows unless the tick itself pumps.
+    bool AnotherTickFollows() const { return follows_; }
     // The wake timer set to the expiring tick's instant while the timer runs.
     WakeTimer& SystemWake() { return wake_; }
+    // The clock the grid runs on, in 100 ns units; a bench or test puts a simulated one here.
+    void UseClock(std::function<std::int64_t()> now) { now_ = std::move(now); }
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -49,15 +60,19 @@ private:
     void Deliver();
     void Arm(std::int64_t now);
     void HoldFineClock(bool hold);
+    std::int64_t Now() const { return now_(); }
 
     std::function<void()> onTick_;
     MonotonicClock clock_;
+    std::function<std::int64_t()> now_;
     WakeTimer wake_;
     bool enabled_ = false;
     int interval_ = 0;
     bool armed_ = false;
     bool highResolution_ = false;
     bool hidden_ = false;
+    bool catchingUp_ = false;
+    bool follows_ = false;
     std::int64_t start_ = 0;
     std::uint64_t delivered_ = 0;
     std::uint64_t expiringTick_ = 0;

@@ -137,6 +137,61 @@ TEST_F(Form1TrayCountdown, AResumeFromSleepDeliversTheDueTicksAtOnce) {
     Press(form.PushButton2);
 }
 
+TEST_F(Form1TrayCountdown, ALongSleepReplaysEveryTickButTellsTheShellOnceAndRingsAtItsEnd) {
+    // The timer's clock jumps ahead as over a sleep; the thread did not run meanwhile.
+    ui::MonotonicClock clock;
+    std::int64_t slept = 0;
+    form.Timer1.UseClock([&] { return clock.Now() + slept; });
+    const auto tips = [&] {
+        std::vector<std::wstring> sent;
+        for (const traytest::ShellCall& call : calls) {
+            if (call.message == NIM_MODIFY && (call.record.uFlags & NIF_TIP)) sent.push_back(call.Tip());
+        }
+        return sent;
+    };
+    SendMessageW(form.cboHrs(), CB_SETCURSEL, 1, 0);
+    Press(form.PushButton1);  // 1 hour: the 36010th tick expires
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return form.Timer1.TicksDelivered() >= 1; }, 5000));
+
+    // 20 minutes asleep: every tick of them runs, the display and the tip end where ticks on time
+    // would have left them, and the shell hears of that once.
+    calls.clear();
+    slept = 1200LL * 10'000'000;
+    SendMessageW(form.hwnd(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !form.Timer1.CatchingUp(); }, 10000));
+    const auto delivered = static_cast<std::int64_t>(form.Timer1.TicksDelivered());
+    EXPECT_GE(delivered, 12000);
+    const std::int64_t shown = 36010 - delivered;  // tick k shows 36010 - k tenths
+    const auto seconds = static_cast<std::int32_t>(shown / 10);
+    const auto tenths = static_cast<std::int16_t>(shown % 10);
+    EXPECT_EQ(testsupport::TextOf(form.lblTimer()), app::FormatCountdown(seconds, tenths));
+    EXPECT_EQ(tips(), std::vector<std::wstring>{
+                          app::TrayTipText(app::CountdownState::Running, form.SecondsLeft, form.TenthsLeft)});
+    EXPECT_EQ(app::TicksLeft(form.SecondsLeft, form.TenthsLeft), 36010 - delivered);
+
+    // 8 hours asleep, past the end: the expiring tick runs in the catch-up and shows the last tenth;
+    // no replayed second reaches the shell.
+    calls.clear();
+    std::wstring shownAtExpiry;
+    std::uint64_t expiringTick = 0;
+    testsupport::WindowAnswerer ok(L" Time Expired", layout::form2::PushButton1);
+    ok.SetEnabled(false);
+    testsupport::Script script;
+    script.Then([] { return IsWindowVisible(FindWindowW(nullptr, L" Time Expired")) != FALSE; },
+                [&] {
+                    shownAtExpiry = testsupport::TextOf(form.lblTimer());
+                    expiringTick = form.Timer1.TicksDelivered();
+                    ok.SetEnabled(true);
+                });
+    slept += 8LL * 3600 * 10'000'000;
+    PostMessageW(form.hwnd(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] { return ok.Answers() == 1 && form.PushButton1.Caption() == L"Start"; }, 20000));
+    EXPECT_EQ(shownAtExpiry, L"000:00:00.0");
+    EXPECT_EQ(expiringTick, 36010u);
+    for (const std::wstring& tip : tips()) EXPECT_EQ(tip, L"Corvalin Timer Software");
+}
+
 TEST_F(Form1TrayCountdown, TheWakeTimerIsSetWhileACountdownRunsAndCancelledOtherwise) {
     std::vector<std::wstring> log;
     std::int64_t due = 0;

@@ -1,13 +1,14 @@
-// Modal for the whole program: while a modal window of ours is up, no other window of the thread takes
-// input, the main window, windows that are open and windows that are loaded but hidden alike, as with
-// the system's task-modal message box.
+// Modal for the whole program: while a modal window of ours (or a message box) is up, no other window
+// of the thread takes input, the main window, windows that are open and windows that are loaded but
+// hidden alike, as with the system's task-modal message box.
 #pragma once
 
 #include <windows.h>
 
+#include <exception>
 #include <vector>
 
-namespace ui {
+namespace core {
 
 class ThreadModality {
 public:
@@ -26,6 +27,8 @@ private:
 
     HWND modal_;
     std::vector<HWND> disabled_;
+    // A failure inside the enumeration, carried past the system's callback and raised after it.
+    std::exception_ptr failure_;
 };
 
-}  // namespace ui
+}  // namespace core

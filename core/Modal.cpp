@@ -1,0 +1,55 @@
+// Taking the input from the thread's other windows and giving it back.
+#include "core/Modal.h"
+
+namespace core {
+
+ThreadModality::ThreadModality(HWND modal) : modal_(modal) {
+    EnumThreadWindows(GetCurrentThreadId(), &ThreadModality::Visit, reinterpret_cast<LPARAM>(this));
+    if (failure_) {
+        // The destructor of a half-built object never runs: give back what was taken before raising.
+        Release();
+        std::rethrow_exception(failure_);
+    }
+}
+
+ThreadModality::~ThreadModality() { Release(); }
+
+void ThreadModality::Release() {
+    for (HWND hwnd : disabled_) {
+        // A window destroyed in the meantime is left alone.
+        if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
+    }
+    disabled_.clear();
+}
+
+namespace {
+
+// The program's own windows, and the windows they own (a common file dialog, a message box), whose
+// window class belongs to a system module; the system keeps unowned helper windows of its own on the
+// thread, which are left alone.
+bool OwnedByProgram(HWND hwnd) {
+    const HINSTANCE program = GetModuleHandleW(nullptr);
+    for (HWND window = hwnd; window; window = GetWindow(window, GW_OWNER)) {
+        if (reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)) == program) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+BOOL CALLBACK ThreadModality::Visit(HWND hwnd, LPARAM self) {
+    auto* modality = reinterpret_cast<ThreadModality*>(self);
+    if (hwnd == modality->modal_ || !IsWindowEnabled(hwnd) || !OwnedByProgram(hwnd)) return TRUE;
+    // No exception may leave this callback into the system's enumeration: the window is noted first,
+    // so a failure leaves it enabled and untracked, and ends the enumeration.
+    try {
+        modality->disabled_.push_back(hwnd);
+    } catch (...) {
+        modality->failure_ = std::current_exception();
+        return FALSE;
+    }
+    EnableWindow(hwnd, FALSE);
+    return TRUE;
+}
+
+}  // namespace core
