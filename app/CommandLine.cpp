@@ -7,6 +7,7 @@
 #include "core/TextFormat.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace app {
 namespace {
@@ -126,6 +127,40 @@ CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) 
     // One argument at most: whatever follows it is refused with the whole command line.
     if (arguments.size() > 1) return bad(arguments[1]);
     return request;
+}
+
+std::vector<std::uint16_t> EncodeHandOver(const std::vector<std::wstring>& arguments) {
+    std::vector<std::uint16_t> units;
+    for (const std::wstring& argument : arguments) {
+        for (wchar_t c : argument) units.push_back(static_cast<std::uint16_t>(c));
+        units.push_back(0);
+    }
+    return units;
+}
+
+bool DecodeHandOver(const void* data, std::size_t size, std::vector<std::wstring>& arguments) {
+    arguments.clear();
+    if (size == 0) return true;
+    if (!data || size % 2 != 0 || size > kHandOverLimitBytes) return false;
+    std::vector<std::wstring> received;
+    std::wstring argument;
+    for (std::size_t at = 0; at < size; at += 2) {
+        std::uint16_t unit = 0;
+        std::memcpy(&unit, static_cast<const unsigned char*>(data) + at, sizeof unit);
+        if (unit == 0) {
+            if (received.size() == kHandOverLimitArguments) return false;
+            received.push_back(std::move(argument));
+            argument.clear();
+        } else if (unit >= 0x20 && unit <= 0x7E) {
+            argument.push_back(static_cast<wchar_t>(unit));
+        } else {
+            return false;
+        }
+    }
+    // The last argument must be ended too: a cut message is no message.
+    if (!argument.empty()) return false;
+    arguments = std::move(received);
+    return true;
 }
 
 std::wstring PickerDurationText(std::int32_t seconds) {

@@ -32,6 +32,17 @@ std::int32_t ParseDuration(std::wstring_view text);
 // and names the first argument that does not belong.
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments);
 
+// A later copy hands its arguments to the first copy's main window in WM_COPYDATA: this tag in
+// dwData, and the arguments as UTF-16 code units, each ended by a NUL. The receiver trusts none of it.
+inline constexpr std::uint32_t kHandOverTag = 0x43545631;  // "CTV1"
+inline constexpr std::size_t kHandOverLimitBytes = 512;
+inline constexpr std::size_t kHandOverLimitArguments = 4;
+
+std::vector<std::uint16_t> EncodeHandOver(const std::vector<std::wstring>& arguments);
+// The arguments, or false when the bytes are no hand-over: an odd or over-long size, a missing end,
+// too many arguments, or a code unit outside printable ASCII. Accepts null data only with size 0.
+bool DecodeHandOver(const void* data, std::size_t size, std::vector<std::wstring>& arguments);
+
 // Whole seconds as the pickers show them: "01:30:00".
 std::wstring PickerDurationText(std::int32_t seconds);
 

@@ -85,5 +85,32 @@ TEST(CommandLineTexts, NameTheArgumentSafelyAndTheValuesInvolved) {
     EXPECT_NE(UsageText().find(L"[duration]"), std::wstring::npos);
 }
 
+TEST(CommandLineHandOver, CarriesTheArgumentsAndRefusesWhatNoCopyOfOursSends) {
+    std::vector<std::wstring> arguments;
+    const std::vector<std::uint16_t> sent = EncodeHandOver({L"1h30m"});
+    ASSERT_TRUE(DecodeHandOver(sent.data(), sent.size() * 2, arguments));
+    EXPECT_EQ(arguments, std::vector<std::wstring>{L"1h30m"});
+    ASSERT_TRUE(DecodeHandOver(nullptr, 0, arguments));
+    EXPECT_TRUE(arguments.empty());
+    const std::vector<std::uint16_t> two = EncodeHandOver({L"", L"/?"});
+    ASSERT_TRUE(DecodeHandOver(two.data(), two.size() * 2, arguments));
+    EXPECT_EQ(arguments, (std::vector<std::wstring>{L"", L"/?"}));
+
+    const auto refused = [&](std::vector<std::uint16_t> units, std::size_t size) {
+        return !DecodeHandOver(units.data(), size, arguments) && arguments.empty();
+    };
+    EXPECT_TRUE(refused(sent, sent.size() * 2 - 1));  // odd size
+    EXPECT_TRUE(refused(sent, sent.size() * 2 - 2));  // the end cut off
+    EXPECT_TRUE(refused({L'2', 0x00E9, 0}, 6));       // beyond ASCII
+    EXPECT_TRUE(refused({L'2', L'\n', 0}, 6));        // control character
+    EXPECT_TRUE(refused({0, 0, 0, 0, 0}, 10));          // too many arguments
+    EXPECT_TRUE(refused(std::vector<std::uint16_t>(kHandOverLimitBytes / 2 + 1, 0), kHandOverLimitBytes + 2));
+    EXPECT_FALSE(DecodeHandOver(nullptr, 2, arguments));
+    const std::vector<std::uint16_t> longest(kHandOverLimitBytes / 2, L'5');
+    std::vector<std::uint16_t> atLimit = longest;
+    atLimit.back() = 0;
+    EXPECT_TRUE(DecodeHandOver(atLimit.data(), kHandOverLimitBytes, arguments));
+}
+
 }  // namespace
 }  // namespace app
