@@ -71,6 +71,17 @@ TEST(EndToEnd, ASecondStartBringsTheHiddenFirstCopyBackAndMakesNoSecondTimer) {
     EXPECT_EQ(second.Find(L"Corvalin Timer Software"), nullptr);
 }
 
+TEST(EndToEnd, TwoCopiesStartedAtOnceMakeOneTimer) {
+    e2e::Program one;
+    e2e::Program other(L"", false);
+    // Whichever lost waits for the winner's window, hands over and ends.
+    ASSERT_TRUE(e2e::WaitFor([&] { return one.Exited(0) || other.Exited(0); }, 30000));
+    const e2e::Program& winner = one.Exited(0) ? other : one;
+    EXPECT_NE(winner.WaitForMainWindow(), nullptr);
+    EXPECT_FALSE(winner.Exited(0));
+    EXPECT_EQ(e2e::RunningCopies(), 1);
+}
+
 TEST(EndToEnd, ADurationHandedToAnIdleRunningCopyStartsItsCountdownThere) {
     e2e::Program first;
     HWND main = first.WaitForMainWindow();
