@@ -6,8 +6,6 @@
 #include "core/Program.h"
 #include "core/TextFormat.h"
 
-#include <algorithm>
-#include <utility>
 
 namespace app {
 namespace {
@@ -65,7 +63,8 @@ void Form1::OnHandOver() {
         // duration. As a tray click does, this brings it to the front; that is all a start without a
         // duration asks, and a duration waits until the modal window has gone (WM_ENABLE).
         cSysTray1_MouseUp(kLeftButton, 0);
-        std::erase_if(handedOver_, [](const CommandLineRequest& r) { return r.kind != CommandLineRequest::Kind::Duration; });
+        std::erase_if(handedOver_,
+                      [](const CommandLineRequest& r) { return r.kind != CommandLineRequest::Kind::Duration; });
         return;
     }
     // Starting minimises the window, and the tray balloon's wait pumps messages: a request that

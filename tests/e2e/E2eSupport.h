@@ -64,9 +64,8 @@ public:
     // Every run starts as a first run, with no stored settings, unless it is a later start that joins
     // a copy already running.
     explicit Program(const std::wstring& arguments = L"", bool firstRun = true) {
-        if (firstRun) {
-            RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Vendrel\\Corvalin Timer Software");
-        }
+        const wchar_t* settings = L"Software\\VB and VBA Program Settings\\Vendrel\\Corvalin Timer Software";
+        if (firstRun) RegDeleteTreeW(HKEY_CURRENT_USER, settings);
         STARTUPINFOW si{};
         si.cb = sizeof si;
         std::wstring command = L"\"" + ProgramPath() + L"\"";
