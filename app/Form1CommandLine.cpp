@@ -107,6 +107,12 @@ void Form1::TakeDuration(std::int32_t seconds) {
     SetPickerText(cboHrs_, core::ZeroPad(seconds / 3600, 2));
     SetPickerText(cboMins_, core::ZeroPad(seconds / 60 % 60, 2));
     SetPickerText(cboSecs_, core::ZeroPad(seconds % 60, 2));
+    // Behind the tray icon the window is still minimised, and Start's minimise would only show it as a
+    // minimised window on the taskbar: it comes back first, and Start sends it behind the icon again.
+    if (core::program::HiddenInTray) {
+        ui::ShowNormal(hwnd());
+        core::program::HiddenInTray = false;
+    }
     PushButton1_Click();
     ShowCountdownInTray();
 }
