@@ -55,7 +55,7 @@ Form1::~Form1() {
 }
 
 bool Form1::Create() {
-    if (!CreateCentred(L"CorvalinForm1", 0, kForm1Style, L"Form1", layout::kForm1.clientWidth,
+    if (!CreateCentred(kClassName, 0, kForm1Style, L"Form1", layout::kForm1.clientWidth,
                        layout::kForm1.clientHeight, nullptr)) {
         return false;
     }
@@ -265,6 +265,7 @@ void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) {
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (ui::HandleCommonFormMessage(hwnd(), Pointer, message, wParam, lParam, result)) return result;
+    if (HandleCommandLineMessage(message, wParam, lParam, result)) return result;
     // The shell announces a restart to top-level windows only; the tray control adds its icon again.
     if (message == cSysTray1.TaskbarCreatedMessage() && message != 0) {
         cSysTray1.ShellRestarted();

@@ -2,6 +2,7 @@
 // the start-with-Windows check box. It owns the countdown (its tick timer and the two count fields).
 #pragma once
 
+#include "app/CommandLine.h"
 #include "app/TrayCountdown.h"
 #include "core/ErrorReport.h"
 #include "core/Program.h"
@@ -14,6 +15,7 @@
 #include "ui/WindowPointer.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -27,12 +29,19 @@ namespace app {
 
 class Form1 : public ui::Window {
 public:
+    // Later copies of the program know the main window by it.
+    static constexpr wchar_t kClassName[] = L"CorvalinForm1";
+
     Form1();
     ~Form1() override;
 
     // Creates the window and its controls and runs Form_Load; the window stays hidden until Show.
     bool Create();
     void Show(int showCommand = SW_SHOWNORMAL);
+    // A command line's request, from this copy's own or handed over by a later copy: a duration
+    // starts there as a pick and Start do (after asking, while a countdown is loaded); no duration
+    // brings the window back as a click on the tray icon does. Acted on from the message loop.
+    void HandOver(const CommandLineRequest& request);
 
     // Ends the program at once when the window has closed. The program sets it to leave the process;
     // tests leave it empty.
@@ -80,6 +89,12 @@ private:
     void OnClose();
     void OnEndSession(bool ending);
 
+    // The command line handed over (Form1CommandLine.cpp).
+    bool HandleCommandLineMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnCopyData(const COPYDATASTRUCT* data);
+    void OnHandOver();
+    void TakeDuration(std::int32_t seconds);
+
     // A picker's selected item ("" when none), already current while it reports a new selection.
     static std::wstring PickerText(HWND picker);
     void SetPickerText(HWND picker, const std::wstring& text);
@@ -105,6 +120,8 @@ private:
     HWND check3_ = nullptr;
     std::unique_ptr<alarm::Form3> form3_;
     bool closing_ = false;
+    std::deque<CommandLineRequest> handedOver_;
+    bool handingOver_ = false;
     // The size of the tray picture last sent; the control starts with its own 16 x 16 picture.
     int trayIconSize_ = 16;
     std::int64_t trayTotalTicks_ = 0;

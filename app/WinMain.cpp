@@ -1,6 +1,10 @@
-// Program entry: the main window is the start-up object; the message loop gives Tab and Enter their
-// dialog meaning in every window of ours.
+// Program entry: one timer per user session. A bad command line is refused before anything is touched;
+// a later copy hands its command line to the first and ends; the first copy's message loop gives Tab
+// and Enter their dialog meaning in every window of ours.
+#include "app/CommandLine.h"
 #include "app/Form1.h"
+#include "app/SingleInstance.h"
+#include "core/Program.h"
 #include "ui/Dpi.h"
 
 #include <windows.h>
@@ -9,11 +13,32 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     // Before any window exists: the windows then take their sizes from their own monitor's DPI and are
     // drawn sharp, instead of stretched by the system. The executable carries no manifest to say so.
     ui::OptIntoPerMonitorDpiAwareness();
+
+    const std::vector<std::wstring> arguments = app::ProgramArguments();
+    const app::CommandLineRequest request = app::ParseCommandLine(arguments);
+    if (request.kind == app::CommandLineRequest::Kind::Bad) {
+        core::ShowUserMessage(app::BadArgumentText(request.badArgument));
+        return 2;
+    }
+    if (request.kind == app::CommandLineRequest::Kind::Usage) {
+        core::ShowUserMessage(app::UsageText());
+        return 0;
+    }
+
+    app::SingleInstance instance;
+    HWND firstWindow = nullptr;
+    if (!instance.Claim(firstWindow)) {
+        // No window, no tray icon, no setting: the first copy does what was asked.
+        return firstWindow && app::SingleInstance::HandOver(firstWindow, arguments) ? 0 : 3;
+    }
+
     app::Form1 form;
     // Closing the main window ends the program at once, whatever else is open or running.
     form.onEnd = [] { ExitProcess(0); };
     if (!form.Create()) return 1;
+    instance.Publish(form.hwnd());
     form.Show(showCommand);
+    if (request.kind == app::CommandLineRequest::Kind::Duration) form.HandOver(request);
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -77,6 +77,24 @@ struct FindTraits {
     static void Close(Handle h) { FindClose(h); }
 };
 
+// Kernel objects that report failure as null (mutexes, file mappings, tokens), unlike files.
+struct KernelObjectTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
+struct MappedViewTraits {
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { UnmapViewOfFile(h); }
+};
+// Memory the system allocated for the caller with LocalAlloc (CommandLineToArgvW, ConvertSidToStringSidW).
+struct LocalMemoryTraits {
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { LocalFree(h); }
+};
+
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueCursor = UniqueHandle<CursorTraits>;
@@ -87,6 +105,9 @@ using UniqueKey = UniqueHandle<KeyTraits>;
 using UniqueFile = UniqueHandle<FileTraits>;
 using UniqueFind = UniqueHandle<FindTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
+using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
+using UniqueMappedView = UniqueHandle<MappedViewTraits>;
+using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
 
 // Selects a GDI object into a device context for the lifetime of the scope.
 class ScopedSelect {

@@ -5,8 +5,10 @@
 #include "resources/Layouts.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -59,12 +61,15 @@ inline BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM param) {
 // A running copy of the program; closed when the object goes.
 class Program {
 public:
-    Program() {
-        // Every run starts as a first run: no stored settings.
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Vendrel\\Corvalin Timer Software");
+    // Every run starts as a first run, with no stored settings, unless it is a later start that joins
+    // a copy already running.
+    explicit Program(const std::wstring& arguments = L"", bool firstRun = true) {
+        const wchar_t* settings = L"Software\\VB and VBA Program Settings\\Vendrel\\Corvalin Timer Software";
+        if (firstRun) RegDeleteTreeW(HKEY_CURRENT_USER, settings);
         STARTUPINFOW si{};
         si.cb = sizeof si;
         std::wstring command = L"\"" + ProgramPath() + L"\"";
+        if (!arguments.empty()) command += L" " + arguments;
         const std::wstring dir = ProgramDir();
         started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si,
                                   &pi_) != FALSE;
@@ -81,6 +86,11 @@ public:
 
     bool Started() const { return started_; }
     bool Exited(int timeoutMs) const { return WaitForSingleObject(pi_.hProcess, timeoutMs) == WAIT_OBJECT_0; }
+    DWORD ExitCode() const {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(pi_.hProcess, &code);
+        return code;
+    }
 
     HWND Find(const wchar_t* title) const {
         FindData data{pi_.dwProcessId, title, nullptr};
@@ -104,6 +114,46 @@ private:
     PROCESS_INFORMATION pi_{};
     bool started_ = false;
 };
+
+// Copies of the program running now, whoever started them.
+inline int RunningCopies() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    int copies = 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        copies += _wcsicmp(entry.szExeFile, L"Corvalin Timer Software.exe") == 0;
+    }
+    CloseHandle(snapshot);
+    return copies;
+}
+
+// Wine's stand-alone tray window and the icons in it (on Windows the icons live in the taskbar).
+inline std::vector<HWND> TrayIcons() {
+    std::vector<HWND> icons;
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    for (HWND icon = tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr; icon;
+         icon = FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) {
+        icons.push_back(icon);
+    }
+    return icons;
+}
+
+// The file the sound device writes what it plays into, as the environment names it; empty when unset.
+inline std::wstring CapturePath() {
+    wchar_t unixPath[1024] = {};
+    if (GetEnvironmentVariableW(L"CORVALIN_SOUND_CAPTURE", unixPath, 1024) == 0) return L"";
+    std::wstring path = L"Z:";
+    for (const wchar_t* p = unixPath; *p != L'\0'; ++p) path.push_back(*p == L'/' ? L'\\' : *p);
+    return path;
+}
+
+inline long long SizeOf(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
 
 // Picks an item of a drop-down list and tells its window, as a user's pick does. The lists hold
 // "00", "01", ... in order, so the item's number is its index (a string pointer would not cross

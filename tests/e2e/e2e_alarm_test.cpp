@@ -11,19 +11,8 @@ namespace {
 
 namespace id = layout::form1;
 
-std::wstring CapturePath() {
-    wchar_t unixPath[1024] = {};
-    if (GetEnvironmentVariableW(L"CORVALIN_SOUND_CAPTURE", unixPath, 1024) == 0) return L"";
-    std::wstring path = L"Z:";
-    for (const wchar_t* p = unixPath; *p != L'\0'; ++p) path.push_back(*p == L'/' ? L'\\' : *p);
-    return path;
-}
-
-long long SizeOf(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
+using e2e::CapturePath;
+using e2e::SizeOf;
 
 TEST(EndToEnd, OneSecondCountdownRingsAndTheRestartButtonRingsItAgain) {
     const std::wstring capture = CapturePath();

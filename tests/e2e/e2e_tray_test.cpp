@@ -14,16 +14,7 @@ namespace {
 
 namespace id = layout::form1;
 
-// Wine's stand-alone tray window and the icons in it (on Windows the icons live in the taskbar).
-std::vector<HWND> TrayIcons() {
-    std::vector<HWND> icons;
-    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
-    for (HWND icon = tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr; icon;
-         icon = FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr)) {
-        icons.push_back(icon);
-    }
-    return icons;
-}
+using e2e::TrayIcons;
 
 // The icons that were not in the tray before.
 std::vector<HWND> NewIcons(const std::vector<HWND>& before) {

@@ -1,0 +1,56 @@
+// The program's command line: a countdown duration, "/?" for the usage, or nothing; and the texts the
+// program shows about it. Platform-free: the arguments arrive already split.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace app {
+
+// The pickers' range: one second to 23:59:59.
+inline constexpr std::int32_t kLongestDuration = 23 * 3600 + 59 * 60 + 59;
+// Longer arguments are refused unread; no accepted form comes near it.
+inline constexpr std::size_t kLongestArgument = 32;
+
+struct CommandLineRequest {
+    enum class Kind { None, Duration, Usage, Bad };
+    Kind kind = Kind::None;
+    // Duration: whole seconds, 1 to kLongestDuration.
+    std::int32_t seconds = 0;
+    // Bad: the argument that was refused, as given.
+    std::wstring badArgument;
+};
+
+// "H:MM:SS" with one or two digits of hours; units "1h30m", "25m", "90s", "1h2m3s" (each unit once, in
+// that order, any case); or a bare whole number of minutes. Nothing else, and nothing out of range.
+// Returns the whole seconds, or 0 when the text is no duration.
+std::int32_t ParseDuration(std::wstring_view text);
+
+// The arguments after the program's own name. None, one duration or "/?" alone; anything else is Bad
+// and names the first argument that does not belong.
+CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments);
+
+// A later copy hands its arguments to the first copy's main window in WM_COPYDATA: this tag in
+// dwData, and the arguments as UTF-16 code units, each ended by a NUL. The receiver trusts none of it.
+inline constexpr std::uint32_t kHandOverTag = 0x43545631;  // "CTV1"
+inline constexpr std::size_t kHandOverLimitBytes = 512;
+inline constexpr std::size_t kHandOverLimitArguments = 4;
+
+std::vector<std::uint16_t> EncodeHandOver(const std::vector<std::wstring>& arguments);
+// The arguments, or false when the bytes are no hand-over: an odd or over-long size, a missing end,
+// too many arguments, or a code unit outside printable ASCII. Accepts null data only with size 0.
+bool DecodeHandOver(const void* data, std::size_t size, std::vector<std::wstring>& arguments);
+
+// Whole seconds as the pickers show them: "01:30:00".
+std::wstring PickerDurationText(std::int32_t seconds);
+
+std::wstring UsageText();
+// Names the argument (cut and with control characters replaced when it is unfit to show whole) and
+// lists the accepted forms.
+std::wstring BadArgumentText(std::wstring_view argument);
+// The question put to the user before a duration handed over replaces a countdown that is loaded.
+std::wstring ReplaceQuestionText(bool paused, std::int32_t secondsShown, std::int32_t newSeconds);
+
+}  // namespace app

@@ -1,0 +1,116 @@
+// The command line's durations: every accepted form at its boundaries, and the forms refused.
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace app {
+namespace {
+
+using Kind = CommandLineRequest::Kind;
+
+TEST(CommandLineDuration, ReadsClockUnitAndMinuteFormsUpToTheLastPickableValue) {
+    EXPECT_EQ(ParseDuration(L"0:25:00"), 25 * 60);
+    EXPECT_EQ(ParseDuration(L"00:25:00"), 25 * 60);
+    EXPECT_EQ(ParseDuration(L"1:02:03"), 3723);
+    EXPECT_EQ(ParseDuration(L"0:00:01"), 1);
+    EXPECT_EQ(ParseDuration(L"23:59:59"), kLongestDuration);
+    EXPECT_EQ(ParseDuration(L"25m"), 25 * 60);
+    EXPECT_EQ(ParseDuration(L"1h30m"), 5400);
+    EXPECT_EQ(ParseDuration(L"1H2M3S"), 3723);
+    EXPECT_EQ(ParseDuration(L"90s"), 90);
+    EXPECT_EQ(ParseDuration(L"90m"), 5400);
+    EXPECT_EQ(ParseDuration(L"1s"), 1);
+    EXPECT_EQ(ParseDuration(L"86399s"), kLongestDuration);
+    EXPECT_EQ(ParseDuration(L"23h59m59s"), kLongestDuration);
+    EXPECT_EQ(ParseDuration(L"25"), 25 * 60);
+    EXPECT_EQ(ParseDuration(L"007"), 7 * 60);
+    EXPECT_EQ(ParseDuration(L"1439"), 1439 * 60);
+    EXPECT_EQ(PickerDurationText(ParseDuration(L"90s")), L"00:01:30");
+    EXPECT_EQ(PickerDurationText(ParseDuration(L"90m")), L"01:30:00");
+    EXPECT_EQ(PickerDurationText(kLongestDuration), L"23:59:59");
+}
+
+TEST(CommandLineDuration, RefusesZeroTooLongAndMalformedDurations) {
+    for (const wchar_t* text :
+         {L"", L"0", L"0:00:00", L"0s", L"0h0m0s", L"24:00:00", L"1440", L"86400s", L"24h", L"99999999999999999999m",
+          L"123:00:00", L":25:00", L"0:5:00", L"0:60:00", L"0:00:60", L"0:25", L"0:25:00:00", L"1h30", L"30m1h",
+          L"1m1m", L"h", L"m5", L"1.5h", L"-5", L"+5", L" 25", L"25 ", L"25min", L"1x", L"\uFF12\uFF15",
+          L"2\u0665", L"/h", L"0:25:00\u200F"}) {
+        EXPECT_EQ(ParseDuration(text), 0) << "accepted: " << testing::PrintToString(std::wstring(text));
+    }
+    // Longer than any accepted form is refused unread, zeros or not.
+    EXPECT_EQ(ParseDuration(std::wstring(kLongestArgument - 1, L'0') + L"1"), 60);
+    EXPECT_EQ(ParseDuration(std::wstring(kLongestArgument, L'0') + L"1"), 0);
+}
+
+TEST(CommandLine, TakesOneDurationOrTheUsageSwitchAndNamesWhatDoesNotBelong) {
+    EXPECT_EQ(ParseCommandLine({}).kind, Kind::None);
+    const CommandLineRequest duration = ParseCommandLine({L"1h2m3s"});
+    EXPECT_EQ(duration.kind, Kind::Duration);
+    EXPECT_EQ(duration.seconds, 3723);
+    EXPECT_EQ(ParseCommandLine({L"/?"}).kind, Kind::Usage);
+
+    const auto refused = [](std::vector<std::wstring> arguments) {
+        const CommandLineRequest request = ParseCommandLine(arguments);
+        return request.kind == Kind::Bad ? request.badArgument : L"(not refused)";
+    };
+    EXPECT_EQ(refused({L"soon"}), L"soon");
+    EXPECT_EQ(refused({L"25m", L"please"}), L"please");
+    EXPECT_EQ(refused({L"/?", L"25m"}), L"25m");
+    EXPECT_EQ(refused({L"/x"}), L"/x");
+    EXPECT_EQ(refused({L"-?"}), L"-?");
+    EXPECT_EQ(refused({L"/start", L"25m"}), L"/start");
+}
+
+TEST(CommandLineTexts, NameTheArgumentSafelyAndTheValuesInvolved) {
+    const std::wstring plain = BadArgumentText(L"soon");
+    EXPECT_NE(plain.find(L"\"soon\""), std::wstring::npos);
+    EXPECT_NE(plain.find(L"0:25:00"), std::wstring::npos);
+    EXPECT_NE(plain.find(L"1h30m"), std::wstring::npos);
+    EXPECT_NE(plain.find(L"23:59:59"), std::wstring::npos);
+
+    // Over-long: cut, and marked as cut; a surrogate pair is never split by the cut.
+    // The pair spelled as UTF-16 code units, as Windows hands them over (wchar_t is wider here).
+    const std::wstring longArgument = std::wstring(kLongestArgument - 1, L'7') + L"\xD83D\xDE00tail";
+    const std::wstring cut = BadArgumentText(longArgument);
+    EXPECT_NE(cut.find(std::wstring(kLongestArgument - 1, L'7') + L"\u2026\""), std::wstring::npos);
+    EXPECT_EQ(cut.find(L"tail"), std::wstring::npos);
+    // Control and direction characters cannot rearrange or break the message.
+    const std::wstring hostile = BadArgumentText(L"a\r\nb\u202Ec\u0007");
+    EXPECT_NE(hostile.find(L"\"a??b?c?\""), std::wstring::npos);
+
+    EXPECT_EQ(ReplaceQuestionText(false, 299, 1500),
+              L"A countdown is running with 000:04:59 left.\r\n\r\nReplace it with a new countdown of 00:25:00?");
+    EXPECT_NE(ReplaceQuestionText(true, 3600, 90).find(L"paused with 001:00:00 left"), std::wstring::npos);
+    EXPECT_NE(UsageText().find(L"[duration]"), std::wstring::npos);
+}
+
+TEST(CommandLineHandOver, CarriesTheArgumentsAndRefusesWhatNoCopyOfOursSends) {
+    std::vector<std::wstring> arguments;
+    const std::vector<std::uint16_t> sent = EncodeHandOver({L"1h30m"});
+    ASSERT_TRUE(DecodeHandOver(sent.data(), sent.size() * 2, arguments));
+    EXPECT_EQ(arguments, std::vector<std::wstring>{L"1h30m"});
+    ASSERT_TRUE(DecodeHandOver(nullptr, 0, arguments));
+    EXPECT_TRUE(arguments.empty());
+    const std::vector<std::uint16_t> two = EncodeHandOver({L"", L"/?"});
+    ASSERT_TRUE(DecodeHandOver(two.data(), two.size() * 2, arguments));
+    EXPECT_EQ(arguments, (std::vector<std::wstring>{L"", L"/?"}));
+
+    const auto refused = [&](std::vector<std::uint16_t> units, std::size_t size) {
+        return !DecodeHandOver(units.data(), size, arguments) && arguments.empty();
+    };
+    EXPECT_TRUE(refused(sent, sent.size() * 2 - 1));  // odd size
+    EXPECT_TRUE(refused(sent, sent.size() * 2 - 2));  // the end cut off
+    EXPECT_TRUE(refused({L'2', 0x00E9, 0}, 6));       // beyond ASCII
+    EXPECT_TRUE(refused({L'2', L'\n', 0}, 6));        // control character
+    EXPECT_TRUE(refused({0, 0, 0, 0, 0}, 10));          // too many arguments
+    EXPECT_TRUE(refused(std::vector<std::uint16_t>(kHandOverLimitBytes / 2 + 1, 0), kHandOverLimitBytes + 2));
+    EXPECT_FALSE(DecodeHandOver(nullptr, 2, arguments));
+    const std::vector<std::uint16_t> longest(kHandOverLimitBytes / 2, L'5');
+    std::vector<std::uint16_t> atLimit = longest;
+    atLimit.back() = 0;
+    EXPECT_TRUE(DecodeHandOver(atLimit.data(), kHandOverLimitBytes, arguments));
+}
+
+}  // namespace
+}  // namespace app

@@ -1,0 +1,117 @@
+// A command line's duration in a real main window: idle it starts as picks and Start do; with a
+// countdown loaded the window asks first and only Yes replaces it; WM_COPYDATA takes only our hand-over.
+#include "Form1Fixture.h"
+#include "TestSupport.h"
+#include "app/CommandLine.h"
+#include "app/Form1.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testsupport::PumpUntil;
+using testsupport::TextOf;
+
+class Form1CommandLine : public testsupport::ShownForm1 {
+protected:
+    static app::CommandLineRequest Duration(std::int32_t seconds) {
+        app::CommandLineRequest request;
+        request.kind = app::CommandLineRequest::Kind::Duration;
+        request.seconds = seconds;
+        return request;
+    }
+    std::wstring Pickers() {
+        return TextOf(form.cboHrs()) + L":" + TextOf(form.cboMins()) + L":" + TextOf(form.cboSecs());
+    }
+    bool Counting() { return form.PushButton1.Caption() == L"Pause"; }
+};
+
+TEST_F(Form1CommandLine, ALoadedCountdownIsReplacedOnlyWhenTheUserSaysYes) {
+    form.HandOver(Duration(300));
+    // Until its first tick a fresh countdown shows the idle display and counts as none loaded.
+    ASSERT_TRUE(PumpUntil([&] { return Counting() && TextOf(form.lblTimer()).starts_with(L"000:0") &&
+                                       TextOf(form.lblTimer()) != L"000:00:00.0"; }, 5000));
+    EXPECT_EQ(Pickers(), L"00:05:00");
+
+    // Hands over 00:25:00 and gives the answer to the question it asks; returns the question.
+    const auto handOverAndAnswer = [&](int answer) {
+        std::mutex mutex;
+        std::wstring question;
+        testsupport::WindowWatcher asker(L"Corvalin Timer", [&](HWND box) {
+            {
+                std::lock_guard lock(mutex);
+                question = TextOf(GetDlgItem(box, 0xFFFF));
+            }
+            PostMessageW(GetDlgItem(box, answer), BM_CLICK, 0, 0);
+        });
+        form.HandOver(Duration(1500));
+        EXPECT_TRUE(PumpUntil([&] { return asker.Seen() == 1 && IsWindowEnabled(form.hwnd()); }, 10000));
+        std::lock_guard lock(mutex);
+        return question;
+    };
+
+    // No: the running countdown goes on, the pickers keep its duration.
+    const std::wstring running = handOverAndAnswer(IDNO);
+    EXPECT_NE(running.find(L"running with 000:0"), std::wstring::npos) << testing::PrintToString(running);
+    EXPECT_NE(running.find(L"00:25:00"), std::wstring::npos);
+    EXPECT_TRUE(Counting());
+    EXPECT_TRUE(TextOf(form.lblTimer()).starts_with(L"000:0")) << testing::PrintToString(TextOf(form.lblTimer()));
+    EXPECT_EQ(Pickers(), L"00:05:00");
+
+    // Paused, then Yes: the new duration is picked and counts.
+    form.PushButton1_Click();
+    ASSERT_FALSE(Counting());
+    const std::wstring paused = handOverAndAnswer(IDYES);
+    EXPECT_NE(paused.find(L"paused with 000:0"), std::wstring::npos) << testing::PrintToString(paused);
+    EXPECT_TRUE(Counting());
+    EXPECT_EQ(Pickers(), L"00:25:00");
+    EXPECT_TRUE(PumpUntil([&] { return TextOf(form.lblTimer()).starts_with(L"000:2"); }, 5000));
+}
+
+TEST_F(Form1CommandLine, ADurationThatComesWhileAModalWindowIsUpWaitsUntilItHasGone) {
+    testsupport::Script script;
+    HWND box = nullptr;
+    bool countedWhileModal = true;
+    script.Then([&] { return (box = FindWindowW(L"#32770", L"Modal")) != nullptr; },
+                [&] { form.HandOver(Duration(60)); });
+    // A timer message comes only once no posted message waits: the hand-over has been handled.
+    script.Then([] { return true; }, [&] {
+        countedWhileModal = Counting();
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    // The script's steps run inside the box's own message loop.
+    MessageBoxW(form.hwnd(), L"", L"Modal", MB_OK);
+    ASSERT_TRUE(script.Finished());
+    EXPECT_FALSE(countedWhileModal);
+    EXPECT_TRUE(PumpUntil([&] { return Counting(); }, 5000));
+    EXPECT_EQ(Pickers(), L"00:01:00");
+}
+
+TEST_F(Form1CommandLine, CopyDataTakesOnlyAWellFormedHandOverOfOurs) {
+    const auto send = [&](ULONG_PTR tag, const std::vector<std::uint16_t>& units, DWORD bytes) {
+        COPYDATASTRUCT data{};
+        data.dwData = tag;
+        data.cbData = bytes;
+        data.lpData = const_cast<std::uint16_t*>(units.data());
+        return SendMessageW(form.hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    };
+    const std::vector<std::uint16_t> duration = app::EncodeHandOver({L"0:00:30"});
+    const DWORD bytes = static_cast<DWORD>(duration.size() * 2);
+    EXPECT_EQ(send(app::kHandOverTag + 1, duration, bytes), FALSE);
+    EXPECT_EQ(send(app::kHandOverTag, duration, bytes - 1), FALSE);
+    EXPECT_EQ(send(app::kHandOverTag, app::EncodeHandOver({L"/?"}), 6), FALSE);
+    EXPECT_EQ(send(app::kHandOverTag, app::EncodeHandOver({L"30s", L"now"}), 16), FALSE);
+    testsupport::PumpPending();
+    EXPECT_FALSE(Counting());
+    EXPECT_EQ(Pickers(), L"00:00:00");
+
+    EXPECT_EQ(send(app::kHandOverTag, duration, bytes), TRUE);
+    EXPECT_TRUE(PumpUntil([&] { return Counting(); }, 5000));
+    EXPECT_EQ(Pickers(), L"00:00:30");
+}
+
+}  // namespace
