@@ -4,6 +4,8 @@
 
 #include "resources/Layouts.h"
 
+#include "tests/SoundCapture.h"
+
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -140,20 +142,8 @@ inline std::vector<HWND> TrayIcons() {
     return icons;
 }
 
-// The file the sound device writes what it plays into, as the environment names it; empty when unset.
-inline std::wstring CapturePath() {
-    wchar_t unixPath[1024] = {};
-    if (GetEnvironmentVariableW(L"CORVALIN_SOUND_CAPTURE", unixPath, 1024) == 0) return L"";
-    std::wstring path = L"Z:";
-    for (const wchar_t* p = unixPath; *p != L'\0'; ++p) path.push_back(*p == L'/' ? L'\\' : *p);
-    return path;
-}
-
-inline long long SizeOf(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
+using testcapture::SizeOf;
+using testcapture::SoundCapturePath;
 
 // Picks an item of a drop-down list and tells its window, as a user's pick does. The lists hold
 // "00", "01", ... in order, so the item's number is its index (a string pointer would not cross

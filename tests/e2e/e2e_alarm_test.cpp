@@ -11,11 +11,11 @@ namespace {
 
 namespace id = layout::form1;
 
-using e2e::CapturePath;
+using e2e::SoundCapturePath;
 using e2e::SizeOf;
 
 TEST(EndToEnd, OneSecondCountdownRingsAndTheRestartButtonRingsItAgain) {
-    const std::wstring capture = CapturePath();
+    const std::wstring capture = SoundCapturePath();
     if (capture.empty()) GTEST_SKIP() << "CORVALIN_SOUND_CAPTURE is not set";
     ASSERT_NE(GetFileAttributesW((e2e::ProgramDir() + L"\\alarm.wav").c_str()), INVALID_FILE_ATTRIBUTES)
         << "the build delivers alarm.wav beside the program";

@@ -108,7 +108,7 @@ TEST(EndToEnd, ADurationHandedToAnIdleRunningCopyStartsItsCountdownThere) {
 }
 
 TEST(EndToEnd, ADurationGivenToAFirstCopyCountsDownAndRings) {
-    const std::wstring capture = e2e::CapturePath();
+    const std::wstring capture = e2e::SoundCapturePath();
     if (capture.empty()) GTEST_SKIP() << "CORVALIN_SOUND_CAPTURE is not set";
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Vendrel");
     DeleteFileW(capture.c_str());

@@ -1,10 +1,13 @@
 // Shared helpers of the in-process Windows tests: pumping messages and answering message boxes.
 #pragma once
 
+#include "tests/SoundCapture.h"
+
 #include <windows.h>
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -344,13 +347,28 @@ inline POINT CentreOf(HWND hwnd) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-// The file the ALSA "file" device writes everything played into, as a Windows path (Wine maps / to
-// Z:); empty when the environment names none.
-inline std::wstring SoundCapturePath() {
-    wchar_t unixPath[1024] = {};
-    if (GetEnvironmentVariableW(L"CORVALIN_SOUND_CAPTURE", unixPath, 1024) == 0) return L"";
-    std::wstring path = L"Z:";
-    for (const wchar_t* p = unixPath; *p != L'\0'; ++p) path.push_back(*p == L'/' ? L'\\' : *p);
+using testcapture::SoundCapturePath;
+
+// The running test executable, and the program beside it: the tests run in build/windows/tests, the
+// program is built one folder up.
+inline std::filesystem::path ThisExecutable() {
+    wchar_t buffer[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+    return buffer;
+}
+inline std::filesystem::path ProgramExecutable() {
+    return ThisExecutable().parent_path().parent_path() / L"Corvalin Timer Software.exe";
+}
+
+// Writes bytes into a file of that name in the temporary folder and returns its path.
+inline std::wstring WriteTempFile(const std::wstring& name, const std::string& bytes) {
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring path = std::wstring(temp) + name;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
     return path;
 }
 

@@ -237,13 +237,7 @@ TEST_F(AlarmInTheBackground, TimeExpiredComesUpTopmostWithoutTheKeyboardFlashesA
 TEST_F(AlarmInTheBackground, MessageBoxesAtExpiryAreOwnedAndLeaveTheMainWindowDisabled) {
     OtherProgram notepad;
     ASSERT_NE(notepad.window(), nullptr) << "notepad did not start";
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    const std::wstring unusable = std::wstring(temp) + L"corvalin-unusable.wav";
-    HANDLE out = CreateFileW(unusable.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(out, "not a wave file", 15, &written, nullptr);
-    CloseHandle(out);
+    const std::wstring unusable = testsupport::WriteTempFile(L"corvalin-unusable.wav", "not a wave file");
     form.Form3().SetText1Text(unusable);
 
     struct Seen {

@@ -116,13 +116,7 @@ TEST(WindowPointer, MissingCursorFileGivesNoCustomImage) {
 }
 
 TEST(WindowPointer, FileThatIsNoCursorGivesNoCustomImage) {
-    wchar_t temp[MAX_PATH + 1]{};
-    GetTempPathW(MAX_PATH + 1, temp);
-    const std::wstring path = std::wstring(temp) + L"corvalin-not-a-cursor.cur";
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, "RIFF", 4, &written, nullptr);
-    CloseHandle(file);
+    const std::wstring path = testsupport::WriteTempFile(L"corvalin-not-a-cursor.cur", "RIFF");
     ui::WindowPointer pointer;
     EXPECT_FALSE(pointer.LoadCustom(path));
     DeleteFileW(path.c_str());

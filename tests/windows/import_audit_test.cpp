@@ -4,6 +4,8 @@
 
 #include "AllowedImports.h"
 
+#include "tests/windows/TestSupport.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -27,16 +29,7 @@ constexpr std::array<std::string_view, 10> kReleases = {"every", "NT4", "2000", 
                                                         "7",     "8",   "8.1",  "10", "11"};
 constexpr std::string_view kOldestSupported = "7";
 
-std::filesystem::path ThisExecutable() {
-    wchar_t buffer[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    return buffer;
-}
-
-// The test runs in build/windows/tests; the program is built one folder up.
-std::filesystem::path ProgramExecutable() {
-    return ThisExecutable().parent_path().parent_path() / L"Corvalin Timer Software.exe";
-}
+using testsupport::ProgramExecutable;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),

@@ -3,6 +3,8 @@
 // is built) and on this test executable, which links the same .rc.
 #include "core/Handles.h"
 
+#include "tests/windows/TestSupport.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -24,16 +26,8 @@ struct LibraryTraits {
 };
 using UniqueLibrary = core::UniqueHandle<LibraryTraits>;
 
-std::filesystem::path ThisExecutable() {
-    wchar_t buffer[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    return buffer;
-}
-
-// The test runs in build/windows/tests; the program is built one folder up.
-std::filesystem::path ProgramExecutable() {
-    return ThisExecutable().parent_path().parent_path() / L"Corvalin Timer Software.exe";
-}
+using testsupport::ProgramExecutable;
+using testsupport::ThisExecutable;
 
 struct Resource {
     const std::uint8_t* data = nullptr;

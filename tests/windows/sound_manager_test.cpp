@@ -32,15 +32,6 @@ Bytes PcmSamples(std::uint32_t milliseconds, std::uint32_t seed) {
     return samples;
 }
 
-// The file the ALSA "file" device writes everything played into, as a Windows path (Wine maps / to Z:).
-std::wstring CapturePath() {
-    const char* unixPath = std::getenv("CORVALIN_SOUND_CAPTURE");
-    if (unixPath == nullptr || *unixPath == '\0') return L"";
-    std::wstring path = L"Z:";
-    for (const char* p = unixPath; *p != '\0'; ++p) path.push_back(*p == '/' ? L'\\' : static_cast<wchar_t>(*p));
-    return path;
-}
-
 Bytes ReadAll(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     Bytes bytes;
@@ -89,7 +80,7 @@ private:
 }  // namespace
 
 TEST_F(SoundManager, LoadAndPlay_DeviceReceivesExactlyTheFilesSamples) {
-    const std::wstring capture = CapturePath();
+    const std::wstring capture = testsupport::SoundCapturePath();
     if (capture.empty()) GTEST_SKIP() << "CORVALIN_SOUND_CAPTURE is not set";
     const Bytes samples = PcmSamples(300, 11);
     const std::wstring file = WritePcmWav(L"sound_capture_test.wav", samples);
