@@ -61,9 +61,7 @@ void Form2::ShowModal(HWND owner) {
             if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
-        if (hwnd() && IsDialogMessageW(hwnd(), &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        ui::DispatchToWindow(msg);
     }
     Unload();
 }

@@ -2,6 +2,7 @@
 #include "alarm/Form3.h"
 
 #include "core/Files.h"
+#include "core/ModulePath.h"
 #include "core/Settings.h"
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
@@ -33,16 +34,9 @@ std::wstring DialogFilter(const std::wstring& filter) {
 // Where the file dialog opens: the folder of the path in the box when that folder exists, else the
 // program's folder.
 std::wstring DialogFolder(const std::wstring& path) {
-    const std::size_t slash = path.find_last_of(L"\\/");
-    if (slash != std::wstring::npos) {
-        // "C:\alarm.wav" lives in "C:\", a drive root, which keeps its backslash.
-        std::wstring folder = path.substr(0, slash);
-        if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
-        const DWORD attributes = GetFileAttributesW(folder.c_str());
-        if (!folder.empty() && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            return folder;
-        }
-    }
+    const std::wstring folder = core::ExecutableFolder(path);
+    const DWORD attributes = folder.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return folder;
     return core::ProgramFolder();
 }
 

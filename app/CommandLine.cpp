@@ -181,9 +181,8 @@ std::wstring BadArgumentText(std::wstring_view argument) {
 }
 
 std::wstring ReplaceQuestionText(bool paused, std::int32_t secondsShown, std::int32_t newSeconds) {
-    std::wstring left = FormatCountdown(secondsShown, 0);
-    left.resize(left.size() - 2);  // the tenths: ".0"
-    return std::wstring(paused ? L"A countdown is paused with " : L"A countdown is running with ") + left +
+    return std::wstring(paused ? L"A countdown is paused with " : L"A countdown is running with ") +
+           FormatWholeSeconds(secondsShown) +
            L" left.\r\n\r\nReplace it with a new countdown of " + PickerDurationText(newSeconds) + L"?";
 }
 

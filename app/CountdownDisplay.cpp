@@ -5,7 +5,7 @@
 
 namespace app {
 
-std::wstring FormatCountdown(std::int32_t seconds, std::int16_t tenths) {
+std::wstring FormatWholeSeconds(std::int32_t seconds) {
     std::int32_t s = seconds;
     std::int32_t h = 0;
     while (s >= 3600) {
@@ -17,7 +17,11 @@ std::wstring FormatCountdown(std::int32_t seconds, std::int16_t tenths) {
         ++m;
         s -= 60;
     }
-    return core::ZeroPad(h, 3) + L":" + core::ZeroPad(m, 2) + L":" + core::ZeroPad(s, 2) + L"." + std::to_wstring(tenths);
+    return core::ZeroPad(h, 3) + L":" + core::ZeroPad(m, 2) + L":" + core::ZeroPad(s, 2);
+}
+
+std::wstring FormatCountdown(std::int32_t seconds, std::int16_t tenths) {
+    return FormatWholeSeconds(seconds) + L"." + std::to_wstring(tenths);
 }
 
 }  // namespace app

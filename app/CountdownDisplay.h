@@ -9,6 +9,9 @@ namespace app {
 // The text a tick shows for the given whole seconds and tenths digit, e.g. 7509 s and 7 -> "002:05:09.7".
 std::wstring FormatCountdown(std::int32_t seconds, std::int16_t tenths);
 
+// The same without the tenths, as the tray tip and the program's questions name a time: "002:05:09".
+std::wstring FormatWholeSeconds(std::int32_t seconds);
+
 inline constexpr wchar_t kIdleDisplay[] = L"000:00:00.0";
 
 }  // namespace app

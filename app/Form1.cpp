@@ -241,7 +241,9 @@ void Form1::OnSize(WPARAM sizeType) {
                           core::kProductName, 5, true);
 }
 
-void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) {
+void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) { BringToFront(); }
+
+void Form1::BringToFront() {
     ui::ShowNormal(hwnd());
     if (IsWindowEnabled(hwnd())) {
         SetForegroundWindow(hwnd());

@@ -90,6 +90,8 @@ private:
     void OnEndSession(bool ending);
 
     // The command line handed over (Form1CommandLine.cpp).
+    // Restores the window from the tray in front, or, while a modal window of ours is up, that one.
+    void BringToFront();
     bool HandleCommandLineMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnCopyData(const COPYDATASTRUCT* data);
     void OnHandOver();

@@ -6,15 +6,12 @@
 #include "core/Program.h"
 #include "core/TextFormat.h"
 
-
 namespace app {
 namespace {
 
 UINT const kHandOverMessage = WM_APP + 16;
 // More requests than this at once are dropped: a flood of starts cannot make the program grow.
 std::size_t const kHandOverQueueLimit = 8;
-// The button the tray control reports for a left click.
-std::int16_t const kLeftButton = 1;
 
 }  // namespace
 
@@ -62,7 +59,7 @@ void Form1::OnHandOver() {
         // A modal window of ours is up: Time Expired, a message box, or the question about an earlier
         // duration. As a tray click does, this brings it to the front; that is all a start without a
         // duration asks, and a duration waits until the modal window has gone (WM_ENABLE).
-        cSysTray1_MouseUp(kLeftButton, 0);
+        BringToFront();
         std::erase_if(handedOver_,
                       [](const CommandLineRequest& r) { return r.kind != CommandLineRequest::Kind::Duration; });
         return;
@@ -73,18 +70,20 @@ void Form1::OnHandOver() {
     const CommandLineRequest request = handedOver_.front();
     handedOver_.pop_front();
     handingOver_ = true;
-    try {
-        if (request.kind == CommandLineRequest::Kind::Duration) {
-            TakeDuration(request.seconds);
-        } else {
-            cSysTray1_MouseUp(kLeftButton, 0);
+    // Whichever way this one ends (a step may fail and its report pump messages), the next gets its
+    // turn.
+    struct NextTurn {
+        Form1& form;
+        ~NextTurn() {
+            form.handingOver_ = false;
+            if (!form.handedOver_.empty()) PostMessageW(form.hwnd(), kHandOverMessage, 0, 0);
         }
-    } catch (...) {
-        handingOver_ = false;
-        throw;
+    } nextTurn{*this};
+    if (request.kind == CommandLineRequest::Kind::Duration) {
+        TakeDuration(request.seconds);
+    } else {
+        BringToFront();
     }
-    handingOver_ = false;
-    if (!handedOver_.empty()) PostMessageW(hwnd(), kHandOverMessage, 0, 0);
 }
 
 void Form1::TakeDuration(std::int32_t seconds) {
@@ -93,13 +92,11 @@ void Form1::TakeDuration(std::int32_t seconds) {
     const bool running = PushButton1.Caption() != L"Start";
     const bool paused = !running && ui::WindowText(lblTimer_) != kIdleDisplay;
     if (running || paused) {
-        cSysTray1_MouseUp(kLeftButton, 0);
+        BringToFront();
         const auto shown = static_cast<std::int32_t>(TicksLeft(SecondsLeft, TenthsLeft) / 10);
         // The countdown goes on while the question waits, and may even ring: whatever it has become,
         // only Yes replaces it.
-        const int answer = MessageBoxW(hwnd(), ReplaceQuestionText(paused, shown, seconds).c_str(),
-                                       core::program::AppTitle.c_str(), MB_YESNO | MB_DEFBUTTON2);
-        if (answer != IDYES) return;
+        if (core::AskUser(ReplaceQuestionText(paused, shown, seconds), MB_YESNO | MB_DEFBUTTON2) != IDYES) return;
         PushButton2_Click();
         ShowCountdownInTray();
     }

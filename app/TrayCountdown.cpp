@@ -1,4 +1,4 @@
-// Tray tip text: the display's whole seconds, cut from the same formatting the display uses.
+// Tray tip text: the display's whole seconds, in the same formatting the display uses.
 #include "app/TrayCountdown.h"
 
 #include "app/CountdownDisplay.h"
@@ -10,9 +10,7 @@ std::wstring TrayTipText(CountdownState state, std::int32_t secondsLeft, std::in
     std::wstring tip = core::kProductName;
     if (state == CountdownState::Idle) return tip;
     const std::int64_t shownTenths = TicksLeft(secondsLeft, tenthsLeft);
-    std::wstring shown = FormatCountdown(static_cast<std::int32_t>(shownTenths / 10), 0);
-    shown.resize(shown.size() - 2);  // the tenths: ".0"
-    tip += L"\n" + shown + L" left";
+    tip += L"\n" + FormatWholeSeconds(static_cast<std::int32_t>(shownTenths / 10)) + L" left";
     if (state == CountdownState::Paused) tip += L", paused";
     return tip;
 }

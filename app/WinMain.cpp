@@ -5,6 +5,7 @@
 #include "app/Form1.h"
 #include "app/SingleInstance.h"
 #include "core/Program.h"
+#include "ui/Controls.h"
 #include "ui/Dpi.h"
 
 #include <windows.h>
@@ -41,11 +42,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     if (request.kind == app::CommandLineRequest::Kind::Duration) form.HandOver(request);
 
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-        if (root && IsDialogMessageW(root, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) ui::DispatchToWindow(msg);
     return static_cast<int>(msg.wParam);
 }

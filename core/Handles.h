@@ -35,79 +35,36 @@ private:
     Handle handle_ = Traits::Invalid();
 };
 
-struct WindowTraits {
-    using Handle = HWND;
+// What owns nothing, and how a handle is closed: most handles are empty as null; files, finds and a
+// few others as INVALID_HANDLE_VALUE.
+template <typename H, auto close>
+struct NullIsEmpty {
+    using Handle = H;
     static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { DestroyWindow(h); }
+    static void Close(Handle h) { close(h); }
 };
-struct IconTraits {
-    using Handle = HICON;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { DestroyIcon(h); }
-};
-struct CursorTraits {
-    using Handle = HCURSOR;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { DestroyCursor(h); }
-};
-template <typename T>
-struct GdiTraits {
-    using Handle = T;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { DeleteObject(h); }
-};
-struct KeyTraits {
-    using Handle = HKEY;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { RegCloseKey(h); }
-};
-struct FileTraits {
+template <auto close>
+struct InvalidValueIsEmpty {
     using Handle = HANDLE;
     static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { CloseHandle(h); }
-};
-struct ModuleTraits {
-    using Handle = HMODULE;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { FreeLibrary(h); }
-};
-struct FindTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { FindClose(h); }
+    static void Close(Handle h) { close(h); }
 };
 
-// Kernel objects that report failure as null (mutexes, file mappings, tokens), unlike files.
-struct KernelObjectTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { CloseHandle(h); }
-};
-struct MappedViewTraits {
-    using Handle = void*;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { UnmapViewOfFile(h); }
-};
+using UniqueWindow = UniqueHandle<NullIsEmpty<HWND, &DestroyWindow>>;
+using UniqueIcon = UniqueHandle<NullIsEmpty<HICON, &DestroyIcon>>;
+using UniqueCursor = UniqueHandle<NullIsEmpty<HCURSOR, &DestroyCursor>>;
+using UniqueFont = UniqueHandle<NullIsEmpty<HFONT, &DeleteObject>>;
+using UniqueBrush = UniqueHandle<NullIsEmpty<HBRUSH, &DeleteObject>>;
+using UniqueBitmap = UniqueHandle<NullIsEmpty<HBITMAP, &DeleteObject>>;
+using UniqueKey = UniqueHandle<NullIsEmpty<HKEY, &RegCloseKey>>;
+using UniqueModule = UniqueHandle<NullIsEmpty<HMODULE, &FreeLibrary>>;
+using UniqueFile = UniqueHandle<InvalidValueIsEmpty<&CloseHandle>>;
+using UniqueFind = UniqueHandle<InvalidValueIsEmpty<&FindClose>>;
+// Kernel objects that report failure as null (mutexes, file mappings, timers, tokens), unlike files.
+using UniqueKernelObject = UniqueHandle<NullIsEmpty<HANDLE, &CloseHandle>>;
+using UniqueMappedView = UniqueHandle<NullIsEmpty<void*, &UnmapViewOfFile>>;
 // Memory the system allocated for the caller with LocalAlloc (CommandLineToArgvW, ConvertSidToStringSidW).
-struct LocalMemoryTraits {
-    using Handle = void*;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { LocalFree(h); }
-};
-
-using UniqueWindow = UniqueHandle<WindowTraits>;
-using UniqueIcon = UniqueHandle<IconTraits>;
-using UniqueCursor = UniqueHandle<CursorTraits>;
-using UniqueFont = UniqueHandle<GdiTraits<HFONT>>;
-using UniqueBrush = UniqueHandle<GdiTraits<HBRUSH>>;
-using UniqueBitmap = UniqueHandle<GdiTraits<HBITMAP>>;
-using UniqueKey = UniqueHandle<KeyTraits>;
-using UniqueFile = UniqueHandle<FileTraits>;
-using UniqueFind = UniqueHandle<FindTraits>;
-using UniqueModule = UniqueHandle<ModuleTraits>;
-using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
-using UniqueMappedView = UniqueHandle<MappedViewTraits>;
-using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
+using UniqueLocalMemory = UniqueHandle<NullIsEmpty<void*, &LocalFree>>;
 
 // Selects a GDI object into a device context for the lifetime of the scope.
 class ScopedSelect {

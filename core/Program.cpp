@@ -25,15 +25,12 @@ BOOL CALLBACK FindOwner(HWND hwnd, LPARAM found) {
 // another program is active (an alarm in the background has none of ours active), the foremost one
 // on this thread. The box disables only its owner, so the program's other windows are disabled
 // around it; without any window to own it the box is task-modal, which disables them itself.
-void ShowProgramModalBox(const std::wstring& text, const wchar_t* caption, UINT type) {
+int ShowProgramModalBox(const std::wstring& text, const wchar_t* caption, UINT type) {
     HWND owner = GetActiveWindow();
     if (!owner) EnumThreadWindows(GetCurrentThreadId(), &FindOwner, reinterpret_cast<LPARAM>(&owner));
-    if (!owner) {
-        MessageBoxW(nullptr, text.c_str(), caption, type | MB_TASKMODAL);
-        return;
-    }
+    if (!owner) return MessageBoxW(nullptr, text.c_str(), caption, type | MB_TASKMODAL);
     ThreadModality others(owner);
-    MessageBoxW(owner, text.c_str(), caption, type);
+    return MessageBoxW(owner, text.c_str(), caption, type);
 }
 
 }  // namespace
@@ -55,6 +52,10 @@ std::wstring ProgramFolder() { return ExecutableFolder(RunningModulePath()); }
 
 void ShowUserMessage(const std::wstring& text) {
     ShowProgramModalBox(text, program::AppTitle.c_str(), MB_OK);
+}
+
+int AskUser(const std::wstring& text, unsigned int buttons) {
+    return ShowProgramModalBox(text, program::AppTitle.c_str(), buttons);
 }
 
 void ShowErrorReport(const std::wstring& text) {

@@ -31,6 +31,10 @@ std::wstring ProgramFolder();
 // A user message: the text alone, one OK button, no icon, the application title as caption.
 void ShowUserMessage(const std::wstring& text);
 
+// A question to the user with the given buttons (MB_YESNO, ...), no icon, the application title as
+// caption, modal to the whole program as every message box; returns the button pressed (IDYES, ...).
+int AskUser(const std::wstring& text, unsigned int buttons);
+
 // The handler error report box: "Application Error", one OK button, the exclamation icon.
 void ShowErrorReport(const std::wstring& text);
 

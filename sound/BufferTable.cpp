@@ -9,15 +9,10 @@ namespace sound {
 
 BufferTable::~BufferTable() {
     // A device still open holds the addresses of its header and samples, and a playing one goes on
-    // reading them: reset, unprepare and close it first, as Unload does. The table may go at static
-    // destruction, after its listener is gone, so nothing is told.
-    for (SoundBuffer& buffer : buffers_) {
-        if (buffer.device == 0) continue;
-        if (buffer.state == BufferState::Playing) device_.Reset(buffer.device);
-        device_.Unprepare(buffer.device, buffer.header);
-        device_.Close(buffer.device);
-        buffer.device = 0;
-    }
+    // reading them: release them as Unload does. The table may go at static destruction, after its
+    // listener is gone, so nothing is told.
+    notifier_ = nullptr;
+    Shutdown();
 }
 
 SoundBuffer& BufferTable::At(std::int32_t bufferIndex) {

@@ -36,7 +36,7 @@ std::uint32_t DesignColourAt(double x, double y) {
 std::vector<std::uint32_t> DrawDesign(int size) {
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
     const bool whole = size % art::kSize == 0;
-    const int rim = std::max(1, size / art::kSize);
+    const int rim = ProgressRimWidth(size);
     const double scale = static_cast<double>(art::kSize) / size;
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {

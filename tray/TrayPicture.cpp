@@ -21,7 +21,7 @@ namespace {
 // follow, each starting with its width and height in bytes, 0 meaning 256.
 bool IconGroupHasSize(int size) {
     const HMODULE module = GetModuleHandleW(nullptr);
-    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
+    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON);
     if (!found) return false;
     const DWORD length = SizeofResource(module, found);
     // Resource memory belongs to the module: nothing to free.

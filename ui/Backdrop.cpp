@@ -95,7 +95,6 @@ bool HighContrastOn(SystemParametersFn query) {
 
 void FollowColourScheme(HWND window, bool highContrast) {
     DecidedState(window, highContrast);
-    PushButton::ColoursChanged(window);
     RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 

@@ -1,14 +1,12 @@
 // Monotonic clock: precise interrupt time where the system has it, else the performance counter.
 #include "ui/Clock.h"
 
+#include "ui/ProcAddress.h"
+
 namespace ui {
 
 MonotonicClock::MonotonicClock() {
-    if (HMODULE kernelBase = GetModuleHandleW(L"kernelbase.dll")) {
-        // Through void* because the generic FARPROC type does not match the function's own type.
-        interruptTime_ = reinterpret_cast<QueryFn>(
-            reinterpret_cast<void*>(GetProcAddress(kernelBase, "QueryInterruptTimePrecise")));
-    }
+    interruptTime_ = ProcAddress<QueryFn>(GetModuleHandleW(L"kernelbase.dll"), "QueryInterruptTimePrecise");
     LARGE_INTEGER f{};
     QueryPerformanceFrequency(&f);
     frequency_ = f.QuadPart > 0 ? f.QuadPart : 1;

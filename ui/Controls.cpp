@@ -172,14 +172,18 @@ void DoEvents() {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
-        // As in the main loop: Tab, Enter and the other dialog keys go to the dialog manager of the
-        // top-level window they were typed in, so they keep their meaning inside a balloon wait or a
-        // Time Expired pump.
-        const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-        if (root && IsDialogMessageW(root, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        DispatchToWindow(msg);
     }
+}
+
+void DispatchToWindow(MSG& msg) {
+    // Tab, Enter, Escape and the other dialog keys go to the dialog manager of the top-level window
+    // they were typed in, in every loop alike, so they keep their meaning inside a balloon wait or a
+    // Time Expired pump.
+    const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    if (root && IsDialogMessageW(root, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
 }
 
 }  // namespace ui

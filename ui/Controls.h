@@ -54,4 +54,8 @@ std::wstring WindowText(HWND hwnd);
 // Handles every pending message of this thread, as the handlers that let events run in their middle do.
 void DoEvents();
 
+// Hands one message of a message loop to its window: dialog keys to the dialog manager of the window
+// they were typed in, everything else translated and dispatched.
+void DispatchToWindow(MSG& msg);
+
 }  // namespace ui

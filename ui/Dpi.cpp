@@ -2,6 +2,7 @@
 #include "ui/Dpi.h"
 
 #include "core/Handles.h"
+#include "ui/ProcAddress.h"
 
 namespace ui {
 namespace {
@@ -18,14 +19,6 @@ using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT* r, DWORD style, BOOL menu
 HANDLE const kPerMonitorAwareV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
 int const kProcessPerMonitorDpiAware = 2;
 
-template <typename Fn>
-Fn Find(HMODULE module, const char* name) {
-    if (!module) return nullptr;
-    // The cast through a generic function pointer keeps the compiler from warning about the
-    // signature, which only the name decides.
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 HMODULE User32() { return GetModuleHandleW(L"user32.dll"); }
 
 // The per-window DPI functions of user32, those the system has (Windows 10 1607 and later), looked
@@ -37,9 +30,9 @@ struct PerWindowDpi {
 };
 
 const PerWindowDpi& User32Dpi() {
-    static const PerWindowDpi functions{Find<GetDpiForWindowFn>(User32(), "GetDpiForWindow"),
-                                        Find<GetSystemMetricsForDpiFn>(User32(), "GetSystemMetricsForDpi"),
-                                        Find<AdjustWindowRectExForDpiFn>(User32(), "AdjustWindowRectExForDpi")};
+    static const PerWindowDpi functions{ProcAddress<GetDpiForWindowFn>(User32(), "GetDpiForWindow"),
+                                        ProcAddress<GetSystemMetricsForDpiFn>(User32(), "GetSystemMetricsForDpi"),
+                                        ProcAddress<AdjustWindowRectExForDpiFn>(User32(), "AdjustWindowRectExForDpi")};
     return functions;
 }
 
@@ -53,14 +46,14 @@ int ScreenDpi() {
 }  // namespace
 
 void OptIntoPerMonitorDpiAwareness() {
-    if (auto setContext = Find<SetProcessDpiAwarenessContextFn>(User32(), "SetProcessDpiAwarenessContext")) {
+    if (auto setContext = ProcAddress<SetProcessDpiAwarenessContextFn>(User32(), "SetProcessDpiAwarenessContext")) {
         if (setContext(kPerMonitorAwareV2)) return;
     }
     const core::UniqueModule shcore(LoadLibraryW(L"shcore.dll"));
-    if (auto setAwareness = Find<SetProcessDpiAwarenessFn>(shcore.get(), "SetProcessDpiAwareness")) {
+    if (auto setAwareness = ProcAddress<SetProcessDpiAwarenessFn>(shcore.get(), "SetProcessDpiAwareness")) {
         if (SUCCEEDED(setAwareness(kProcessPerMonitorDpiAware))) return;
     }
-    if (auto setAware = Find<SetProcessDpiAwareFn>(User32(), "SetProcessDPIAware")) setAware();
+    if (auto setAware = ProcAddress<SetProcessDpiAwareFn>(User32(), "SetProcessDPIAware")) setAware();
 }
 
 int DpiOf(HWND window) {
@@ -78,7 +71,7 @@ int TaskbarDpi() {
     int const kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
     const HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
     const core::UniqueModule shcore(taskbar ? LoadLibraryW(L"shcore.dll") : nullptr);
-    if (auto getDpi = Find<GetDpiForMonitorFn>(shcore.get(), "GetDpiForMonitor")) {
+    if (auto getDpi = ProcAddress<GetDpiForMonitorFn>(shcore.get(), "GetDpiForMonitor")) {
         UINT x = 0;
         UINT y = 0;
         const HMONITOR monitor = MonitorFromWindow(taskbar, MONITOR_DEFAULTTOPRIMARY);

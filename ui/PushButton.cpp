@@ -2,6 +2,7 @@
 // routed back to it.
 #include "ui/PushButton.h"
 
+#include "core/Handles.h"
 #include "ui/Backdrop.h"
 #include "ui/Subclass.h"
 
@@ -41,38 +42,20 @@ void PushButton::SetCaption(const std::wstring& caption) {
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-void PushButton::SetBackColor(COLORREF color) {
-    back_ = color;
-    face_.reset();
-    InvalidateRect(hwnd_, nullptr, FALSE);
-}
-
 void PushButton::Click() {
     if (onClick) onClick();
 }
 
-HBRUSH PushButton::FaceBrush() {
-    if (ColoursOf(GetParent(hwnd_)).system) return GetSysColorBrush(COLOR_BTNFACE);
-    if (!face_) face_.reset(CreateSolidBrush(back_));
-    return face_.get();
+HBRUSH PushButton::FaceBrush(bool systemColours) {
+    return systemColours ? GetSysColorBrush(COLOR_BTNFACE) : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
 }
 
-void PushButton::ColoursChanged(HWND parent) { EnumChildWindows(parent, &PushButton::DropFaceBrush, 0); }
-
-BOOL CALLBACK PushButton::DropFaceBrush(HWND child, LPARAM /*unused*/) {
-    if (PushButton* button = FromHandle(child)) {
-        button->face_.reset();
-        InvalidateRect(child, nullptr, FALSE);
-    }
-    return TRUE;
-}
-
-void PushButton::Draw(const DRAWITEMSTRUCT& item) {
+void PushButton::Draw(const DRAWITEMSTRUCT& item) const {
     const HDC dc = item.hDC;
     RECT r = item.rcItem;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
     const WindowColours colours = ColoursOf(GetParent(hwnd_));
-    FillRect(dc, &r, FaceBrush());
+    FillRect(dc, &r, FaceBrush(colours.system));
     DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
 
     RECT text = r;
@@ -118,7 +101,7 @@ bool PushButton::HandleParentMessage(HWND parent, UINT message, WPARAM wParam, L
         // its own face, so that no grey shows in between.
         PushButton* button = FromHandle(reinterpret_cast<HWND>(lParam));
         if (!button) return false;
-        result = reinterpret_cast<LRESULT>(button->FaceBrush());
+        result = reinterpret_cast<LRESULT>(FaceBrush(ColoursOf(GetParent(button->hwnd_)).system));
         return true;
     }
     case WM_COMMAND: {

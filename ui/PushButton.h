@@ -1,12 +1,11 @@
 // The program's push button: a standard BUTTON control drawn our way (BS_OWNERDRAW): Arial bold text in
 // the system button-text colour on a white face, raised or sunken edges, a focus rectangle, grey text
-// when disabled; in the system's colours instead where its window's colour rule asks for them. Being the platform's own button, it keeps the push-button role and "Press" action for
-// screen readers and UI-automation clients, Space from the keyboard, BM_CLICK and the pressed state.
+// when disabled; in the system's colours instead where its window's colour rule asks for them. Being
+// the platform's own button, it keeps the push-button role and "Press" action for screen readers and
+// UI-automation clients, Space from the keyboard, BM_CLICK and the pressed state.
 // What the button tells its parent (WM_DRAWITEM, WM_CTLCOLORBTN, BN_CLICKED) each window hands back
 // through HandleParentMessage.
 #pragma once
-
-#include "core/Handles.h"
 
 #include <windows.h>
 
@@ -29,7 +28,6 @@ public:
 
     std::wstring Caption() const;
     void SetCaption(const std::wstring& caption);
-    void SetBackColor(COLORREF color);
 
     // Runs the click event, as a mouse click, Space, Enter or BM_CLICK do.
     void Click();
@@ -43,22 +41,16 @@ public:
     // focus. Returns true when the message was handled, with its result in result.
     static bool HandleParentMessage(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-    // The colours changed: every push button of parent makes its face brush again on next use.
-    static void ColoursChanged(HWND parent);
-
 private:
     static PushButton* FromHandle(HWND hwnd);
-    static BOOL CALLBACK DropFaceBrush(HWND child, LPARAM unused);
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR self);
-    void Draw(const DRAWITEMSTRUCT& item);
-    // The brush of the face the button shows now: the system's in the system's colours, else its own
-    // colour's, made once and kept until a colour changes.
-    HBRUSH FaceBrush();
+    void Draw(const DRAWITEMSTRUCT& item) const;
+    // The brush of the face: the system's button face in the system's colours, else the layouts' white.
+    // Both belong to the system, which keeps them current: nothing to make or free.
+    static HBRUSH FaceBrush(bool systemColours);
 
     HWND hwnd_ = nullptr;
-    COLORREF back_ = RGB(255, 255, 255);
-    core::UniqueBrush face_;
 };
 
 }  // namespace ui

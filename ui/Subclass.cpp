@@ -1,6 +1,8 @@
 // Window subclassing through comctl32's subclass functions, found by their ordinals.
 #include "ui/Subclass.h"
 
+#include "ui/ProcAddress.h"
+
 namespace ui {
 namespace {
 
@@ -18,9 +20,7 @@ struct SubclassFunctions {
 
 template <typename Fn>
 Fn ByOrdinal(HMODULE module, WORD ordinal) {
-    if (!module) return nullptr;
-    // Through a generic function pointer: FARPROC's type does not match the function's own.
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
+    return ProcAddress<Fn>(module, MAKEINTRESOURCEA(ordinal));
 }
 
 const SubclassFunctions& Functions() {

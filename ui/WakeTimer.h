@@ -32,16 +32,10 @@ public:
     bool IsSet() const { return set_; }
 
 private:
-    struct TimerTraits {
-        using Handle = HANDLE;
-        static Handle Invalid() { return nullptr; }
-        static void Close(Handle h) { CloseHandle(h); }
-    };
-
     void SetOnSystem(std::int64_t dueIn);
     void CancelOnSystem();
 
-    core::UniqueHandle<TimerTraits> handle_;
+    core::UniqueKernelObject handle_;
     System system_;
     bool set_ = false;
 };

@@ -19,12 +19,7 @@
 
 namespace {
 
-struct LibraryTraits {
-    using Handle = HMODULE;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { FreeLibrary(h); }
-};
-using UniqueLibrary = core::UniqueHandle<LibraryTraits>;
+using UniqueLibrary = core::UniqueModule;
 
 using testsupport::ProgramExecutable;
 using testsupport::ThisExecutable;
