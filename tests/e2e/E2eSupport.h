@@ -86,7 +86,6 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    bool Started() const { return started_; }
     bool Exited(int timeoutMs) const { return WaitForSingleObject(pi_.hProcess, timeoutMs) == WAIT_OBJECT_0; }
     DWORD ExitCode() const {
         DWORD code = STILL_ACTIVE;

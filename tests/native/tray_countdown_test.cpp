@@ -91,10 +91,6 @@ TEST(ProgressPicture, MarksTheShareLeftClockwiseFromTwelveAndKeepsTheV) {
     EXPECT_TRUE(std::equal(empty.begin(), empty.end(), art::kPixels.begin(), art::kPixels.end()));
 }
 
-}  // namespace
-
-namespace {
-
 // Pixels of a picture that differ between two pictures of the same size, inside and outside a box.
 struct Differences {
     int inside = 0;
@@ -149,10 +145,6 @@ TEST(ProgressPicture, PausedShowsTwoBarsOverTheVAndKeepsTheFrameAtEveryTraySize)
         }
     }
 }
-
-}  // namespace
-
-namespace {
 
 TEST(ProgressPicture, DesignIsDrawnAtEachTraySizeNotStretchedFrom16) {
     namespace art = resources::tray_picture;

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -165,8 +166,6 @@ public:
         std::lock_guard lock(mutex_);
         return boxes_.size();
     }
-    // While paused, boxes are recorded but left open.
-    void SetAnswering(bool answer) { answer_ = answer; }
 
 private:
     void Visit(HWND hwnd) {
@@ -189,10 +188,9 @@ private:
             boxes_.push_back(box);
             seen_.push_back(hwnd);
         }
-        if (answer_) PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     }
 
-    std::atomic<bool> answer_{true};
     std::mutex mutex_;
     std::vector<Box> boxes_;
     std::vector<HWND> seen_;
@@ -341,12 +339,19 @@ inline bool MoveMouseOnto(POINT at, int timeoutMs = 5000) {
     return PumpUntilInputHandled(QS_MOUSEMOVE, there, timeoutMs);
 }
 
+// The program's " Time Expired" window while it is shown, else nullptr.
+inline HWND TimeExpiredWindow() {
+    HWND found = FindWindowW(L"CorvalinForm2", L" Time Expired");
+    return found && IsWindowVisible(found) ? found : nullptr;
+}
+
 inline POINT CentreOf(HWND hwnd) {
     RECT r{};
     GetWindowRect(hwnd, &r);
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
+using testcapture::SizeOf;
 using testcapture::SoundCapturePath;
 
 // The running test executable, and the program beside it: the tests run in build/windows/tests, the
@@ -361,15 +366,22 @@ inline std::filesystem::path ProgramExecutable() {
 }
 
 // Writes bytes into a file of that name in the temporary folder and returns its path.
-inline std::wstring WriteTempFile(const std::wstring& name, const std::string& bytes) {
+inline std::wstring WriteTempFile(const std::wstring& name, const void* bytes, std::size_t size) {
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, temp);
     const std::wstring path = std::wstring(temp) + name;
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr);
     CloseHandle(file);
     return path;
+}
+inline std::wstring WriteTempFile(const std::wstring& name, const std::string& bytes) {
+    return WriteTempFile(name, bytes.data(), bytes.size());
+}
+// The byte vectors of the WAV builders (soundtest::Bytes).
+inline std::wstring WriteTempFile(const std::wstring& name, const std::vector<std::byte>& bytes) {
+    return WriteTempFile(name, bytes.data(), bytes.size());
 }
 
 inline std::vector<unsigned char> ReadWholeFile(const std::wstring& path) {
@@ -382,12 +394,6 @@ inline std::vector<unsigned char> ReadWholeFile(const std::wstring& path) {
     while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.insert(bytes.end(), chunk, chunk + got);
     CloseHandle(file);
     return bytes;
-}
-
-inline long long FileSizeOf(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 // A text value of the registry, or nothing when the key or the value is missing.

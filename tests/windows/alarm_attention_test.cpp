@@ -18,11 +18,7 @@ namespace {
 
 using testsupport::PumpUntil;
 using testsupport::Script;
-
-HWND TimeExpiredWindow() {
-    HWND found = FindWindowW(L"CorvalinForm2", L" Time Expired");
-    return found && IsWindowVisible(found) ? found : nullptr;
-}
+using testsupport::TimeExpiredWindow;
 
 bool Topmost(HWND hwnd) { return (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
@@ -191,7 +187,9 @@ TEST_F(AlarmInTheBackground, TimeExpiredComesUpTopmostWithoutTheKeyboardFlashesA
     StartAndExpire([&] { form.Form3().Show(); });
     ASSERT_TRUE(own.Finished());
     EXPECT_TRUE(ownActive);
-    EXPECT_EQ(x.StateMessages(), 0u) << "a flash while the program had the keyboard";
+    if (x.Ready()) {
+        EXPECT_EQ(x.StateMessages(), 0u) << "a flash while the program had the keyboard";
+    }
     EXPECT_EQ(log, (std::vector<std::wstring>{L"awake", L"up", L"sleep"}));
 
     // Another program in front: it keeps the keyboard, Time Expired shows on top of it and flashes;

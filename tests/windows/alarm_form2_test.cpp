@@ -22,6 +22,7 @@ namespace {
 using sound::BufferState;
 using testsupport::Script;
 using testsupport::TextOf;
+using testsupport::TimeExpiredWindow;
 
 constexpr wchar_t kApplicationKey[] = L"Software\\VB and VBA Program Settings\\Vendrel";
 // 16-bit stereo at 44.1 kHz: 4 bytes a frame.
@@ -40,24 +41,12 @@ std::vector<unsigned char> Samples(std::size_t milliseconds, std::uint32_t seed)
 std::wstring WriteWav(const std::wstring& name, const std::vector<unsigned char>& samples) {
     soundtest::Bytes data(samples.size());
     std::transform(samples.begin(), samples.end(), data.begin(), [](unsigned char c) { return std::byte{c}; });
-    const soundtest::Bytes file = soundtest::CanonicalWav(soundtest::Format16(1, 2, 44100, 16), data);
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    const std::wstring path = std::wstring(temp) + L"corvalin-alarm-" + name + L".wav";
-    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(out, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
-    CloseHandle(out);
-    return path;
+    return testsupport::WriteTempFile(L"corvalin-alarm-" + name + L".wav",
+                                      soundtest::CanonicalWav(soundtest::Format16(1, 2, 44100, 16), data));
 }
 
 bool Contains(const std::vector<unsigned char>& haystack, const unsigned char* needle, std::size_t size) {
     return std::search(haystack.begin(), haystack.end(), needle, needle + size) != haystack.end();
-}
-
-HWND TimeExpiredWindow() {
-    HWND found = FindWindowW(L"CorvalinForm2", L" Time Expired");
-    return found && IsWindowVisible(found) ? found : nullptr;
 }
 
 void Press(HWND window, int id) { SendMessageW(GetDlgItem(window, id), BM_CLICK, 0, 0); }
@@ -124,7 +113,7 @@ TEST_F(AlarmAtExpiry, AlarmRingsWithTheFilesSamplesAndOkSilencesItInsideItsPumpi
     HWAVEOUT device = nullptr;
     std::vector<unsigned char> heard;
     // Once a fifth of a second has reached the device, press OK.
-    script.Then([&] { return TimeExpiredWindow() && testsupport::FileSizeOf(capture) > 50000; },
+    script.Then([&] { return TimeExpiredWindow() && testsupport::SizeOf(capture) > 50000; },
                 [&] {
                     mainShown = IsWindowVisible(form.hwnd()) && !IsIconic(form.hwnd()) && IsWindowEnabled(form.hwnd()) == FALSE;
                     playing = sound::State(core::program::AlarmBuffer) == BufferState::Playing;
@@ -236,7 +225,7 @@ TEST_F(AlarmAtExpiry, EitherButtonAfterTheAlarmEndedByItselfStopsNothing) {
 
 TEST_F(AlarmAtExpiry, MissingFileOrAFolderStillGivesTheWindowSilentlyWithoutAReport) {
     testsupport::DialogWatcher watcher;
-    const long long before = testsupport::FileSizeOf(capture);
+    const long long before = testsupport::SizeOf(capture);
     for (const std::wstring& path : {core::ProgramFolder() + L"\\no such alarm.wav", core::ProgramFolder()}) {
         form.Form3().SetText1Text(path);
         Script script;
@@ -251,7 +240,7 @@ TEST_F(AlarmAtExpiry, MissingFileOrAFolderStillGivesTheWindowSilentlyWithoutARep
         EXPECT_TRUE(nothingLoaded) << std::string(path.begin(), path.end());
         ExpectIdleOnScreen();
     }
-    EXPECT_EQ(testsupport::FileSizeOf(capture), before);
+    EXPECT_EQ(testsupport::SizeOf(capture), before);
     EXPECT_EQ(watcher.Count(), 0u);
 }
 

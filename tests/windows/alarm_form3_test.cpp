@@ -38,19 +38,12 @@ std::wstring TempPath(const std::wstring& name) {
     return std::wstring(temp) + L"corvalin-options-" + name;
 }
 
-std::wstring WriteBytes(const std::wstring& path, const soundtest::Bytes& bytes) {
-    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(out);
-    return path;
-}
-
 // A 16-bit PCM stereo WAV file of the given length.
 std::wstring WriteWav(const std::wstring& name, std::size_t milliseconds, std::uint32_t seed) {
     soundtest::Bytes samples = soundtest::Pattern(kBytesPerSecond / 1000 * milliseconds, seed);
     samples[0] |= std::byte{0x41};
-    return WriteBytes(TempPath(name + L".wav"), soundtest::CanonicalWav(soundtest::Format16(1, 2, 44100, 16), samples));
+    return testsupport::WriteTempFile(L"corvalin-options-" + name + L".wav",
+                                      soundtest::CanonicalWav(soundtest::Format16(1, 2, 44100, 16), samples));
 }
 
 class AlarmOptions : public testing::Test {
@@ -246,9 +239,9 @@ TEST_F(AlarmOptions, TestTwiceThenOkStopsOnlyTheSecondAndTheFirstIsFreedWhenItEn
 }
 
 TEST_F(AlarmOptions, UnusableWavGivesTheLoadersMessageAndLeavesAlarmBufferOnAFreeBuffer) {
-    const std::wstring bad = WriteBytes(
-        TempPath(L"bad.wav"), soundtest::Riff("WAVE", {soundtest::Chunk("FMT ", soundtest::Format16(1, 1, 8000, 8)),
-                                                       soundtest::Chunk("data", soundtest::Pattern(8))}));
+    const std::wstring bad = testsupport::WriteTempFile(
+        L"corvalin-options-bad.wav", soundtest::Riff("WAVE", {soundtest::Chunk("FMT ", soundtest::Format16(1, 1, 8000, 8)),
+                                                              soundtest::Chunk("data", soundtest::Pattern(8))}));
     alarm::Form3& options = Open();
     options.SetText1Text(bad);
     DialogWatcher watcher;
@@ -316,11 +309,10 @@ TEST_F(AlarmOptions, TheCountdownPlaysWhatTheBoxHoldsAtExpiryWhileTheWindowIsOpe
     ASSERT_EQ(form.PushButton1.Caption(), L"Pause");
     testsupport::Script script;
     std::size_t loaded = 0;
-    script.Then([] { return FindWindowW(L"CorvalinForm2", L" Time Expired") != nullptr; },
+    script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; },
                 [&] {
                     loaded = sound::SampleBytes(core::program::AlarmBuffer).size();
-                    SendMessageW(GetDlgItem(FindWindowW(L"CorvalinForm2", L" Time Expired"), layout::form2::PushButton1),
-                                 BM_CLICK, 0, 0);
+                    SendMessageW(GetDlgItem(testsupport::TimeExpiredWindow(), layout::form2::PushButton1), BM_CLICK, 0, 0);
                 });
     for (int i = 0; i < 20; ++i) form.Timer1_Tick();
     ASSERT_TRUE(script.Finished());
@@ -330,10 +322,6 @@ TEST_F(AlarmOptions, TheCountdownPlaysWhatTheBoxHoldsAtExpiryWhileTheWindowIsOpe
     EXPECT_TRUE(IsWindowVisible(options.hwnd()));
     EXPECT_EQ(options.Text1Text(), typed);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(AlarmOptions, EscapeOnTheFocusedControlClosesAsTheCloseBoxDoes) {
     const std::wstring path = WriteWav(L"escape", 50, 38);
@@ -361,9 +349,7 @@ TEST_F(AlarmOptions, EscapeOnTheFocusedControlClosesAsTheCloseBoxDoes) {
 
 TEST_F(AlarmOptions, FileDialogStartsInTheAlarmFilesFolderOrElseInTheProgramsFolder) {
     alarm::Form3& options = Open();
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    const std::wstring folder = std::wstring(temp) + L"corvalin-options-folder";
+    const std::wstring folder = TempPath(L"folder");
     CreateDirectoryW(folder.c_str(), nullptr);
     const auto startsIn = [&](const std::wstring& text) {
         options.SetText1Text(text);

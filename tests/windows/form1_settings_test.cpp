@@ -23,19 +23,11 @@ using testsupport::TextOf;
 using Shape = ui::WindowPointer::Shape;
 
 constexpr wchar_t kApplicationKey[] = L"Software\\VB and VBA Program Settings\\Vendrel";
-std::wstring ModulePath() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
-}
 
 // The Run value is named after the running executable: here the test program.
-const std::wstring kRunValueName = ModulePath().substr(ModulePath().find_last_of(L'\\') + 1);
+const std::wstring kRunValueName = testsupport::ThisExecutable().filename().wstring();
 
-std::wstring ModuleFolder() {
-    const std::wstring path = ModulePath();
-    return path.substr(0, path.find_last_of(L'\\'));
-}
+std::wstring ModuleFolder() { return testsupport::ThisExecutable().parent_path().wstring(); }
 
 std::wstring Stored(const std::wstring& key) {
     return RegistryText(HKEY_CURRENT_USER, core::kSettingsKeyPath, key).value_or(L"<missing>");
@@ -178,7 +170,7 @@ TEST_F(Form1Settings, RestoringTheTickedBoxAtLoadWritesNothingToTheRunKeys) {
 
 TEST_F(Form1Settings, TickingAndClearingTheBoxAddsAndRemovesTheQuotedEntryEachTime) {
     Start();
-    const std::wstring quoted = L"\"" + ModulePath() + L"\"";
+    const std::wstring quoted = L"\"" + testsupport::ThisExecutable().wstring() + L"\"";
     for (int round = 0; round < 2; ++round) {
         SendMessageW(form->Check3(), BM_CLICK, 0, 0);
         EXPECT_TRUE(Ticked());

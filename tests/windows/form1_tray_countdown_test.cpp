@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,14 @@ protected:
     void Press(ui::PushButton& button) { SendMessageW(button.hwnd(), BM_CLICK, 0, 0); }
     std::wstring Tip() const { return form.cSysTray1.TrayTip(); }
     std::vector<std::uint32_t> Picture(int* size) const { return IconPixels(form.cSysTray1.TrayIcon()->IconHandle(), size); }
+    // The tips the shell was told, in order.
+    std::vector<std::wstring> TipsSent() const {
+        std::vector<std::wstring> sent;
+        for (const traytest::ShellCall& call : calls) {
+            if (call.message == NIM_MODIFY && (call.record.uFlags & NIF_TIP)) sent.push_back(call.Tip());
+        }
+        return sent;
+    }
 
     std::vector<traytest::ShellCall> calls;
 };
@@ -80,19 +89,15 @@ TEST_F(Form1TrayCountdown, TipAndPictureFollowTheCountdownAndTheShellHearsOnlyCh
     EXPECT_NE(paused, running);
     EXPECT_EQ(std::count(paused.begin(), paused.end(), tray::kProgressMark), marked);
 
-    std::vector<std::wstring> tips;
-    int pictures = 0;
-    for (const traytest::ShellCall& call : calls) {
-        if (call.message != NIM_MODIFY) continue;
-        if (call.record.uFlags & NIF_TIP) tips.push_back(call.Tip());
-        if (call.record.uFlags & NIF_ICON) ++pictures;
-    }
     const std::vector<std::wstring> expected = {L"Corvalin Timer Software\n000:00:03 left",
                                                 L"Corvalin Timer Software\n000:00:02 left",
                                                 L"Corvalin Timer Software\n000:00:02 left, paused"};
-    EXPECT_EQ(tips, expected);
+    EXPECT_EQ(TipsSent(), expected);
     // One picture per displayed second, and one for the pause.
-    EXPECT_EQ(pictures, 3);
+    const auto picture = [](const traytest::ShellCall& call) {
+        return call.message == NIM_MODIFY && (call.record.uFlags & NIF_ICON) != 0;
+    };
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), picture), 3);
 
     Press(form.PushButton2);  // reset
     EXPECT_EQ(Tip(), L"Corvalin Timer Software");
@@ -142,13 +147,6 @@ TEST_F(Form1TrayCountdown, ALongSleepReplaysEveryTickButTellsTheShellOnceAndRing
     ui::MonotonicClock clock;
     std::int64_t slept = 0;
     form.Timer1.UseClock([&] { return clock.Now() + slept; });
-    const auto tips = [&] {
-        std::vector<std::wstring> sent;
-        for (const traytest::ShellCall& call : calls) {
-            if (call.message == NIM_MODIFY && (call.record.uFlags & NIF_TIP)) sent.push_back(call.Tip());
-        }
-        return sent;
-    };
     SendMessageW(form.cboHrs(), CB_SETCURSEL, 1, 0);
     Press(form.PushButton1);  // 1 hour: the 36010th tick expires
     ASSERT_TRUE(testsupport::PumpUntil([&] { return form.Timer1.TicksDelivered() >= 1; }, 5000));
@@ -165,8 +163,10 @@ TEST_F(Form1TrayCountdown, ALongSleepReplaysEveryTickButTellsTheShellOnceAndRing
     const auto seconds = static_cast<std::int32_t>(shown / 10);
     const auto tenths = static_cast<std::int16_t>(shown % 10);
     EXPECT_EQ(testsupport::TextOf(form.lblTimer()), app::FormatCountdown(seconds, tenths));
-    EXPECT_EQ(tips(), std::vector<std::wstring>{
-                          app::TrayTipText(app::CountdownState::Running, form.SecondsLeft, form.TenthsLeft)});
+    // The tip shows the display's whole seconds.
+    wchar_t left[16] = {};
+    std::swprintf(left, 16, L"%03d:%02d:%02d left", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    EXPECT_EQ(TipsSent(), std::vector<std::wstring>{L"Corvalin Timer Software\n" + std::wstring(left)});
     EXPECT_EQ(app::TicksLeft(form.SecondsLeft, form.TenthsLeft), 36010 - delivered);
 
     // 8 hours asleep, past the end: the expiring tick runs in the catch-up and shows the last tenth;
@@ -189,7 +189,7 @@ TEST_F(Form1TrayCountdown, ALongSleepReplaysEveryTickButTellsTheShellOnceAndRing
         [&] { return ok.Answers() == 1 && form.PushButton1.Caption() == L"Start"; }, 20000));
     EXPECT_EQ(shownAtExpiry, L"000:00:00.0");
     EXPECT_EQ(expiringTick, 36010u);
-    for (const std::wstring& tip : tips()) EXPECT_EQ(tip, L"Corvalin Timer Software");
+    for (const std::wstring& tip : TipsSent()) EXPECT_EQ(tip, L"Corvalin Timer Software");
 }
 
 TEST_F(Form1TrayCountdown, TheWakeTimerIsSetWhileACountdownRunsAndCancelledOtherwise) {

@@ -14,8 +14,6 @@
 #include <array>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -68,11 +66,6 @@ AllowedList ReadAllowedList() {
     return list;
 }
 
-std::vector<std::uint8_t> FileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::string Lines(const std::vector<std::string>& items) {
     std::string out;
     for (const std::string& item : items) out += "\n  " + item;
@@ -100,7 +93,7 @@ TEST(ImportAudit, ListNamesNothingNewerThanWindows7) {
 
 TEST(ImportAudit, ProgramImportsOnlyListedFunctions) {
     const std::filesystem::path program = ProgramExecutable();
-    const std::vector<std::uint8_t> bytes = FileBytes(program);
+    const std::vector<std::uint8_t> bytes = testsupport::ReadWholeFile(program.wstring());
     ASSERT_FALSE(bytes.empty()) << "cannot read " << program.string();
     const audit::ImportTable table = audit::ReadImports(bytes);
     ASSERT_TRUE(table.Ok()) << program.string() << ": " << table.error;

@@ -85,7 +85,7 @@ TEST_F(Keyboard, EachWindowOpensWithTheFocusOnItsFirstControl) {
     alarm::Form2 form2(form.reporter);
     bool onOk = false;
     testsupport::Script script;
-    script.Then([] { return FindWindowW(L"CorvalinForm2", L" Time Expired") != nullptr; },
+    script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; },
                 [&] {
                     onOk = GetFocus() == form2.PushButton1.hwnd();
                     PostMessageW(form2.hwnd(), WM_CLOSE, 0, 0);
@@ -125,7 +125,7 @@ TEST_F(Keyboard, ReactivationGivesTheFocusBackToTheControlThatHadIt) {
     alarm::Form2 form2(form.reporter);
     bool back = false;
     testsupport::Script script;
-    script.Then([] { return FindWindowW(L"CorvalinForm2", L" Time Expired") != nullptr; },
+    script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; },
                 [&] {
                     SetFocus(form2.PushButton2.hwnd());
                     back = AwayAndBack(form2.hwnd(), form2.PushButton2.hwnd());
@@ -188,7 +188,7 @@ TEST_F(Keyboard, PushButtonsAreOwnerDrawnStandardButtonsThatBmClickPresses) {
     }
     alarm::Form2 form2(form.reporter);
     testsupport::Script script;
-    script.Then([] { return FindWindowW(L"CorvalinForm2", L" Time Expired") != nullptr; },
+    script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; },
                 [&] {
                     for (ui::PushButton* button : {&form2.PushButton1, &form2.PushButton2}) expectButton(*button);
                     PostMessageW(form2.hwnd(), WM_CLOSE, 0, 0);

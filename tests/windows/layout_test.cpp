@@ -225,9 +225,9 @@ protected:
     void WithTimeExpired(const std::function<void(HWND)>& check) {
         alarm::Form2 form2([this](const std::wstring& text) { reports.push_back(text); });
         testsupport::Script script;
-        script.Then([] { return FindWindowW(L"CorvalinForm2", L" Time Expired") != nullptr; },
+        script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; },
                     [&] {
-                        const HWND window = FindWindowW(L"CorvalinForm2", L" Time Expired");
+                        const HWND window = testsupport::TimeExpiredWindow();
                         check(window);
                         PostMessageW(window, WM_CLOSE, 0, 0);
                     });

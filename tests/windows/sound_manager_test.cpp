@@ -9,10 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -60,13 +58,7 @@ protected:
 
     // Writes a file in the temporary folder; it is deleted when the test ends.
     std::wstring WriteFile(const std::wstring& name, const Bytes& bytes) {
-        wchar_t folder[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, folder);
-        const std::wstring path = std::wstring(folder) + name;
-        std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        files_.push_back(path);
-        return path;
+        return files_.emplace_back(testsupport::WriteTempFile(name, bytes));
     }
 
     std::wstring WritePcmWav(const std::wstring& name, const Bytes& samples) {
