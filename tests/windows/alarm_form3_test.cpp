@@ -107,6 +107,7 @@ TEST_F(AlarmOptions, EveryTypedCharacterIsStoredAtOnce) {
 
 TEST_F(AlarmOptions, TheRepeatBoxIsStoredAtOnceAndOnlyAnExactOnReadsAsOn) {
     alarm::Form3& options = Open();
+    options.SetText1Text(WriteWav(L"repeat", 50, 39));
     const auto repeatStored = [] {
         return testsupport::RegistryText(HKEY_CURRENT_USER, core::kSettingsKeyPath, L"Repeat Alarm").value_or(L"<missing>");
     };
