@@ -251,7 +251,7 @@ TEST_F(LayoutWindows, ClientAreasAre536PixelsWideAndAsTallAsEachLayout) {
     EXPECT_EQ(main.cy, 306);
     const SIZE options = ClientSize(Options());
     EXPECT_EQ(options.cx, 536);
-    EXPECT_EQ(options.cy, 140);
+    EXPECT_EQ(options.cy, 164);
     SIZE expired{};
     WithTimeExpired([&](HWND window) { expired = ClientSize(window); });
     EXPECT_EQ(expired.cx, 536);
@@ -356,7 +356,7 @@ TEST_F(LayoutWindows, DpiChangeTo144LaysEachWindowOutAtItsTwipsWithFontsForThatD
     const HWND options = Options();
     moveTo144(options);
     EXPECT_EQ(ClientSize(options).cx, 804);
-    EXPECT_EQ(ClientSize(options).cy, 210);
+    EXPECT_EQ(ClientSize(options).cy, 246);
     ExpectPlaced(options, kForm3Placed, 144);
     ExpectFonts(options, kForm3Placed, 144);
 
