@@ -18,7 +18,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     const std::vector<std::wstring> arguments = app::ProgramArguments();
     const app::CommandLineRequest request = app::ParseCommandLine(arguments);
     if (request.kind == app::CommandLineRequest::Kind::Bad) {
-        core::ShowUserMessage(app::BadArgumentText(request.badArgument));
+        core::ShowUserMessage(app::BadArgumentText(request.badArgument, request.problem));
         return 2;
     }
     if (request.kind == app::CommandLineRequest::Kind::Usage) {
