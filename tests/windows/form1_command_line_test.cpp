@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "app/CommandLine.h"
 #include "app/Form1.h"
+#include "app/SingleInstance.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +29,18 @@ protected:
         return TextOf(form.cboHrs()) + L":" + TextOf(form.cboMins()) + L":" + TextOf(form.cboSecs());
     }
     bool Counting() { return form.PushButton1.Caption() == L"Pause"; }
+    LRESULT Send(ULONG_PTR tag, const std::vector<std::uint16_t>& units, DWORD bytes) {
+        COPYDATASTRUCT data{tag, bytes, const_cast<std::uint16_t*>(units.data())};
+        return SendMessageW(form.hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    }
 };
+
+// A later copy that the system will not let open the mutex (a first copy run as administrator).
+HANDLE WINAPI DeniedCreate(LPSECURITY_ATTRIBUTES, BOOL, LPCWSTR) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+}
+HANDLE WINAPI DeniedOpen(DWORD, BOOL, LPCWSTR) { return DeniedCreate(nullptr, FALSE, nullptr); }
 
 TEST_F(Form1CommandLine, ALoadedCountdownIsReplacedOnlyWhenTheUserSaysYes) {
     form.HandOver(Duration(300));
@@ -92,26 +104,50 @@ TEST_F(Form1CommandLine, ADurationThatComesWhileAModalWindowIsUpWaitsUntilItHasG
 }
 
 TEST_F(Form1CommandLine, CopyDataTakesOnlyAWellFormedHandOverOfOurs) {
-    const auto send = [&](ULONG_PTR tag, const std::vector<std::uint16_t>& units, DWORD bytes) {
-        COPYDATASTRUCT data{};
-        data.dwData = tag;
-        data.cbData = bytes;
-        data.lpData = const_cast<std::uint16_t*>(units.data());
-        return SendMessageW(form.hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
-    };
     const std::vector<std::uint16_t> duration = app::EncodeHandOver({L"0:00:30"});
     const DWORD bytes = static_cast<DWORD>(duration.size() * 2);
-    EXPECT_EQ(send(app::kHandOverTag + 1, duration, bytes), FALSE);
-    EXPECT_EQ(send(app::kHandOverTag, duration, bytes - 1), FALSE);
-    EXPECT_EQ(send(app::kHandOverTag, app::EncodeHandOver({L"/?"}), 6), FALSE);
-    EXPECT_EQ(send(app::kHandOverTag, app::EncodeHandOver({L"30s", L"now"}), 16), FALSE);
+    EXPECT_EQ(Send(app::kHandOverTag + 1, duration, bytes), FALSE);
+    EXPECT_EQ(Send(app::kHandOverTag, duration, bytes - 1), FALSE);
+    EXPECT_EQ(Send(app::kHandOverTag, app::EncodeHandOver({L"/?"}), 6), FALSE);
+    EXPECT_EQ(Send(app::kHandOverTag, app::EncodeHandOver({L"30s", L"now"}), 16), FALSE);
     testsupport::PumpPending();
     EXPECT_FALSE(Counting());
     EXPECT_EQ(Pickers(), L"00:00:00");
 
-    EXPECT_EQ(send(app::kHandOverTag, duration, bytes), TRUE);
+    EXPECT_EQ(Send(app::kHandOverTag, duration, bytes), TRUE);
     EXPECT_TRUE(PumpUntil([&] { return Counting(); }, 5000));
     EXPECT_EQ(Pickers(), L"00:00:30");
+}
+
+TEST_F(Form1CommandLine, ACountdownIsReplacedOnlyByOneThatCanStart) {
+    std::vector<std::wstring> reports;
+    form.reporter = [&](const std::wstring& text) { reports.push_back(text); };
+    form.HandOver(Duration(300));
+    ASSERT_TRUE(PumpUntil([&] { return Counting(); }, 5000));
+    // The minutes list lacks the new duration's item: Yes must leave the running countdown as it is.
+    SendMessageW(form.cboMins(), CB_DELETESTRING, 25, 0);
+    testsupport::WindowAnswerer yes(L"Corvalin Timer", IDYES);
+    form.HandOver(Duration(1500));
+    ASSERT_TRUE(PumpUntil([&] { return yes.Answers() == 1 && IsWindowEnabled(form.hwnd()) && !reports.empty(); }, 10000));
+    EXPECT_NE(reports[0].find(L"Form1.HandOver at line 106"), std::wstring::npos) << testing::PrintToString(reports[0]);
+    EXPECT_TRUE(Counting());
+    EXPECT_EQ(Pickers(), L"00:05:00");
+}
+
+TEST_F(Form1CommandLine, ALaterCopyDeniedTheMutexHandsOverAndStartsNoSecondTimer) {
+    app::SingleInstance first;
+    first.Publish(form.hwnd());
+    app::SingleInstance later(app::MutexCalls{&DeniedCreate, &DeniedOpen});
+    app::NoTimerReason reason{};
+    EXPECT_EQ(later.Claim({L"30s"}, reason), app::SingleInstance::Outcome::HandedOver);
+    EXPECT_TRUE(PumpUntil([&] { return Counting(); }, 5000));
+}
+
+TEST_F(Form1CommandLine, AClosingWindowRefusesAHandOver) {
+    LRESULT answer = 0;
+    form.onEnd = [&] { answer = Send(app::kHandOverTag, app::EncodeHandOver({L"5m"}), 6); };
+    SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(answer, app::kHandOverClosing);
 }
 
 }  // namespace
