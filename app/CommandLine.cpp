@@ -180,14 +180,14 @@ std::wstring NoTimerText(NoTimerReason reason) {
     const std::wstring product(core::kProductName);
     switch (reason) {
     case NoTimerReason::Closing:
-        return product + L" was closing and has not ended yet. Start it again in a moment.";
+        return product + L" was closing and has not ended yet. Try again in a moment.";
     case NoTimerReason::Administrator:
         return product + L" runs already as administrator and cannot be reached from here. "
                          L"Use that copy, or close it and start the program again.";
     case NoTimerReason::NotAnswering:
         break;
     }
-    return product + L" runs already but does not answer. Start it again in a moment.";
+    return product + L" runs already but does not answer. Try again in a moment.";
 }
 
 std::wstring BadArgumentText(std::wstring_view argument) {

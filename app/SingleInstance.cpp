@@ -62,18 +62,13 @@ void SingleInstance::OpenMutex() {
     const std::wstring name = base_ + L" timer";
     HANDLE mutex = calls_.create(nullptr, TRUE, name.c_str());
     const DWORD error = GetLastError();
-    if (!mutex && error == ERROR_ACCESS_DENIED) {
-        // A copy run as administrator made it, and a copy of normal rights may not open it whole: a copy
-        // runs all the same. Waiting on it may still be allowed.
-        mutex = calls_.open(SYNCHRONIZE, FALSE, name.c_str());
-        denied_ = !mutex;
-        mutex_.reset(mutex);
-        return;
-    }
-    // An existing mutex is opened, not owned: the initial-owner request counts only for its creator.
-    denied_ = false;
+    // A copy run as administrator made it, and a copy of normal rights may not open it whole: a copy
+    // runs all the same. Waiting on it may still be allowed.
+    administrator_ = !mutex && error == ERROR_ACCESS_DENIED;
+    if (administrator_) mutex = calls_.open(SYNCHRONIZE, FALSE, name.c_str());
     mutex_.reset(mutex);
-    owner_ = mutex && error != ERROR_ALREADY_EXISTS;
+    // An existing mutex is opened, not owned: the initial-owner request counts only for its creator.
+    owner_ = mutex && !administrator_ && error != ERROR_ALREADY_EXISTS;
 }
 
 void SingleInstance::MapWindowWord() {
@@ -85,8 +80,9 @@ void SingleInstance::MapWindowWord() {
 
 bool SingleInstance::TryOwn(DWORD waitMs) {
     if (owner_) return true;
-    if (denied_) {
-        // The mutex goes with the last copy that holds it; this copy then makes it anew.
+    if (!mutex_) {
+        // Not even allowed to wait: the mutex goes with the last copy that holds it, and this copy
+        // then makes it anew.
         Sleep(waitMs);
         OpenMutex();
     } else {
@@ -100,10 +96,10 @@ bool SingleInstance::TryOwn(DWORD waitMs) {
 }
 
 SingleInstance::Outcome SingleInstance::Claim(const std::vector<std::wstring>& arguments, NoTimerReason& reason) {
-    reason = denied_ ? NoTimerReason::Administrator : NoTimerReason::NotAnswering;
+    reason = administrator_ ? NoTimerReason::Administrator : NoTimerReason::NotAnswering;
     // A mutex name taken by an object of another kind: this copy cannot tell whether another runs, and
     // runs its own timer rather than none.
-    if (owner_ || (!mutex_ && !denied_)) return Outcome::Owner;
+    if (owner_ || (!mutex_ && !administrator_)) return Outcome::Owner;
     // Without the word, an administrator's window is never found: only its end is waited for.
     ULONGLONG end = GetTickCount64() + (view_ ? kWaitForFirstCopyMs : kWaitAfterRefusalMs);
     HWND tried = nullptr;
@@ -113,7 +109,7 @@ SingleInstance::Outcome SingleInstance::Claim(const std::vector<std::wstring>& a
         if (window && window != tried) {
             tried = window;
             if (HandOver(window, arguments, reason)) return Outcome::HandedOver;
-            if (denied_) reason = NoTimerReason::Administrator;
+            if (administrator_) reason = NoTimerReason::Administrator;
             // A closing copy ends in a moment and leaves the timer to this one.
             end = GetTickCount64() + kWaitAfterRefusalMs;
         }

@@ -54,8 +54,8 @@ private:
     std::wstring base_;
     core::UniqueKernelObject mutex_;
     bool owner_ = false;
-    // The mutex is there, but this copy may not even wait on it: a copy run as administrator made it.
-    bool denied_ = false;
+    // A copy run as administrator made the mutex: this copy may only wait on it, if even that.
+    bool administrator_ = false;
     core::UniqueKernelObject mapping_;
     core::UniqueMappedView view_;
 };
