@@ -176,6 +176,20 @@ std::wstring UsageText() {
            kAcceptedForms + L"\r\n\r\nExamples: 0:25:00, 25m, 1h30m, 90s, 25";
 }
 
+std::wstring NoTimerText(NoTimerReason reason) {
+    const std::wstring product(core::kProductName);
+    switch (reason) {
+    case NoTimerReason::Closing:
+        return product + L" was closing and has not ended yet. Try again in a moment.";
+    case NoTimerReason::Administrator:
+        return product + L" runs already as administrator and cannot be reached from here. "
+                         L"Use that copy, or close it and start the program again.";
+    case NoTimerReason::NotAnswering:
+        break;
+    }
+    return product + L" runs already but does not answer. Try again in a moment.";
+}
+
 std::wstring BadArgumentText(std::wstring_view argument) {
     return L"\"" + ShownArgument(argument) + L"\" is not a duration.\r\n\r\n" + kAcceptedForms;
 }
