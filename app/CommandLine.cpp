@@ -272,15 +272,29 @@ std::wstring UsageText() {
            kAcceptedForms + L"\r\n\r\nExamples: 0:25:00, 25m, 1h30m, 90s, 25, @17:30, /pause";
 }
 
+std::wstring NoTimerText(NoTimerReason reason) {
+    const std::wstring product(core::kProductName);
+    switch (reason) {
+    case NoTimerReason::Closing:
+        return product + L" was closing and has not ended yet. Try again in a moment.";
+    case NoTimerReason::Administrator:
+        return product + L" runs already as administrator and cannot be reached from here. "
+                         L"Use that copy, or close it and start the program again.";
+    case NoTimerReason::NotAnswering:
+        break;
+    }
+    return product + L" runs already but does not answer. Try again in a moment.";
+}
+
 std::wstring BadArgumentText(std::wstring_view argument, CommandLineRequest::Problem problem) {
     const std::wstring shown = L"\"" + ShownArgument(argument) + L"\"";
     switch (problem) {
-        case CommandLineRequest::Problem::OutOfRange:
-            return shown + L" is out of range: a countdown lasts from 1 second to 23:59:59.";
-        case CommandLineRequest::Problem::OneTooMany:
-            return L"One duration or switch only: " + shown + L" is one too many.";
-        case CommandLineRequest::Problem::UnknownForm:
-            break;
+    case CommandLineRequest::Problem::OutOfRange:
+        return shown + L" is out of range: a countdown lasts from 1 second to 23:59:59.";
+    case CommandLineRequest::Problem::OneTooMany:
+        return L"One duration or switch only: " + shown + L" is one too many.";
+    case CommandLineRequest::Problem::UnknownForm:
+        break;
     }
     return shown + L" is not a duration.\r\n\r\n" + kAcceptedForms;
 }

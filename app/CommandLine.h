@@ -58,6 +58,11 @@ inline constexpr std::uint32_t kHandOverTag = 0x43545631;  // "CTV1"
 inline constexpr std::size_t kHandOverLimitBytes = 512;
 inline constexpr std::size_t kHandOverLimitArguments = 4;
 
+// The first copy's answer to the hand-over: taken, or refused because it is closing. Anything else
+// (FALSE among it) is a refusal of what was sent.
+inline constexpr std::intptr_t kHandOverTaken = 1;
+inline constexpr std::intptr_t kHandOverClosing = 2;
+
 std::vector<std::uint16_t> EncodeHandOver(const std::vector<std::wstring>& arguments);
 // The arguments, or false when the bytes are no hand-over: an odd or over-long size, a missing end,
 // too many arguments, or a code unit outside printable ASCII. Accepts null data only with size 0.
@@ -67,6 +72,10 @@ bool DecodeHandOver(const void* data, std::size_t size, std::vector<std::wstring
 std::wstring PickerDurationText(std::int32_t seconds);
 
 std::wstring UsageText();
+// Why a later copy reached no timer: the first copy did not answer, was closing and did not end in
+// time, or runs as administrator out of this copy's reach.
+enum class NoTimerReason { NotAnswering, Closing, Administrator };
+std::wstring NoTimerText(NoTimerReason reason);
 // Names the argument (cut and with control characters replaced when it is unfit to show whole) and says
 // what is wrong with it: an unknown form lists the accepted ones.
 std::wstring BadArgumentText(std::wstring_view argument,

@@ -13,6 +13,7 @@
 #include "sound/SoundManager.h"
 #include "ui/Backdrop.h"
 #include "ui/Dpi.h"
+#include "ui/MessageFilter.h"
 
 #include <utility>
 
@@ -59,6 +60,8 @@ bool Form1::Create() {
                        layout::kForm1.clientHeight, nullptr)) {
         return false;
     }
+    // A later copy of normal rights hands its command line over to a copy run as administrator too.
+    ui::LetInFromNormalRights(hwnd(), WM_COPYDATA);
     form3_ = std::make_unique<alarm::Form3>(hwnd(), reporter);
     fonts_ = ui::FontSet(ui::DpiOf(hwnd()));
     ui::CreateControls(hwnd(), layout::kForm1Controls, fonts_,

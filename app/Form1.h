@@ -93,9 +93,9 @@ private:
     // Restores the window from the tray in front, or, while a modal window of ours is up, that one.
     void BringToFront();
     bool HandleCommandLineMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    bool OnCopyData(const COPYDATASTRUCT* data);
+    LRESULT OnCopyData(const COPYDATASTRUCT* data);
     void OnHandOver();
-    void TakeDuration(std::int32_t seconds);
+    void TakeDuration(core::Trap& trap, std::int32_t seconds);
 
     // A picker's selected item ("" when none), already current while it reports a new selection.
     static std::wstring PickerText(HWND picker);

@@ -1,6 +1,7 @@
 // Program entry: one timer per user session. A bad command line is refused before anything is touched;
-// a later copy hands its command line to the first and ends; the first copy's message loop gives Tab
-// and Enter their dialog meaning in every window of ours.
+// a later copy hands its command line to the first and ends, or runs the timer itself once the first
+// has ended, or says why it reached none; the first copy's message loop gives Tab and Enter their
+// dialog meaning in every window of ours.
 #include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/SingleInstance.h"
@@ -27,10 +28,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     }
 
     app::SingleInstance instance;
-    HWND firstWindow = nullptr;
-    if (!instance.Claim(firstWindow)) {
+    app::NoTimerReason reason{};
+    switch (instance.Claim(arguments, reason)) {
+    case app::SingleInstance::Outcome::HandedOver:
         // No window, no tray icon, no setting: the first copy does what was asked.
-        return firstWindow && app::SingleInstance::HandOver(firstWindow, arguments) ? 0 : 3;
+        return 0;
+    case app::SingleInstance::Outcome::NoTimer:
+        // The user asked for a timer and none runs for them: never an end without a word.
+        core::ShowUserMessage(app::NoTimerText(reason));
+        return 3;
+    case app::SingleInstance::Outcome::Owner:
+        break;
     }
 
     app::Form1 form;

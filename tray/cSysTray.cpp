@@ -4,6 +4,7 @@
 
 #include "ui/Clock.h"
 #include "ui/Controls.h"
+#include "ui/MessageFilter.h"
 
 #include <algorithm>
 
@@ -46,6 +47,9 @@ bool cSysTray::Create(HWND host, int controlId) {
                                      host, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                                      GetModuleHandleW(nullptr), nullptr));
     if (!ownWindow_) return false;
+    // The shell's restart broadcast reaches the top-level host; in a copy run as administrator it comes
+    // from a process of lower rights.
+    ui::LetInFromNormalRights(host, taskbarCreated_);
     // InTray set before there was a window to hook takes effect now.
     if (inTray_ && !added_) HookAndAdd();
     return true;

@@ -1,5 +1,6 @@
 // The real program started again while a copy runs, and started with a duration: one timer per user,
-// durations on the command line in a first copy and in a running one, bad arguments refused.
+// durations on the command line in a first copy and in a running one, a copy that ends meanwhile
+// leaving the timer to the later one, bad arguments refused.
 #include "E2eSupport.h"
 
 #include <gtest/gtest.h>
@@ -79,6 +80,22 @@ TEST(EndToEnd, TwoCopiesStartedAtOnceMakeOneTimer) {
     const e2e::Program& winner = one.Exited(0) ? other : one;
     EXPECT_NE(winner.WaitForMainWindow(), nullptr);
     EXPECT_FALSE(winner.Exited(0));
+    EXPECT_EQ(e2e::RunningCopies(), 1);
+}
+
+TEST(EndToEnd, AHandOverToACopyThatEndsMeanwhileLeavesTheTimerToTheLaterCopy) {
+    e2e::Program first;
+    ASSERT_NE(first.WaitForMainWindow(), nullptr);
+    first.Suspend();
+    e2e::Program later(L"25m", false);
+    // Long enough for the later copy to give up its hand-over to the copy that does not answer.
+    EXPECT_FALSE(later.Exited(7000));
+    first.Kill();
+    // The later copy's countdown hides its window behind the tray icon at once.
+    HWND main = later.WaitForWindow(L"Corvalin Timer Software", 20000);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)) == L"Pause"; }, 10000));
+    EXPECT_EQ(PickerText(main, id::cboMins), L"25");
     EXPECT_EQ(e2e::RunningCopies(), 1);
 }
 
