@@ -27,6 +27,9 @@ class Form3;
 
 namespace app {
 
+// The local clock's time of day, in milliseconds after midnight: what a clock time counts from.
+std::int64_t LocalMillisecondsOfDay();
+
 class Form1 : public ui::Window {
 public:
     // Later copies of the program know the main window by it.
@@ -96,6 +99,8 @@ private:
     LRESULT OnCopyData(const COPYDATASTRUCT* data);
     void OnHandOver();
     void TakeDuration(core::Trap& trap, std::int32_t seconds);
+    // "/pause", "/resume" or "/reset": what the button does, when there is something to do.
+    void TakeSwitch(core::Trap& trap, CommandLineRequest::Kind kind);
 
     // A picker's selected item ("" when none), already current while it reports a new selection.
     static std::wstring PickerText(HWND picker);

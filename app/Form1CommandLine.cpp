@@ -1,11 +1,13 @@
 // The main window takes a command line's request: its own copy's, once loaded, or one a later copy
 // hands over in WM_COPYDATA, under the error trap. A duration starts as a pick in the three lists and
-// Start do; a closing window refuses what comes.
+// Start do, a switch does what its button does; a closing window refuses what comes.
 #include "app/Form1.h"
 
 #include "app/CountdownDisplay.h"
 #include "core/Program.h"
 #include "core/TextFormat.h"
+
+#include <algorithm>
 
 namespace app {
 namespace {
@@ -34,7 +36,11 @@ bool Form1::HandleCommandLineMessage(UINT message, WPARAM wParam, LPARAM lParam,
 
 void Form1::HandOver(const CommandLineRequest& request) {
     if (handedOver_.size() >= kHandOverQueueLimit) return;
-    handedOver_.push_back(request);
+    // A clock time counts from when this copy takes it, by its own clock. The later copy checked it by
+    // its own a moment ago: one that has become now since is dropped.
+    const CommandLineRequest taken = ResolveTimeOfDay(request, LocalMillisecondsOfDay());
+    if (taken.kind == CommandLineRequest::Kind::Bad) return;
+    handedOver_.push_back(taken);
     PostMessageW(hwnd(), kHandOverMessage, 0, 0);
 }
 
@@ -47,10 +53,9 @@ LRESULT Form1::OnCopyData(const COPYDATASTRUCT* data) {
     if (closing_) return kHandOverClosing;
     std::vector<std::wstring> arguments;
     if (!DecodeHandOver(data->lpData, data->cbData, arguments)) return FALSE;
+    using Kind = CommandLineRequest::Kind;
     const CommandLineRequest request = ParseCommandLine(arguments);
-    if (request.kind != CommandLineRequest::Kind::None && request.kind != CommandLineRequest::Kind::Duration) {
-        return FALSE;
-    }
+    if (request.kind == Kind::Usage || request.kind == Kind::Bad) return FALSE;
     // Acted on from the message loop: the sender waits for this answer, and the question a loaded
     // countdown asks must not hold it up.
     HandOver(request);
@@ -62,8 +67,12 @@ void Form1::OnHandOver() {
     if (!IsWindowEnabled(hwnd())) {
         // A modal window of ours is up: Time Expired, a message box, or the question about an earlier
         // duration. As a tray click does, this brings it to the front; that is all a start without a
-        // duration asks, and a duration waits until the modal window has gone (WM_ENABLE).
-        BringToFront();
+        // duration asks, and a duration waits until the modal window has gone (WM_ENABLE). A switch
+        // finds nothing to pause, resume or reset now, and goes quietly.
+        const auto asksForWindow = [](const CommandLineRequest& r) {
+            return r.kind == CommandLineRequest::Kind::None || r.kind == CommandLineRequest::Kind::Duration;
+        };
+        if (std::any_of(handedOver_.begin(), handedOver_.end(), asksForWindow)) BringToFront();
         std::erase_if(handedOver_,
                       [](const CommandLineRequest& r) { return r.kind != CommandLineRequest::Kind::Duration; });
         return;
@@ -86,6 +95,8 @@ void Form1::OnHandOver() {
     core::Trap trap(L"Form1.HandOver", reporter);
     if (request.kind == CommandLineRequest::Kind::Duration) {
         TakeDuration(trap, request.seconds);
+    } else if (request.kind != CommandLineRequest::Kind::None) {
+        TakeSwitch(trap, request.kind);
     } else {
         trap.Step(100, [&] { BringToFront(); });
     }
@@ -142,6 +153,35 @@ void Form1::TakeDuration(core::Trap& trap, std::int32_t seconds) {
         PushButton1_Click();
         ShowCountdownInTray();
     });
+}
+
+void Form1::TakeSwitch(core::Trap& trap, CommandLineRequest::Kind kind) {
+    // What the buttons would do, only where there is something to do: a script's switch never starts a
+    // countdown nor asks anything.
+    const bool running = PushButton1.Caption() != L"Start";
+    const bool paused = !running && ui::WindowText(lblTimer_) != kIdleDisplay;
+    if (kind == CommandLineRequest::Kind::Pause && running) {
+        trap.Step(120, [&] { PushButton1_Click(); });
+    } else if (kind == CommandLineRequest::Kind::Resume && paused) {
+        // As a duration taken behind the tray icon: back first, and Start sends it behind the icon again.
+        trap.Step(122, [&] {
+            if (!core::program::HiddenInTray) return;
+            ui::ShowNormal(hwnd());
+            core::program::HiddenInTray = false;
+        });
+        trap.Step(124, [&] { PushButton1_Click(); });
+    } else if (kind == CommandLineRequest::Kind::Reset && (running || paused)) {
+        trap.Step(126, [&] { PushButton2_Click(); });
+    } else {
+        return;
+    }
+    trap.Step(128, [&] { ShowCountdownInTray(); });
+}
+
+std::int64_t LocalMillisecondsOfDay() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return ((now.wHour * 60 + now.wMinute) * 60 + now.wSecond) * std::int64_t{1000} + now.wMilliseconds;
 }
 
 }  // namespace app

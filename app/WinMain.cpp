@@ -18,8 +18,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
 
     const std::vector<std::wstring> arguments = app::ProgramArguments();
     const app::CommandLineRequest request = app::ParseCommandLine(arguments);
-    if (request.kind == app::CommandLineRequest::Kind::Bad) {
-        core::ShowUserMessage(app::BadArgumentText(request.badArgument));
+    // A clock time is checked by this copy's clock; the copy that runs the timer counts it by its own.
+    const app::CommandLineRequest checked = app::ResolveTimeOfDay(request, app::LocalMillisecondsOfDay());
+    if (checked.kind == app::CommandLineRequest::Kind::Bad) {
+        core::ShowUserMessage(app::BadArgumentText(checked.badArgument, checked.problem));
         return 2;
     }
     if (request.kind == app::CommandLineRequest::Kind::Usage) {
@@ -47,7 +49,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     if (!form.Create()) return 1;
     instance.Publish(form.hwnd());
     form.Show(showCommand);
-    if (request.kind == app::CommandLineRequest::Kind::Duration) form.HandOver(request);
+    // A switch with no timer running has nothing to act on: the program starts idle.
+    if (request.kind != app::CommandLineRequest::Kind::None) form.HandOver(request);
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) ui::DispatchToWindow(msg);

@@ -1,6 +1,6 @@
 // The real program started again while a copy runs, and started with a duration: one timer per user,
-// durations on the command line in a first copy and in a running one, a copy that ends meanwhile
-// leaving the timer to the later one, bad arguments refused.
+// durations and switches on the command line in a first copy and in a running one, a copy that ends
+// meanwhile leaving the timer to the later one, bad arguments refused.
 #include "E2eSupport.h"
 
 #include <gtest/gtest.h>
@@ -99,7 +99,7 @@ TEST(EndToEnd, AHandOverToACopyThatEndsMeanwhileLeavesTheTimerToTheLaterCopy) {
     EXPECT_EQ(e2e::RunningCopies(), 1);
 }
 
-TEST(EndToEnd, ADurationHandedToAnIdleRunningCopyStartsItsCountdownThere) {
+TEST(EndToEnd, ADurationHandedToAnIdleRunningCopyStartsThereAndTheSwitchesWorkOnIt) {
     e2e::Program first;
     HWND main = first.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
@@ -121,6 +121,28 @@ TEST(EndToEnd, ADurationHandedToAnIdleRunningCopyStartsItsCountdownThere) {
     EXPECT_EQ(PickerText(main, id::cboHrs) + PickerText(main, id::cboMins) + PickerText(main, id::cboSecs), L"010203");
     const Values stored = StoredSettings();
     EXPECT_EQ(stored.at(L"Hours") + stored.at(L"Minutes") + stored.at(L"Seconds"), L"010203");
+    EXPECT_EQ(e2e::RunningCopies(), 1);
+
+    // The switches do what the buttons do there, and nothing, quietly, where there is nothing to do.
+    const auto handOver = [](const wchar_t* arguments) {
+        e2e::Program copy(arguments, false);
+        ASSERT_TRUE(copy.Exited(30000));
+        EXPECT_EQ(copy.ExitCode(), 0u) << testing::PrintToString(std::wstring(arguments));
+    };
+    const auto caption = [&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)); };
+    const auto display = [&] { return e2e::TextOf(GetDlgItem(main, id::lblTimer)); };
+    handOver(L"/resume");
+    handOver(L"/PAUSE");
+    ASSERT_TRUE(e2e::WaitFor([&] { return caption() == L"Start"; }, 10000));
+    const std::wstring held = display();
+    handOver(L"/pause");
+    Sleep(300);
+    EXPECT_EQ(display(), held);
+    handOver(L"/resume");
+    EXPECT_TRUE(e2e::WaitFor([&] { return caption() == L"Pause" && display() != held; }, 10000));
+    handOver(L"/reset");
+    EXPECT_TRUE(e2e::WaitFor([&] { return caption() == L"Start" && display() == L"000:00:00.0"; }, 10000));
+    handOver(L"/reset");
     EXPECT_EQ(e2e::RunningCopies(), 1);
 }
 

@@ -13,6 +13,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t seconds = app::ParseDuration(text);
     if (seconds < 0 || (seconds > 0 && app::ParseDuration(app::PickerDurationText(seconds)) != seconds)) std::abort();
 
+    // A clock time is a time of day, and the countdown to it from any moment of the day lasts a day at most.
+    const std::int32_t timeOfDay = app::ParseTimeOfDay(text);
+    if (timeOfDay < -1 || timeOfDay >= 24 * 3600) std::abort();
+    const std::int64_t now = size > 0 ? (data[0] * 86'400'000LL / 256) : 0;
+    const std::int32_t until = app::SecondsUntil(timeOfDay < 0 ? 0 : timeOfDay, now);
+    if (until < 1 || until > 24 * 3600) std::abort();
+
     // Only what a later copy could have sent passes, within the limits.
     std::vector<std::wstring> arguments;
     if (!app::DecodeHandOver(data, size, arguments)) return 0;
