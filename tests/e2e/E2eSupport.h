@@ -9,7 +9,6 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -140,48 +139,6 @@ inline std::vector<HWND> TrayIcons() {
         icons.push_back(icon);
     }
     return icons;
-}
-
-// The control that has the keyboard focus in the window's GUI thread.
-inline HWND FocusOf(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
-    return info.hwndFocus;
-}
-
-// Whether `upper` comes before `lower` in the screen's z-order, topmost band first.
-inline bool Above(HWND upper, HWND lower) {
-    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (w == upper) return true;
-        if (w == lower) return false;
-    }
-    return false;
-}
-
-// Runs a command of the host and waits for its end; whether it succeeded. Wine starts a Unix program
-// as any other, but gives no handle to wait on: the command leaves its exit code in a file.
-inline bool RunOnHost(const std::string& command) {
-    const std::string done = "/tmp/corvalin-host-" + std::to_string(GetCurrentProcessId()) + ".done";
-    const std::wstring doneInWine = L"Z:" + std::wstring(done.begin(), done.end());
-    DeleteFileW(doneInWine.c_str());
-    const std::string quoted = "Z:\\bin\\sh -c \"" + command + "; echo $? > " + done + ".part; mv " + done +
-                               ".part " + done + "\"";
-    std::wstring line(quoted.begin(), quoted.end());
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return false;
-    }
-    if (!WaitFor([&] { return GetFileAttributesW(doneInWine.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000)) return false;
-    char code[8] = {};
-    if (FILE* file = _wfopen(doneInWine.c_str(), L"rb")) {
-        fread(code, 1, sizeof code - 1, file);
-        fclose(file);
-    }
-    DeleteFileW(doneInWine.c_str());
-    return code[0] == '0';
 }
 
 using testcapture::SizeOf;

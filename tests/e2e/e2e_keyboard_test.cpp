@@ -12,6 +12,14 @@ namespace id = layout::form1;
 
 int const kWait = 10000;
 
+// The control that has the keyboard focus in the window's GUI thread.
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
 TEST(EndToEnd, KeyboardAloneChoosesADurationAndStartsTheCountdown) {
     e2e::Program program;
     HWND main = program.WaitForMainWindow();
@@ -21,7 +29,7 @@ TEST(EndToEnd, KeyboardAloneChoosesADurationAndStartsTheCountdown) {
     ASSERT_TRUE(e2e::WaitFor([&] { return GetForegroundWindow() == main; }, kWait));
 
     const auto focusOn = [main](int control) {
-        return [main, control] { return e2e::FocusOf(main) == GetDlgItem(main, control); };
+        return [main, control] { return FocusOf(main) == GetDlgItem(main, control); };
     };
     // No Tab is needed first: the hours list has the focus.
     ASSERT_TRUE(e2e::WaitFor(focusOn(id::cboHrs), kWait));

@@ -8,6 +8,7 @@
 #include "core/Handles.h"
 #include "core/Program.h"
 #include "resources/Layouts.h"
+#include "tests/InputSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -59,6 +60,11 @@ public:
     OtherProgram& operator=(const OtherProgram&) = delete;
 
     HWND window() const { return window_; }
+    bool Holds(const wchar_t* typed) const {
+        wchar_t text[256] = {};
+        SendMessageW(FindWindowExW(window_, nullptr, L"Edit", nullptr), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+        return wcsstr(text, typed) != nullptr;
+    }
     // Brings its window to the front with the keyboard, as the user's own click would.
     bool TakeForeground() const {
         SetForegroundWindow(window_);
@@ -78,6 +84,15 @@ private:
     PROCESS_INFORMATION process_{};
     HWND window_ = nullptr;
 };
+
+// Starts a program of the host, as Wine starts any Unix program (with no handle to wait on).
+bool StartOnHost(std::wstring command) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    command = L"Z:\\bin\\sh -c \"" + command + L"\"";
+    return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+}
 
 // Watches the X server's root window through the host's xev, started from here as Wine starts any
 // host program: Wine turns FlashWindowEx into a _NET_WM_STATE client message (demands attention) sent
@@ -192,29 +207,38 @@ TEST_F(AlarmInTheBackground, TimeExpiredComesUpTopmostWithoutTheKeyboardFlashesA
     }
     EXPECT_EQ(log, (std::vector<std::wstring>{L"awake", L"up", L"sleep"}));
 
-    // Another program in front: it keeps the keyboard, Time Expired shows on top of it and flashes;
-    // turning to it through the tray icon puts the focus on OK.
+    // Another program in front, typed in since Start: it keeps the keyboard and the keys typed after the
+    // alarm, Time Expired shows on top of it and flashes; turning to it through the tray icon puts the
+    // focus on OK.
+    ASSERT_NE(GetFileAttributesW(L"Z:\\usr\\bin\\xdotool"), INVALID_FILE_ATTRIBUTES) << "no xdotool on the host";
     OtherProgram notepad;
     ASSERT_NE(notepad.window(), nullptr) << "notepad did not start";
     log.clear();
     Script other;
     bool keptKeyboard = false;
+    bool keptKeys = false;
     bool onTop = false;
     bool okFocusedOnActivation = false;
     other.Then([] { return TimeExpiredWindow() != nullptr; },
                [&] {
                    const HWND expired = TimeExpiredWindow();
                    keptKeyboard = GetForegroundWindow() == notepad.window();
-                   onTop = Topmost(expired) && Above(expired, notepad.window());
+                   onTop = Topmost(expired) && Above(expired, notepad.window()) && Above(expired, form.hwnd());
+                   keptKeys = StartOnHost(L"xdotool type after") && PumpUntil([&] { return notepad.Holds(L"after"); }, 10000);
                    log.push_back(L"up");
                    form.cSysTray1_MouseUp(1, 0);
                    okFocusedOnActivation = PumpUntil(
                        [&] { return GetFocus() == GetDlgItem(expired, layout::form2::PushButton1); }, 5000);
                    SendMessageW(GetDlgItem(expired, layout::form2::PushButton1), BM_CLICK, 0, 0);
                });
-    StartAndExpire([&] { ASSERT_TRUE(notepad.TakeForeground()); });
+    StartAndExpire([&] {
+        ASSERT_TRUE(notepad.TakeForeground());
+        Sleep(1100);  // typed later than the press of Start
+        testinput::Type(VK_SHIFT);
+    });
     ASSERT_TRUE(other.Finished());
     EXPECT_TRUE(keptKeyboard);
+    EXPECT_TRUE(keptKeys);
     EXPECT_TRUE(onTop);
     EXPECT_TRUE(okFocusedOnActivation);
     EXPECT_EQ(log, (std::vector<std::wstring>{L"awake", L"flash", L"up", L"sleep"}));
