@@ -2,7 +2,6 @@
 // delivered alarm.wav and opens " Time Expired"; its restart button runs the countdown again, which
 // rings again. The sound device writes what it plays into the capture file the environment names.
 #include "E2eSupport.h"
-#include "tests/InputSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -63,33 +62,6 @@ TEST(EndToEnd, OneSecondCountdownRingsAndTheRestartButtonRingsItAgain) {
     ASSERT_TRUE(program.Exited(20000));
     EXPECT_EQ(SizeOf(capture), stopped);
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Vendrel");
-}
-
-// Picked, started and left alone, with nothing else in front at the end: Time Expired takes the keyboard
-// above the main window; keys sent to the disabled main window start nothing, and Escape answers it.
-TEST(EndToEnd, TimeExpiredTakesTheKeyboardWhenNoOtherProgramIsInUse) {
-    e2e::Program program;
-    HWND main = program.WaitForMainWindow();
-    ASSERT_NE(main, nullptr);
-    e2e::Pick(main, id::cboSecs, L"01");
-    e2e::Press(main, id::PushButton1);
-    HWND expired = program.WaitForWindow(L" Time Expired", 15000);
-    ASSERT_NE(expired, nullptr);
-    GUITHREADINFO thread{};
-    thread.cbSize = sizeof thread;
-    EXPECT_TRUE(e2e::WaitFor([&] { return GetGUIThreadInfo(GetWindowThreadProcessId(expired, nullptr), &thread) &&
-                                          thread.hwndFocus == GetDlgItem(expired, layout::form2::PushButton1); },
-                             5000));
-    HWND below = expired;
-    while (below && below != main) below = GetWindow(below, GW_HWNDNEXT);
-    EXPECT_EQ(below, main) << "Time Expired is not above the main window";
-    for (WPARAM key : {VK_SPACE, VK_RETURN}) {
-        PostMessageW(GetDlgItem(main, id::PushButton1), WM_KEYDOWN, key, 1);
-        PostMessageW(GetDlgItem(main, id::PushButton1), WM_KEYUP, key, 0xC0000001);
-    }
-    testinput::Type(VK_ESCAPE);
-    ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindow(expired); }, 5000));
-    EXPECT_TRUE(IsWindowVisible(main) && !IsIconic(main)) << "a key started a countdown";
 }
 
 }  // namespace
