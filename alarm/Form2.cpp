@@ -54,7 +54,8 @@ void Form2::ShowModal(HWND owner, bool takeKeyboard) {
         // Alt+Tab, the tray icon) the dialog focus rule puts the focus on OK.
         ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
     }
-    // Above the main window whatever became of the activation: an owned window stays above its owner.
+    // First in the topmost band whatever became of the activation (Wine restacks a window on screen
+    // only when it comes first): above the main window, which it owns, on every path.
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (!hasKeyboard) attention_.Flash(hwnd());
     MSG msg;
