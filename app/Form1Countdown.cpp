@@ -46,7 +46,7 @@ void Form1::PushButton1_Click() {
             });
         }
         trap.Step(122, [&] {
-            startedAt_ = GetTickCount();
+            startedAt_ = static_cast<DWORD>(GetTickCount64());  // GetTickCount's clock, as input times are
             Timer1.SetEnabled(true);
         });
         trap.Step(124, [&] { Timer1.SetInterval(100); });
