@@ -125,6 +125,9 @@ private:
     HWND cboSecs_ = nullptr;
     HWND lblTimer_ = nullptr;
     HWND check3_ = nullptr;
+    // When the countdown last started or resumed (GetTickCount): a user who has not touched keyboard or
+    // mouse since is using no other program when it ends.
+    DWORD startedAt_ = 0;
     std::unique_ptr<alarm::Form3> form3_;
     bool closing_ = false;
     std::deque<CommandLineRequest> handedOver_;

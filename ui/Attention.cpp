@@ -1,15 +1,49 @@
 // Attention: FlashWindowEx and SetThreadExecutionState, results deliberately unused.
 #include "ui/Attention.h"
 
+#include <cstdint>
+#include <cwchar>
+
 namespace ui {
+
+namespace {
+
+// The shell's own windows that take the foreground without taking typing: the desktop behind the icons
+// (WorkerW after "Show desktop"), the taskbar on each monitor, and the window of Wine's stand-alone tray.
+constexpr const wchar_t* kShellSurfaces[] = {L"Progman", L"WorkerW", L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd",
+                                             L"__winex11_standalone_tray"};
+
+// Input in the first second after Start is the release of the key or button that pressed it: Enter
+// presses on its way down.
+DWORD const kStartInputMs = 1000;
+
+bool IsShellSurface(HWND window) {
+    wchar_t name[64] = {};
+    if (!GetClassNameW(window, name, 64)) return false;
+    for (const wchar_t* surface : kShellSurfaces) {
+        if (wcscmp(name, surface) == 0) return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 bool ProgramHasForeground() {
     const HWND foreground = GetForegroundWindow();
-    // The desktop takes no typing that an alarm could swallow: a user looking at it is ours to take.
     if (!foreground || foreground == GetDesktopWindow() || foreground == GetShellWindow()) return true;
+    if (IsShellSurface(foreground)) return true;
     DWORD process = 0;
     GetWindowThreadProcessId(foreground, &process);
     return process == GetCurrentProcessId();
+}
+
+bool KeyboardIsFree(DWORD startedAt) {
+    if (ProgramHasForeground()) return true;
+    LASTINPUTINFO input{};
+    input.cbSize = sizeof input;
+    if (!GetLastInputInfo(&input)) return false;
+    // Both ticks wrap after 49.7 days: the difference decides.
+    return static_cast<std::int32_t>(input.dwTime - startedAt - kStartInputMs) <= 0;
 }
 
 Attention::System Attention::Platform() {

@@ -9,10 +9,16 @@
 
 namespace ui {
 
-// Whether this program may take the keyboard focus: one of its windows has the foreground, or no
-// window but the desktop has. When another program has it, the system refuses a background program the foreground,
-// and taking it would send that program's keystrokes to us.
+// Whether no other program has the foreground: nothing has it, or the desktop, the taskbar (Wine's
+// stand-alone tray included) or one of this program's windows has. Those take no typing that the
+// alarm could swallow.
 bool ProgramHasForeground();
+
+// Whether the alarm may take the keyboard: no other program has the foreground, or the user has not
+// touched keyboard or mouse since the countdown started at `startedAt` (GetTickCount's clock). When
+// another program is in use, the system refuses a background program the foreground, and taking it
+// would send that program's keystrokes to us.
+bool KeyboardIsFree(DWORD startedAt);
 
 class Attention {
 public:
