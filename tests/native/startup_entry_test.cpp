@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -13,7 +14,7 @@ namespace {
 
 using platform::RunHive;
 
-// Two Run keys as maps; either key can refuse writes, as HKEY_LOCAL_MACHINE does for a standard user.
+// The Run keys as maps; any key can refuse changes, as HKEY_LOCAL_MACHINE does for a standard user.
 class FakeRunKeys : public platform::RunKeys {
 public:
     bool Write(RunHive hive, const std::wstring& name, const std::wstring& data) override {
@@ -22,16 +23,21 @@ public:
         return true;
     }
     void Remove(RunHive hive, const std::wstring& name) override {
-        values[Index(hive)].erase(name);
+        if (!refused[Index(hive)]) values[Index(hive)].erase(name);
+    }
+    std::optional<std::wstring> Read(RunHive hive, const std::wstring& name) override {
+        const auto found = values[Index(hive)].find(name);
+        if (found == values[Index(hive)].end()) return std::nullopt;
+        return found->second;
     }
 
     std::map<std::wstring, std::wstring>& Key(RunHive hive) { return values[Index(hive)]; }
     void Refuse(RunHive hive) { refused[Index(hive)] = true; }
 
 private:
-    static int Index(RunHive hive) { return hive == RunHive::LocalMachine ? 0 : 1; }
-    std::map<std::wstring, std::wstring> values[2];
-    bool refused[2] = {false, false};
+    static int Index(RunHive hive) { return static_cast<int>(hive); }
+    std::map<std::wstring, std::wstring> values[3];
+    bool refused[3] = {false, false, false};
 };
 
 constexpr wchar_t kModule[] = L"C:\\Apps\\Corvalin Timer Software\\Corvalin Timer Software.exe";
@@ -133,6 +139,42 @@ TEST(StartupEntry, RemoveAfterAFallBackAddLeavesNoEntryAnywhere) {
     platform::RemoveStartupEntry(keys, entry.name);
     EXPECT_TRUE(keys.Key(RunHive::LocalMachine).empty());
     EXPECT_TRUE(keys.Key(RunHive::CurrentUser).empty());
+}
+
+TEST(StartupEntry, StartsProgramTakesTheCommandAsWindowsRunsIt) {
+    const std::wstring_view path = L"C:\\Program Files\\Corvalin\\Timer.exe";
+    EXPECT_TRUE(platform::StartsProgram(L"\"C:\\Program Files\\Corvalin\\Timer.exe\"", path));
+    EXPECT_TRUE(platform::StartsProgram(L" \"c:\\program files\\CORVALIN\\timer.EXE\" 25m", path));
+    EXPECT_TRUE(platform::StartsProgram(L"C:\\Program Files\\Corvalin\\Timer.exe", path));
+    EXPECT_TRUE(platform::StartsProgram(L"C:\\Program Files\\Corvalin\\Timer.exe 25m", path));
+    // Another copy, a longer name, a cut path, an unclosed quote, nothing.
+    EXPECT_FALSE(platform::StartsProgram(L"\"D:\\Corvalin\\Timer.exe\"", path));
+    EXPECT_FALSE(platform::StartsProgram(L"C:\\Program Files\\Corvalin\\Timer.exe2", path));
+    EXPECT_FALSE(platform::StartsProgram(L"\"C:\\Program Files\\Corvalin\\Timer.exe2\"", path));
+    EXPECT_FALSE(platform::StartsProgram(L"C:\\Program", path));
+    EXPECT_FALSE(platform::StartsProgram(L"\"C:\\Program Files\\Corvalin\\Timer.exe", path));
+    EXPECT_FALSE(platform::StartsProgram(L"", path));
+}
+
+TEST(StartupEntry, FoundInEveryRunKeyOnlyWhenItStartsThisProgramAndRemovedFromAll) {
+    FakeRunKeys keys;
+    const auto entry = *platform::RunEntryFor(kModule);
+    EXPECT_FALSE(platform::FindStartupEntry(keys, entry.name, kModule));
+    // Named as ours but starting another copy, or gone elsewhere: not what starts this program.
+    keys.Key(RunHive::CurrentUser)[entry.name] = L"\"D:\\Old\\Corvalin Timer Software.exe\"";
+    EXPECT_FALSE(platform::FindStartupEntry(keys, entry.name, kModule));
+    for (const RunHive hive : platform::kEveryRunHive) {
+        keys.Key(hive)[entry.name] = entry.data;
+        EXPECT_EQ(platform::FindStartupEntry(keys, entry.name, kModule), hive);
+        keys.Key(hive).erase(entry.name);
+    }
+    // An administrator's entry that a standard user cannot delete is still found after the removal.
+    for (const RunHive hive : platform::kEveryRunHive) keys.Key(hive)[entry.name] = entry.data;
+    keys.Refuse(RunHive::LocalMachine64);
+    platform::RemoveStartupEntry(keys, entry.name);
+    EXPECT_TRUE(keys.Key(RunHive::CurrentUser).empty());
+    EXPECT_TRUE(keys.Key(RunHive::LocalMachine).empty());
+    EXPECT_EQ(platform::FindStartupEntry(keys, entry.name, kModule), RunHive::LocalMachine64);
 }
 
 }  // namespace

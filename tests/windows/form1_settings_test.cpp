@@ -1,5 +1,5 @@
 // The main window's settings against the real registry of the test's own Wine prefix: first run, every
-// pick stored at once and restored by the next start, the start-with-Windows box and its Run entry, a
+// pick stored at once and restored by the next start, the start-with-Windows box that shows its Run entry, a
 // stored value outside the list, and the hand pointer over the main window.
 #include "TestSupport.h"
 #include "alarm/Form3.h"
@@ -148,24 +148,44 @@ TEST_F(Form1Settings, StoredOnInAnotherCaseLeavesTheBoxClearAndTouchesNothing) {
     EXPECT_FALSE(RunEntryAnywhere());
 }
 
-TEST_F(Form1Settings, RestoringTheTickedBoxAtLoadWritesNothingToTheRunKeys) {
+TEST_F(Form1Settings, TheBoxShowsTheRunEntryNotTheStoredChoiceAndLoadingChangesNeither) {
+    const std::wstring quoted = L"\"" + testsupport::ThisExecutable().wstring() + L"\"";
+    // "On" stored, but the entry was removed behind the program's back (an uninstall, another tool).
     Store(L"Windows Startup", L"On");
     Start();
-    EXPECT_TRUE(Ticked());
+    EXPECT_FALSE(Ticked());
     EXPECT_FALSE(RunEntryAnywhere());
     EXPECT_EQ(Stored(L"Windows Startup"), L"On");
 
-    // An entry that is there already stays exactly as it was: the restore neither adds nor removes.
-    testsupport::PutRegistryText(HKEY_CURRENT_USER, platform::kRunKeyPath, kRunValueName, L"left alone");
+    // "Off" stored, and an administrator's machine-wide entry there: it stays exactly as it was.
+    testsupport::PutRegistryText(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, kRunValueName, quoted);
     Store(L"Windows Startup", L"Off");
     Start();
-    EXPECT_FALSE(Ticked());
-    EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, platform::kRunKeyPath, kRunValueName).value_or(L""), L"left alone");
-    Store(L"Windows Startup", L"On");
-    Start();
     EXPECT_TRUE(Ticked());
-    EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, platform::kRunKeyPath, kRunValueName).value_or(L""), L"left alone");
-    EXPECT_FALSE(RegistryText(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, kRunValueName).has_value());
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, kRunValueName).value_or(L""), quoted);
+    EXPECT_EQ(Stored(L"Windows Startup"), L"Off");
+}
+
+// A machine-wide entry a standard user cannot delete: the delete there refused, as Windows refuses it.
+class MachineWideRefused : public platform::RegistryRunKeys {
+public:
+    void Remove(platform::RunHive hive, const std::wstring& name) override {
+        if (hive == platform::RunHive::CurrentUser) RegistryRunKeys::Remove(hive, name);
+    }
+};
+
+TEST_F(Form1Settings, AnEntryThatCannotBeRemovedKeepsTheBoxTickedAndSaysHowToRemoveIt) {
+    const std::wstring quoted = L"\"" + testsupport::ThisExecutable().wstring() + L"\"";
+    testsupport::PutRegistryText(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, kRunValueName, quoted);
+    Start();
+    form->StartupKeys = std::make_unique<MachineWideRefused>();
+    DialogWatcher watcher;
+    SendMessageW(form->Check3(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(Ticked());
+    EXPECT_TRUE(RunEntryAnywhere());
+    const auto boxes = watcher.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(L"once as administrator"), std::wstring::npos);
 }
 
 TEST_F(Form1Settings, TickingAndClearingTheBoxAddsAndRemovesTheQuotedEntryEachTime) {
@@ -185,7 +205,7 @@ TEST_F(Form1Settings, TickingAndClearingTheBoxAddsAndRemovesTheQuotedEntryEachTi
         EXPECT_EQ(Stored(L"Windows Startup"), L"Off");
         EXPECT_FALSE(RunEntryAnywhere()) << "round " << round;
     }
-    // The next start shows the stored option.
+    // The next start shows the entry.
     SendMessageW(form->Check3(), BM_CLICK, 0, 0);
     Start();
     EXPECT_TRUE(Ticked());
