@@ -50,7 +50,8 @@ std::optional<std::wstring> ReadRegText(HKEY root, const std::wstring& subKey, c
     for (;;) {
         // RRF_RT_REG_SZ takes REG_EXPAND_SZ too, expanded; the size is in bytes, the zero included.
         DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        const LONG read = RegGetValueW(key.get(), nullptr, valueName.c_str(), RRF_RT_REG_SZ, nullptr, text.data(), &bytes);
+        const LONG read =
+            RegGetValueW(key.get(), nullptr, valueName.c_str(), RRF_RT_REG_SZ, nullptr, text.data(), &bytes);
         if (read == ERROR_MORE_DATA) {
             text.resize(std::max<size_t>(bytes / sizeof(wchar_t), text.size() * 2));
             continue;

@@ -29,14 +29,15 @@ ShowUninstDetails nevershow
 
 ; A running copy holds its exe open: the installer could not replace it, nor the uninstaller delete it.
 ; It is asked to close with a WM_CLOSE whose lParam carries the program's mark for this close
-; ("INST", Form1::kCloseForSetup), which never stops to ask the user anything. The wait is bounded:
-; a copy that has not ended by then makes the file steps fail and say so.
+; ("INST", Form1::kCloseForSetup), which never stops to ask the user anything. The wait is bounded
+; (5 s for the close, 10 s for the process to end): a copy still running then makes the installer's
+; File ask to retry, and leaves the uninstaller's Delete of the exe undone.
 !define CLOSE_FOR_SETUP 0x494E5354
 !macro CloseRunningCopy
     FindWindow $0 "CorvalinForm1"
     StrCmp $0 0 no_copy_running
-    MessageBox MB_OKCANCEL|MB_ICONINFORMATION "${PRODUCT} is running. It will be closed first, and a countdown it runs ends." \
-        /SD IDOK IDOK close_copy
+    MessageBox MB_OKCANCEL|MB_ICONINFORMATION \
+        "${PRODUCT} is running. It will be closed first, and a countdown it runs ends." /SD IDOK IDOK close_copy
     Abort
 close_copy:
     System::Call "user32::GetWindowThreadProcessId(p r0, *i .r1)"
