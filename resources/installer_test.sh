@@ -32,11 +32,7 @@ check() {  # check <description> <command...>
 }
 absent() { ! "$@"; }
 # A process that has ended but was not yet waited for is a zombie: kill -0 would still find it.
-program_running() {
-    local state
-    state="$(ps -o stat= -p "$program_pid" 2>/dev/null)"
-    [ -n "$state" ] && [[ "$state" != Z* ]]
-}
+program_running() { ps -o stat= -p "$program_pid" 2>/dev/null | grep -q '^ *[^Z ]'; }
 program_window_shown() { xdotool search --all --pid "$program_pid" --name "^$product\$" >/dev/null 2>&1; }
 # Which registry keys and values exist, asked in one Wine start: each argument is a key, or a key and
 # a value name joined by "|"; prints the number of each one that exists, one a line. A batch file, since
