@@ -134,7 +134,9 @@ void Form1::Form_Load() {
     // Touching the path box loads the Alarm Options window (hidden) first; its own load has put the
     // stored path, or nothing, into the box already.
     trap.Step(158, [&] { form3_->SetText1Text(core::ReadSetting(L"Text2", core::ProgramFolder() + core::kAlarmFile)); });
-    trap.Step(160, [&] { SetCheck3(core::ReadSetting(L"Windows Startup", L"Off") == L"On"); });
+    // The box shows whether Windows will start the program, not what was last chosen: an uninstall, the
+    // user or another tool may have removed the entry since, or an administrator added one.
+    trap.Step(160, [&] { SetCheck3(platform::StartupEntryIn(*StartupKeys).has_value()); });
     trap.Step(162, [&] { Loading = false; });
 }
 
@@ -174,12 +176,24 @@ void Form1::Picker_Change(HWND picker) {
 void Form1::Check3_Click() {
     // Restoring the box at load raises this click too: it must neither store nor register anything.
     if (Loading) return;
-    if (SendMessageW(check3_, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+    const bool ticked = SendMessageW(check3_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (ticked) {
         core::WriteSetting(L"Windows Startup", L"On");
-        platform::EnableStartup();
+        platform::EnableStartup(*StartupKeys);
     } else {
         core::WriteSetting(L"Windows Startup", L"Off");
-        platform::DisableStartup();
+        platform::DisableStartup(*StartupKeys);
+    }
+    // Whatever the registry took, the box shows what the next log-on will do.
+    const auto entry = platform::StartupEntryIn(*StartupKeys);
+    SendMessageW(check3_, BM_SETCHECK, entry ? BST_CHECKED : BST_UNCHECKED, 0);
+    // Only an administrator may delete a machine-wide entry, such as a copy run as administrator writes.
+    if (!ticked && entry) {
+        core::ShowUserMessage(
+            L"Corvalin Timer Software still starts with Windows: its start-up entry was made for every user "
+            L"of this computer, and only an administrator can remove it.\r\n\r\n"
+            L"To remove it, start Corvalin Timer Software once as administrator (right-click it, then "
+            L"\"Run as administrator\") and clear this box there.");
     }
 }
 

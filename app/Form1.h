@@ -6,6 +6,7 @@
 #include "app/TrayCountdown.h"
 #include "core/ErrorReport.h"
 #include "core/Program.h"
+#include "platform/mStartUp.h"
 #include "tray/cSysTray.h"
 #include "ui/Attention.h"
 #include "ui/Controls.h"
@@ -34,6 +35,9 @@ class Form1 : public ui::Window {
 public:
     // Later copies of the program know the main window by it.
     static constexpr wchar_t kClassName[] = L"CorvalinForm1";
+    // The lParam of the WM_CLOSE by which the installer and the uninstaller close a running copy before
+    // they replace or delete its files ("INST"): that close never asks the user anything.
+    static constexpr LPARAM kCloseForSetup = 0x494E5354;
 
     Form1();
     ~Form1() override;
@@ -51,6 +55,8 @@ public:
     std::function<void()> onEnd;
     // Reports of trapped handlers; the program shows the report box.
     core::Trap::Reporter reporter = core::ShowErrorReport;
+    // The Run keys the start-with-Windows box reads and changes.
+    std::unique_ptr<platform::RunKeys> StartupKeys = platform::RegistryStartupKeys();
 
     // Handlers.
     void Form_Load();
