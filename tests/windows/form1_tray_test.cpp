@@ -116,6 +116,22 @@ TEST_F(Form1Tray, AShellRestartAnnouncedToTheWindowPutsTheIconBack) {
     EXPECT_EQ(add->record.uCallbackMessage, kTrayCallback);
 }
 
+TEST_F(Form1Tray, WhileTheShellRefusesTheIconStartLeavesTheWindowOnTheTaskbarUntilARetryTakesIt) {
+    form.cSysTray1.ShowBalloon(L"", L"", 0, true);  // spend the one-time balloon
+    int refusals = 1000;
+    traytest::Record(form.cSysTray1, calls, false, &refusals);
+    SendMessageW(form.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    SendMessageW(form.cboSecs(), CB_SETCURSEL, 30, 0);
+    form.PushButton1_Click();
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+    EXPECT_TRUE(IsIconic(form.hwnd()));
+    EXPECT_FALSE(core::program::HiddenInTray);
+    refusals = 0;
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindowVisible(form.hwnd()); }, 5000));
+    EXPECT_TRUE(core::program::HiddenInTray);
+    form.PushButton2_Click();
+}
+
 TEST_F(Form1Tray, ClosingRemovesTheIcon) {
     bool ended = false;
     form.onEnd = [&] { ended = true; };
