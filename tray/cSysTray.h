@@ -53,6 +53,7 @@ public:
     // Shows a balloon with title sTitle and body tip. With showTimer > 0 returns only after the balloon
     // has been up showTimer seconds or the shell reported it closed; pending messages (the host's timer
     // among them) are handled meanwhile. With showOnce true this control shows it once per run.
+    // While the shell refuses the icon, the balloon waits for the icon as long as its own time lasts.
     // Raises core::HandlerError("Overflow"), with nothing sent, when showTimer x 1000 does not fit 32 bits.
     void ShowBalloon(const std::wstring& tip, const std::wstring& sTitle, std::int32_t showTimer, bool showOnce);
 
