@@ -88,6 +88,7 @@ bool Form1::Create() {
     }
     cSysTray1.Create(hwnd(), layout::form1::cSysTray1);
     cSysTray1.MouseUp = [this](std::int16_t button, std::int32_t id) { cSysTray1_MouseUp(button, id); };
+    cSysTray1.ShownChanged = [this] { cSysTray1_ShownChanged(); };
     Form_Load();
     // The control starts with the 16 x 16 picture; on a scaled taskbar the idle icon is drawn at the
     // tray's own size too.
@@ -248,6 +249,12 @@ void Form1::OnCommand(int id, int code, HWND control) {
 
 void Form1::OnSize(WPARAM sizeType) {
     if (sizeType != SIZE_MINIMIZED || core::program::HiddenInTray) return;
+    // Hidden without its icon nothing would bring the window back: until the shell takes the icon it
+    // stays minimised on the taskbar.
+    if (cSysTray1.Shown()) HideInTray();
+}
+
+void Form1::HideInTray() {
     ShowWindow(hwnd(), SW_HIDE);
     // The window stays minimised while hidden; whatever shows it again restores it to normal size.
     core::program::HiddenInTray = true;
@@ -259,6 +266,19 @@ void Form1::OnSize(WPARAM sizeType) {
 }
 
 void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) { BringToFront(); }
+
+void Form1::cSysTray1_ShownChanged() {
+    if (cSysTray1.Shown()) {
+        // The icon is in at last: a window still minimised goes behind it.
+        if (!core::program::HiddenInTray && IsIconic(hwnd()) && IsWindowVisible(hwnd())) HideInTray();
+    } else if (core::program::HiddenInTray) {
+        // The shell lost the icon and refuses it back: the window comes back minimised on the
+        // taskbar, leaving the keyboard where it is. The flag goes first, so that this show's own
+        // resize does not hide it again.
+        core::program::HiddenInTray = false;
+        ShowWindow(hwnd(), SW_SHOWMINNOACTIVE);
+    }
+}
 
 void Form1::BringToFront() {
     ui::ShowNormal(hwnd());

@@ -68,6 +68,7 @@ public:
     void Picker_Change(HWND picker);
     void Check3_Click();
     void cSysTray1_MouseUp(std::int16_t button, std::int32_t id);
+    void cSysTray1_ShownChanged();
 
     // Controls.
     HWND cboHrs() const { return cboHrs_; }
@@ -95,6 +96,8 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnCommand(int id, int code, HWND control);
     void OnSize(WPARAM sizeType);
+    // Hides the minimised window behind the tray icon, with the one-time balloon.
+    void HideInTray();
     void OnClose();
     void OnEndSession(bool ending);
 
