@@ -1,4 +1,5 @@
-// The countdown in a real main window: the state table, tick timing, pause and resume, reports.
+// The countdown in a real main window: the state table, tick timing, pause and resume, reports, and
+// what it holds of the system while it runs and rings.
 #include "Form1Fixture.h"
 #include "TestSupport.h"
 #include "app/CountdownDisplay.h"
@@ -8,13 +9,18 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
 using testsupport::DialogWatcher;
 using testsupport::TextOf;
 using testsupport::WindowAnswerer;
+
+constexpr EXECUTION_STATE kCounting = ES_SYSTEM_REQUIRED;
+constexpr EXECUTION_STATE kAlarm = ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED;
 
 class Form1Countdown : public testsupport::ShownForm1 {
 protected:
@@ -48,7 +54,16 @@ protected:
         EXPECT_EQ(form.Timer1.Interval(), 0);
         EXPECT_TRUE(PickersEnabled());
     }
+    // Records the execution states the window asks of the system; the input clock is the test's, a
+    // few seconds before its tick count wraps.
+    void ListenToTheHold(app::Form1& f) {
+        f.AlarmAttention.UseSystem(
+            {{}, [&](EXECUTION_STATE state) { held.push_back(state); }, [&] { return now; }, [&] { return lastInput; }});
+    }
 
+    std::vector<EXECUTION_STATE> held;
+    DWORD now = 0xFFFFF000;
+    DWORD lastInput = now - 1000;
 };
 
 TEST_F(Form1Countdown, StartsIdleWithTheListsFilled) {
@@ -217,6 +232,68 @@ TEST_F(Form1Countdown, ButtonsAnswerClicksFromOutside) {
     EXPECT_EQ(TextOf(form.PushButton1.hwnd()), L"Pause");
     SendMessageW(form.PushButton2.hwnd(), BM_CLICK, 0, 0);
     ExpectIdle();
+}
+
+TEST_F(Form1Countdown, TheComputerIsHeldAwakeExactlyWhileACountdownRuns) {
+    ListenToTheHold(form);
+    Set(L"00", L"00", L"01");
+    form.PushButton1_Click();  // start
+    form.PushButton1_Click();  // pause
+    form.PushButton1_Click();  // resume
+    form.PushButton2_Click();  // reset
+    form.PushButton1_Click();
+    {
+        // At the end the display is held too while Time Expired is up; its restart counts again.
+        WindowAnswerer restart(L" Time Expired", layout::form2::PushButton2);
+        Ticks(20);
+        ASSERT_EQ(restart.Answers(), 1);
+    }
+    SendMessageW(form.hwnd(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(held, (std::vector<EXECUTION_STATE>{kCounting, 0, kCounting, 0, kCounting, 0, kAlarm, 0, kCounting, 0}));
+
+    // A main window destroyed without its close, and one whose object goes while it counts.
+    for (const bool destroyWindow : {true, false}) {
+        held.clear();
+        auto other = std::make_unique<app::Form1>();
+        ASSERT_TRUE(other->Create());
+        other->cSysTray1.ShowBalloon(L"", L"", 0, true);
+        ListenToTheHold(*other);
+        SendMessageW(other->cboSecs(), CB_SETCURSEL, 5, 0);
+        other->PushButton1_Click();
+        if (destroyWindow) DestroyWindow(other->hwnd());
+        EXPECT_EQ(other->AlarmAttention.Held(), destroyWindow ? 0u : kCounting);
+        other.reset();
+        EXPECT_EQ(held, (std::vector<EXECUTION_STATE>{kCounting, 0}));
+    }
+}
+
+TEST_F(Form1Countdown, TheAlarmLetsTheComputerSleepAfterTenMinutesWithNobodyAtTheKeyboard) {
+    ListenToTheHold(form);
+    Set(L"00", L"00", L"01");
+    form.PushButton1_Click();
+    const DWORD up = now;
+    std::vector<EXECUTION_STATE> seen;
+    bool stillUp = false;
+    testsupport::Script script;
+    script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; }, [&] {
+        const auto lookAt = [&](DWORD at) {
+            now = at;
+            form.AlarmAttention.CheckPresence();
+            seen.push_back(form.AlarmAttention.Held());
+        };
+        lookAt(up + ui::kAlarmAwayMs - 1);
+        // The user moved the mouse a minute in: ten minutes from then.
+        lastInput = up + 60'000;
+        lookAt(up + ui::kAlarmAwayMs + 1000);
+        lookAt(up + 60'000 + ui::kAlarmAwayMs);
+        stillUp = testsupport::TimeExpiredWindow() != nullptr;
+        PostMessageW(GetDlgItem(testsupport::TimeExpiredWindow(), layout::form2::PushButton1), BM_CLICK, 0, 0);
+    });
+    Ticks(20);
+    ASSERT_TRUE(script.Finished());
+    EXPECT_EQ(seen, (std::vector<EXECUTION_STATE>{kAlarm, kAlarm, 0}));
+    EXPECT_TRUE(stillUp);
+    EXPECT_EQ(held, (std::vector<EXECUTION_STATE>{kCounting, 0, kAlarm, 0}));
 }
 
 }  // namespace
