@@ -60,6 +60,8 @@ protected:
         f.AlarmAttention.UseSystem(
             {{}, [&](EXECUTION_STATE state) { held.push_back(state); }, [&] { return now; }, [&] { return lastInput; }});
     }
+    // The window outlives what the listener writes to.
+    void TearDown() override { form.AlarmAttention.UseSystem({}); }
 
     std::vector<EXECUTION_STATE> held;
     DWORD now = 0xFFFFF000;
