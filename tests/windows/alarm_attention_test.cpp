@@ -149,12 +149,9 @@ protected:
                                            platform.flash(window);
                                        },
                                        [&](EXECUTION_STATE held) {
-                                           log.push_back(held & ES_DISPLAY_REQUIRED ? L"awake"
-                                                         : held                     ? L"counting"
-                                                                                    : L"sleep");
+                                           log.push_back(held & ES_DISPLAY_REQUIRED ? L"awake" : held ? L"counting" : L"sleep");
                                            platform.keepAwake(held);
-                                       },
-                                       platform.now, platform.lastInput});
+                                       }, platform.now, platform.lastInput});
         form.Form3().SetText1Text(core::ProgramFolder() + L"\\no alarm here.wav");
         SendMessageW(form.cboSecs(), CB_SETCURSEL, 1, 0);  // 00:00:01
     }
