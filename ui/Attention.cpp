@@ -20,27 +20,28 @@ bool ProgramHasForeground() {
 
 Attention::System Attention::Platform() {
     return {[](HWND window) {
-                FLASHWINFO info{};
-                info.cbSize = sizeof info;
-                info.hwnd = window;
-                // Caption and taskbar button, at the system's cursor blink rate, until activated;
-                // the system stops it by itself then.
-                info.dwFlags = FLASHW_ALL | FLASHW_TIMERNOFG;
-                FlashWindowEx(&info);
-            },
-            [](EXECUTION_STATE held) {
-                // ES_CONTINUOUS keeps the state until the next call, which replaces it. A refusal
-                // leaves the system to its own idle rules: nothing the user could act on.
-                SetThreadExecutionState(ES_CONTINUOUS | held);
-            },
-            [] { return static_cast<DWORD>(GetTickCount64()); },
-            [] {
-                LASTINPUTINFO info{};
-                info.cbSize = sizeof info;
-                // Unknown counts as no input since: the hold goes, and the system's own idle timers,
-                // which see every input, decide from then on.
-                return GetLastInputInfo(&info) ? info.dwTime : DWORD{0};
-            }};
+                  FLASHWINFO info{};
+                  info.cbSize = sizeof info;
+                  info.hwnd = window;
+                  // Caption and taskbar button, at the system's cursor blink rate, until activated;
+                  // the system stops it by itself then.
+                  info.dwFlags = FLASHW_ALL | FLASHW_TIMERNOFG;
+                  FlashWindowEx(&info);
+              },
+              [](EXECUTION_STATE held) {
+                  // The state is the thread's, and ES_CONTINUOUS keeps it until the next call, which
+                  // replaces it whole. A refusal leaves the system to its own idle rules: nothing the
+                  // user could act on.
+                  SetThreadExecutionState(ES_CONTINUOUS | held);
+              },
+              [] { return static_cast<DWORD>(GetTickCount64()); },
+              [] {
+                  LASTINPUTINFO info{};
+                  info.cbSize = sizeof info;
+                  // Unknown counts as no input since: the hold goes, and the system's own idle
+                  // timers, which see every input, decide from then on.
+                  return GetLastInputInfo(&info) ? info.dwTime : DWORD{0};
+              }};
 }
 
 Attention::~Attention() {
@@ -78,9 +79,12 @@ void Attention::CheckPresence() {
     const DWORD now = system_.now ? system_.now() : alarmUp_;
     DWORD since = alarmUp_;
     const DWORD input = system_.lastInput ? system_.lastInput() : alarmUp_;
-    // Tick counts wrap after 49.7 days: two ticks are ordered by their signed difference. The last
-    // input's tick may even lie a little ahead of now (input injected with its own time stamp).
-    if (static_cast<std::int32_t>(input - since) > 0) since = input;
+    // Tick counts wrap after 49.7 days: two ticks are ordered by their signed difference. Input after
+    // the alarm came up starts the ten minutes again, even a tick a moment ahead of now (input
+    // injected with its own time stamp); a tick far from both is no input (the look-up failed).
+    const std::int32_t afterUp = static_cast<std::int32_t>(input - since);
+    const std::int32_t ago = static_cast<std::int32_t>(now - input);
+    if (afterUp > 0 && ago > -static_cast<std::int32_t>(kAlarmAwayMs)) since = input;
     const DWORD away = static_cast<std::int32_t>(now - since) > 0 ? now - since : 0;
     if (away < kAlarmAwayMs) {
         LookAgainIn(kAlarmAwayMs - away);
