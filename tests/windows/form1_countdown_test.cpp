@@ -216,7 +216,6 @@ TEST_F(Form1Countdown, ClosingEndsTheProgramWhileACountdownRuns) {
     form.onEnd = [&] { ended = true; };
     Set(L"00", L"00", L"09");
     form.PushButton1_Click();
-    EXPECT_EQ(form.AlarmAttention.Held(), kCounting);
     SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
     EXPECT_EQ(form.AlarmAttention.Held(), 0u);
     EXPECT_TRUE(ended);
