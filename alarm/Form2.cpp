@@ -19,7 +19,11 @@ Form2::Form2(core::Trap::Reporter reporter) : reporter_(std::move(reporter)), at
 Form2::Form2(core::Trap::Reporter reporter, ui::Attention& attention)
     : reporter_(std::move(reporter)), attention_(attention) {}
 
-Form2::~Form2() { Destroy(); }
+Form2::~Form2() {
+    // A window destroyed without its unload leaves the loop with the hold still on: it goes with it.
+    attention_.LetSleep();
+    Destroy();
+}
 
 void Form2::ShowModal(HWND owner, bool takeKeyboard) {
     owner_ = owner;

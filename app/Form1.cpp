@@ -46,10 +46,13 @@ Form1::Form1()
           if (!Timer1.CatchingUp()) ShowCountdownInTray();
       }) {
     Timer1.onCaughtUp = [this] { ShowCountdownInTray(); };
+    // The timer runs exactly while a countdown runs: Start and resume start it, Pause, Reset, the
+    // expiring tick and the close stop it.
+    Timer1.onRunningChanged = [this](bool running) { AlarmAttention.KeepCounting(running); };
 }
 
 Form1::~Form1() {
-    // The timer must not tick into a half-destroyed window.
+    // The timer must not tick into a half-destroyed window; stopping it gives the awake hold back.
     Timer1.SetEnabled(false);
     form3_.reset();
     Destroy();
@@ -220,6 +223,12 @@ void Form1::OnClose() {
     // The unload ends the program at once: no further handler of any window runs.
     if (onEnd) onEnd();
     Destroy();
+}
+
+void Form1::OnDestroyed() {
+    // Destroyed without the close (by the system, or the object going away): no countdown runs on
+    // with nothing to show it, nor holds the computer awake.
+    Timer1.SetEnabled(false);
 }
 
 void Form1::OnEndSession(bool ending) {

@@ -80,7 +80,9 @@ public:
     ui::PushButton PushButton2;
     ui::PushButton PushButton3;
     ui::Timer Timer1;
-    // What the Time Expired window asks of the system while it is up (taskbar flash, awake).
+    // What the program asks of the system: the computer awake while the countdown runs, and what the
+    // Time Expired window asks while it is up (taskbar flash, computer and display awake). One owner,
+    // since the execution state is the thread's.
     ui::Attention AlarmAttention;
     ui::WindowPointer Pointer;
     cSysTray cSysTray1;
@@ -99,6 +101,7 @@ private:
     // Hides the minimised window behind the tray icon, with the one-time balloon.
     void HideInTray();
     void OnClose();
+    void OnDestroyed() override;
     void OnEndSession(bool ending);
 
     // The command line handed over (Form1CommandLine.cpp).

@@ -149,10 +149,10 @@ protected:
                                            log.push_back(window == TimeExpiredWindow() ? L"flash" : L"flash?");
                                            platform.flash(window);
                                        },
-                                       [&](bool awake) {
-                                           log.push_back(awake ? L"awake" : L"sleep");
-                                           platform.keepAwake(awake);
-                                       }});
+                                       [&](EXECUTION_STATE held) {
+                                           log.push_back(held & ES_DISPLAY_REQUIRED ? L"awake" : held ? L"counting" : L"sleep");
+                                           platform.keepAwake(held);
+                                       }, platform.now, platform.lastInput});
         form.Form3().SetText1Text(core::ProgramFolder() + L"\\no alarm here.wav");
         SendMessageW(form.cboSecs(), CB_SETCURSEL, 1, 0);  // 00:00:01
     }
@@ -195,7 +195,7 @@ TEST_F(AlarmInTheBackground, TimeExpiredComesUpTopmostWithoutTheKeyboardFlashesA
     if (x.Ready()) {
         EXPECT_EQ(x.StateMessages(), 0u) << "a flash while the program had the keyboard";
     }
-    EXPECT_EQ(log, (std::vector<std::wstring>{L"awake", L"up", L"sleep"}));
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"counting", L"sleep", L"awake", L"up", L"sleep"}));
 
     // Another program in front, typed in since Start: it keeps the keyboard, and the keys typed after the
     // alarm; Time Expired shows on top and flashes; turning to it by the tray icon puts the focus on OK.
@@ -240,7 +240,7 @@ TEST_F(AlarmInTheBackground, TimeExpiredComesUpTopmostWithoutTheKeyboardFlashesA
     EXPECT_TRUE(keptKeyboard);
     EXPECT_TRUE(onTop);
     EXPECT_TRUE(okFocusedOnActivation);
-    EXPECT_EQ(log, (std::vector<std::wstring>{L"awake", L"flash", L"up", L"sleep"}));
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"counting", L"sleep", L"awake", L"flash", L"up", L"sleep"}));
     if (x.Ready()) {
         EXPECT_TRUE(PumpUntil([&] { return x.StateMessages() > 0; }, 5000)) << "no flash reached the X server";
     }

@@ -16,6 +16,9 @@ using testsupport::DialogWatcher;
 using testsupport::TextOf;
 using testsupport::WindowAnswerer;
 
+constexpr EXECUTION_STATE kCounting = ES_SYSTEM_REQUIRED;
+constexpr EXECUTION_STATE kAlarm = ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED;
+
 class Form1Countdown : public testsupport::ShownForm1 {
 protected:
     void Pick(HWND picker, const wchar_t* text) {
@@ -48,7 +51,14 @@ protected:
         EXPECT_EQ(form.Timer1.Interval(), 0);
         EXPECT_TRUE(PickersEnabled());
     }
-
+    // Records the execution states asked of the system; the input clock, just before its wrap, is ours.
+    void ListenToTheHold(app::Form1& f) {
+        f.AlarmAttention.UseSystem({{}, [&](EXECUTION_STATE s) { held.push_back(s); }, [&] { return now; }, [&] { return lastInput; }});
+    }
+    void TearDown() override { form.AlarmAttention.UseSystem({}); }
+    std::vector<EXECUTION_STATE> held;
+    DWORD now = 0xFFFFF000;
+    DWORD lastInput = now - 1000;
 };
 
 TEST_F(Form1Countdown, StartsIdleWithTheListsFilled) {
@@ -207,6 +217,7 @@ TEST_F(Form1Countdown, ClosingEndsTheProgramWhileACountdownRuns) {
     Set(L"00", L"00", L"09");
     form.PushButton1_Click();
     SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(form.AlarmAttention.Held(), 0u);
     EXPECT_TRUE(ended);
     EXPECT_EQ(form.hwnd(), nullptr);
 }
@@ -217,6 +228,47 @@ TEST_F(Form1Countdown, ButtonsAnswerClicksFromOutside) {
     EXPECT_EQ(TextOf(form.PushButton1.hwnd()), L"Pause");
     SendMessageW(form.PushButton2.hwnd(), BM_CLICK, 0, 0);
     ExpectIdle();
+}
+
+TEST_F(Form1Countdown, TheComputerIsHeldAwakeExactlyWhileACountdownRuns) {
+    ListenToTheHold(form);
+    Set(L"00", L"00", L"01");
+    form.PushButton1_Click();  // start
+    form.PushButton1_Click();  // pause
+    form.PushButton1_Click();  // resume
+    form.PushButton2_Click();  // reset
+    form.PushButton1_Click();
+    // At the end the display is held too while Time Expired is up; its restart counts again.
+    WindowAnswerer restart(L" Time Expired", layout::form2::PushButton2);
+    Ticks(20);
+    ASSERT_EQ(restart.Answers(), 1);
+    // A main window destroyed without its close gives it back too.
+    DestroyWindow(form.hwnd());
+    EXPECT_EQ(held, (std::vector<EXECUTION_STATE>{kCounting, 0, kCounting, 0, kCounting, 0, kAlarm, 0, kCounting, 0}));
+}
+
+TEST_F(Form1Countdown, TheAlarmLetsTheComputerSleepAfterTenMinutesWithNobodyAtTheKeyboard) {
+    ListenToTheHold(form);
+    Set(L"00", L"00", L"01");
+    form.PushButton1_Click();
+    const DWORD up = now;
+    std::vector<EXECUTION_STATE> seen;  // ~0: Time Expired gone
+    const auto lookAt = [&](DWORD after) {
+        now = up + after;
+        form.AlarmAttention.CheckPresence();
+        seen.push_back(testsupport::TimeExpiredWindow() ? form.AlarmAttention.Held() : ~0ul);
+    };
+    testsupport::Script script;
+    script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; }, [&] {
+        lookAt(ui::kAlarmAwayMs - 1);
+        lastInput = up + 60'000;  // the user moved the mouse a minute in
+        lookAt(ui::kAlarmAwayMs + 1000);
+        lookAt(60'000 + ui::kAlarmAwayMs);
+        PostMessageW(GetDlgItem(testsupport::TimeExpiredWindow(), layout::form2::PushButton1), BM_CLICK, 0, 0);
+    });
+    Ticks(20);
+    EXPECT_EQ(seen, (std::vector<EXECUTION_STATE>{kAlarm, kAlarm, 0}));
+    EXPECT_EQ(held, (std::vector<EXECUTION_STATE>{kCounting, 0, kAlarm, 0}));
 }
 
 }  // namespace
