@@ -93,11 +93,13 @@ public:
     }
     void ShowMessage(const std::wstring& text) override { messages.push_back(text); }
     std::uintptr_t NotifyTarget() override { return target; }
+    void PlayFallbackSound() override { ++fallbacks; }
 
     std::map<std::wstring, Bytes> files;
     std::vector<std::wstring> messages;
     std::uintptr_t target = 0x5A5A;
     int opens = 0;
+    int fallbacks = 0;
 };
 
 class Recorder : public sound::SoundManagerNotifier {
@@ -326,6 +328,43 @@ TEST_F(SoundBufferTable, LateCompletion_ForAHandleGivenAgain_DoesNotEndTheNewSou
     device.Finish(100);
     device.Deliver(table);
     EXPECT_EQ(table.State(1), BufferState::Free);
+}
+
+TEST_F(SoundBufferTable, Alarm_WithoutDevice_PlaysFromTheStartOnceOneOpensElseTheSystemsSoundAfterTheLastTry) {
+    device.accepts = false;
+    ASSERT_TRUE(table.Load(1, L"good.wav", sound::UnloadWhenDone));
+    EXPECT_TRUE(table.PlayAlarm(1));
+    EXPECT_TRUE(table.RetryDevice());
+    device.accepts = true;
+    EXPECT_FALSE(table.RetryDevice());
+    EXPECT_EQ(device.log, (std::vector<std::string>{"open 100", "prepare 100", "write 100"}));
+    EXPECT_EQ(device.prepared[100], kSamples);
+    EXPECT_EQ(device.lastFormat.size(), 18u);
+    EXPECT_EQ(table.State(1), BufferState::Playing);
+
+    // Never a device: the last of the half-second tries gives the system's sound and frees the buffer.
+    device.accepts = false;
+    ASSERT_TRUE(table.Load(2, L"good.wav", sound::UnloadWhenDone));
+    ASSERT_TRUE(table.PlayAlarm(2));
+    int tries = 1;
+    while (table.RetryDevice()) ++tries;
+    EXPECT_EQ(tries, sound::kDeviceRetries);
+    EXPECT_EQ(host.fallbacks, 1);
+    EXPECT_EQ(table.State(2), BufferState::Free);
+
+    // Answered while waiting: no more tries, no sound at all.
+    ASSERT_TRUE(table.Load(2, L"good.wav", sound::UnloadWhenDone));
+    ASSERT_TRUE(table.PlayAlarm(2));
+    table.Stop(2);
+    device.accepts = true;
+    EXPECT_FALSE(table.RetryDevice());
+    EXPECT_EQ(table.State(2), BufferState::Free);
+    EXPECT_EQ(host.fallbacks, 1);
+
+    // Nothing to play (no buffer for a missing file, a Free one after a bad file): the system's sound.
+    EXPECT_FALSE(table.PlayAlarm(0));
+    EXPECT_FALSE(table.PlayAlarm(5));
+    EXPECT_EQ(host.fallbacks, 3);
 }
 
 TEST_F(SoundBufferTable, FindBufferByDevice_NeverMatchesTheNullHandleOfFreeBuffers) {

@@ -238,7 +238,7 @@ TEST_F(AlarmOptions, TestTwiceThenOkStopsOnlyTheSecondAndTheFirstIsFreedWhenItEn
     EXPECT_TRUE(testsupport::PumpUntil([] { return sound::State(1) == BufferState::Free; }, 5000));
 }
 
-TEST_F(AlarmOptions, UnusableWavGivesTheLoadersMessageAndLeavesAlarmBufferOnAFreeBuffer) {
+TEST_F(AlarmOptions, UnusableWavGivesTheLoadersMessageOnTestAndOnOkWhichStaysOpen) {
     const std::wstring bad = testsupport::WriteTempFile(
         L"corvalin-options-bad.wav", soundtest::Riff("WAVE", {soundtest::Chunk("FMT ", soundtest::Format16(1, 1, 8000, 8)),
                                                               soundtest::Chunk("data", soundtest::Pattern(8))}));
@@ -252,12 +252,19 @@ TEST_F(AlarmOptions, UnusableWavGivesTheLoadersMessageAndLeavesAlarmBufferOnAFre
     EXPECT_EQ(boxes[0].caption, L"Corvalin Timer");
     EXPECT_EQ(core::program::AlarmBuffer, 1);
     EXPECT_EQ(sound::State(1), BufferState::Free);
+    // OK refuses it as it refuses a missing file, but with the loader's message and the path kept.
+    Click(options.PushButton1);
+    ASSERT_EQ(watcher.Count(), 2u);
+    EXPECT_EQ(watcher.Boxes()[1].text, L"Could not find fmt chunk");
+    EXPECT_EQ(options.Text1Text(), bad);
+    EXPECT_TRUE(IsWindowVisible(options.hwnd()));
+    EXPECT_FALSE(IsWindowVisible(form.hwnd()));
     // A path the listing does not find is no test at all, and says nothing.
     options.SetText1Text(core::ProgramFolder());
     core::program::AlarmBuffer = 0;
     Click(options.PushButton3);
     EXPECT_EQ(core::program::AlarmBuffer, 0);
-    EXPECT_EQ(watcher.Count(), 1u);
+    EXPECT_EQ(watcher.Count(), 2u);
 }
 
 TEST_F(AlarmOptions, TabIntoThePathBoxSelectsTheWholePathAndEnterPressesOk) {
