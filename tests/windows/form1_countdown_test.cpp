@@ -1,6 +1,7 @@
 // The countdown in a real main window: the state table, tick timing, pause and resume, reports.
 #include "Form1Fixture.h"
 #include "TestSupport.h"
+#include "alarm/Form3.h"
 #include "app/CountdownDisplay.h"
 #include "app/Form1.h"
 #include "core/Program.h"
