@@ -113,18 +113,26 @@ void Form1::Timer1_Tick() {
     trap.Step(140, [] { core::program::HiddenInTray = false; });
     // The path is what the Alarm Options box holds now, even while that window is open and edited.
     std::wstring alarmPath;
-    if (trap.Test(142, [&] {
-            alarmPath = form3_->Text1Text();
-            return core::FileListed(alarmPath);
-        })) {
+    const bool listed = trap.Test(142, [&] {
+        alarmPath = form3_->Text1Text();
+        return core::FileListed(alarmPath);
+    });
+    if (listed) {
         trap.Line(144);
         trap.Step(146, [] { core::program::AlarmBuffer = sound::FindFreeBuffer(); });
         trap.Step(148, [&] { sound::Load(core::program::AlarmBuffer, alarmPath, sound::UnloadWhenDone); });
-        trap.Step(150, [] { sound::Play(core::program::AlarmBuffer); });
     }
+    // Deliberately mended: the alarm is never silent. A file that is missing or could not be loaded, or
+    // no free buffer, plays the system's alert sound instead; a device that does not open yet (just
+    // after a wake) is tried again while Time Expired is up.
+    trap.Step(150, [&] { sound::PlayAlarm(listed ? core::program::AlarmBuffer : 0); });
     trap.Step(152, [] { core::program::RestartRequested = false; });
-    // The tick waits here until the window is closed; the timer is off, so no tick nests inside.
-    trap.Step(154, [&] { alarm::Form2(reporter, AlarmAttention).ShowModal(hwnd(), takeKeyboard); });
+    // The tick waits here until the window is closed; the timer is off, so no tick nests inside. However
+    // it closed, its alarm no longer waits for a device.
+    trap.Step(154, [&] {
+        alarm::Form2(reporter, AlarmAttention).ShowModal(hwnd(), takeKeyboard);
+        sound::StopWaiting();
+    });
     trap.Step(156, [&] { PushButton2_Click(); });
     if (trap.Test(158, [] { return core::program::RestartRequested; })) {
         trap.Step(160, [&] { PushButton1_Click(); });

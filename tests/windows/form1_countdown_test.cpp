@@ -1,10 +1,12 @@
 // The countdown in a real main window: the state table, tick timing, pause and resume, reports.
 #include "Form1Fixture.h"
 #include "TestSupport.h"
+#include "alarm/Form3.h"
 #include "app/CountdownDisplay.h"
 #include "app/Form1.h"
 #include "core/Program.h"
 #include "resources/Layouts.h"
+#include "sound/SoundManager.h"
 
 #include <gtest/gtest.h>
 
@@ -209,6 +211,18 @@ TEST_F(Form1Countdown, RealTimerExpiresAfterExactlyTwentyTicks) {
     EXPECT_EQ(ticks, 20);
     ExpectIdle();
     EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+}
+
+TEST_F(Form1Countdown, MissingAlarmFile_TheSystemsSoundPlaysInstead) {
+    int fallbacks = 0;
+    sound::UseSystem({sound::SoundSystem::Platform().openDevice, [&] { ++fallbacks; }});
+    form.Form3().SetText1Text(L"C:\\no such alarm.wav");
+    Set(L"00", L"00", L"01");
+    form.PushButton1_Click();
+    WindowAnswerer ok(L" Time Expired", layout::form2::PushButton1);
+    Ticks(20);
+    sound::UseSystem(sound::SoundSystem::Platform());
+    EXPECT_EQ(fallbacks, 1);
 }
 
 TEST_F(Form1Countdown, ClosingEndsTheProgramWhileACountdownRuns) {
