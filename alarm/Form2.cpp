@@ -19,9 +19,13 @@ Form2::Form2(core::Trap::Reporter reporter) : reporter_(std::move(reporter)), at
 Form2::Form2(core::Trap::Reporter reporter, ui::Attention& attention)
     : reporter_(std::move(reporter)), attention_(attention) {}
 
-Form2::~Form2() { Destroy(); }
+Form2::~Form2() {
+    // A window destroyed without its unload leaves the loop with the hold still on: it goes with it.
+    attention_.LetSleep();
+    Destroy();
+}
 
-void Form2::ShowModal(HWND owner) {
+void Form2::ShowModal(HWND owner, bool takeKeyboard) {
     owner_ = owner;
     // Topmost: above every ordinary window, a maximised one of another program too.
     if (!CreateCentred(L"CorvalinForm2", WS_EX_APPWINDOW | WS_EX_TOPMOST, kForm2Style, L" Time Expired",
@@ -42,17 +46,22 @@ void Form2::ShowModal(HWND owner) {
     // input until this window is gone, so nothing else can replace the alarm that OK silences.
     modality_.emplace(hwnd());
     attention_.KeepAwake();
-    if (ui::ProgramHasForeground()) {
+    bool hasKeyboard = false;
+    if (takeKeyboard) {
         ShowWindow(hwnd(), SW_SHOWNORMAL);
         SetForegroundWindow(hwnd());
+        // The system may refuse the foreground all the same (another program took it meanwhile).
+        hasKeyboard = GetForegroundWindow() == hwnd();
     } else {
-        // Another program has the keyboard: a Space or Enter typed there must not answer the alarm
-        // unseen. The window comes up on top without activation and its taskbar button flashes; once
-        // the user activates it (a click, Alt+Tab, the tray icon) the dialog focus rule puts the
-        // focus on OK.
+        // Another program is in use: a Space or Enter typed there must not answer the alarm unseen.
+        // The window comes up on top without activation; once the user activates it (a click,
+        // Alt+Tab, the tray icon) the dialog focus rule puts the focus on OK.
         ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
-        attention_.Flash(hwnd());
     }
+    // First in the topmost band whatever became of the activation (Wine restacks a window on screen
+    // only when it comes first): above the main window, which it owns, on every path.
+    SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (!hasKeyboard) attention_.Flash(hwnd());
     MSG msg;
     while (hwnd()) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);

@@ -24,9 +24,10 @@ public:
 
     // Creates the window, runs its load, shows it modally over owner and returns once it is unloaded.
     // Modal for the whole program: no other window of it takes input meanwhile. Topmost while up, and
-    // it keeps the system and the display awake. While another program has the foreground it shows
-    // without taking that program's keystrokes and flashes its taskbar button instead.
-    void ShowModal(HWND owner);
+    // it keeps the system and the display awake. It takes the keyboard, with the focus on "OK", when
+    // asked to and the system lets it; otherwise it shows without taking the other program's keystrokes
+    // and flashes its taskbar button instead.
+    void ShowModal(HWND owner, bool takeKeyboard = true);
 
     void Form_Load();
     void PushButton1_Click();

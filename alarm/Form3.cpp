@@ -170,6 +170,10 @@ void Form3::PushButton1_Click() {
     // Deliberately mended: the path is tested as the alarm at expiry tests it, by a listing of
     // ordinary files. A folder or a wildcard would pass a test of mere existence and then ring nothing.
     if (trap.Test(100, [&] { return core::FileListed(ui::WindowText(text1_)); })) {
+        // Deliberately mended: a file the player cannot play is refused here, with the player's own
+        // message, rather than found out silently at the alarm. The path stays for the user to mend, and
+        // the window stays open. A check that raises refuses the file too, after its report.
+        if (trap.Test(101, [&] { return !sound::Check(ui::WindowText(text1_)); })) return;
         if (trap.Test(102, [] { return core::program::AlarmBuffer > 0; })) {
             trap.Step(104, [] { sound::Stop(core::program::AlarmBuffer); });
         }

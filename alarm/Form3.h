@@ -1,7 +1,7 @@
 // The "Alarm Options" window: the alarm file path in Text1 (where the whole program reads it), a file
 // dialog to pick it, a test of the sound, whether the alarm repeats until answered, and OK, which checks
-// that the file exists. The window is
-// created hidden the first time anything touches Text1, and again after every unload.
+// that the file exists and can be played. The window is created hidden the first time anything touches
+// Text1, and again after every unload.
 #pragma once
 
 #include "core/ErrorReport.h"

@@ -1,5 +1,5 @@
-// Reading the command line's duration and the texts about it: the usage, the refusal of a bad
-// argument and the question before a countdown is replaced.
+// Reading the command line's duration, clock time or switch, and the texts about it: the usage, the
+// refusal of a bad argument and the question before a countdown is replaced.
 #include "app/CommandLine.h"
 
 #include "app/CountdownDisplay.h"
@@ -29,20 +29,31 @@ bool ReadNumber(std::wstring_view text, std::size_t& at, std::int64_t& value) {
     return at > start;
 }
 
+// The parsers below return the whole seconds of a well-formed text, or kNoDuration.
+constexpr std::int64_t kNoDuration = -1;
+
 std::int64_t ParseClock(std::wstring_view text) {
     // H:MM:SS or HH:MM:SS, exactly.
     const std::size_t firstColon = text.find(L':');
-    if (firstColon < 1 || firstColon > 2 || text.size() != firstColon + 6) return 0;
+    if (firstColon < 1 || firstColon > 2 || text.size() != firstColon + 6) return kNoDuration;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const bool colon = i == firstColon || i == firstColon + 3;
-        if (colon ? text[i] != L':' : !IsDigit(text[i])) return 0;
+        if (colon ? text[i] != L':' : !IsDigit(text[i])) return kNoDuration;
     }
     const auto two = [&](std::size_t at) { return (text[at] - L'0') * 10 + (text[at + 1] - L'0'); };
     const std::int64_t hours = firstColon == 1 ? text[0] - L'0' : two(0);
     const std::int64_t minutes = two(firstColon + 1);
     const std::int64_t seconds = two(firstColon + 4);
-    if (minutes > 59 || seconds > 59) return 0;
+    if (minutes > 59 || seconds > 59) return kNoDuration;
     return hours * 3600 + minutes * 60 + seconds;
+}
+
+wchar_t Lower(wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; }
+
+bool SameLetters(std::wstring_view a, std::wstring_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
+               return Lower(x) == Lower(y);
+           });
 }
 
 std::int64_t ParseUnits(std::wstring_view text) {
@@ -51,11 +62,10 @@ std::int64_t ParseUnits(std::wstring_view text) {
     std::size_t nextUnit = 0;
     while (at < text.size()) {
         std::int64_t value = 0;
-        if (!ReadNumber(text, at, value) || at == text.size()) return 0;
-        const wchar_t unit = text[at] >= L'A' && text[at] <= L'Z' ? text[at] - L'A' + L'a' : text[at];
-        const std::size_t index = kUnits.find(unit);
+        if (!ReadNumber(text, at, value) || at == text.size()) return kNoDuration;
+        const std::size_t index = kUnits.find(Lower(text[at]));
         // Each unit once, hours before minutes before seconds.
-        if (index == std::wstring_view::npos || index < nextUnit) return 0;
+        if (index == std::wstring_view::npos || index < nextUnit) return kNoDuration;
         nextUnit = index + 1;
         total += value * kUnitSeconds[index];
         ++at;
@@ -66,9 +76,28 @@ std::int64_t ParseUnits(std::wstring_view text) {
 std::int64_t ParseMinutes(std::wstring_view text) {
     std::size_t at = 0;
     std::int64_t minutes = 0;
-    if (!ReadNumber(text, at, minutes) || at != text.size()) return 0;
+    if (!ReadNumber(text, at, minutes) || at != text.size()) return kNoDuration;
     return minutes * 60;
 }
+
+// Any accepted form, in range or not.
+std::int64_t ParseDurationForm(std::wstring_view text) {
+    if (text.empty() || text.size() > kLongestArgument) return kNoDuration;
+    if (text.find(L':') != std::wstring_view::npos) return ParseClock(text);
+    if (std::all_of(text.begin(), text.end(), IsDigit)) return ParseMinutes(text);
+    return ParseUnits(text);
+}
+
+CommandLineRequest::Kind SwitchKind(std::wstring_view text) {
+    using Kind = CommandLineRequest::Kind;
+    if (text == L"/?") return Kind::Usage;
+    if (SameLetters(text, L"/pause")) return Kind::Pause;
+    if (SameLetters(text, L"/resume")) return Kind::Resume;
+    if (SameLetters(text, L"/reset")) return Kind::Reset;
+    return Kind::None;
+}
+
+constexpr std::int32_t kSecondsPerDay = 24 * 3600;
 
 // The argument as a message may show it: no control or direction-changing characters, and cut when
 // over-long.
@@ -92,41 +121,106 @@ constexpr wchar_t kAcceptedForms[] =
     L"A duration from 1 second to 23:59:59, written as:\r\n"
     L"    H:MM:SS, e.g. 0:25:00 or 1:30:00\r\n"
     L"    hours, minutes and seconds, e.g. 25m, 1h30m, 90s or 1h2m3s\r\n"
-    L"    a whole number of minutes, e.g. 25";
+    L"    a whole number of minutes, e.g. 25\r\n"
+    L"or the time it ends, e.g. @17:30, @17:30:15, @5:30pm or @5pm\r\n"
+    L"or a switch for the running timer: /pause, /resume or /reset";
 
 }  // namespace
 
 std::int32_t ParseDuration(std::wstring_view text) {
-    if (text.empty() || text.size() > kLongestArgument) return 0;
-    std::int64_t seconds = 0;
-    if (text.find(L':') != std::wstring_view::npos) {
-        seconds = ParseClock(text);
-    } else if (std::all_of(text.begin(), text.end(), IsDigit)) {
-        seconds = ParseMinutes(text);
-    } else {
-        seconds = ParseUnits(text);
-    }
+    const std::int64_t seconds = ParseDurationForm(text);
     return seconds >= 1 && seconds <= kLongestDuration ? static_cast<std::int32_t>(seconds) : 0;
 }
 
-CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) {
-    CommandLineRequest request;
-    if (arguments.empty()) return request;
-    const auto bad = [&](const std::wstring& argument) {
+std::int32_t ParseTimeOfDay(std::wstring_view text) {
+    if (text.size() < 2 || text.size() > kLongestArgument || text[0] != L'@') return -1;
+    text.remove_prefix(1);
+    // am/pm, when given, ends the text and takes hours 1 to 12.
+    int halfDay = -1;
+    if (text.size() > 2) {
+        const std::wstring_view suffix = text.substr(text.size() - 2);
+        if (SameLetters(suffix, L"am")) halfDay = 0;
+        if (SameLetters(suffix, L"pm")) halfDay = 1;
+        if (halfDay >= 0) text.remove_suffix(2);
+    }
+    std::size_t at = 0;
+    std::int64_t hours = 0;
+    if (!ReadNumber(text, at, hours) || at > 2) return -1;
+    std::int64_t parts[2] = {0, 0};
+    int partCount = 0;
+    while (at < text.size() && partCount < 2) {
+        const std::size_t start = at + 1;
+        if (text[at] != L':' || !ReadNumber(text, ++at, parts[partCount]) || at - start != 2) return -1;
+        if (parts[partCount++] > 59) return -1;
+    }
+    if (at != text.size()) return -1;
+    if (halfDay < 0) {
+        // A 24-hour clock time names its minutes: "@17" alone is no time.
+        if (partCount == 0 || hours > 23) return -1;
+    } else {
+        if (hours < 1 || hours > 12) return -1;
+        hours = hours % 12 + 12 * halfDay;
+    }
+    return static_cast<std::int32_t>(hours * 3600 + parts[0] * 60 + parts[1]);
+}
+
+std::int32_t SecondsUntil(std::int32_t timeOfDay, std::int64_t nowMilliseconds) {
+    std::int64_t left = std::int64_t{timeOfDay} * 1000 - nowMilliseconds;
+    if (left <= 0) left += std::int64_t{kSecondsPerDay} * 1000;
+    return static_cast<std::int32_t>((left + 999) / 1000);
+}
+
+CommandLineRequest ResolveTimeOfDay(CommandLineRequest request, std::int64_t nowMilliseconds) {
+    if (request.kind != CommandLineRequest::Kind::TimeOfDay) return request;
+    const std::int32_t seconds = SecondsUntil(request.seconds, nowMilliseconds);
+    if (seconds > kLongestDuration) {
         request.kind = CommandLineRequest::Kind::Bad;
-        request.badArgument = argument;
+        request.problem = CommandLineRequest::Problem::OutOfRange;
+        return request;
+    }
+    request.kind = CommandLineRequest::Kind::Duration;
+    request.seconds = seconds;
+    return request;
+}
+
+CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) {
+    using Kind = CommandLineRequest::Kind;
+    using Problem = CommandLineRequest::Problem;
+    // One argument read on its own.
+    const auto read = [](const std::wstring& argument) {
+        CommandLineRequest request;
+        request.kind = SwitchKind(argument);
+        if (request.kind != Kind::None) return request;
+        if (!argument.empty() && argument[0] == L'@') {
+            request.seconds = ParseTimeOfDay(argument);
+            request.kind = request.seconds >= 0 ? Kind::TimeOfDay : Kind::Bad;
+            request.badArgument = argument;
+        } else {
+            const std::int64_t seconds = ParseDurationForm(argument);
+            const bool inRange = seconds >= 1 && seconds <= kLongestDuration;
+            request.kind = inRange ? Kind::Duration : Kind::Bad;
+            request.seconds = inRange ? static_cast<std::int32_t>(seconds) : 0;
+            if (seconds != kNoDuration && !inRange) request.problem = Problem::OutOfRange;
+        }
+        if (request.kind == Kind::Bad) {
+            request.seconds = 0;
+            request.badArgument = argument;
+        }
         return request;
     };
-    if (arguments[0] == L"/?") {
-        request.kind = CommandLineRequest::Kind::Usage;
-    } else if ((request.seconds = ParseDuration(arguments[0])) > 0) {
-        request.kind = CommandLineRequest::Kind::Duration;
-    } else {
-        return bad(arguments[0]);
+    if (arguments.empty()) return {};
+    CommandLineRequest request = read(arguments[0]);
+    if (request.kind == Kind::Bad || arguments.size() == 1) return request;
+    // One argument at most: a second that the program would take alone is one too many; anything else
+    // is refused for what it is.
+    CommandLineRequest next = read(arguments[1]);
+    if (next.kind != Kind::Bad) {
+        next.kind = Kind::Bad;
+        next.seconds = 0;
+        next.badArgument = arguments[1];
+        next.problem = Problem::OneTooMany;
     }
-    // One argument at most: whatever follows it is refused with the whole command line.
-    if (arguments.size() > 1) return bad(arguments[1]);
-    return request;
+    return next;
 }
 
 std::vector<std::uint16_t> EncodeHandOver(const std::vector<std::wstring>& arguments) {
@@ -170,20 +264,45 @@ std::wstring PickerDurationText(std::int32_t seconds) {
 
 std::wstring UsageText() {
     return std::wstring(core::kProductName) +
-           L" [duration]\r\n\r\n"
-           L"Starts a countdown of the duration, as picking it and pressing Start does. "
-           L"When the timer runs already, it takes the duration there.\r\n\r\n" +
-           kAcceptedForms + L"\r\n\r\nExamples: 0:25:00, 25m, 1h30m, 90s, 25";
+           L" [duration | @time | /pause | /resume | /reset]\r\n\r\n"
+           L"Starts a countdown of the duration, or until the time, as picking it and pressing Start does. "
+           L"When the timer runs already, it takes the duration there.\r\n"
+           L"/pause pauses a running countdown, /resume resumes a paused one and /reset resets the timer, "
+           L"as its buttons do.\r\n\r\n" +
+           kAcceptedForms + L"\r\n\r\nExamples: 0:25:00, 25m, 1h30m, 90s, 25, @17:30, /pause";
 }
 
-std::wstring BadArgumentText(std::wstring_view argument) {
-    return L"\"" + ShownArgument(argument) + L"\" is not a duration.\r\n\r\n" + kAcceptedForms;
+std::wstring NoTimerText(NoTimerReason reason) {
+    const std::wstring product(core::kProductName);
+    switch (reason) {
+    case NoTimerReason::Closing:
+        return product + L" was closing and has not ended yet. Try again in a moment.";
+    case NoTimerReason::Administrator:
+        return product + L" runs already as administrator and cannot be reached from here. "
+                         L"Use that copy, or close it and start the program again.";
+    case NoTimerReason::NotAnswering:
+        break;
+    }
+    return product + L" runs already but does not answer. Try again in a moment.";
+}
+
+std::wstring BadArgumentText(std::wstring_view argument, CommandLineRequest::Problem problem) {
+    const std::wstring shown = L"\"" + ShownArgument(argument) + L"\"";
+    switch (problem) {
+    case CommandLineRequest::Problem::OutOfRange:
+        return shown + L" is out of range: a countdown lasts from 1 second to 23:59:59.";
+    case CommandLineRequest::Problem::OneTooMany:
+        return L"One duration or switch only: " + shown + L" is one too many.";
+    case CommandLineRequest::Problem::UnknownForm:
+        break;
+    }
+    return shown + L" is not a duration.\r\n\r\n" + kAcceptedForms;
 }
 
 std::wstring ReplaceQuestionText(bool paused, std::int32_t secondsShown, std::int32_t newSeconds) {
     return std::wstring(paused ? L"A countdown is paused with " : L"A countdown is running with ") +
            FormatWholeSeconds(secondsShown) +
-           L" left.\r\n\r\nReplace it with a new countdown of " + PickerDurationText(newSeconds) + L"?";
+           L" left.\r\n\r\nReplace it with a new countdown of " + FormatWholeSeconds(newSeconds) + L"?";
 }
 
 }  // namespace app

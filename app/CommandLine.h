@@ -1,5 +1,6 @@
-// The program's command line: a countdown duration, "/?" for the usage, or nothing; and the texts the
-// program shows about it. Platform-free: the arguments arrive already split.
+// The program's command line: a countdown duration or clock time, a switch for the running timer, "/?"
+// for the usage, or nothing; and the texts the program shows about it. Platform-free: the arguments
+// arrive already split.
 #pragma once
 
 #include <cstdint>
@@ -15,12 +16,18 @@ inline constexpr std::int32_t kLongestDuration = 23 * 3600 + 59 * 60 + 59;
 inline constexpr std::size_t kLongestArgument = 32;
 
 struct CommandLineRequest {
-    enum class Kind { None, Duration, Usage, Bad };
+    // TimeOfDay becomes a Duration by the clock of the copy that takes it (ResolveTimeOfDay).
+    enum class Kind { None, Duration, TimeOfDay, Pause, Resume, Reset, Usage, Bad };
+    // Why an argument was refused: a form the program does not know, a well-formed duration outside the
+    // pickers' range, or one argument more than the one the program takes.
+    enum class Problem { UnknownForm, OutOfRange, OneTooMany };
     Kind kind = Kind::None;
-    // Duration: whole seconds, 1 to kLongestDuration.
+    // Duration: whole seconds, 1 to kLongestDuration. TimeOfDay: the clock time, in seconds after midnight.
     std::int32_t seconds = 0;
-    // Bad: the argument that was refused, as given.
+    // Bad: the argument that was refused, as given, and why. TimeOfDay: the argument, which its
+    // resolution may still refuse.
     std::wstring badArgument;
+    Problem problem = Problem::UnknownForm;
 };
 
 // "H:MM:SS" with one or two digits of hours; units "1h30m", "25m", "90s", "1h2m3s" (each unit once, in
@@ -28,8 +35,21 @@ struct CommandLineRequest {
 // Returns the whole seconds, or 0 when the text is no duration.
 std::int32_t ParseDuration(std::wstring_view text);
 
-// The arguments after the program's own name. None, one duration or "/?" alone; anything else is Bad
-// and names the first argument that does not belong.
+// "@17:30" or "@17:30:15" on a 24-hour clock, "@5:30pm" or "@5pm" with am/pm (any case). Returns the
+// seconds after midnight, or -1 when the text is no clock time.
+std::int32_t ParseTimeOfDay(std::wstring_view text);
+
+// The countdown from now (milliseconds after midnight) to a clock time: whole seconds, rounded up. A time
+// not later than now is tomorrow's, so the result lies from 1 to 86,400.
+std::int32_t SecondsUntil(std::int32_t timeOfDay, std::int64_t nowMilliseconds);
+
+// A TimeOfDay request as a Duration from now; one that would last 24 hours (the time is now) is Bad, out
+// of range. Other requests come back as they are.
+CommandLineRequest ResolveTimeOfDay(CommandLineRequest request, std::int64_t nowMilliseconds);
+
+// The arguments after the program's own name. None, or one of a duration, a clock time, "/pause",
+// "/resume", "/reset" (any case) or "/?", alone; anything else is Bad and names the first argument that
+// does not belong.
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments);
 
 // A later copy hands its arguments to the first copy's main window in WM_COPYDATA: this tag in
@@ -37,6 +57,11 @@ CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments);
 inline constexpr std::uint32_t kHandOverTag = 0x43545631;  // "CTV1"
 inline constexpr std::size_t kHandOverLimitBytes = 512;
 inline constexpr std::size_t kHandOverLimitArguments = 4;
+
+// The first copy's answer to the hand-over: taken, or refused because it is closing. Anything else
+// (FALSE among it) is a refusal of what was sent.
+inline constexpr std::intptr_t kHandOverTaken = 1;
+inline constexpr std::intptr_t kHandOverClosing = 2;
 
 std::vector<std::uint16_t> EncodeHandOver(const std::vector<std::wstring>& arguments);
 // The arguments, or false when the bytes are no hand-over: an odd or over-long size, a missing end,
@@ -47,10 +72,16 @@ bool DecodeHandOver(const void* data, std::size_t size, std::vector<std::wstring
 std::wstring PickerDurationText(std::int32_t seconds);
 
 std::wstring UsageText();
-// Names the argument (cut and with control characters replaced when it is unfit to show whole) and
-// lists the accepted forms.
-std::wstring BadArgumentText(std::wstring_view argument);
-// The question put to the user before a duration handed over replaces a countdown that is loaded.
+// Why a later copy reached no timer: the first copy did not answer, was closing and did not end in
+// time, or runs as administrator out of this copy's reach.
+enum class NoTimerReason { NotAnswering, Closing, Administrator };
+std::wstring NoTimerText(NoTimerReason reason);
+// Names the argument (cut and with control characters replaced when it is unfit to show whole) and says
+// what is wrong with it: an unknown form lists the accepted ones.
+std::wstring BadArgumentText(std::wstring_view argument,
+                             CommandLineRequest::Problem problem = CommandLineRequest::Problem::UnknownForm);
+// The question put to the user before a duration handed over replaces a countdown that is loaded; both
+// times as the display shows them.
 std::wstring ReplaceQuestionText(bool paused, std::int32_t secondsShown, std::int32_t newSeconds);
 
 }  // namespace app

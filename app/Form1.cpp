@@ -13,6 +13,7 @@
 #include "sound/SoundManager.h"
 #include "ui/Backdrop.h"
 #include "ui/Dpi.h"
+#include "ui/MessageFilter.h"
 
 #include <utility>
 
@@ -45,10 +46,13 @@ Form1::Form1()
           if (!Timer1.CatchingUp()) ShowCountdownInTray();
       }) {
     Timer1.onCaughtUp = [this] { ShowCountdownInTray(); };
+    // The timer runs exactly while a countdown runs: Start and resume start it, Pause, Reset, the
+    // expiring tick and the close stop it.
+    Timer1.onRunningChanged = [this](bool running) { AlarmAttention.KeepCounting(running); };
 }
 
 Form1::~Form1() {
-    // The timer must not tick into a half-destroyed window.
+    // The timer must not tick into a half-destroyed window; stopping it gives the awake hold back.
     Timer1.SetEnabled(false);
     form3_.reset();
     Destroy();
@@ -59,6 +63,8 @@ bool Form1::Create() {
                        layout::kForm1.clientHeight, nullptr)) {
         return false;
     }
+    // A later copy of normal rights hands its command line over to a copy run as administrator too.
+    ui::LetInFromNormalRights(hwnd(), WM_COPYDATA);
     form3_ = std::make_unique<alarm::Form3>(hwnd(), reporter);
     fonts_ = ui::FontSet(ui::DpiOf(hwnd()));
     ui::CreateControls(hwnd(), layout::kForm1Controls, fonts_,
@@ -85,6 +91,7 @@ bool Form1::Create() {
     }
     cSysTray1.Create(hwnd(), layout::form1::cSysTray1);
     cSysTray1.MouseUp = [this](std::int16_t button, std::int32_t id) { cSysTray1_MouseUp(button, id); };
+    cSysTray1.ShownChanged = [this] { cSysTray1_ShownChanged(); };
     Form_Load();
     // The control starts with the 16 x 16 picture; on a scaled taskbar the idle icon is drawn at the
     // tray's own size too.
@@ -131,7 +138,9 @@ void Form1::Form_Load() {
     // Touching the path box loads the Alarm Options window (hidden) first; its own load has put the
     // stored path, or nothing, into the box already.
     trap.Step(158, [&] { form3_->SetText1Text(core::ReadSetting(L"Text2", core::ProgramFolder() + core::kAlarmFile)); });
-    trap.Step(160, [&] { SetCheck3(core::ReadSetting(L"Windows Startup", L"Off") == L"On"); });
+    // The box shows whether Windows will start the program, not what was last chosen: an uninstall, the
+    // user or another tool may have removed the entry since, or an administrator added one.
+    trap.Step(160, [&] { SetCheck3(platform::StartupEntryIn(*StartupKeys).has_value()); });
     trap.Step(162, [&] { Loading = false; });
 }
 
@@ -171,12 +180,24 @@ void Form1::Picker_Change(HWND picker) {
 void Form1::Check3_Click() {
     // Restoring the box at load raises this click too: it must neither store nor register anything.
     if (Loading) return;
-    if (SendMessageW(check3_, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+    const bool ticked = SendMessageW(check3_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (ticked) {
         core::WriteSetting(L"Windows Startup", L"On");
-        platform::EnableStartup();
+        platform::EnableStartup(*StartupKeys);
     } else {
         core::WriteSetting(L"Windows Startup", L"Off");
-        platform::DisableStartup();
+        platform::DisableStartup(*StartupKeys);
+    }
+    // Whatever the registry took, the box shows what the next log-on will do.
+    const auto entry = platform::StartupEntryIn(*StartupKeys);
+    SendMessageW(check3_, BM_SETCHECK, entry ? BST_CHECKED : BST_UNCHECKED, 0);
+    // Only an administrator may delete a machine-wide entry, such as a copy run as administrator writes.
+    if (!ticked && entry) {
+        core::ShowUserMessage(
+            L"Corvalin Timer Software still starts with Windows: its start-up entry was made for every user "
+            L"of this computer, and only an administrator can remove it.\r\n\r\n"
+            L"To remove it, start Corvalin Timer Software once as administrator (right-click it, then "
+            L"\"Run as administrator\") and clear this box there.");
     }
 }
 
@@ -202,6 +223,12 @@ void Form1::OnClose() {
     // The unload ends the program at once: no further handler of any window runs.
     if (onEnd) onEnd();
     Destroy();
+}
+
+void Form1::OnDestroyed() {
+    // Destroyed without the close (by the system, or the object going away): no countdown runs on
+    // with nothing to show it, nor holds the computer awake.
+    Timer1.SetEnabled(false);
 }
 
 void Form1::OnEndSession(bool ending) {
@@ -231,6 +258,12 @@ void Form1::OnCommand(int id, int code, HWND control) {
 
 void Form1::OnSize(WPARAM sizeType) {
     if (sizeType != SIZE_MINIMIZED || core::program::HiddenInTray) return;
+    // Hidden without its icon nothing would bring the window back: until the shell takes the icon it
+    // stays minimised on the taskbar.
+    if (cSysTray1.Shown()) HideInTray();
+}
+
+void Form1::HideInTray() {
     ShowWindow(hwnd(), SW_HIDE);
     // The window stays minimised while hidden; whatever shows it again restores it to normal size.
     core::program::HiddenInTray = true;
@@ -242,6 +275,19 @@ void Form1::OnSize(WPARAM sizeType) {
 }
 
 void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) { BringToFront(); }
+
+void Form1::cSysTray1_ShownChanged() {
+    if (cSysTray1.Shown()) {
+        // The icon is in at last: a window still minimised goes behind it.
+        if (!core::program::HiddenInTray && IsIconic(hwnd()) && IsWindowVisible(hwnd())) HideInTray();
+    } else if (core::program::HiddenInTray) {
+        // The shell lost the icon and refuses it back: the window comes back minimised on the
+        // taskbar, leaving the keyboard where it is. The flag goes first, so that this show's own
+        // resize does not hide it again.
+        core::program::HiddenInTray = false;
+        ShowWindow(hwnd(), SW_SHOWMINNOACTIVE);
+    }
+}
 
 void Form1::BringToFront() {
     ui::ShowNormal(hwnd());

@@ -6,6 +6,7 @@
 #include "app/TrayCountdown.h"
 #include "core/ErrorReport.h"
 #include "core/Program.h"
+#include "platform/mStartUp.h"
 #include "tray/cSysTray.h"
 #include "ui/Attention.h"
 #include "ui/Controls.h"
@@ -27,10 +28,16 @@ class Form3;
 
 namespace app {
 
+// The local clock's time of day, in milliseconds after midnight: what a clock time counts from.
+std::int64_t LocalMillisecondsOfDay();
+
 class Form1 : public ui::Window {
 public:
     // Later copies of the program know the main window by it.
     static constexpr wchar_t kClassName[] = L"CorvalinForm1";
+    // The lParam of the WM_CLOSE by which the installer and the uninstaller close a running copy before
+    // they replace or delete its files ("INST"): that close never asks the user anything.
+    static constexpr LPARAM kCloseForSetup = 0x494E5354;
 
     Form1();
     ~Form1() override;
@@ -48,6 +55,8 @@ public:
     std::function<void()> onEnd;
     // Reports of trapped handlers; the program shows the report box.
     core::Trap::Reporter reporter = core::ShowErrorReport;
+    // The Run keys the start-with-Windows box reads and changes.
+    std::unique_ptr<platform::RunKeys> StartupKeys = platform::RegistryStartupKeys();
 
     // Handlers.
     void Form_Load();
@@ -59,6 +68,7 @@ public:
     void Picker_Change(HWND picker);
     void Check3_Click();
     void cSysTray1_MouseUp(std::int16_t button, std::int32_t id);
+    void cSysTray1_ShownChanged();
 
     // Controls.
     HWND cboHrs() const { return cboHrs_; }
@@ -70,7 +80,9 @@ public:
     ui::PushButton PushButton2;
     ui::PushButton PushButton3;
     ui::Timer Timer1;
-    // What the Time Expired window asks of the system while it is up (taskbar flash, awake).
+    // What the program asks of the system: the computer awake while the countdown runs, and what the
+    // Time Expired window asks while it is up (taskbar flash, computer and display awake). One owner,
+    // since the execution state is the thread's.
     ui::Attention AlarmAttention;
     ui::WindowPointer Pointer;
     cSysTray cSysTray1;
@@ -86,16 +98,21 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnCommand(int id, int code, HWND control);
     void OnSize(WPARAM sizeType);
+    // Hides the minimised window behind the tray icon, with the one-time balloon.
+    void HideInTray();
     void OnClose();
+    void OnDestroyed() override;
     void OnEndSession(bool ending);
 
     // The command line handed over (Form1CommandLine.cpp).
     // Restores the window from the tray in front, or, while a modal window of ours is up, that one.
     void BringToFront();
     bool HandleCommandLineMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    bool OnCopyData(const COPYDATASTRUCT* data);
+    LRESULT OnCopyData(const COPYDATASTRUCT* data);
     void OnHandOver();
-    void TakeDuration(std::int32_t seconds);
+    void TakeDuration(core::Trap& trap, std::int32_t seconds);
+    // "/pause", "/resume" or "/reset": what the button does, when there is something to do.
+    void TakeSwitch(core::Trap& trap, CommandLineRequest::Kind kind);
 
     // A picker's selected item ("" when none), already current while it reports a new selection.
     static std::wstring PickerText(HWND picker);
@@ -120,6 +137,9 @@ private:
     HWND cboSecs_ = nullptr;
     HWND lblTimer_ = nullptr;
     HWND check3_ = nullptr;
+    // When the countdown last started or resumed (GetTickCount): a user who has not touched keyboard or
+    // mouse since is using no other program when it ends.
+    DWORD startedAt_ = 0;
     std::unique_ptr<alarm::Form3> form3_;
     bool closing_ = false;
     std::deque<CommandLineRequest> handedOver_;

@@ -1,10 +1,13 @@
 // The main window takes a command line's request: its own copy's, once loaded, or one a later copy
-// hands over in WM_COPYDATA. A duration starts as a pick in the three lists and Start do.
+// hands over in WM_COPYDATA, under the error trap. A duration starts as a pick in the three lists and
+// Start do, a switch does what its button does; a closing window refuses what comes.
 #include "app/Form1.h"
 
 #include "app/CountdownDisplay.h"
 #include "core/Program.h"
 #include "core/TextFormat.h"
+
+#include <algorithm>
 
 namespace app {
 namespace {
@@ -17,7 +20,7 @@ std::size_t const kHandOverQueueLimit = 8;
 
 bool Form1::HandleCommandLineMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message == WM_COPYDATA) {
-        result = OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam)) ? TRUE : FALSE;
+        result = OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         return true;
     }
     if (message == kHandOverMessage) {
@@ -33,33 +36,43 @@ bool Form1::HandleCommandLineMessage(UINT message, WPARAM wParam, LPARAM lParam,
 
 void Form1::HandOver(const CommandLineRequest& request) {
     if (handedOver_.size() >= kHandOverQueueLimit) return;
-    handedOver_.push_back(request);
+    // A clock time counts from when this copy takes it, by its own clock. The later copy checked it by
+    // its own a moment ago: one that has become now since is dropped.
+    const CommandLineRequest taken = ResolveTimeOfDay(request, LocalMillisecondsOfDay());
+    if (taken.kind == CommandLineRequest::Kind::Bad) return;
+    handedOver_.push_back(taken);
     PostMessageW(hwnd(), kHandOverMessage, 0, 0);
 }
 
-bool Form1::OnCopyData(const COPYDATASTRUCT* data) {
+LRESULT Form1::OnCopyData(const COPYDATASTRUCT* data) {
     // Any program on the desktop can send this: only a whole, well-formed hand-over of ours counts,
     // and its text is read again as a command line.
-    if (!data || data->dwData != kHandOverTag) return false;
+    if (!data || data->dwData != kHandOverTag) return FALSE;
+    // The close pumps messages before the program ends: what came now would be dropped, so the later
+    // copy hears it and waits to run the timer itself.
+    if (closing_) return kHandOverClosing;
     std::vector<std::wstring> arguments;
-    if (!DecodeHandOver(data->lpData, data->cbData, arguments)) return false;
+    if (!DecodeHandOver(data->lpData, data->cbData, arguments)) return FALSE;
+    using Kind = CommandLineRequest::Kind;
     const CommandLineRequest request = ParseCommandLine(arguments);
-    if (request.kind != CommandLineRequest::Kind::None && request.kind != CommandLineRequest::Kind::Duration) {
-        return false;
-    }
+    if (request.kind == Kind::Usage || request.kind == Kind::Bad) return FALSE;
     // Acted on from the message loop: the sender waits for this answer, and the question a loaded
     // countdown asks must not hold it up.
     HandOver(request);
-    return true;
+    return kHandOverTaken;
 }
 
 void Form1::OnHandOver() {
-    if (handedOver_.empty()) return;
+    if (handedOver_.empty() || closing_) return;
     if (!IsWindowEnabled(hwnd())) {
         // A modal window of ours is up: Time Expired, a message box, or the question about an earlier
         // duration. As a tray click does, this brings it to the front; that is all a start without a
-        // duration asks, and a duration waits until the modal window has gone (WM_ENABLE).
-        BringToFront();
+        // duration asks, and a duration waits until the modal window has gone (WM_ENABLE). A switch
+        // finds nothing to pause, resume or reset now, and goes quietly.
+        const auto asksForWindow = [](const CommandLineRequest& r) {
+            return r.kind == CommandLineRequest::Kind::None || r.kind == CommandLineRequest::Kind::Duration;
+        };
+        if (std::any_of(handedOver_.begin(), handedOver_.end(), asksForWindow)) BringToFront();
         std::erase_if(handedOver_,
                       [](const CommandLineRequest& r) { return r.kind != CommandLineRequest::Kind::Duration; });
         return;
@@ -79,39 +92,96 @@ void Form1::OnHandOver() {
             if (!form.handedOver_.empty()) PostMessageW(form.hwnd(), kHandOverMessage, 0, 0);
         }
     } nextTurn{*this};
+    core::Trap trap(L"Form1.HandOver", reporter);
     if (request.kind == CommandLineRequest::Kind::Duration) {
-        TakeDuration(request.seconds);
+        TakeDuration(trap, request.seconds);
+    } else if (request.kind != CommandLineRequest::Kind::None) {
+        TakeSwitch(trap, request.kind);
     } else {
-        BringToFront();
+        trap.Step(100, [&] { BringToFront(); });
     }
 }
 
-void Form1::TakeDuration(std::int32_t seconds) {
+void Form1::TakeDuration(core::Trap& trap, std::int32_t seconds) {
     // The state as the engine keeps it in its controls: the caption says whether a countdown runs,
     // a display other than the idle text that one is held.
     const bool running = PushButton1.Caption() != L"Start";
     const bool paused = !running && ui::WindowText(lblTimer_) != kIdleDisplay;
     if (running || paused) {
-        BringToFront();
-        const auto shown = static_cast<std::int32_t>(TicksLeft(SecondsLeft, TenthsLeft) / 10);
+        trap.Step(102, [&] { BringToFront(); });
         // The countdown goes on while the question waits, and may even ring: whatever it has become,
-        // only Yes replaces it.
-        if (core::AskUser(ReplaceQuestionText(paused, shown, seconds), MB_YESNO | MB_DEFBUTTON2) != IDYES) return;
-        PushButton2_Click();
-        ShowCountdownInTray();
+        // only Yes replaces it. A failing question replaces nothing.
+        bool yes = false;
+        trap.Step(104, [&] {
+            const auto shown = static_cast<std::int32_t>(TicksLeft(SecondsLeft, TenthsLeft) / 10);
+            yes = core::AskUser(ReplaceQuestionText(paused, shown, seconds), MB_YESNO | MB_DEFBUTTON2) == IDYES;
+        });
+        if (!yes || closing_) return;
+    }
+    // The items of the new duration, found before anything changes: a countdown is replaced only by
+    // one that can start, never reset to leave the lists half set.
+    const HWND pickers[] = {cboHrs_, cboMins_, cboSecs_};
+    const std::wstring picks[] = {core::ZeroPad(seconds / 3600, 2), core::ZeroPad(seconds / 60 % 60, 2),
+                                  core::ZeroPad(seconds % 60, 2)};
+    bool found = false;
+    trap.Step(106, [&] {
+        for (int i = 0; i < 3; ++i) {
+            if (SendMessageW(pickers[i], CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                             reinterpret_cast<LPARAM>(picks[i].c_str())) == CB_ERR) {
+                throw core::HandlerError(core::kSubscriptOutOfRange);
+            }
+        }
+        found = true;
+    });
+    if (!found) return;
+    if (running || paused) {
+        trap.Step(108, [&] {
+            PushButton2_Click();
+            ShowCountdownInTray();
+        });
     }
     // As the user's picks: each is shown and stored.
-    SetPickerText(cboHrs_, core::ZeroPad(seconds / 3600, 2));
-    SetPickerText(cboMins_, core::ZeroPad(seconds / 60 % 60, 2));
-    SetPickerText(cboSecs_, core::ZeroPad(seconds % 60, 2));
+    for (int i = 0; i < 3; ++i) trap.Step(110 + 2 * i, [&] { SetPickerText(pickers[i], picks[i]); });
     // Behind the tray icon the window is still minimised, and Start's minimise would only show it as a
     // minimised window on the taskbar: it comes back first, and Start sends it behind the icon again.
-    if (core::program::HiddenInTray) {
+    trap.Step(116, [&] {
+        if (!core::program::HiddenInTray) return;
         ui::ShowNormal(hwnd());
         core::program::HiddenInTray = false;
+    });
+    trap.Step(118, [&] {
+        PushButton1_Click();
+        ShowCountdownInTray();
+    });
+}
+
+void Form1::TakeSwitch(core::Trap& trap, CommandLineRequest::Kind kind) {
+    // What the buttons would do, only where there is something to do: a script's switch never starts a
+    // countdown nor asks anything.
+    const bool running = PushButton1.Caption() != L"Start";
+    const bool paused = !running && ui::WindowText(lblTimer_) != kIdleDisplay;
+    if (kind == CommandLineRequest::Kind::Pause && running) {
+        trap.Step(120, [&] { PushButton1_Click(); });
+    } else if (kind == CommandLineRequest::Kind::Resume && paused) {
+        // As a duration taken behind the tray icon: back first, and Start sends it behind the icon again.
+        trap.Step(122, [&] {
+            if (!core::program::HiddenInTray) return;
+            ui::ShowNormal(hwnd());
+            core::program::HiddenInTray = false;
+        });
+        trap.Step(124, [&] { PushButton1_Click(); });
+    } else if (kind == CommandLineRequest::Kind::Reset && (running || paused)) {
+        trap.Step(126, [&] { PushButton2_Click(); });
+    } else {
+        return;
     }
-    PushButton1_Click();
-    ShowCountdownInTray();
+    trap.Step(128, [&] { ShowCountdownInTray(); });
+}
+
+std::int64_t LocalMillisecondsOfDay() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return ((now.wHour * 60 + now.wMinute) * 60 + now.wSecond) * std::int64_t{1000} + now.wMilliseconds;
 }
 
 }  // namespace app

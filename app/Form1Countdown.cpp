@@ -8,9 +8,12 @@
 #include "app/Conversions.h"
 #include "app/CountdownDisplay.h"
 #include "core/Files.h"
+#include "core/Modal.h"
 #include "core/Program.h"
 #include "sound/SoundManager.h"
 #include "ui/Backdrop.h"
+
+#include <optional>
 
 namespace app {
 
@@ -42,7 +45,10 @@ void Form1::PushButton1_Click() {
                 SecondsLeft = seconds + 60 * minutes + 3600 * hours;
             });
         }
-        trap.Step(122, [&] { Timer1.SetEnabled(true); });
+        trap.Step(122, [&] {
+            startedAt_ = static_cast<DWORD>(GetTickCount64());  // GetTickCount's clock, as input times are
+            Timer1.SetEnabled(true);
+        });
         trap.Step(124, [&] { Timer1.SetInterval(100); });
         // Minimising runs the resize handling before it returns, which may pump messages while the
         // tray balloon shows: the first ticks can run before this handler has returned.
@@ -81,34 +87,52 @@ void Form1::Timer1_Tick() {
     }
     if (!trap.Test(128, [&] { return SecondsLeft < 0; })) return;
 
-    // An alarm that rings while another program has the keyboard leaves that program its keystrokes:
-    // the windows come up without being activated (Time Expired, topmost, flashes instead).
-    const bool front = ui::ProgramHasForeground();
+    // An alarm that rings while another program is in use leaves that program its keystrokes: the
+    // windows come up without being activated (Time Expired, topmost, flashes instead).
+    const bool takeKeyboard = ui::KeyboardIsFree(startedAt_);
     trap.Step(130, [&] { PushButton1.SetCaption(L"Start"); });
     trap.Step(132, [&] { Timer1.SetEnabled(false); });
     trap.Step(134, [&] { Timer1.SetInterval(0); });
+    // Without the keyboard the main window comes back disabled and holding no focus. The system gives
+    // a window restored from minimised the focus even without activation, and Wine moves the X input
+    // focus to a window of ours that holds the focus (at the restore, and again when the X server maps
+    // the window): the other program would lose its foreground and the keys typed there.
+    std::optional<core::ThreadModality> quiet;
+    if (!takeKeyboard) {
+        quiet.emplace(nullptr);
+        if (IsChild(hwnd(), GetFocus())) SetFocus(nullptr);
+    }
     trap.Step(136, [&] {
-        if (IsIconic(hwnd())) ShowWindow(hwnd(), front ? SW_RESTORE : SW_SHOWNOACTIVATE);
+        if (IsIconic(hwnd())) ShowWindow(hwnd(), takeKeyboard ? SW_RESTORE : SW_SHOWNOACTIVATE);
     });
     trap.Step(138, [&] {
-        ShowWindow(hwnd(), front ? SW_SHOW : SW_SHOWNA);
-        if (front) SetForegroundWindow(hwnd());
+        ShowWindow(hwnd(), takeKeyboard ? SW_SHOW : SW_SHOWNA);
+        if (takeKeyboard) SetForegroundWindow(hwnd());
     });
+    quiet.reset();
     trap.Step(140, [] { core::program::HiddenInTray = false; });
     // The path is what the Alarm Options box holds now, even while that window is open and edited.
     std::wstring alarmPath;
-    if (trap.Test(142, [&] {
-            alarmPath = form3_->Text1Text();
-            return core::FileListed(alarmPath);
-        })) {
+    const bool listed = trap.Test(142, [&] {
+        alarmPath = form3_->Text1Text();
+        return core::FileListed(alarmPath);
+    });
+    if (listed) {
         trap.Line(144);
         trap.Step(146, [] { core::program::AlarmBuffer = sound::FindFreeBuffer(); });
         trap.Step(148, [&] { sound::Load(core::program::AlarmBuffer, alarmPath, sound::UnloadWhenDone); });
-        trap.Step(150, [] { sound::Play(core::program::AlarmBuffer); });
     }
+    // Deliberately mended: the alarm is never silent. A file that is missing or could not be loaded, or
+    // no free buffer, plays the system's alert sound instead; a device that does not open yet (just
+    // after a wake) is tried again while Time Expired is up.
+    trap.Step(150, [&] { sound::PlayAlarm(listed ? core::program::AlarmBuffer : 0); });
     trap.Step(152, [] { core::program::RestartRequested = false; });
-    // The tick waits here until the window is closed; the timer is off, so no tick nests inside.
-    trap.Step(154, [&] { alarm::Form2(reporter, AlarmAttention).ShowModal(hwnd()); });
+    // The tick waits here until the window is closed; the timer is off, so no tick nests inside. However
+    // it closed, its alarm no longer waits for a device.
+    trap.Step(154, [&] {
+        alarm::Form2(reporter, AlarmAttention).ShowModal(hwnd(), takeKeyboard);
+        sound::StopWaiting();
+    });
     trap.Step(156, [&] { PushButton2_Click(); });
     if (trap.Test(158, [] { return core::program::RestartRequested; })) {
         trap.Step(160, [&] { PushButton1_Click(); });

@@ -69,8 +69,10 @@ void Form1::OnTrayScaleChanged() {
 }
 
 void Form1::OnPowerBroadcast(WPARAM event) {
-    // The clock counts the sleep: a countdown whose end fell in it expires and rings right now.
-    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) Timer1.DeliverDueTicks();
+    // The clock counts the sleep: a countdown whose end fell in it expires and rings as soon as the
+    // message loop runs. Not here: the system waits for this answer, and an expiring tick would run
+    // the alarm's modal window inside its notification.
+    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) Timer1.CatchUpSoon();
 }
 
 void Form1::OnVisibilityChanged() {

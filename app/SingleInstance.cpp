@@ -19,6 +19,8 @@ ULONGLONG const kWaitForFirstCopyMs = 15000;
 DWORD const kPollMs = 50;
 // The first copy answers at once and acts afterwards; a hung one is not waited for longer.
 UINT const kHandOverTimeoutMs = 5000;
+// After a refusal, or with a first copy out of reach, how long its end is waited for.
+ULONGLONG const kWaitAfterRefusalMs = 10000;
 
 // The user's SID as text ("S-1-5-21-..."): the same for every session of the user, unlike the name.
 std::wstring UserSid() {
@@ -49,36 +51,69 @@ std::vector<std::wstring> ProgramArguments() {
     return arguments;
 }
 
-SingleInstance::SingleInstance() {
+SingleInstance::SingleInstance(MutexCalls calls) : calls_(calls) {
     // Local\ is the session's own namespace; the SID keeps apart users who share a session (Run as).
-    const std::wstring base = L"Local\\" + std::wstring(core::kProductName) + L" " + UserSid();
-    HANDLE mutex = CreateMutexW(nullptr, TRUE, (base + L" timer").c_str());
-    // An existing mutex is opened, not owned: the initial-owner request counts only for its creator.
-    const bool existed = mutex && GetLastError() == ERROR_ALREADY_EXISTS;
+    base_ = L"Local\\" + std::wstring(core::kProductName) + L" " + UserSid();
+    OpenMutex();
+    MapWindowWord();
+}
+
+void SingleInstance::OpenMutex() {
+    const std::wstring name = base_ + L" timer";
+    HANDLE mutex = calls_.create(nullptr, TRUE, name.c_str());
+    const DWORD error = GetLastError();
+    // A copy run as administrator made it, and a copy of normal rights may not open it whole: a copy
+    // runs all the same. Waiting on it may still be allowed.
+    administrator_ = !mutex && error == ERROR_ACCESS_DENIED;
+    if (administrator_) mutex = calls_.open(SYNCHRONIZE, FALSE, name.c_str());
     mutex_.reset(mutex);
-    owner_ = mutex && !existed;
+    // An existing mutex is opened, not owned: the initial-owner request counts only for its creator.
+    owner_ = mutex && !administrator_ && error != ERROR_ALREADY_EXISTS;
+}
+
+void SingleInstance::MapWindowWord() {
     // Mutexes and mappings share one namespace: the two names differ.
     mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
-                                      (base + L" window").c_str()));
+                                      (base_ + L" window").c_str()));
     if (mapping_) view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
 }
 
-bool SingleInstance::Claim(HWND& firstWindow) {
-    firstWindow = nullptr;
-    // Without the mutex (its name taken by an object of another kind, or no right to it) this copy
-    // cannot tell whether another runs; it runs its own timer rather than none.
-    if (owner_ || !mutex_) return true;
-    const ULONGLONG end = GetTickCount64() + kWaitForFirstCopyMs;
+bool SingleInstance::TryOwn(DWORD waitMs) {
+    if (owner_) return true;
+    if (!mutex_) {
+        // Not even allowed to wait: the mutex goes with the last copy that holds it, and this copy
+        // then makes it anew.
+        Sleep(waitMs);
+        OpenMutex();
+    } else {
+        // A first copy that ends, however it ends, leaves the mutex to one waiting copy.
+        const DWORD waited = WaitForSingleObject(mutex_.get(), waitMs);
+        owner_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    }
+    // The word an administrator's copy made was out of reach too: the new owner publishes in its own.
+    if (owner_ && !view_) MapWindowWord();
+    return owner_;
+}
+
+SingleInstance::Outcome SingleInstance::Claim(const std::vector<std::wstring>& arguments, NoTimerReason& reason) {
+    reason = administrator_ ? NoTimerReason::Administrator : NoTimerReason::NotAnswering;
+    // A mutex name taken by an object of another kind: this copy cannot tell whether another runs, and
+    // runs its own timer rather than none.
+    if (owner_ || (!mutex_ && !administrator_)) return Outcome::Owner;
+    // Without the word, an administrator's window is never found: only its end is waited for.
+    ULONGLONG end = GetTickCount64() + (view_ ? kWaitForFirstCopyMs : kWaitAfterRefusalMs);
+    HWND tried = nullptr;
     for (;;) {
-        // A first copy that ends, however it ends, leaves the mutex to one waiting copy, which then
-        // owns the timer instead.
-        const DWORD waited = WaitForSingleObject(mutex_.get(), kPollMs);
-        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
-            owner_ = true;
-            return true;
+        if (TryOwn(kPollMs)) return Outcome::Owner;
+        const HWND window = PublishedWindow();
+        if (window && window != tried) {
+            tried = window;
+            if (HandOver(window, arguments, reason)) return Outcome::HandedOver;
+            if (administrator_) reason = NoTimerReason::Administrator;
+            // A closing copy ends in a moment and leaves the timer to this one.
+            end = GetTickCount64() + kWaitAfterRefusalMs;
         }
-        firstWindow = PublishedWindow();
-        if (firstWindow || GetTickCount64() >= end) return false;
+        if (GetTickCount64() >= end) return Outcome::NoTimer;
     }
 }
 
@@ -99,7 +134,8 @@ HWND SingleInstance::PublishedWindow() const {
     return window;
 }
 
-bool SingleInstance::HandOver(HWND firstWindow, const std::vector<std::wstring>& arguments) {
+bool SingleInstance::HandOver(HWND firstWindow, const std::vector<std::wstring>& arguments,
+                              NoTimerReason& reason) const {
     DWORD processId = 0;
     GetWindowThreadProcessId(firstWindow, &processId);
     // The user started this copy, so it may bring a window to the front; the first copy runs in the
@@ -114,9 +150,14 @@ bool SingleInstance::HandOver(HWND firstWindow, const std::vector<std::wstring>&
     // WM_COPYDATA must be sent, not posted: the system copies the data only for the send.
     if (!SendMessageTimeoutW(firstWindow, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
                              kHandOverTimeoutMs, &answer)) {
+        // Privilege isolation drops a message to a more privileged process with access denied.
+        reason = GetLastError() == ERROR_ACCESS_DENIED ? NoTimerReason::Administrator : NoTimerReason::NotAnswering;
         return false;
     }
-    return answer == TRUE;
+    if (static_cast<std::intptr_t>(answer) == kHandOverTaken) return true;
+    reason = static_cast<std::intptr_t>(answer) == kHandOverClosing ? NoTimerReason::Closing
+                                                                     : NoTimerReason::NotAnswering;
+    return false;
 }
 
 }  // namespace app

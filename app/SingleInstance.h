@@ -2,6 +2,7 @@
 // publishes its main window; a later copy finds that window and hands it its command line.
 #pragma once
 
+#include "app/CommandLine.h"
 #include "core/Handles.h"
 
 #include <windows.h>
@@ -14,30 +15,47 @@ namespace app {
 // The arguments after the program's own name, split as the system splits a command line.
 std::vector<std::wstring> ProgramArguments();
 
+// The system calls that open the timer's mutex; a test stands in for them to play a first copy it
+// may not open.
+struct MutexCalls {
+    HANDLE(WINAPI* create)(LPSECURITY_ATTRIBUTES, BOOL, LPCWSTR) = &CreateMutexW;
+    HANDLE(WINAPI* open)(DWORD, BOOL, LPCWSTR) = &OpenMutexW;
+};
+
 class SingleInstance {
 public:
+    // Owner: this copy runs the timer, at once or because the copy that ran it ended while this one
+    // waited. HandedOver: the first copy took the arguments. NoTimer: neither within the wait.
+    enum class Outcome { Owner, HandedOver, NoTimer };
+
     // Names the objects for the product and the user (the user's SID), so that other users, and other
     // sessions of the same user, keep timers of their own.
-    SingleInstance();
+    explicit SingleInstance(MutexCalls calls = {});
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // True when this copy owns the timer, at once or because the copy that owned it ended while this
-    // one waited. Otherwise firstWindow is the first copy's main window, or null when none showed up
-    // within the wait.
-    bool Claim(HWND& firstWindow);
+    // Waits for the first copy's window and hands it the arguments; after a refusal, or while the first
+    // copy cannot be reached, waits on for it to end. Reason says why a NoTimer reached no timer.
+    Outcome Claim(const std::vector<std::wstring>& arguments, NoTimerReason& reason);
     // The first copy's main window, for later copies; once it is loaded.
     void Publish(HWND mainWindow);
 
-    // Lets the first copy come to the front and hands it the arguments. False when it refused them or
-    // did not answer.
-    static bool HandOver(HWND firstWindow, const std::vector<std::wstring>& arguments);
-
 private:
+    void OpenMutex();
+    void MapWindowWord();
+    // True once this copy owns the timer; waits up to waitMs for it.
+    bool TryOwn(DWORD waitMs);
     HWND PublishedWindow() const;
+    // Lets the first copy come to the front and hands it the arguments; false, with the reason, when
+    // it refused them or did not answer.
+    bool HandOver(HWND firstWindow, const std::vector<std::wstring>& arguments, NoTimerReason& reason) const;
 
+    MutexCalls calls_;
+    std::wstring base_;
     core::UniqueKernelObject mutex_;
     bool owner_ = false;
+    // A copy run as administrator made the mutex: this copy may only wait on it, if even that.
+    bool administrator_ = false;
     core::UniqueKernelObject mapping_;
     core::UniqueMappedView view_;
 };

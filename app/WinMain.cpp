@@ -1,6 +1,7 @@
 // Program entry: one timer per user session. A bad command line is refused before anything is touched;
-// a later copy hands its command line to the first and ends; the first copy's message loop gives Tab
-// and Enter their dialog meaning in every window of ours.
+// a later copy hands its command line to the first and ends, or runs the timer itself once the first
+// has ended, or says why it reached none; the first copy's message loop gives Tab and Enter their
+// dialog meaning in every window of ours.
 #include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/SingleInstance.h"
@@ -17,8 +18,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
 
     const std::vector<std::wstring> arguments = app::ProgramArguments();
     const app::CommandLineRequest request = app::ParseCommandLine(arguments);
-    if (request.kind == app::CommandLineRequest::Kind::Bad) {
-        core::ShowUserMessage(app::BadArgumentText(request.badArgument));
+    // A clock time is checked by this copy's clock; the copy that runs the timer counts it by its own.
+    const app::CommandLineRequest checked = app::ResolveTimeOfDay(request, app::LocalMillisecondsOfDay());
+    if (checked.kind == app::CommandLineRequest::Kind::Bad) {
+        core::ShowUserMessage(app::BadArgumentText(checked.badArgument, checked.problem));
         return 2;
     }
     if (request.kind == app::CommandLineRequest::Kind::Usage) {
@@ -27,10 +30,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     }
 
     app::SingleInstance instance;
-    HWND firstWindow = nullptr;
-    if (!instance.Claim(firstWindow)) {
+    app::NoTimerReason reason{};
+    switch (instance.Claim(arguments, reason)) {
+    case app::SingleInstance::Outcome::HandedOver:
         // No window, no tray icon, no setting: the first copy does what was asked.
-        return firstWindow && app::SingleInstance::HandOver(firstWindow, arguments) ? 0 : 3;
+        return 0;
+    case app::SingleInstance::Outcome::NoTimer:
+        // The user asked for a timer and none runs for them: never an end without a word.
+        core::ShowUserMessage(app::NoTimerText(reason));
+        return 3;
+    case app::SingleInstance::Outcome::Owner:
+        break;
     }
 
     app::Form1 form;
@@ -39,7 +49,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     if (!form.Create()) return 1;
     instance.Publish(form.hwnd());
     form.Show(showCommand);
-    if (request.kind == app::CommandLineRequest::Kind::Duration) form.HandOver(request);
+    // A switch with no timer running has nothing to act on: the program starts idle.
+    if (request.kind != app::CommandLineRequest::Kind::None) form.HandOver(request);
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) ui::DispatchToWindow(msg);

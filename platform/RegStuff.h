@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -24,20 +25,27 @@ LONG WriteRegValue(HKEY root, const std::wstring& subKey, const std::wstring& va
                    DWORD type);
 
 // Opens subKey below root, deletes the named value and closes the key. Returns the registry's result.
-LONG DeleteRegValue(HKEY root, const std::wstring& subKey, const std::wstring& valueName);
+// view is KEY_WOW64_32KEY or KEY_WOW64_64KEY for one registry view, 0 for the program's own.
+LONG DeleteRegValue(HKEY root, const std::wstring& subKey, const std::wstring& valueName, REGSAM view = 0);
 
-// The two Run keys through the registry functions above. The user's Run key is created when a fresh
+// The text of the named value below root's subKey (REG_SZ, or REG_EXPAND_SZ expanded); nothing when
+// the key or the value is missing, cannot be read, or holds something else.
+std::optional<std::wstring> ReadRegText(HKEY root, const std::wstring& subKey, const std::wstring& valueName,
+                                        REGSAM view = 0);
+
+// The Run keys through the registry functions above. The user's Run key is created when a fresh
 // profile has none; the machine-wide one is only ever opened.
 class RegistryRunKeys : public RunKeys {
 public:
     bool Write(RunHive hive, const std::wstring& name, const std::wstring& data) override;
     void Remove(RunHive hive, const std::wstring& name) override;
+    std::optional<std::wstring> Read(RunHive hive, const std::wstring& name) override;
 };
 
 // Writes the Run entry (machine-wide, or the current user's when that is refused). Nothing is reported.
 void AddRunEntry(const RunEntry& entry);
 
-// Deletes the value named exeName from both Run keys. Nothing is reported.
+// Deletes the value named exeName from every Run key. Nothing is reported.
 void RemoveRunEntry(const std::wstring& exeName);
 
 }  // namespace platform

@@ -3,6 +3,8 @@
 
 #include "core/ModulePath.h"
 
+#include <algorithm>
+
 namespace platform {
 
 std::wstring RunEntryData(std::wstring_view folder, std::wstring_view exeName) {
@@ -33,8 +35,34 @@ std::optional<RunHive> AddStartupEntry(RunKeys& keys, const RunEntry& entry) {
 }
 
 void RemoveStartupEntry(RunKeys& keys, const std::wstring& name) {
-    keys.Remove(RunHive::LocalMachine, name);
-    keys.Remove(RunHive::CurrentUser, name);
+    for (const RunHive hive : kEveryRunHive) keys.Remove(hive, name);
+}
+
+bool StartsProgram(std::wstring_view command, std::wstring_view programPath) {
+    const auto sameLetters = [](std::wstring_view a, std::wstring_view b) {
+        const auto fold = [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; };
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](wchar_t x, wchar_t y) {
+                   return fold(x) == fold(y);
+               });
+    };
+    while (!command.empty() && command.front() == L' ') command.remove_prefix(1);
+    if (programPath.empty()) return false;
+    if (!command.empty() && command.front() == L'"') {
+        command.remove_prefix(1);
+        const size_t close = command.find(L'"');
+        return close != std::wstring_view::npos && sameLetters(command.substr(0, close), programPath);
+    }
+    // Unquoted, the path ends at the first blank after it (Windows tries each blank in turn).
+    if (command.size() > programPath.size() && command[programPath.size()] != L' ') return false;
+    return sameLetters(command.substr(0, std::min(command.size(), programPath.size())), programPath);
+}
+
+std::optional<RunHive> FindStartupEntry(RunKeys& keys, const std::wstring& name, std::wstring_view programPath) {
+    for (const RunHive hive : kEveryRunHive) {
+        const auto command = keys.Read(hive, name);
+        if (command && StartsProgram(*command, programPath)) return hive;
+    }
+    return std::nullopt;
 }
 
 }  // namespace platform

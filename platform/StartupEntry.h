@@ -1,6 +1,6 @@
 // What the start-with-Windows entry is and where it goes, decided without touching the registry: the
-// value's name and data, and the fall-back to the current user's Run key when the machine-wide one
-// refuses the write.
+// value's name and data, the fall-back to the current user's Run key when the machine-wide one
+// refuses the write, and whether an entry that starts the program is there at all.
 #pragma once
 
 #include <optional>
@@ -9,8 +9,11 @@
 
 namespace platform {
 
-// The two Run keys the entry may live in.
-enum class RunHive { LocalMachine, CurrentUser };
+// The Run keys an entry may live in. Windows runs the machine-wide key of both registry views at
+// log-on: LocalMachine is the 32-bit view, where this program writes; LocalMachine64 the 64-bit view,
+// where a 64-bit tool or an administrator may have put an entry. On 32-bit Windows both are one key.
+enum class RunHive { LocalMachine, CurrentUser, LocalMachine64 };
+inline constexpr RunHive kEveryRunHive[] = {RunHive::CurrentUser, RunHive::LocalMachine, RunHive::LocalMachine64};
 
 // The registry as the start-up entry needs it. The Windows side is RegStuff; tests use a fake.
 class RunKeys {
@@ -19,8 +22,12 @@ public:
     // Stores data as a text value named name in the hive's Run key. False when the key could not be
     // opened for writing or the value was not stored.
     virtual bool Write(RunHive hive, const std::wstring& name, const std::wstring& data) = 0;
-    // Deletes the value named name from the hive's Run key; a missing key or value is no error.
+    // Deletes the value named name from the hive's Run key; a missing key or value is no error, and a
+    // refused delete (a machine-wide entry without an administrator's rights) leaves the value there.
     virtual void Remove(RunHive hive, const std::wstring& name) = 0;
+    // The text of the value named name in the hive's Run key, environment variables expanded; nothing
+    // when the key or the value is missing or holds no text.
+    virtual std::optional<std::wstring> Read(RunHive hive, const std::wstring& name) = 0;
 };
 
 // One Run value: named after the executable's file name, holding the command Windows runs at log-on.
@@ -45,7 +52,17 @@ std::optional<RunEntry> RunEntryFor(std::wstring_view modulePath);
 // Returns the hive that holds the entry, or nothing when neither write succeeded.
 std::optional<RunHive> AddStartupEntry(RunKeys& keys, const RunEntry& entry);
 
-// Removes the value from both Run keys, wherever an earlier AddStartupEntry put it.
+// Removes the value from every Run key, wherever an earlier AddStartupEntry, an older version of the
+// program or an administrator put it.
 void RemoveStartupEntry(RunKeys& keys, const std::wstring& name);
+
+// Whether a Run value's command starts the program at programPath: the path in double quotes or bare,
+// alone or followed by arguments, the letters A to Z in either case, as Windows compares file names.
+bool StartsProgram(std::wstring_view command, std::wstring_view programPath);
+
+// The Run key that holds a value named name whose command starts the program at programPath, the
+// user's own first; nothing when no Run key does. This, not what the user last chose, is whether the
+// program starts at the next log-on.
+std::optional<RunHive> FindStartupEntry(RunKeys& keys, const std::wstring& name, std::wstring_view programPath);
 
 }  // namespace platform

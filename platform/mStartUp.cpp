@@ -8,19 +8,33 @@
 #include "platform/RegStuff.h"
 #include "platform/StartupEntry.h"
 
-#include <windows.h>
-
-#include <vector>
-
 namespace platform {
+
+std::unique_ptr<RunKeys> RegistryStartupKeys() { return std::make_unique<RegistryRunKeys>(); }
+
+void EnableStartup(RunKeys& keys) {
+    if (const auto entry = RunEntryFor(core::RunningModulePath())) AddStartupEntry(keys, *entry);
+}
 
 void EnableStartup() {
     if (const auto entry = RunEntryFor(core::RunningModulePath())) AddRunEntry(*entry);
 }
 
+void DisableStartup(RunKeys& keys) {
+    const std::wstring name = core::ExecutableName(core::RunningModulePath());
+    if (!name.empty()) RemoveStartupEntry(keys, name);
+}
+
 void DisableStartup() {
     const std::wstring name = core::ExecutableName(core::RunningModulePath());
     if (!name.empty()) RemoveRunEntry(name);
+}
+
+std::optional<RunHive> StartupEntryIn(RunKeys& keys) {
+    const std::wstring path = core::RunningModulePath();
+    const std::wstring name = core::ExecutableName(path);
+    if (name.empty()) return std::nullopt;
+    return FindStartupEntry(keys, name, path);
 }
 
 }  // namespace platform

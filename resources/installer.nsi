@@ -7,6 +7,7 @@
 ; makensis is given: PROGRAM_EXE, ALARM_WAV, HAND_CUR, APP_ICON (source files) and OUTFILE.
 
 Unicode true
+!include "WinMessages.nsh"
 SetCompressor /SOLID lzma
 ; Without this, every File stores its source's modification time, which is when the build or the
 ; checkout wrote it: two builds of one commit would differ. Installed files take the install time.
@@ -26,14 +27,37 @@ UninstallIcon "${APP_ICON}"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 
+; A running copy holds its exe open: the installer could not replace it, nor the uninstaller delete it.
+; It is asked to close with a WM_CLOSE whose lParam carries the program's mark for this close
+; ("INST", Form1::kCloseForSetup), which never stops to ask the user anything. The wait is bounded
+; (5 s for the close, 10 s for the process to end): a copy still running then makes the installer's
+; File ask to retry, and leaves the uninstaller's Delete of the exe undone.
+!define CLOSE_FOR_SETUP 0x494E5354
+!macro CloseRunningCopy
+    FindWindow $0 "CorvalinForm1"
+    StrCmp $0 0 no_copy_running
+    MessageBox MB_OKCANCEL|MB_ICONINFORMATION \
+        "${PRODUCT} is running. It will be closed first, and a countdown it runs ends." /SD IDOK IDOK close_copy
+    Abort
+close_copy:
+    System::Call "user32::GetWindowThreadProcessId(p r0, *i .r1)"
+    System::Call "kernel32::OpenProcess(i 0x00100000, i 0, i r1) p .r2"  ; SYNCHRONIZE
+    SendMessage $0 ${WM_CLOSE} 0 ${CLOSE_FOR_SETUP} /TIMEOUT=5000
+    System::Call "kernel32::WaitForSingleObject(p r2, i 10000)"
+    System::Call "kernel32::CloseHandle(p r2)"
+no_copy_running:
+!macroend
+
 Page directory
 Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
 Section "Install"
-    ; The start-up entry the program writes is machine-wide, so the shortcut is for all users too.
+    ; Installed for every user under Program Files, so the shortcut is for all users too. The program's
+    ; start-up entry is the user's own; only a copy run as administrator writes a machine-wide one.
     SetShellVarContext all
+    !insertmacro CloseRunningCopy
     SetOutPath "$INSTDIR"
     File "/oname=${EXE}" "${PROGRAM_EXE}"
     File "/oname=alarm.wav" "${ALARM_WAV}"
@@ -54,16 +78,20 @@ SectionEnd
 
 Section "Uninstall"
     SetShellVarContext all
+    !insertmacro CloseRunningCopy
     Delete "$INSTDIR\${EXE}"
     Delete "$INSTDIR\alarm.wav"
     Delete "$INSTDIR\HAND-M.CUR"
     Delete "$SMPROGRAMS\${PRODUCT}.lnk"
 
-    ; The program names its start-up entry after the first .exe its folder lists. That is its own
-    ; file wherever names come back sorted, but the uninstaller lives in the same folder, so an
-    ; entry named after it that points into this folder is the program's too.
+    ; The entry may be in the user's Run key, or machine-wide in either registry view: the program
+    ; counts each of them as starting it. Older versions named their entry after the first .exe their
+    ; folder listed, which may be the uninstaller: such an entry pointing into this folder goes too.
     DeleteRegValue HKLM "${RUN_KEY}" "${EXE}"
     DeleteRegValue HKCU "${RUN_KEY}" "${EXE}"
+    SetRegView 64
+    DeleteRegValue HKLM "${RUN_KEY}" "${EXE}"
+    SetRegView 32
     ReadRegStr $0 HKLM "${RUN_KEY}" "Uninstall.exe"
     StrCmp $0 "$INSTDIR\Uninstall.exe" 0 +2
         DeleteRegValue HKLM "${RUN_KEY}" "Uninstall.exe"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs Corvalin Timer Software silently under Wine, starts the installed program, uninstalls it
-# silently, and checks what each step leaves behind. Usage: installer_test.sh <setup.exe>
+# Installs Corvalin Timer Software silently under Wine, starts the installed program, installs again
+# (which closes it), uninstalls silently, and checks what each step leaves behind. Usage: installer_test.sh <setup.exe>
 # Runs in the Wine prefix of the caller (WINEPREFIX, DISPLAY: source scripts/wine-env.sh and
 # corvalin_wine_up first); exits 77 (skipped) without one.
 set -euo pipefail
@@ -31,6 +31,8 @@ check() {  # check <description> <command...>
     fi
 }
 absent() { ! "$@"; }
+# A process that has ended but was not yet waited for is a zombie: kill -0 would still find it.
+program_running() { ps -o stat= -p "$program_pid" 2>/dev/null | grep -q '^ *[^Z ]'; }
 program_window_shown() { xdotool search --all --pid "$program_pid" --name "^$product\$" >/dev/null 2>&1; }
 # Which registry keys and values exist, asked in one Wine start: each argument is a key, or a key and
 # a value name joined by "|"; prints the number of each one that exists, one a line. A batch file, since
@@ -109,7 +111,12 @@ program_pid=$!
 if command -v xdotool >/dev/null; then
     check "its main window opens" wait_for 20 program_window_shown
 fi
-check "it keeps running" kill -0 "$program_pid"
+check "it keeps running" program_running
+
+echo "== a second install closes the running copy first"
+wine "$installer" /S >/dev/null 2>&1 </dev/null
+check "the running copy was closed" wait_for 20 absent program_running
+check "program still installed" test -f "$install_dir/$exe"
 kill "$program_pid" 2>/dev/null || true
 wait "$program_pid" 2>/dev/null || true
 program_pid=""

@@ -57,8 +57,9 @@ bool BufferTable::Load(std::int32_t bufferIndex, const std::wstring& fileName, s
 
     SoundBuffer& buffer = At(bufferIndex);
     buffer.samples = std::move(samples);
+    buffer.format = std::move(layout.format);
     // No device accepting the format is not reported: the buffer is Loaded and Play returns false.
-    buffer.device = device_.Open(layout.format, notifyTarget);
+    buffer.device = device_.Open(buffer.format, notifyTarget);
     if (buffer.device != 0) device_.Prepare(buffer.device, buffer.header, buffer.samples.View());
     buffer.state = BufferState::Loaded;
     buffer.flags = flags;
@@ -86,6 +87,7 @@ void BufferTable::Stop(std::int32_t bufferIndex) {
         return;
     }
     SoundBuffer& buffer = At(bufferIndex);
+    if (bufferIndex == waiting_) StopWaiting();
     // The state changes only when the device's completion for the reset is handled.
     if (buffer.state == BufferState::Playing && buffer.device != 0) device_.Reset(buffer.device);
 }
@@ -99,6 +101,7 @@ void BufferTable::Unload(std::int32_t bufferIndex) {
     }
     SoundBuffer& buffer = At(bufferIndex);
     if (buffer.state == BufferState::Free) return;
+    if (bufferIndex == waiting_) waiting_ = 0;
     Stop(bufferIndex);
     // The completion that the reset causes arrives after this; it then names a handle no buffer holds.
     if (buffer.device != 0) {
@@ -107,9 +110,60 @@ void BufferTable::Unload(std::int32_t bufferIndex) {
     }
     buffer.device = 0;
     buffer.samples = {};
+    buffer.format.clear();
     buffer.header = {};
     buffer.state = BufferState::Free;
     if (SoundManagerNotifier* notifier = NotifierFor(buffer)) notifier->SoundUnloaded(bufferIndex);
+}
+
+bool BufferTable::Check(const std::wstring& fileName) {
+    const std::unique_ptr<ByteSource> file = host_.OpenFile(fileName);
+    if (!file) {
+        host_.ShowMessage(kCannotOpenFile);
+        return false;
+    }
+    WaveLayout layout;
+    Samples samples;
+    std::optional<std::wstring> message = ReadWaveLayout(*file, layout);
+    if (!message) message = ReadSamples(*file, layout, samples);
+    if (!message) return true;
+    host_.ShowMessage(*message);
+    return false;
+}
+
+bool BufferTable::PlayAlarm(std::int32_t bufferIndex) {
+    StopWaiting();
+    if (Play(bufferIndex)) return true;
+    if (InRange(bufferIndex) && At(bufferIndex).state == BufferState::Loaded && At(bufferIndex).device == 0) {
+        waiting_ = bufferIndex;
+        triesLeft_ = kDeviceRetries;
+        return true;
+    }
+    host_.PlayFallbackSound();
+    return false;
+}
+
+bool BufferTable::RetryDevice() {
+    if (waiting_ == 0) return false;
+    SoundBuffer& buffer = At(waiting_);
+    const std::uintptr_t notifyTarget = host_.NotifyTarget();
+    if (notifyTarget != 0) buffer.device = device_.Open(buffer.format, notifyTarget);
+    if (buffer.device != 0) {
+        // A header prepared afresh: the sound plays from its first sample, however late.
+        device_.Prepare(buffer.device, buffer.header, buffer.samples.View());
+        Play(std::exchange(waiting_, 0));
+        return false;
+    }
+    if (--triesLeft_ > 0) return true;
+    StopWaiting();
+    host_.PlayFallbackSound();
+    return false;
+}
+
+void BufferTable::StopWaiting() {
+    const std::int32_t bufferIndex = std::exchange(waiting_, 0);
+    // A buffer that never reached a device is never handed back: release it now, as its end would.
+    if (bufferIndex != 0 && (At(bufferIndex).flags & UnloadWhenDone) != 0) Unload(bufferIndex);
 }
 
 std::int32_t BufferTable::FindFreeBuffer() const {

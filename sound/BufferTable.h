@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace sound {
 
@@ -22,6 +23,10 @@ inline constexpr std::uint32_t NoNotify = 4;
 inline constexpr std::int32_t kBufferCount = 32;
 // The buffer number that means "every buffer" to Stop and Unload.
 inline constexpr std::int32_t kAllBuffers = -1;
+// An alarm whose device would not open tries again every half second for 15 seconds: right after a
+// wake, HDMI and DisplayPort audio often come back a few seconds after the program does.
+inline constexpr int kDeviceRetries = 30;
+inline constexpr unsigned int kDeviceRetryMilliseconds = 500;
 
 // A wave-out device handle, 0 for none.
 using DeviceHandle = std::uintptr_t;
@@ -68,12 +73,16 @@ public:
     virtual void ShowMessage(const std::wstring& text) = 0;
     // The target of the devices' completion messages, created on first use; 0 when it cannot be created.
     virtual std::uintptr_t NotifyTarget() = 0;
+    // The system's own alert sound, for an alarm that has no sound of its own to play.
+    virtual void PlayFallbackSound() = 0;
 };
 
 struct SoundBuffer {
     DeviceHandle device = 0;
     WaveHeader header;
     Samples samples;
+    // The file's format record, kept so that a device can be opened for it later.
+    std::vector<std::byte> format;
     BufferState state = BufferState::Free;
     std::uint32_t flags = 0;
 };
@@ -101,6 +110,22 @@ public:
     void Unload(std::int32_t bufferIndex);
     void Shutdown() { Unload(kAllBuffers); }
 
+    // Reads a WAV file as Load does, without a device: false after the message for a file it could not
+    // play. Raises as Load does.
+    bool Check(const std::wstring& fileName);
+
+    // Plays a buffer as the alarm. When no device would open for it, the alarm waits for one: each
+    // RetryDevice tries again, kDeviceRetries times. With no sound to play (no buffer, or one that is not
+    // Loaded) and after the last try, the host's fallback sound plays instead. True while the alarm's
+    // own sound plays or waits.
+    bool PlayAlarm(std::int32_t bufferIndex);
+    // One more try at a device for the waiting alarm; it plays from its first sample once one opens.
+    // True while it still waits.
+    bool RetryDevice();
+    bool WaitingForDevice() const { return waiting_ != 0; }
+    // The alarm was answered: no more tries. Stop and Unload of the waiting buffer end the wait too.
+    void StopWaiting();
+
     // Lowest Free buffer, 0 when all 32 are in use.
     std::int32_t FindFreeBuffer() const;
     // Buffer that holds this device, 0 when none does (and always for the null handle).
@@ -127,6 +152,9 @@ private:
     WaveOutDevice& device_;
     SoundHost& host_;
     SoundManagerNotifier* notifier_ = nullptr;
+    // The alarm's buffer while it waits for a device, 0 otherwise, and the tries it has left.
+    std::int32_t waiting_ = 0;
+    int triesLeft_ = 0;
     std::array<SoundBuffer, kBufferCount> buffers_{};
 };
 

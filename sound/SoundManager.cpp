@@ -59,10 +59,12 @@ public:
     // A modal box: messages pending for the program, device completions included, run while it is up.
     void ShowMessage(const std::wstring& text) override { core::ShowUserMessage(text); }
     std::uintptr_t NotifyTarget() override;
+    void PlayFallbackSound() override;
 };
 
 struct Module {
-    WaveOut device;
+    SoundSystem system = SoundSystem::Platform();
+    WaveOut device{system};
     Host host;
     BufferTable table{device, host};
     // Declared last, so it is unhooked and destroyed first.
@@ -77,17 +79,64 @@ std::uintptr_t Host::NotifyTarget() {
     return reinterpret_cast<std::uintptr_t>(soundManager.notify.Window());
 }
 
+void Host::PlayFallbackSound() { soundManager.system.fallbackSound(); }
+
+// The retry timer runs only while the alarm waits for a device.
+void KillRetryTimerUnlessWaiting() {
+    if (!soundManager.table.WaitingForDevice() && soundManager.notify.Window() != nullptr) {
+        KillTimer(soundManager.notify.Window(), kDeviceRetryTimer);
+    }
+}
+
 }  // namespace
 
 bool Load(std::int32_t bufferIndex, const std::wstring& fileName, std::uint32_t flags) {
-    return soundManager.table.Load(bufferIndex, fileName, flags);
+    const bool loaded = soundManager.table.Load(bufferIndex, fileName, flags);
+    KillRetryTimerUnlessWaiting();
+    return loaded;
 }
 
-bool Play(std::int32_t bufferIndex) { return soundManager.table.Play(bufferIndex); }
+bool Play(std::int32_t bufferIndex) {
+    const bool started = soundManager.table.Play(bufferIndex);
+    KillRetryTimerUnlessWaiting();
+    return started;
+}
 
-void Stop(std::int32_t bufferIndex) { soundManager.table.Stop(bufferIndex); }
+void Stop(std::int32_t bufferIndex) {
+    soundManager.table.Stop(bufferIndex);
+    KillRetryTimerUnlessWaiting();
+}
 
-void Unload(std::int32_t bufferIndex) { soundManager.table.Unload(bufferIndex); }
+void Unload(std::int32_t bufferIndex) {
+    soundManager.table.Unload(bufferIndex);
+    KillRetryTimerUnlessWaiting();
+}
+
+bool PlayAlarm(std::int32_t bufferIndex) {
+    const bool ownSound = soundManager.table.PlayAlarm(bufferIndex);
+    KillRetryTimerUnlessWaiting();
+    if (soundManager.table.WaitingForDevice()) {
+        // The buffer was loaded, so the notification window exists. Without a timer the tries are all
+        // made now, so that the fallback sound still comes.
+        HWND window = soundManager.notify.Window();
+        if (window == nullptr || SetTimer(window, kDeviceRetryTimer, kDeviceRetryMilliseconds, nullptr) == 0) {
+            while (soundManager.table.RetryDevice()) {
+            }
+        }
+    }
+    return ownSound;
+}
+
+void StopWaiting() {
+    soundManager.table.StopWaiting();
+    KillRetryTimerUnlessWaiting();
+}
+
+bool WaitingForDevice() { return soundManager.table.WaitingForDevice(); }
+
+bool Check(const std::wstring& fileName) { return soundManager.table.Check(fileName); }
+
+void UseSystem(SoundSystem system) { soundManager.system = std::move(system); }
 
 void Shutdown() {
     soundManager.table.Shutdown();
@@ -114,6 +163,12 @@ LRESULT CALLBACK NotifyWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
             soundManager.table.OnDeviceDone(WaveOut::ToDevice(reinterpret_cast<HWAVEOUT>(wParam)));
         } catch (...) {
         }
+    } else if (message == WM_TIMER && wParam == kDeviceRetryTimer) {
+        try {
+            soundManager.table.RetryDevice();
+        } catch (...) {
+        }
+        KillRetryTimerUnlessWaiting();
     } else if (message == WM_NCDESTROY && hwnd == soundManager.notify.Window()) {
         soundManager.notify.Forget();
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "sound/BufferTable.h"
+#include "sound/WaveOut.h"
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -27,6 +28,20 @@ void Stop(std::int32_t bufferIndex);
 void Unload(std::int32_t bufferIndex);
 // Unloads everything, then unhooks and destroys the notification window.
 void Shutdown();
+
+// Plays the alarm's buffer. When no device opens for it, the notification window's timer
+// (kDeviceRetryTimer) tries again every half second for 15 seconds and plays it from its start once one
+// opens; then, or at once when there is nothing to play, the system's alert sound plays instead.
+bool PlayAlarm(std::int32_t bufferIndex);
+// The alarm was answered: no more tries for a device. Stop of its buffer does this too.
+void StopWaiting();
+bool WaitingForDevice();
+inline constexpr UINT_PTR kDeviceRetryTimer = 1;
+// Reads a WAV file as Load does, without a device: false after the loader's message for a file it
+// could not play. Raises as Load does.
+bool Check(const std::wstring& fileName);
+// The system calls under the module; the platform's until a test puts its own.
+void UseSystem(SoundSystem system);
 // Lowest Free buffer, 0 when all 32 are in use.
 std::int32_t FindFreeBuffer();
 // Buffer that owns the device handle, 0 when none does.

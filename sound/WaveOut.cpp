@@ -19,11 +19,17 @@ WAVEHDR* HeaderOf(WaveHeader& header) { return std::launder(reinterpret_cast<WAV
 
 }  // namespace
 
+SoundSystem SoundSystem::Platform() {
+    return {[](HWAVEOUT* device, const WAVEFORMATEX* format, DWORD_PTR window) {
+                return waveOutOpen(device, WAVE_MAPPER, format, window, 0, CALLBACK_WINDOW);
+            },
+            [] { MessageBeep(MB_ICONEXCLAMATION); }};
+}
+
 DeviceHandle WaveOut::Open(std::span<const std::byte> format, std::uintptr_t notifyTarget) {
     HWAVEOUT device = nullptr;
     const MMRESULT result =
-        waveOutOpen(&device, WAVE_MAPPER, reinterpret_cast<const WAVEFORMATEX*>(format.data()), notifyTarget, 0,
-                    CALLBACK_WINDOW);
+        system_.openDevice(&device, reinterpret_cast<const WAVEFORMATEX*>(format.data()), notifyTarget);
     return result == MMSYSERR_NOERROR ? ToDevice(device) : 0;
 }
 

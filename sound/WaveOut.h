@@ -8,14 +8,28 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace sound {
 
+// The system calls the sound of the alarm rests on, one table for the module; a test puts its own in
+// between to refuse the device or to hear the fallback.
+struct SoundSystem {
+    // waveOutOpen through the wave mapper, completions posted to the window (CALLBACK_WINDOW).
+    std::function<MMRESULT(HWAVEOUT* device, const WAVEFORMATEX* format, DWORD_PTR window)> openDevice;
+    // MessageBeep(MB_ICONEXCLAMATION): the system's alert sound, or the speaker's beep without a device.
+    std::function<void()> fallbackSound;
+
+    static SoundSystem Platform();
+};
+
 // Wave-out through the wave mapper, completions posted to a window (CALLBACK_WINDOW).
 class WaveOut final : public WaveOutDevice {
 public:
+    explicit WaveOut(const SoundSystem& system) : system_(system) {}
+
     DeviceHandle Open(std::span<const std::byte> format, std::uintptr_t notifyTarget) override;
     void Prepare(DeviceHandle device, WaveHeader& header, std::span<std::byte> samples) override;
     void Write(DeviceHandle device, WaveHeader& header) override;
@@ -26,6 +40,9 @@ public:
 
     static DeviceHandle ToDevice(HWAVEOUT device) { return reinterpret_cast<DeviceHandle>(device); }
     static HWAVEOUT ToHandle(DeviceHandle device) { return reinterpret_cast<HWAVEOUT>(device); }
+
+private:
+    const SoundSystem& system_;
 };
 
 // A file opened for reading with CreateFileW, so any path that exists opens, whatever the code page.

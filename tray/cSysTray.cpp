@@ -4,6 +4,7 @@
 
 #include "ui/Clock.h"
 #include "ui/Controls.h"
+#include "ui/MessageFilter.h"
 
 #include <algorithm>
 
@@ -13,6 +14,9 @@ namespace {
 constexpr int kOwnWindowSide = 34;
 // Longest sleep of the balloon wait between two looks at the queue; new messages end it sooner.
 constexpr std::int64_t kMaxWaitSliceMs = 100;
+// The own window's timer that asks the shell again for an icon it refused.
+constexpr UINT_PTR kRetryTimerId = 1;
+constexpr UINT kRetryMs = 2000;
 
 // The record in the layout that ends with the balloon fields: the wide twin of the 488-byte ANSI
 // record. Every shell since Windows 2000 reads balloons from it; the later, longer layouts only add
@@ -46,6 +50,9 @@ bool cSysTray::Create(HWND host, int controlId) {
                                      host, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                                      GetModuleHandleW(nullptr), nullptr));
     if (!ownWindow_) return false;
+    // The shell's restart broadcast reaches the top-level host; in a copy run as administrator it comes
+    // from a process of lower rights.
+    ui::LetInFromNormalRights(host, taskbarCreated_);
     // InTray set before there was a window to hook takes effect now.
     if (inTray_ && !added_) HookAndAdd();
     return true;
@@ -59,9 +66,14 @@ NOTIFYICONDATAW cSysTray::Record() const {
     return record;
 }
 
-void cSysTray::Send(DWORD message, NOTIFYICONDATAW& record) {
-    // A refused add or change leaves the control as if it had worked; the shell's answer is not used.
-    if (shell_) shell_(message, record);
+bool cSysTray::Send(DWORD message, NOTIFYICONDATAW& record) { return shell_ && shell_(message, record); }
+
+bool cSysTray::Modify(NOTIFYICONDATAW& record) {
+    if (Send(NIM_MODIFY, record)) return true;
+    // The shell restarted without its broadcast reaching us, or dropped the icon: the add carries
+    // the tip, the picture and a balloon still waiting.
+    if (added_) AddToTray();
+    return false;
 }
 
 void cSysTray::AddToTray() {
@@ -76,13 +88,34 @@ void cSysTray::AddToTray() {
     }
     record.uCallbackMessage = tray::kTrayCallbackMessage;
     record.uFlags |= NIF_MESSAGE;
-    Send(NIM_ADD, record);
+    // A busy shell counts an add it did not answer within seconds as refused, yet may have taken it,
+    // and a taskbar made again keeps its icons: an icon that takes the change is there.
+    const bool in = Send(NIM_ADD, record) || Send(NIM_MODIFY, record);
+    // Before the taskbar is ready at logon the add fails, and its "TaskbarCreated" may never reach us.
+    if (in) {
+        KillTimer(ownWindow_.get(), kRetryTimerId);
+    } else {
+        SetTimer(ownWindow_.get(), kRetryTimerId, kRetryMs, nullptr);
+    }
+    if (in && heldBalloon_) {
+        NOTIFYICONDATAW balloon = *heldBalloon_;
+        heldBalloon_.reset();
+        Send(NIM_MODIFY, balloon);
+    }
+    SetShown(in);
+}
+
+void cSysTray::SetShown(bool shown) {
+    if (shown == shown_) return;
+    shown_ = shown;
+    // The host may pump messages in here (a balloon wait); nothing of the control is touched after.
+    if (auto handler = ShownChanged) handler();
 }
 
 void cSysTray::HookAndAdd() {
     mSysTray::Hook(ownWindow_.get(), this);
-    AddToTray();
     added_ = true;
+    AddToTray();
 }
 
 void cSysTray::RemoveFromTray() {
@@ -97,31 +130,36 @@ void cSysTray::InTray(bool show) {
         if (ownWindow_) HookAndAdd();
     } else if (added_) {
         RemoveFromTray();
+        KillTimer(ownWindow_.get(), kRetryTimerId);
         mSysTray::Unhook(ownWindow_.get());
         added_ = false;
+        // Taken out on purpose: no event.
+        shown_ = false;
+        heldBalloon_.reset();
     }
     inTray_ = show;
 }
 
 void cSysTray::TrayIcon(tray::PictureRef icon) {
     if (!icon || icon->PictureType() != tray::Picture::Type::Icon) return;
-    if (added_) {
+    // Kept first: an add, now or once the shell takes the icon, carries the picture.
+    icon_ = std::move(icon);
+    if (shown_) {
         NOTIFYICONDATAW record = Record();
         record.uFlags = NIF_ICON;
-        record.hIcon = icon->IconHandle();
-        Send(NIM_MODIFY, record);
+        record.hIcon = icon_->IconHandle();
+        Modify(record);
     }
-    icon_ = std::move(icon);
 }
 
 void cSysTray::TrayTip(std::wstring tip) {
-    if (added_) {
+    tip_ = std::move(tip);
+    if (shown_) {
         NOTIFYICONDATAW record = Record();
         record.uFlags = NIF_TIP;
-        tray::CopyToField(tip, record.szTip);
-        Send(NIM_MODIFY, record);
+        tray::CopyToField(tip_, record.szTip);
+        Modify(record);
     }
-    tip_ = std::move(tip);
 }
 
 void cSysTray::ShowBalloon(const std::wstring& tip, const std::wstring& sTitle, std::int32_t showTimer,
@@ -129,16 +167,23 @@ void cSysTray::ShowBalloon(const std::wstring& tip, const std::wstring& sTitle, 
     if (showOnce && onceCount_ >= 1) return;
     const std::int32_t timeoutMs = tray::BalloonTimeoutMs(showTimer);
 
-    // Sent whether or not the icon is in the tray; a shell without our icon simply refuses it.
     NOTIFYICONDATAW record = Record();
     record.uFlags = NIF_INFO;
     tray::CopyToField(sTitle, record.szInfoTitle);
     tray::CopyToField(tip, record.szInfo);
     record.uTimeout = static_cast<UINT>(timeoutMs);
     record.dwInfoFlags = 0;
-    Send(NIM_MODIFY, record);
+    // Out of the tray on purpose the balloon is sent all the same, and the shell refuses it. While the
+    // shell refuses an icon we want, the balloon waits for the add that succeeds, for as long as it is
+    // meant to be up; after that it tells of something past and is dropped. With no time of its own
+    // (showTimer 0) it is dropped at once.
+    heldBalloon_ = record;
+    if (!added_ || shown_) {
+        if (Modify(record)) heldBalloon_.reset();
+    }
     balloonShown_ = true;
     if (showOnce) ++onceCount_;
+    if (showTimer <= 0 || !added_) heldBalloon_.reset();
     if (showTimer <= 0) return;
 
     // Re-entrancy: everything pending runs in here, the host's timer ticks and this control's own
@@ -159,11 +204,13 @@ void cSysTray::ShowBalloon(const std::wstring& tip, const std::wstring& sTitle, 
         // Sleeps until a message arrives or the slice ends, so the wait does not spin the processor.
         MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(sliceMs), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
-    if (balloonShown_) {
+    const bool neverSent = heldBalloon_.has_value();
+    heldBalloon_.reset();
+    if (balloonShown_ && !neverSent && (!added_ || shown_)) {
         // Time ran out before the shell said the balloon went: take it down with an empty balloon.
         NOTIFYICONDATAW clear = Record();
         clear.uFlags = NIF_INFO;
-        Send(NIM_MODIFY, clear);
+        Modify(clear);
     }
 }
 
@@ -176,6 +223,12 @@ void cSysTray::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         TrayMessage(lParam, wParam);
     } else if (taskbarCreated_ != 0 && message == taskbarCreated_) {
         ShellRestarted();
+    } else if (message == WM_TIMER && wParam == kRetryTimerId) {
+        if (added_ && !shown_) {
+            AddToTray();
+        } else {
+            KillTimer(ownWindow_.get(), kRetryTimerId);
+        }
     } else if (message == WM_DESTROY) {
         OnOwnWindowDestroyed();
     }

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class cSysTray {
@@ -44,10 +45,15 @@ public:
     // InTray: true puts the icon in the tray, false takes it out; setting the current value does nothing.
     bool InTray() const { return inTray_; }
     void InTray(bool show);
+    // Whether the shell holds the icon. A shell that refuses it (not ready yet at logon, busy, or gone)
+    // is asked again every 2 seconds and at its restart; tip, picture and balloon asked meanwhile are
+    // kept and go with the add that succeeds.
+    bool Shown() const { return shown_; }
 
     // Shows a balloon with title sTitle and body tip. With showTimer > 0 returns only after the balloon
     // has been up showTimer seconds or the shell reported it closed; pending messages (the host's timer
     // among them) are handled meanwhile. With showOnce true this control shows it once per run.
+    // While the shell refuses the icon, the balloon waits for the icon as long as its own time lasts.
     // Raises core::HandlerError("Overflow"), with nothing sent, when showTimer x 1000 does not fit 32 bits.
     void ShowBalloon(const std::wstring& tip, const std::wstring& sTitle, std::int32_t showTimer, bool showOnce);
 
@@ -66,6 +72,8 @@ public:
     std::function<void(std::int16_t button, std::int32_t id)> MouseDown;
     std::function<void(std::int16_t button, std::int32_t id)> MouseUp;
     std::function<void(std::int16_t button, std::int32_t id)> MouseDblClick;
+    // Raised when the shell takes the icon, or loses it and refuses it back, while InTray is true.
+    std::function<void()> ShownChanged;
 
 private:
     friend LRESULT CALLBACK mSysTray::TrayWindowProc(HWND, UINT, WPARAM, LPARAM);
@@ -80,10 +88,14 @@ private:
     };
 
     NOTIFYICONDATAW Record() const;
-    void Send(DWORD message, NOTIFYICONDATAW& record);
+    bool Send(DWORD message, NOTIFYICONDATAW& record);
+    // A change the shell refuses means it no longer holds the icon: the icon goes back in.
+    bool Modify(NOTIFYICONDATAW& record);
     // Replaces the own window's procedure and puts the icon in the tray.
     void HookAndAdd();
+    // Puts the icon in the shell with everything last asked of it, or sets the retry.
     void AddToTray();
+    void SetShown(bool shown);
     void RemoveFromTray();
     void OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void TrayMessage(LPARAM lParam, WPARAM wParam);
@@ -95,6 +107,9 @@ private:
     core::UniqueHandle<OwnWindowTraits> ownWindow_;
     std::uint32_t iconId_ = tray::kTrayIconId;
     bool added_ = false;
+    bool shown_ = false;
+    // A balloon asked for while the shell did not hold the icon, kept while its wait lasts.
+    std::optional<NOTIFYICONDATAW> heldBalloon_;
     bool balloonShown_ = false;
     std::int32_t onceCount_ = 0;
     UINT taskbarCreated_ = 0;

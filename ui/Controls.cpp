@@ -181,6 +181,10 @@ void DispatchToWindow(MSG& msg) {
     // they were typed in, in every loop alike, so they keep their meaning inside a balloon wait or a
     // Time Expired pump.
     const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    // A disabled window takes no keys, whatever control of it still holds the focus: the system leaves
+    // the focus on a control when its window is disabled around it, and a modal window of ours that
+    // comes up without the keyboard takes none from it.
+    if (root && !IsWindowEnabled(root) && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) return;
     if (root && IsDialogMessageW(root, &msg)) return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

@@ -110,8 +110,9 @@ bool PushButton::HandleParentMessage(HWND parent, UINT message, WPARAM wParam, L
         if (!button || GetParent(button->hwnd_) != parent || GetDlgCtrlID(button->hwnd_) != LOWORD(wParam)) {
             return false;
         }
-        button->Click();
         result = 0;
+        // A button of a disabled window never runs its click, however the message came.
+        if (IsWindowEnabled(GetAncestor(parent, GA_ROOT))) button->Click();
         return true;
     }
     case DM_GETDEFID: {

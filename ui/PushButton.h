@@ -36,9 +36,10 @@ public:
     std::function<void()> onMouseMove;
 
     // The messages a parent window receives about its push buttons: draws the button, gives its face
-    // brush, runs its click event, and answers DM_GETDEFID with the focused push button, so that Enter
-    // presses the button that has the focus, as in a dialog, where the default button follows the
-    // focus. Returns true when the message was handled, with its result in result.
+    // brush, runs its click event (never while the window is disabled), and answers DM_GETDEFID with
+    // the focused push button, so that Enter presses the button that has the focus, as in a dialog,
+    // where the default button follows the focus. Returns true when the message was handled, with its
+    // result in result.
     static bool HandleParentMessage(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 private:

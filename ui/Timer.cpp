@@ -23,6 +23,8 @@ Timer::Timer(std::function<void()> onTick) : onTick_(std::move(onTick)), now_([t
 }
 
 Timer::~Timer() {
+    // Whoever listens may be gone already: its owner stops the timer first if it must hear of it.
+    onRunningChanged = nullptr;
     enabled_ = false;
     Update(false);
     Destroy();
@@ -50,6 +52,10 @@ void Timer::SetHidden(bool hidden) {
     // Hiding changes nothing until the next wake, which plans the sparse cadence.
 }
 
+void Timer::CatchUpSoon() {
+    if (Running()) PostMessageW(hwnd(), kDeliverNow, 0, 0);
+}
+
 void Timer::SetExpiringTick(std::uint64_t tick) {
     if (tick == expiringTick_ || !Running()) return;
     expiringTick_ = tick;
@@ -68,16 +74,19 @@ void Timer::Update(bool restart) {
         HoldFineClock(false);
         expiringTick_ = 0;
         wake_.Cancel();
-        return;
+    } else {
+        if (restart) {
+            start_ = Now();
+            delivered_ = 0;
+            // A new grid: its countdown tells where it ends after its first tick.
+            expiringTick_ = 0;
+            wake_.Cancel();
+        }
+        Arm(Now());
     }
-    if (restart) {
-        start_ = Now();
-        delivered_ = 0;
-        // A new grid: its countdown tells where it ends after its first tick.
-        expiringTick_ = 0;
-        wake_.Cancel();
-    }
-    Arm(Now());
+    if (Running() == wasRunning_) return;
+    wasRunning_ = Running();
+    if (onRunningChanged) onRunningChanged(wasRunning_);
 }
 
 void Timer::HoldFineClock(bool hold) {

@@ -37,14 +37,19 @@ public:
     // It lets a hidden timer wake for it on time, with the fine clock, and sets the wake timer.
     // Forgotten whenever the timer starts again.
     void SetExpiringTick(std::uint64_t tick);
-    // Delivers every tick that is due, now; after the computer wakes from sleep.
-    void DeliverDueTicks() { Deliver(); }
+    // Delivers every tick that is due from the message loop, as soon as the thread gets there; after
+    // the computer wakes from sleep. Only posted here: the caller may be inside a system notification,
+    // where no tick (and no alarm's modal window) may run.
+    void CatchUpSoon();
     // True while the ticks delivered are a catch-up: more than one was due when it began, after a
     // sleep or a busy thread. It lasts until the last due tick has run, across the breaks the
     // catch-up takes for input and painting, and ends when the timer stops or starts again.
     bool CatchingUp() const { return catchingUp_; }
     // Called once a catch-up has delivered its last due tick, for what only the latest tick matters to.
     std::function<void()> onCaughtUp;
+    // Called whenever the timer starts or stops running (enabled with an interval): what must hold
+    // exactly while it runs follows it on every path that starts or stops it.
+    std::function<void(bool running)> onRunningChanged;
     // Inside a tick: the timer runs the next tick as soon as this one returns, with no message
     // handled in between, so nothing can see what this one shows unless the tick itself pumps.
     bool AnotherTickFollows() const { return follows_; }
@@ -73,6 +78,7 @@ private:
     bool hidden_ = false;
     bool catchingUp_ = false;
     bool follows_ = false;
+    bool wasRunning_ = false;
     std::int64_t start_ = 0;
     std::uint64_t delivered_ = 0;
     std::uint64_t expiringTick_ = 0;

@@ -1,5 +1,7 @@
 // A waitable timer that wakes a sleeping computer at an instant: set to the countdown's end while a
-// countdown runs, so that the alarm rings on time even when the machine went to sleep meanwhile.
+// countdown runs, so that the alarm rings on time even when the user put the machine to sleep
+// meanwhile. Only where the machine and its power plan allow wake timers: the program never counts on
+// it, and a machine that slept through the end rings as soon as it wakes.
 #pragma once
 
 #include "core/Handles.h"
@@ -15,7 +17,8 @@ class WakeTimer {
 public:
     // The system calls behind the timer; a test listens in between.
     struct System {
-        std::function<void(std::int64_t dueIn)> set;  // relative, in 100 ns clock units
+        // Relative, in 100 ns clock units; whether the system took it as a wake-up.
+        std::function<bool(std::int64_t dueIn)> set;
         std::function<void()> cancel;
     };
 
@@ -30,14 +33,18 @@ public:
     // Cancels the timer when it is set.
     void Cancel();
     bool IsSet() const { return set_; }
+    // Whether the system said it will wake the machine at the set time. Even then a power plan that
+    // forbids wake timers, or Modern Standby, may not: no more than a hint.
+    bool MayWake() const { return mayWake_; }
 
 private:
-    void SetOnSystem(std::int64_t dueIn);
+    bool SetOnSystem(std::int64_t dueIn);
     void CancelOnSystem();
 
     core::UniqueKernelObject handle_;
     System system_;
     bool set_ = false;
+    bool mayWake_ = false;
 };
 
 }  // namespace ui

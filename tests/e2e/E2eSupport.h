@@ -93,6 +93,9 @@ public:
         return code;
     }
 
+    // As a copy that hangs, then ends as the system ends it.
+    void Suspend() const { SuspendThread(pi_.hThread); }
+    void Kill() const { TerminateProcess(pi_.hProcess, 1); }
     HWND Find(const wchar_t* title) const {
         FindData data{pi_.dwProcessId, title, nullptr};
         EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&data));

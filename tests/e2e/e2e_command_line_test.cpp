@@ -1,5 +1,6 @@
 // The real program started again while a copy runs, and started with a duration: one timer per user,
-// durations on the command line in a first copy and in a running one, bad arguments refused.
+// durations and switches on the command line in a first copy and in a running one, a copy that ends
+// meanwhile leaving the timer to the later one, bad arguments refused.
 #include "E2eSupport.h"
 
 #include <gtest/gtest.h>
@@ -82,7 +83,23 @@ TEST(EndToEnd, TwoCopiesStartedAtOnceMakeOneTimer) {
     EXPECT_EQ(e2e::RunningCopies(), 1);
 }
 
-TEST(EndToEnd, ADurationHandedToAnIdleRunningCopyStartsItsCountdownThere) {
+TEST(EndToEnd, AHandOverToACopyThatEndsMeanwhileLeavesTheTimerToTheLaterCopy) {
+    e2e::Program first;
+    ASSERT_NE(first.WaitForMainWindow(), nullptr);
+    first.Suspend();
+    e2e::Program later(L"25m", false);
+    // Long enough for the later copy to give up its hand-over to the copy that does not answer.
+    EXPECT_FALSE(later.Exited(7000));
+    first.Kill();
+    // The later copy's countdown hides its window behind the tray icon at once.
+    HWND main = later.WaitForWindow(L"Corvalin Timer Software", 20000);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)) == L"Pause"; }, 10000));
+    EXPECT_EQ(PickerText(main, id::cboMins), L"25");
+    EXPECT_EQ(e2e::RunningCopies(), 1);
+}
+
+TEST(EndToEnd, ADurationHandedToAnIdleRunningCopyStartsThereAndTheSwitchesWorkOnIt) {
     e2e::Program first;
     HWND main = first.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
@@ -104,6 +121,28 @@ TEST(EndToEnd, ADurationHandedToAnIdleRunningCopyStartsItsCountdownThere) {
     EXPECT_EQ(PickerText(main, id::cboHrs) + PickerText(main, id::cboMins) + PickerText(main, id::cboSecs), L"010203");
     const Values stored = StoredSettings();
     EXPECT_EQ(stored.at(L"Hours") + stored.at(L"Minutes") + stored.at(L"Seconds"), L"010203");
+    EXPECT_EQ(e2e::RunningCopies(), 1);
+
+    // The switches do what the buttons do there, and nothing, quietly, where there is nothing to do.
+    const auto handOver = [](const wchar_t* arguments) {
+        e2e::Program copy(arguments, false);
+        ASSERT_TRUE(copy.Exited(30000));
+        EXPECT_EQ(copy.ExitCode(), 0u) << testing::PrintToString(std::wstring(arguments));
+    };
+    const auto caption = [&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)); };
+    const auto display = [&] { return e2e::TextOf(GetDlgItem(main, id::lblTimer)); };
+    handOver(L"/resume");
+    handOver(L"/PAUSE");
+    ASSERT_TRUE(e2e::WaitFor([&] { return caption() == L"Start"; }, 10000));
+    const std::wstring held = display();
+    handOver(L"/pause");
+    Sleep(300);
+    EXPECT_EQ(display(), held);
+    handOver(L"/resume");
+    EXPECT_TRUE(e2e::WaitFor([&] { return caption() == L"Pause" && display() != held; }, 10000));
+    handOver(L"/reset");
+    EXPECT_TRUE(e2e::WaitFor([&] { return caption() == L"Start" && display() == L"000:00:00.0"; }, 10000));
+    handOver(L"/reset");
     EXPECT_EQ(e2e::RunningCopies(), 1);
 }
 

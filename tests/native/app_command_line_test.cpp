@@ -60,6 +60,56 @@ TEST(CommandLine, TakesOneDurationOrTheUsageSwitchAndNamesWhatDoesNotBelong) {
     EXPECT_EQ(refused({L"/x"}), L"/x");
     EXPECT_EQ(refused({L"-?"}), L"-?");
     EXPECT_EQ(refused({L"/start", L"25m"}), L"/start");
+
+    EXPECT_EQ(ParseCommandLine({L"/PAUSE"}).kind, Kind::Pause);
+    EXPECT_EQ(ParseCommandLine({L"/resume"}).kind, Kind::Resume);
+    EXPECT_EQ(ParseCommandLine({L"/Reset"}).kind, Kind::Reset);
+    // What is wrong, for the message: an extra word the program would take alone, or a range.
+    const auto problem = [](std::vector<std::wstring> arguments) { return ParseCommandLine(arguments).problem; };
+    using Problem = CommandLineRequest::Problem;
+    EXPECT_EQ(refused({L"25m", L"10m"}), L"10m");
+    EXPECT_EQ(problem({L"25m", L"10m"}), Problem::OneTooMany);
+    EXPECT_EQ(problem({L"/pause", L"25m"}), Problem::OneTooMany);
+    EXPECT_EQ(problem({L"@17:30", L"/reset"}), Problem::OneTooMany);
+    EXPECT_EQ(problem({L"0"}), Problem::OutOfRange);
+    EXPECT_EQ(problem({L"24:00:00"}), Problem::OutOfRange);
+    EXPECT_EQ(problem({L"123:00:00"}), Problem::UnknownForm);
+    EXPECT_EQ(problem({L"25m", L"please"}), Problem::UnknownForm);
+    EXPECT_NE(BadArgumentText(L"10m", Problem::OneTooMany).find(L"\"10m\" is one too many"), std::wstring::npos);
+    EXPECT_NE(BadArgumentText(L"0", Problem::OutOfRange).find(L"from 1 second to 23:59:59"), std::wstring::npos);
+}
+
+TEST(CommandLineTimeOfDay, ReadsTwentyFourHourAndAmPmTimesAndCountsToTheNextOne) {
+    EXPECT_EQ(ParseTimeOfDay(L"@17:30"), 17 * 3600 + 30 * 60);
+    EXPECT_EQ(ParseTimeOfDay(L"@17:30:15"), 17 * 3600 + 30 * 60 + 15);
+    EXPECT_EQ(ParseTimeOfDay(L"@0:00"), 0);
+    EXPECT_EQ(ParseTimeOfDay(L"@5:30pm"), 17 * 3600 + 30 * 60);
+    EXPECT_EQ(ParseTimeOfDay(L"@5PM"), 17 * 3600);
+    EXPECT_EQ(ParseTimeOfDay(L"@12am"), 0);
+    EXPECT_EQ(ParseTimeOfDay(L"@12pm"), 12 * 3600);
+    EXPECT_EQ(ParseTimeOfDay(L"@11:59:59pm"), kLongestDuration);
+    for (const wchar_t* text : {L"@25:00", L"@17:60", L"@13pm", L"@0am", L"@17", L"@", L"17:30", L"@5:3pm",
+                                L"@17:30:", L"@17:30:60", L"@1:2:3:4", L"@pm", L"@5 pm", L"@-5pm", L"@005pm"}) {
+        EXPECT_EQ(ParseTimeOfDay(text), -1) << "accepted: " << testing::PrintToString(std::wstring(text));
+    }
+
+    // Now is 17:29:59.5: half a second to 17:30 is one whole second; a time not later than now is
+    // tomorrow's, and the time that is now would be 24 hours.
+    const std::int64_t now = (17 * 3600 + 29 * 60 + 59) * 1000 + 500;
+    EXPECT_EQ(SecondsUntil(17 * 3600 + 30 * 60, now), 1);
+    EXPECT_EQ(SecondsUntil(18 * 3600, now), 30 * 60 + 1);
+    EXPECT_EQ(SecondsUntil(9 * 3600, now), 24 * 3600 - (8 * 3600 + 29 * 60 + 59));
+    const CommandLineRequest atTime = ParseCommandLine({L"@5:30pm"});
+    ASSERT_EQ(atTime.kind, Kind::TimeOfDay);
+    const CommandLineRequest soon = ResolveTimeOfDay(atTime, now);
+    EXPECT_EQ(soon.kind, Kind::Duration);
+    EXPECT_EQ(soon.seconds, 1);
+    const CommandLineRequest atNow = ResolveTimeOfDay(atTime, (17 * 3600 + 30 * 60) * 1000);
+    EXPECT_EQ(atNow.kind, Kind::Bad);
+    EXPECT_EQ(atNow.problem, CommandLineRequest::Problem::OutOfRange);
+    EXPECT_EQ(atNow.badArgument, L"@5:30pm");
+    EXPECT_EQ(ResolveTimeOfDay(atTime, (17 * 3600 + 30 * 60) * 1000 + 1).kind, Kind::Bad);
+    EXPECT_EQ(ResolveTimeOfDay(atTime, (17 * 3600 + 30 * 60) * 1000 - 1).seconds, 1);
 }
 
 TEST(CommandLineTexts, NameTheArgumentSafelyAndTheValuesInvolved) {
@@ -80,9 +130,9 @@ TEST(CommandLineTexts, NameTheArgumentSafelyAndTheValuesInvolved) {
     EXPECT_NE(hostile.find(L"\"a??b?c?\""), std::wstring::npos);
 
     EXPECT_EQ(ReplaceQuestionText(false, 299, 1500),
-              L"A countdown is running with 000:04:59 left.\r\n\r\nReplace it with a new countdown of 00:25:00?");
+              L"A countdown is running with 000:04:59 left.\r\n\r\nReplace it with a new countdown of 000:25:00?");
     EXPECT_NE(ReplaceQuestionText(true, 3600, 90).find(L"paused with 001:00:00 left"), std::wstring::npos);
-    EXPECT_NE(UsageText().find(L"[duration]"), std::wstring::npos);
+    EXPECT_NE(UsageText().find(L"[duration | @time | /pause | /resume | /reset]"), std::wstring::npos);
 }
 
 TEST(CommandLineHandOver, CarriesTheArgumentsAndRefusesWhatNoCopyOfOursSends) {

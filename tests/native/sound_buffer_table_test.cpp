@@ -93,11 +93,13 @@ public:
     }
     void ShowMessage(const std::wstring& text) override { messages.push_back(text); }
     std::uintptr_t NotifyTarget() override { return target; }
+    void PlayFallbackSound() override { ++fallbacks; }
 
     std::map<std::wstring, Bytes> files;
     std::vector<std::wstring> messages;
     std::uintptr_t target = 0x5A5A;
     int opens = 0;
+    int fallbacks = 0;
 };
 
 class Recorder : public sound::SoundManagerNotifier {
@@ -326,6 +328,30 @@ TEST_F(SoundBufferTable, LateCompletion_ForAHandleGivenAgain_DoesNotEndTheNewSou
     device.Finish(100);
     device.Deliver(table);
     EXPECT_EQ(table.State(1), BufferState::Free);
+}
+
+TEST_F(SoundBufferTable, Alarm_WithoutDevice_PlaysFromTheStartOnceOneOpensElseTheSystemsSoundAfterTheLastTry) {
+    device.accepts = false;
+    for (std::int32_t i : {1, 2, 3}) ASSERT_TRUE(table.Load(i, L"good.wav", sound::UnloadWhenDone));
+    ASSERT_TRUE(table.PlayAlarm(2));
+    table.Stop(2);  // answered while it waits: no more tries, and no sound
+    EXPECT_FALSE(table.RetryDevice());
+    EXPECT_EQ(table.State(2), BufferState::Free);
+    // Never a device: the last try gives the system's sound and frees the buffer.
+    ASSERT_TRUE(table.PlayAlarm(3));
+    int tries = 1;
+    while (table.RetryDevice()) ++tries;
+    EXPECT_EQ(tries, sound::kDeviceRetries);
+    EXPECT_EQ(table.State(3), BufferState::Free);
+    for (std::int32_t nothing : {0, 5}) table.PlayAlarm(nothing);  // a missing file, a bad one
+    EXPECT_EQ(host.fallbacks, 3);
+    // A device at the second try: the sound from its first sample.
+    ASSERT_TRUE(table.PlayAlarm(1));
+    EXPECT_TRUE(table.RetryDevice());
+    device.accepts = true;
+    EXPECT_FALSE(table.RetryDevice());
+    EXPECT_EQ(device.log, (std::vector<std::string>{"open 100", "prepare 100", "write 100"}));
+    EXPECT_EQ(device.prepared[100], kSamples);
 }
 
 TEST_F(SoundBufferTable, FindBufferByDevice_NeverMatchesTheNullHandleOfFreeBuffers) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -13,7 +14,7 @@ namespace {
 
 using platform::RunHive;
 
-// Two Run keys as maps; either key can refuse writes, as HKEY_LOCAL_MACHINE does for a standard user.
+// The Run keys as maps; any key can refuse writes, as HKEY_LOCAL_MACHINE does for a standard user.
 class FakeRunKeys : public platform::RunKeys {
 public:
     bool Write(RunHive hive, const std::wstring& name, const std::wstring& data) override {
@@ -24,14 +25,19 @@ public:
     void Remove(RunHive hive, const std::wstring& name) override {
         values[Index(hive)].erase(name);
     }
+    std::optional<std::wstring> Read(RunHive hive, const std::wstring& name) override {
+        const auto found = values[Index(hive)].find(name);
+        if (found == values[Index(hive)].end()) return std::nullopt;
+        return found->second;
+    }
 
     std::map<std::wstring, std::wstring>& Key(RunHive hive) { return values[Index(hive)]; }
     void Refuse(RunHive hive) { refused[Index(hive)] = true; }
 
 private:
-    static int Index(RunHive hive) { return hive == RunHive::LocalMachine ? 0 : 1; }
-    std::map<std::wstring, std::wstring> values[2];
-    bool refused[2] = {false, false};
+    static int Index(RunHive hive) { return static_cast<int>(hive); }
+    std::map<std::wstring, std::wstring> values[3];
+    bool refused[3] = {false, false, false};
 };
 
 constexpr wchar_t kModule[] = L"C:\\Apps\\Corvalin Timer Software\\Corvalin Timer Software.exe";
@@ -114,15 +120,17 @@ TEST(StartupEntry, MachineWideWriteClearsAnEarlierCopyInTheUsersKey) {
     EXPECT_EQ(keys.Key(RunHive::LocalMachine).count(entry.name), 1u);
 }
 
-TEST(StartupEntry, RemoveClearsBothKeysAndLeavesOtherValues) {
+TEST(StartupEntry, RemoveClearsEveryKeyAndLeavesOtherValues) {
     FakeRunKeys keys;
     keys.Key(RunHive::LocalMachine)[L"Corvalin Timer Software.exe"] = L"x";
     keys.Key(RunHive::LocalMachine)[L"Other.exe"] = L"y";
     keys.Key(RunHive::CurrentUser)[L"Corvalin Timer Software.exe"] = L"x";
+    keys.Key(RunHive::LocalMachine64)[L"Corvalin Timer Software.exe"] = L"x";
     platform::RemoveStartupEntry(keys, L"Corvalin Timer Software.exe");
     EXPECT_EQ(keys.Key(RunHive::LocalMachine).size(), 1u);
     EXPECT_EQ(keys.Key(RunHive::LocalMachine).count(L"Other.exe"), 1u);
     EXPECT_TRUE(keys.Key(RunHive::CurrentUser).empty());
+    EXPECT_TRUE(keys.Key(RunHive::LocalMachine64).empty());
 }
 
 TEST(StartupEntry, RemoveAfterAFallBackAddLeavesNoEntryAnywhere) {
@@ -133,6 +141,27 @@ TEST(StartupEntry, RemoveAfterAFallBackAddLeavesNoEntryAnywhere) {
     platform::RemoveStartupEntry(keys, entry.name);
     EXPECT_TRUE(keys.Key(RunHive::LocalMachine).empty());
     EXPECT_TRUE(keys.Key(RunHive::CurrentUser).empty());
+}
+
+TEST(StartupEntry, StartsProgramTakesTheCommandAsWindowsRunsIt) {
+    const std::wstring_view path = L"C:\\Program Files\\Corvalin\\Timer.exe";
+    EXPECT_TRUE(platform::StartsProgram(L" \"c:\\program files\\CORVALIN\\timer.EXE\" 25m", path));
+    EXPECT_TRUE(platform::StartsProgram(L"C:\\Program Files\\Corvalin\\Timer.exe 25m", path));
+    EXPECT_FALSE(platform::StartsProgram(L"\"D:\\Corvalin\\Timer.exe\"", path));
+    EXPECT_FALSE(platform::StartsProgram(L"C:\\Program Files\\Corvalin\\Timer.exe2", path));
+    EXPECT_FALSE(platform::StartsProgram(L"\"C:\\Program Files\\Corvalin\\Timer.exe", path));
+}
+
+TEST(StartupEntry, FoundInEveryRunKeyOnlyWhenItStartsThisProgram) {
+    FakeRunKeys keys;
+    const auto entry = *platform::RunEntryFor(kModule);
+    keys.Key(RunHive::CurrentUser)[entry.name] = L"\"D:\\Old\\Corvalin Timer Software.exe\"";
+    EXPECT_FALSE(platform::FindStartupEntry(keys, entry.name, kModule));
+    for (const RunHive hive : platform::kEveryRunHive) {
+        keys.Key(hive)[entry.name] = entry.data;
+        EXPECT_EQ(platform::FindStartupEntry(keys, entry.name, kModule), hive);
+        keys.Key(hive).erase(entry.name);
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "core/Handles.h"
 #include "core/Program.h"
 #include "resources/Layouts.h"
+#include "tests/InputSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -148,10 +149,10 @@ protected:
                                            log.push_back(window == TimeExpiredWindow() ? L"flash" : L"flash?");
                                            platform.flash(window);
                                        },
-                                       [&](bool awake) {
-                                           log.push_back(awake ? L"awake" : L"sleep");
-                                           platform.keepAwake(awake);
-                                       }});
+                                       [&](EXECUTION_STATE held) {
+                                           log.push_back(held & ES_DISPLAY_REQUIRED ? L"awake" : held ? L"counting" : L"sleep");
+                                           platform.keepAwake(held);
+                                       }, platform.now, platform.lastInput});
         form.Form3().SetText1Text(core::ProgramFolder() + L"\\no alarm here.wav");
         SendMessageW(form.cboSecs(), CB_SETCURSEL, 1, 0);  // 00:00:01
     }
@@ -178,22 +179,27 @@ TEST_F(AlarmInTheBackground, TimeExpiredComesUpTopmostWithoutTheKeyboardFlashesA
     own.Then([] { return TimeExpiredWindow() != nullptr; },
              [&] {
                  const HWND expired = TimeExpiredWindow();
-                 ownActive = GetForegroundWindow() == expired && Topmost(expired) &&
+                 ownActive = GetForegroundWindow() == expired && Topmost(expired) && Above(expired, form.hwnd()) &&
                              GetFocus() == GetDlgItem(expired, layout::form2::PushButton1);
                  log.push_back(L"up");
-                 SendMessageW(GetDlgItem(expired, layout::form2::PushButton1), BM_CLICK, 0, 0);
+                 // Keys sent to the disabled main window's Start start nothing; Escape answers the alarm.
+                 PostMessageW(form.PushButton1.hwnd(), WM_KEYDOWN, VK_SPACE, 1);
+                 PostMessageW(form.PushButton1.hwnd(), WM_KEYUP, VK_SPACE, 0xC0000001);
+                 testinput::Type(VK_ESCAPE);
              });
     // The user is in the Alarm Options window when the countdown ends.
     StartAndExpire([&] { form.Form3().Show(); });
     ASSERT_TRUE(own.Finished());
     EXPECT_TRUE(ownActive);
+    EXPECT_TRUE(IsWindowVisible(form.hwnd())) << "a key started a countdown";
     if (x.Ready()) {
         EXPECT_EQ(x.StateMessages(), 0u) << "a flash while the program had the keyboard";
     }
-    EXPECT_EQ(log, (std::vector<std::wstring>{L"awake", L"up", L"sleep"}));
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"counting", L"sleep", L"awake", L"up", L"sleep"}));
 
-    // Another program in front: it keeps the keyboard, Time Expired shows on top of it and flashes;
-    // turning to it through the tray icon puts the focus on OK.
+    // Another program in front, typed in since Start: it keeps the keyboard, and the keys typed after the
+    // alarm; Time Expired shows on top and flashes; turning to it by the tray icon puts the focus on OK.
+    ASSERT_NE(GetFileAttributesW(L"Z:\\usr\\bin\\xdotool"), INVALID_FILE_ATTRIBUTES) << "no xdotool on the host";
     OtherProgram notepad;
     ASSERT_NE(notepad.window(), nullptr) << "notepad did not start";
     log.clear();
@@ -204,20 +210,37 @@ TEST_F(AlarmInTheBackground, TimeExpiredComesUpTopmostWithoutTheKeyboardFlashesA
     other.Then([] { return TimeExpiredWindow() != nullptr; },
                [&] {
                    const HWND expired = TimeExpiredWindow();
-                   keptKeyboard = GetForegroundWindow() == notepad.window();
-                   onTop = Topmost(expired) && Above(expired, notepad.window());
+                   // Wine starts the host's xdotool as any program, with no handle to wait on.
+                   STARTUPINFOW startup{};
+                   startup.cb = sizeof startup;
+                   PROCESS_INFORMATION typist{};
+                   std::wstring type = L"Z:\\bin\\sh -c \"xdotool type after\"";
+                   wchar_t typed[16] = {};
+                   keptKeyboard = GetForegroundWindow() == notepad.window() &&
+                                  CreateProcessW(nullptr, type.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                                 &startup, &typist) &&
+                                  PumpUntil([&] {
+                                      SendMessageW(FindWindowExW(notepad.window(), nullptr, L"Edit", nullptr), WM_GETTEXT,
+                                                   16, reinterpret_cast<LPARAM>(typed));
+                                      return std::wstring(typed) == L"after";
+                                  }, 10000);
+                   onTop = Topmost(expired) && Above(expired, notepad.window()) && Above(expired, form.hwnd());
                    log.push_back(L"up");
                    form.cSysTray1_MouseUp(1, 0);
                    okFocusedOnActivation = PumpUntil(
                        [&] { return GetFocus() == GetDlgItem(expired, layout::form2::PushButton1); }, 5000);
                    SendMessageW(GetDlgItem(expired, layout::form2::PushButton1), BM_CLICK, 0, 0);
                });
-    StartAndExpire([&] { ASSERT_TRUE(notepad.TakeForeground()); });
+    StartAndExpire([&] {
+        ASSERT_TRUE(notepad.TakeForeground());
+        Sleep(1100);  // later than the release of the key that pressed Start
+        testinput::Type(VK_SHIFT);
+    });
     ASSERT_TRUE(other.Finished());
     EXPECT_TRUE(keptKeyboard);
     EXPECT_TRUE(onTop);
     EXPECT_TRUE(okFocusedOnActivation);
-    EXPECT_EQ(log, (std::vector<std::wstring>{L"awake", L"flash", L"up", L"sleep"}));
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"counting", L"sleep", L"awake", L"flash", L"up", L"sleep"}));
     if (x.Ready()) {
         EXPECT_TRUE(PumpUntil([&] { return x.StateMessages() > 0; }, 5000)) << "no flash reached the X server";
     }

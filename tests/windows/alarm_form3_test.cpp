@@ -273,12 +273,17 @@ TEST_F(AlarmOptions, UnusableWavGivesTheLoadersMessageAndLeavesAlarmBufferOnAFre
     EXPECT_EQ(boxes[0].caption, L"Corvalin Timer");
     EXPECT_EQ(core::program::AlarmBuffer, 1);
     EXPECT_EQ(sound::State(1), BufferState::Free);
+    // OK refuses it with the loader's message, keeps the path and stays open.
+    Click(options.PushButton1);
+    EXPECT_EQ(watcher.Boxes().back().text, L"Could not find fmt chunk");
+    EXPECT_EQ(options.Text1Text(), bad);
+    EXPECT_TRUE(IsWindowVisible(options.hwnd()));
     // A path the listing does not find is no test at all, and says nothing.
     options.SetText1Text(core::ProgramFolder());
     core::program::AlarmBuffer = 0;
     Click(options.PushButton3);
     EXPECT_EQ(core::program::AlarmBuffer, 0);
-    EXPECT_EQ(watcher.Count(), 1u);
+    EXPECT_EQ(watcher.Count(), 2u);
 }
 
 TEST_F(AlarmOptions, TabIntoThePathBoxSelectsTheWholePathAndEnterPressesOk) {

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "app/CommandLine.h"
 #include "app/Form1.h"
+#include "app/SingleInstance.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,11 @@ protected:
     bool Counting() { return form.PushButton1.Caption() == L"Pause"; }
 };
 
-TEST_F(Form1CommandLine, ALoadedCountdownIsReplacedOnlyWhenTheUserSaysYes) {
+// The system refuses the mutex, as it refuses a normal copy the mutex of one run as administrator.
+HANDLE WINAPI DeniedCreate(LPSECURITY_ATTRIBUTES, BOOL, LPCWSTR) { return SetLastError(ERROR_ACCESS_DENIED), nullptr; }
+HANDLE WINAPI DeniedOpen(DWORD, BOOL, LPCWSTR) { return DeniedCreate(nullptr, FALSE, nullptr); }
+
+TEST_F(Form1CommandLine, ALoadedCountdownIsReplacedOnlyOnYesAndOnlyByOneThatCanStart) {
     form.HandOver(Duration(300));
     // Until its first tick a fresh countdown shows the idle display and counts as none loaded.
     ASSERT_TRUE(PumpUntil([&] { return Counting() && TextOf(form.lblTimer()).starts_with(L"000:0") &&
@@ -70,6 +75,14 @@ TEST_F(Form1CommandLine, ALoadedCountdownIsReplacedOnlyWhenTheUserSaysYes) {
     EXPECT_TRUE(Counting());
     EXPECT_EQ(Pickers(), L"00:25:00");
     EXPECT_TRUE(PumpUntil([&] { return TextOf(form.lblTimer()).starts_with(L"000:2"); }, 5000));
+
+    // Yes to a duration the lists cannot show (an item gone): reported, and the countdown goes on.
+    std::wstring report;
+    form.reporter = [&](const std::wstring& text) { report = text; };
+    SendMessageW(form.cboMins(), CB_DELETESTRING, 25, 0);
+    handOverAndAnswer(IDYES);
+    EXPECT_NE(report.find(L"Form1.HandOver at line 106"), std::wstring::npos) << testing::PrintToString(report);
+    EXPECT_TRUE(Counting());
 }
 
 TEST_F(Form1CommandLine, ADurationThatComesWhileAModalWindowIsUpWaitsUntilItHasGone) {
@@ -112,6 +125,24 @@ TEST_F(Form1CommandLine, CopyDataTakesOnlyAWellFormedHandOverOfOurs) {
     EXPECT_EQ(send(app::kHandOverTag, duration, bytes), TRUE);
     EXPECT_TRUE(PumpUntil([&] { return Counting(); }, 5000));
     EXPECT_EQ(Pickers(), L"00:00:30");
+}
+
+TEST_F(Form1CommandLine, ALaterCopyDeniedTheMutexHandsOverAndStartsNoSecondTimer) {
+    app::SingleInstance first;
+    first.Publish(form.hwnd());
+    app::SingleInstance later(app::MutexCalls{&DeniedCreate, &DeniedOpen});
+    app::NoTimerReason reason{};
+    EXPECT_EQ(later.Claim({L"30s"}, reason), app::SingleInstance::Outcome::HandedOver);
+    EXPECT_TRUE(PumpUntil([&] { return Counting(); }, 5000));
+}
+
+TEST_F(Form1CommandLine, AClosingWindowRefusesAHandOver) {
+    const std::vector<std::uint16_t> units = app::EncodeHandOver({L"5m"});
+    COPYDATASTRUCT data{app::kHandOverTag, 6, const_cast<std::uint16_t*>(units.data())};
+    LRESULT answer = 0;
+    form.onEnd = [&] { answer = SendMessageW(form.hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)); };
+    SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(answer, app::kHandOverClosing);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // The countdown in a real main window: the state table, tick timing, pause and resume, reports.
 #include "Form1Fixture.h"
 #include "TestSupport.h"
+#include "alarm/Form3.h"
 #include "app/CountdownDisplay.h"
 #include "app/Form1.h"
 #include "core/Program.h"
 #include "resources/Layouts.h"
+#include "sound/SoundManager.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,9 @@ namespace {
 using testsupport::DialogWatcher;
 using testsupport::TextOf;
 using testsupport::WindowAnswerer;
+
+constexpr EXECUTION_STATE kCounting = ES_SYSTEM_REQUIRED;
+constexpr EXECUTION_STATE kAlarm = ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED;
 
 class Form1Countdown : public testsupport::ShownForm1 {
 protected:
@@ -48,7 +53,14 @@ protected:
         EXPECT_EQ(form.Timer1.Interval(), 0);
         EXPECT_TRUE(PickersEnabled());
     }
-
+    // Records the execution states asked of the system; the input clock, just before its wrap, is ours.
+    void ListenToTheHold(app::Form1& f) {
+        f.AlarmAttention.UseSystem({{}, [&](EXECUTION_STATE s) { held.push_back(s); }, [&] { return now; }, [&] { return lastInput; }});
+    }
+    void TearDown() override { form.AlarmAttention.UseSystem({}); }
+    std::vector<EXECUTION_STATE> held;
+    DWORD now = 0xFFFFF000;
+    DWORD lastInput = now - 1000;
 };
 
 TEST_F(Form1Countdown, StartsIdleWithTheListsFilled) {
@@ -201,12 +213,25 @@ TEST_F(Form1Countdown, RealTimerExpiresAfterExactlyTwentyTicks) {
     EXPECT_TRUE(IsWindowVisible(form.hwnd()));
 }
 
+TEST_F(Form1Countdown, MissingAlarmFile_TheSystemsSoundPlaysInstead) {
+    int fallbacks = 0;
+    sound::UseSystem({sound::SoundSystem::Platform().openDevice, [&] { ++fallbacks; }});
+    form.Form3().SetText1Text(L"C:\\no such alarm.wav");
+    Set(L"00", L"00", L"01");
+    form.PushButton1_Click();
+    WindowAnswerer ok(L" Time Expired", layout::form2::PushButton1);
+    Ticks(20);
+    sound::UseSystem(sound::SoundSystem::Platform());
+    EXPECT_EQ(fallbacks, 1);
+}
+
 TEST_F(Form1Countdown, ClosingEndsTheProgramWhileACountdownRuns) {
     bool ended = false;
     form.onEnd = [&] { ended = true; };
     Set(L"00", L"00", L"09");
     form.PushButton1_Click();
     SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(form.AlarmAttention.Held(), 0u);
     EXPECT_TRUE(ended);
     EXPECT_EQ(form.hwnd(), nullptr);
 }
@@ -217,6 +242,47 @@ TEST_F(Form1Countdown, ButtonsAnswerClicksFromOutside) {
     EXPECT_EQ(TextOf(form.PushButton1.hwnd()), L"Pause");
     SendMessageW(form.PushButton2.hwnd(), BM_CLICK, 0, 0);
     ExpectIdle();
+}
+
+TEST_F(Form1Countdown, TheComputerIsHeldAwakeExactlyWhileACountdownRuns) {
+    ListenToTheHold(form);
+    Set(L"00", L"00", L"01");
+    form.PushButton1_Click();  // start
+    form.PushButton1_Click();  // pause
+    form.PushButton1_Click();  // resume
+    form.PushButton2_Click();  // reset
+    form.PushButton1_Click();
+    // At the end the display is held too while Time Expired is up; its restart counts again.
+    WindowAnswerer restart(L" Time Expired", layout::form2::PushButton2);
+    Ticks(20);
+    ASSERT_EQ(restart.Answers(), 1);
+    // A main window destroyed without its close gives it back too.
+    DestroyWindow(form.hwnd());
+    EXPECT_EQ(held, (std::vector<EXECUTION_STATE>{kCounting, 0, kCounting, 0, kCounting, 0, kAlarm, 0, kCounting, 0}));
+}
+
+TEST_F(Form1Countdown, TheAlarmLetsTheComputerSleepAfterTenMinutesWithNobodyAtTheKeyboard) {
+    ListenToTheHold(form);
+    Set(L"00", L"00", L"01");
+    form.PushButton1_Click();
+    const DWORD up = now;
+    std::vector<EXECUTION_STATE> seen;  // ~0: Time Expired gone
+    const auto lookAt = [&](DWORD after) {
+        now = up + after;
+        form.AlarmAttention.CheckPresence();
+        seen.push_back(testsupport::TimeExpiredWindow() ? form.AlarmAttention.Held() : ~0ul);
+    };
+    testsupport::Script script;
+    script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; }, [&] {
+        lookAt(ui::kAlarmAwayMs - 1);
+        lastInput = up + 60'000;  // the user moved the mouse a minute in
+        lookAt(ui::kAlarmAwayMs + 1000);
+        lookAt(60'000 + ui::kAlarmAwayMs);
+        PostMessageW(GetDlgItem(testsupport::TimeExpiredWindow(), layout::form2::PushButton1), BM_CLICK, 0, 0);
+    });
+    Ticks(20);
+    EXPECT_EQ(seen, (std::vector<EXECUTION_STATE>{kAlarm, kAlarm, 0}));
+    EXPECT_EQ(held, (std::vector<EXECUTION_STATE>{kCounting, 0, kAlarm, 0}));
 }
 
 }  // namespace

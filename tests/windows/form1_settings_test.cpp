@@ -26,6 +26,7 @@ constexpr wchar_t kApplicationKey[] = L"Software\\VB and VBA Program Settings\\V
 
 // The Run value is named after the running executable: here the test program.
 const std::wstring kRunValueName = testsupport::ThisExecutable().filename().wstring();
+const std::wstring kQuoted = L"\"" + testsupport::ThisExecutable().wstring() + L"\"";
 
 std::wstring ModuleFolder() { return testsupport::ThisExecutable().parent_path().wstring(); }
 
@@ -148,24 +149,37 @@ TEST_F(Form1Settings, StoredOnInAnotherCaseLeavesTheBoxClearAndTouchesNothing) {
     EXPECT_FALSE(RunEntryAnywhere());
 }
 
-TEST_F(Form1Settings, RestoringTheTickedBoxAtLoadWritesNothingToTheRunKeys) {
+TEST_F(Form1Settings, TheBoxShowsTheRunEntryNotTheStoredChoiceAndLoadingChangesNeither) {
+    // "On" stored, but the entry was removed behind the program's back (an uninstall, another tool).
     Store(L"Windows Startup", L"On");
-    Start();
-    EXPECT_TRUE(Ticked());
-    EXPECT_FALSE(RunEntryAnywhere());
-    EXPECT_EQ(Stored(L"Windows Startup"), L"On");
-
-    // An entry that is there already stays exactly as it was: the restore neither adds nor removes.
-    testsupport::PutRegistryText(HKEY_CURRENT_USER, platform::kRunKeyPath, kRunValueName, L"left alone");
-    Store(L"Windows Startup", L"Off");
     Start();
     EXPECT_FALSE(Ticked());
-    EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, platform::kRunKeyPath, kRunValueName).value_or(L""), L"left alone");
-    Store(L"Windows Startup", L"On");
+    EXPECT_FALSE(RunEntryAnywhere());
+    // "Off" stored, and an administrator's machine-wide entry there: it stays as it was.
+    testsupport::PutRegistryText(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, kRunValueName, kQuoted);
+    Store(L"Windows Startup", L"Off");
     Start();
     EXPECT_TRUE(Ticked());
-    EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, platform::kRunKeyPath, kRunValueName).value_or(L""), L"left alone");
-    EXPECT_FALSE(RegistryText(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, kRunValueName).has_value());
+    EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, kRunValueName).value_or(L""), kQuoted);
+    EXPECT_EQ(Stored(L"Windows Startup"), L"Off");
+}
+
+// The machine-wide deletes refused, as Windows refuses them to a standard user.
+struct MachineWideRefused : platform::RegistryRunKeys {
+    void Remove(platform::RunHive hive, const std::wstring& name) override {
+        if (hive == platform::RunHive::CurrentUser) RegistryRunKeys::Remove(hive, name);
+    }
+};
+
+TEST_F(Form1Settings, AnEntryThatCannotBeRemovedKeepsTheBoxTickedAndSaysHowToRemoveIt) {
+    testsupport::PutRegistryText(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, kRunValueName, kQuoted);
+    Start().StartupKeys = std::make_unique<MachineWideRefused>();
+    DialogWatcher watcher;
+    SendMessageW(form->Check3(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(Ticked());
+    const auto boxes = watcher.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(L"once as administrator"), std::wstring::npos);
 }
 
 TEST_F(Form1Settings, TickingAndClearingTheBoxAddsAndRemovesTheQuotedEntryEachTime) {
@@ -185,7 +199,7 @@ TEST_F(Form1Settings, TickingAndClearingTheBoxAddsAndRemovesTheQuotedEntryEachTi
         EXPECT_EQ(Stored(L"Windows Startup"), L"Off");
         EXPECT_FALSE(RunEntryAnywhere()) << "round " << round;
     }
-    // The next start shows the stored option.
+    // The next start shows the entry.
     SendMessageW(form->Check3(), BM_CLICK, 0, 0);
     Start();
     EXPECT_TRUE(Ticked());

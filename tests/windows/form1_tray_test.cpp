@@ -43,6 +43,7 @@ protected:
 
     app::Form1 form;
     std::vector<traytest::ShellCall> calls;
+    int refusals = 0;
 };
 
 TEST_F(Form1Tray, TheIconIsInTheTrayFromLoadWithTheProductNameAsTip) {
@@ -114,6 +115,22 @@ TEST_F(Form1Tray, AShellRestartAnnouncedToTheWindowPutsTheIconBack) {
     const auto add = std::find_if(calls.begin(), calls.end(), [](const traytest::ShellCall& c) { return c.message == NIM_ADD; });
     EXPECT_EQ(add->Tip(), L"Corvalin Timer Software");
     EXPECT_EQ(add->record.uCallbackMessage, kTrayCallback);
+}
+
+TEST_F(Form1Tray, WithoutItsIconTheWindowStaysOnTheTaskbarAndGoesBehindTheIconOnceItIsIn) {
+    form.cSysTray1.ShowBalloon(L"", L"", 0, true);  // spend the one-time balloon
+    refusals = 1000;
+    traytest::Record(form.cSysTray1, calls, false, &refusals);
+    SendMessageW(form.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    const auto onTaskbar = [&] { return IsWindowVisible(form.hwnd()) && IsIconic(form.hwnd()) && !core::program::HiddenInTray; };
+    SendMessageW(form.cboSecs(), CB_SETCURSEL, 30, 0);
+    form.PushButton1_Click();
+    EXPECT_TRUE(onTaskbar());
+    refusals = 0;
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindowVisible(form.hwnd()) && core::program::HiddenInTray; }, 5000));
+    refusals = 1000;
+    SendMessageW(form.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(onTaskbar()) << "the icon lost while the window was behind it";
 }
 
 TEST_F(Form1Tray, ClosingRemovesTheIcon) {

@@ -36,9 +36,7 @@ protected:
         form.reporter = [this](const std::wstring& text) { reports.push_back(text); };
         ASSERT_TRUE(form.Create());
         // A path OK accepts, so that Alarm Options closes without a message.
-        wchar_t self[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        form.Form3().SetText1Text(self);
+        form.Form3().SetText1Text((testsupport::ProgramExecutable().parent_path() / L"alarm.wav").wstring());
         form.Show(SW_SHOWNORMAL);
         // Another program's window, somewhere the forms are not, to take the activation away.
         other = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"other", WS_POPUP, 0, 0, 60, 40, nullptr, nullptr,

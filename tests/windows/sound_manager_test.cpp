@@ -51,6 +51,7 @@ protected:
         testsupport::PumpPending();
     }
     void TearDown() override {
+        sound::UseSystem(sound::SoundSystem::Platform());
         sound::Shutdown();
         testsupport::PumpPending();
         for (const std::wstring& file : files_) DeleteFileW(file.c_str());
@@ -177,6 +178,24 @@ TEST_F(SoundManager, UnloadOfAPlayingBuffer_TheLateCompletionTouchesNoOtherBuffe
     EXPECT_TRUE(testsupport::PumpUntilHandled(MM_WOM_DONE, 1, 10'000));
     EXPECT_EQ(sound::State(1), BufferState::Loaded);
     EXPECT_EQ(sound::State(2), BufferState::Loaded);
+}
+
+TEST_F(SoundManager, AlarmWhoseDeviceIsRefused_IsTriedAgainOnTheNotificationWindowsTimerUntilStopped) {
+    int opens = 0;
+    sound::SoundSystem system = sound::SoundSystem::Platform();
+    system.openDevice = [&, open = system.openDevice](HWAVEOUT* device, const WAVEFORMATEX* format, DWORD_PTR window) {
+        return ++opens <= 2 ? static_cast<MMRESULT>(MMSYSERR_NODRIVER) : open(device, format, window);
+    };
+    sound::UseSystem(system);
+    const std::wstring file = WritePcmWav(L"sound_retry_test.wav", PcmSamples(300, 14));
+    ASSERT_TRUE(sound::Load(1, file, sound::UnloadWhenDone));
+    ASSERT_TRUE(sound::PlayAlarm(1));
+    ASSERT_TRUE(WaitForState(1, BufferState::Playing, 5000));
+    EXPECT_EQ(opens, 3);
+    ASSERT_TRUE(sound::Load(2, file, sound::UnloadWhenDone));
+    ASSERT_TRUE(sound::PlayAlarm(2));
+    sound::Stop(2);
+    EXPECT_FALSE(KillTimer(sound::NotifyWindow(), sound::kDeviceRetryTimer)) << "the timer runs on";
 }
 
 TEST_F(SoundManager, BadFile_ShowsAPlainMessageBoxAndLeavesTheBufferFree) {

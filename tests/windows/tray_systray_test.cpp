@@ -34,6 +34,7 @@ protected:
     Host host;
     cSysTray tray{host.hwnd()};
     std::vector<ShellCall> calls;
+    int refusals = 0;
 };
 
 ULONGLONG MsSince(ULONGLONG start) { return GetTickCount64() - start; }
@@ -291,6 +292,19 @@ TEST_F(TrayControl, TaskbarCreatedAddsTheIconAgainWithItsTip) {
     PostMessageW(tray.OwnWindow(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     testsupport::PumpPending();
     EXPECT_EQ(calls.size(), sent) << "an icon that is out of the tray stays out";
+}
+
+TEST_F(TrayControl, ARefusedAddIsTriedAgainWithTheTipAskedMeanwhileAndARefusedChangeAddsTheIconBack) {
+    refusals = 2;  // the add, and the change that looks whether it went through all the same
+    traytest::Record(tray, calls, false, &refusals);
+    tray.InTray(true);
+    tray.TrayTip(L"later");
+    EXPECT_EQ(calls.size(), 2u) << "nothing sent for an icon the shell does not hold";
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return tray.Shown(); }, 5000)) << "no retry";
+    EXPECT_EQ(calls.back().Tip(), L"later");
+    refusals = 1;
+    tray.TrayTip(L"again");
+    EXPECT_EQ(calls.back().message, static_cast<DWORD>(NIM_ADD));
 }
 
 TEST(TrayControlLifetime, DestroyingTheControlInTheTrayRemovesItsIcon) {

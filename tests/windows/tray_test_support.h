@@ -56,9 +56,11 @@ struct ShellCall {
 };
 
 // Puts a recorder between the control and the shell; `passOn` also sends each record to the real one.
-inline void Record(cSysTray& tray, std::vector<ShellCall>& calls, bool passOn = false) {
-    tray.UseShell([&calls, passOn](DWORD message, NOTIFYICONDATAW& record) {
+// While `*refusals` is above 0 the shell refuses each call, counting down.
+inline void Record(cSysTray& tray, std::vector<ShellCall>& calls, bool passOn = false, int* refusals = nullptr) {
+    tray.UseShell([&calls, passOn, refusals](DWORD message, NOTIFYICONDATAW& record) {
         calls.push_back({message, record});
+        if (refusals && *refusals > 0) return --*refusals, FALSE;
         return passOn ? Shell_NotifyIconW(message, &record) : TRUE;
     });
 }
