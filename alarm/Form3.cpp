@@ -1,4 +1,4 @@
-// Alarm Options window: load, the path box, the file dialog, the sound test and OK.
+// Alarm Options window: load, the path box, the file dialog, the sound test, the repeat box and OK.
 #include "alarm/Form3.h"
 
 #include "core/Files.h"
@@ -65,6 +65,7 @@ void Form3::EnsureLoaded() {
         button->onMouseMove = [this] { Pointer.OnButtonMouseMove(); };
     }
     text1_ = GetDlgItem(hwnd(), layout::form3::Text1);
+    chkRepeat_ = GetDlgItem(hwnd(), layout::form3::chkRepeat);
     ui::SetSubclass(text1_, &Form3::Text1Proc, kText1Subclass, reinterpret_cast<DWORD_PTR>(this));
     PushButton5.onClick = [this] { PushButton5_Click(); };
     PushButton3.onClick = [this] { PushButton3_Click(); };
@@ -97,7 +98,20 @@ void Form3::Form_Load() {
         trap.Step(106, [&] { Pointer.LoadCustom(core::ProgramFolder() + core::kHandPointerFile); });
     }
     trap.Step(108, [&] { SetText1Text(core::ReadSetting(L"Text2")); });
+    // Anything but an exact "On" is off, the single play. Setting the box raises no click: nothing is
+    // written back at load.
+    trap.Step(110, [&] {
+        const bool on = core::ReadSetting(L"Repeat Alarm", L"Off") == L"On";
+        SendMessageW(chkRepeat_, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    });
 }
+
+bool Form3::RepeatAlarm() {
+    EnsureLoaded();
+    return SendMessageW(chkRepeat_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Form3::chkRepeat_Click() { core::WriteSetting(L"Repeat Alarm", RepeatAlarm() ? L"On" : L"Off"); }
 
 void Form3::Text1_Change() { core::WriteSetting(L"Text2", ui::WindowText(text1_)); }
 
@@ -184,6 +198,7 @@ void Form3::Unload() {
     Form_Unload();
     Destroy();
     text1_ = nullptr;
+    chkRepeat_ = nullptr;
     unloading_ = false;
     // However it closed, the main window comes back: it was hidden while this window was open, and
     // without this a close with a missing file would leave it hidden with no way back but the tray.
@@ -219,6 +234,7 @@ LRESULT Form3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         if (id == layout::form3::Text1 && code == EN_CHANGE) Text1_Change();
         if (id == layout::form3::Text1 && code == EN_SETFOCUS) Text1_GotFocus();
+        if (id == layout::form3::chkRepeat && code == BN_CLICKED) chkRepeat_Click();
         return 0;
     }
     // Enter anywhere in the window but on another push button presses OK, the window's default button.

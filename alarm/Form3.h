@@ -1,6 +1,7 @@
 // The "Alarm Options" window: the alarm file path in Text1 (where the whole program reads it), a file
-// dialog to pick it, a test of the sound, and OK, which checks that the file exists and can be played.
-// The window is created hidden the first time anything touches Text1, and again after every unload.
+// dialog to pick it, a test of the sound, whether the alarm repeats until answered, and OK, which checks
+// that the file exists and can be played. The window is created hidden the first time anything touches
+// Text1, and again after every unload.
 #pragma once
 
 #include "core/ErrorReport.h"
@@ -30,11 +31,16 @@ public:
     std::wstring Text1Text();
     void SetText1Text(const std::wstring& text);
     HWND Text1() const { return text1_; }
+    // Whether the alarm plays again and again until Time Expired is answered: the check box, read as the
+    // path is (touching it loads the window).
+    bool RepeatAlarm();
+    HWND chkRepeat() const { return chkRepeat_; }
 
     // Handlers.
     void Form_Load();
     void Text1_Change();
     void Text1_GotFocus();
+    void chkRepeat_Click();
     void PushButton5_Click();
     void PushButton3_Click();
     void PushButton1_Click();
@@ -57,6 +63,7 @@ private:
     core::Trap::Reporter reporter_;
     ui::FontSet fonts_;
     HWND text1_ = nullptr;
+    HWND chkRepeat_ = nullptr;
     bool unloading_ = false;
 };
 

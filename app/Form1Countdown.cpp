@@ -117,10 +117,16 @@ void Form1::Timer1_Tick() {
         alarmPath = form3_->Text1Text();
         return core::FileListed(alarmPath);
     });
+    // The alarm plays again and again until Time Expired is answered, when the user asked for it.
+    bool repeat = false;
     if (listed) {
         trap.Line(144);
         trap.Step(146, [] { core::program::AlarmBuffer = sound::FindFreeBuffer(); });
-        trap.Step(148, [&] { sound::Load(core::program::AlarmBuffer, alarmPath, sound::UnloadWhenDone); });
+        trap.Step(148, [&] {
+            repeat = form3_->RepeatAlarm();
+            sound::Load(core::program::AlarmBuffer, alarmPath,
+                        sound::UnloadWhenDone | (repeat ? sound::RepeatUntilStopped : 0));
+        });
     }
     // Deliberately mended: the alarm is never silent. A file that is missing or could not be loaded, or
     // no free buffer, plays the system's alert sound instead; a device that does not open yet (just
@@ -128,10 +134,13 @@ void Form1::Timer1_Tick() {
     trap.Step(150, [&] { sound::PlayAlarm(listed ? core::program::AlarmBuffer : 0); });
     trap.Step(152, [] { core::program::RestartRequested = false; });
     // The tick waits here until the window is closed; the timer is off, so no tick nests inside. However
-    // it closed, its alarm no longer waits for a device.
+    // it closed, its alarm no longer waits for a device, nor repeats.
     trap.Step(154, [&] {
         alarm::Form2(reporter, AlarmAttention).ShowModal(hwnd(), takeKeyboard);
         sound::StopWaiting();
+        // OK, Restart and Escape stop the alarm; the close box does not, and a single play may end by
+        // itself, but a repeating one would play on.
+        if (repeat && core::program::AlarmBuffer > 0) sound::Stop(core::program::AlarmBuffer);
     });
     trap.Step(156, [&] { PushButton2_Click(); });
     if (trap.Test(158, [] { return core::program::RestartRequested; })) {

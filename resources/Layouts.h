@@ -73,18 +73,21 @@ inline constexpr std::array<Control, 2> kForm2Controls{{
 }};
 
 // Alarm Options window.
-inline constexpr ClientArea kForm3{8040, 2100};
+// The repeat check box adds a row between the frame and OK; the window grows by that row.
+inline constexpr ClientArea kForm3{8040, 2455};
 namespace form3 {
-enum Id : int { Frame3 = 3001, Text1, PushButton5, PushButton3, PushButton1 };
+enum Id : int { Frame3 = 3001, Text1, PushButton5, PushButton3, PushButton1, chkRepeat };
 }
-inline constexpr std::array<Control, 5> kForm3Controls{{
-    {L"Frame3", Kind::Frame, form3::Frame3, kNoFrame, L"Alarm File To Play", 120, 120, 7800, 1395, 4, Font::Window},
+inline constexpr std::array<Control, 6> kForm3Controls{{
+    {L"Frame3", Kind::Frame, form3::Frame3, kNoFrame, L"Alarm File To Play", 120, 120, 7800, 1395, 5, Font::Window},
     {L"Text1", Kind::TextBox, form3::Text1, 0, L"", 240, 330, 7275, 375, 0, Font::Window},
     {L"PushButton5", Kind::PushButton, form3::PushButton5, 0, L"Change Alarm File", 240, 810, 3600, 400, 1,
      Font::Medium},
     {L"PushButton3", Kind::PushButton, form3::PushButton3, 0, L"Test Alarm Noise", 3960, 810, 3600, 405, 2,
      Font::Medium},
-    {L"PushButton1", Kind::PushButton, form3::PushButton1, kNoFrame, L"OK", 120, 1640, 7800, 405, 3, Font::Medium},
+    {L"chkRepeat", Kind::CheckBox, form3::chkRepeat, kNoFrame, L"Repeat the alarm until it is answered", 240, 1620,
+     7560, 255, 3, Font::Window},
+    {L"PushButton1", Kind::PushButton, form3::PushButton1, kNoFrame, L"OK", 120, 1995, 7800, 405, 4, Font::Medium},
 }};
 
 }  // namespace layout

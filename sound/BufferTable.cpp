@@ -75,6 +75,7 @@ bool BufferTable::Play(std::int32_t bufferIndex) {
     SoundBuffer& buffer = At(bufferIndex);
     if (buffer.state != BufferState::Loaded) return false;
     if (buffer.device == 0) return false;
+    if ((buffer.flags & RepeatUntilStopped) != 0) device_.Loop(buffer.header);
     device_.Write(buffer.device, buffer.header);
     buffer.state = BufferState::Playing;
     if (SoundManagerNotifier* notifier = NotifierFor(buffer)) notifier->SoundPlayStart(bufferIndex);

@@ -19,6 +19,8 @@ enum class BufferState : std::int32_t { Free = 0, Loaded = 1, Playing = 2 };
 inline constexpr std::uint32_t PlayOnLoad = 1;
 inline constexpr std::uint32_t UnloadWhenDone = 2;
 inline constexpr std::uint32_t NoNotify = 4;
+// Played again from its start each time it ends, with no gap but the device's own, until stopped.
+inline constexpr std::uint32_t RepeatUntilStopped = 8;
 
 inline constexpr std::int32_t kBufferCount = 32;
 // The buffer number that means "every buffer" to Stop and Unload.
@@ -56,6 +58,8 @@ public:
     // Points the header at the samples and prepares it for the device.
     virtual void Prepare(DeviceHandle device, WaveHeader& header, std::span<std::byte> samples) = 0;
     virtual void Write(DeviceHandle device, WaveHeader& header) = 0;
+    // Marks a prepared header to play again from its start each time it ends, until the device is reset.
+    virtual void Loop(WaveHeader& /*header*/) {}
     virtual void Reset(DeviceHandle device) = 0;
     virtual void Unprepare(DeviceHandle device, WaveHeader& header) = 0;
     virtual void Close(DeviceHandle device) = 0;

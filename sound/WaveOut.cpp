@@ -44,6 +44,14 @@ void WaveOut::Write(DeviceHandle device, WaveHeader& header) {
     waveOutWrite(ToHandle(device), HeaderOf(header), sizeof(WAVEHDR));
 }
 
+void WaveOut::Loop(WaveHeader& header) {
+    // One header that both begins and ends the loop: the device plays it dwLoops times over without a
+    // gap, and hands it back only then or at a reset. Four billion plays outlast any alarm.
+    WAVEHDR* waveHeader = HeaderOf(header);
+    waveHeader->dwFlags |= WHDR_BEGINLOOP | WHDR_ENDLOOP;
+    waveHeader->dwLoops = 0xFFFFFFFF;
+}
+
 void WaveOut::Reset(DeviceHandle device) { waveOutReset(ToHandle(device)); }
 
 void WaveOut::Unprepare(DeviceHandle device, WaveHeader& header) {

@@ -33,6 +33,7 @@ public:
     DeviceHandle Open(std::span<const std::byte> format, std::uintptr_t notifyTarget) override;
     void Prepare(DeviceHandle device, WaveHeader& header, std::span<std::byte> samples) override;
     void Write(DeviceHandle device, WaveHeader& header) override;
+    void Loop(WaveHeader& header) override;
     void Reset(DeviceHandle device) override;
     void Unprepare(DeviceHandle device, WaveHeader& header) override;
     void Close(DeviceHandle device) override;

@@ -181,6 +181,45 @@ TEST_F(AlarmAtExpiry, RestartSilencesTheAlarmAndTheSameCountdownRingsAgain) {
     ExpectIdleOnScreen();
 }
 
+TEST_F(AlarmAtExpiry, ARepeatingAlarmPlaysOverAndOverUntilOkAndTheCloseBoxStopsItToo) {
+    if (capture.empty()) GTEST_SKIP() << "CORVALIN_SOUND_CAPTURE is not set";
+    const auto samples = Samples(200, 25);
+    form.Form3().SetText1Text(WriteWav(L"repeat", samples));
+    SendMessageW(form.Form3().chkRepeat(), BM_CLICK, 0, 0);
+    std::uintmax_t before = 0;
+    const auto plays = [&] {
+        const auto captured = Captured();
+        std::size_t count = 0;
+        for (auto at = captured.begin() + static_cast<std::ptrdiff_t>(std::min<std::uintmax_t>(before, captured.size()));
+             (at = std::search(at, captured.end(), samples.begin(), samples.begin() + 4000)) != captured.end(); ++at) {
+            ++count;
+        }
+        return count;
+    };
+    for (bool closeBox : {false, true}) {
+        before = testsupport::SizeOf(capture);
+        Script script;
+        std::size_t heard = 0;
+        std::uintmax_t sizeAtAnswer = 0;
+        script.Then([&] { return TimeExpiredWindow() && testsupport::SizeOf(capture) > before + 3 * samples.size(); },
+                    [&] {
+                        heard = plays();
+                        if (closeBox) {
+                            SendMessageW(TimeExpiredWindow(), WM_CLOSE, 0, 0);
+                        } else {
+                            Press(TimeExpiredWindow(), layout::form2::PushButton1);
+                        }
+                    });
+        StartAndExpire();
+        ASSERT_TRUE(script.Finished());
+        sizeAtAnswer = testsupport::SizeOf(capture);
+        EXPECT_GE(heard, 3u) << "close box " << closeBox;
+        // Answered: nothing more reaches the device (beyond what it held already).
+        testsupport::PumpUntil([] { return false; }, 600);
+        EXPECT_LT(testsupport::SizeOf(capture), sizeAtAnswer + samples.size()) << "close box " << closeBox;
+    }
+}
+
 TEST_F(AlarmAtExpiry, EitherButtonAfterTheAlarmEndedByItselfStopsNothing) {
     if (capture.empty()) GTEST_SKIP() << "CORVALIN_SOUND_CAPTURE is not set";
     const auto samples = Samples(300, 23);

@@ -105,6 +105,27 @@ TEST_F(AlarmOptions, EveryTypedCharacterIsStoredAtOnce) {
     EXPECT_EQ(options.Text1Text(), L"D:\\x.wav");
 }
 
+TEST_F(AlarmOptions, TheRepeatBoxIsStoredAtOnceAndOnlyAnExactOnReadsAsOn) {
+    alarm::Form3& options = Open();
+    options.SetText1Text(WriteWav(L"repeat", 50, 39));
+    const auto repeatStored = [] {
+        return testsupport::RegistryText(HKEY_CURRENT_USER, core::kSettingsKeyPath, L"Repeat Alarm").value_or(L"<missing>");
+    };
+    EXPECT_FALSE(options.RepeatAlarm());
+    EXPECT_EQ(repeatStored(), L"<missing>");  // loading writes nothing
+    SendMessageW(options.chkRepeat(), BM_CLICK, 0, 0);
+    EXPECT_EQ(repeatStored(), L"On");
+    EXPECT_TRUE(options.RepeatAlarm());
+    SendMessageW(options.chkRepeat(), BM_CLICK, 0, 0);
+    EXPECT_EQ(repeatStored(), L"Off");
+    // Read again at the next load of the window.
+    for (const auto& [stored, on] : {std::pair{L"On", true}, {L"on", false}, {L"On ", false}, {L"1", false}}) {
+        core::WriteSetting(L"Repeat Alarm", stored);
+        SendMessageW(options.hwnd(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(options.RepeatAlarm(), on) << std::wstring(stored).size();
+    }
+}
+
 TEST_F(AlarmOptions, CancelInTheFileDialogKeepsTheText) {
     alarm::Form3& options = Open();
     options.SetText1Text(L"C:\\kept.wav");

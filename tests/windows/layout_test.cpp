@@ -62,7 +62,8 @@ constexpr Placed kForm3Placed[] = {
     {layout::form3::Text1, layout::form3::Frame3, 240, 330, 7275, 375, false, kPoints9},
     {layout::form3::PushButton5, layout::form3::Frame3, 240, 810, 3600, 400, false, kPoints1125},
     {layout::form3::PushButton3, layout::form3::Frame3, 3960, 810, 3600, 405, false, kPoints1125},
-    {layout::form3::PushButton1, kNone, 120, 1640, 7800, 405, false, kPoints1125},
+    {layout::form3::chkRepeat, kNone, 240, 1620, 7560, 255, false, kPoints9},
+    {layout::form3::PushButton1, kNone, 120, 1995, 7800, 405, false, kPoints1125},
 };
 
 // Twips to the nearest pixel, a half up: 15 twips to the pixel at 96 dots per inch (2300 twips are 153
@@ -250,7 +251,7 @@ TEST_F(LayoutWindows, ClientAreasAre536PixelsWideAndAsTallAsEachLayout) {
     EXPECT_EQ(main.cy, 306);
     const SIZE options = ClientSize(Options());
     EXPECT_EQ(options.cx, 536);
-    EXPECT_EQ(options.cy, 140);
+    EXPECT_EQ(options.cy, 164);
     SIZE expired{};
     WithTimeExpired([&](HWND window) { expired = ClientSize(window); });
     EXPECT_EQ(expired.cx, 536);
@@ -292,7 +293,8 @@ TEST_F(LayoutWindows, TabWalksMainWindowFromHoursToTheCheckBoxAndWraps) {
 TEST_F(LayoutWindows, TabWalksAlarmOptionsFromThePathToOkAndWraps) {
     namespace id = layout::form3;
     const HWND options = Options();
-    const std::vector<int> expected{id::Text1, id::PushButton5, id::PushButton3, id::PushButton1, id::Text1};
+    const std::vector<int> expected{id::Text1, id::PushButton5, id::PushButton3, id::chkRepeat, id::PushButton1,
+                                    id::Text1};
     EXPECT_EQ(TabWalk(options, expected.size()), expected);
     EXPECT_EQ(TabKeyWalk(GetDlgItem(options, id::Text1), expected.size()), expected);
 }
@@ -354,7 +356,7 @@ TEST_F(LayoutWindows, DpiChangeTo144LaysEachWindowOutAtItsTwipsWithFontsForThatD
     const HWND options = Options();
     moveTo144(options);
     EXPECT_EQ(ClientSize(options).cx, 804);
-    EXPECT_EQ(ClientSize(options).cy, 210);
+    EXPECT_EQ(ClientSize(options).cy, 246);
     ExpectPlaced(options, kForm3Placed, 144);
     ExpectFonts(options, kForm3Placed, 144);
 
