@@ -186,11 +186,11 @@ TEST_F(AlarmAtExpiry, ARepeatingAlarmPlaysOverAndOverUntilOkAndTheCloseBoxStopsI
     const auto samples = Samples(200, 25);
     form.Form3().SetText1Text(WriteWav(L"repeat", samples));
     SendMessageW(form.Form3().chkRepeat(), BM_CLICK, 0, 0);
-    std::uintmax_t before = 0;
+    std::int64_t before = 0;
     const auto plays = [&] {
         const auto captured = Captured();
         std::size_t count = 0;
-        for (auto at = captured.begin() + static_cast<std::ptrdiff_t>(std::min<std::uintmax_t>(before, captured.size()));
+        for (auto at = captured.begin() + static_cast<std::ptrdiff_t>(std::min<std::int64_t>(before, static_cast<std::int64_t>(captured.size())));
              (at = std::search(at, captured.end(), samples.begin(), samples.begin() + 4000)) != captured.end(); ++at) {
             ++count;
         }
@@ -200,8 +200,8 @@ TEST_F(AlarmAtExpiry, ARepeatingAlarmPlaysOverAndOverUntilOkAndTheCloseBoxStopsI
         before = testsupport::SizeOf(capture);
         Script script;
         std::size_t heard = 0;
-        std::uintmax_t sizeAtAnswer = 0;
-        script.Then([&] { return TimeExpiredWindow() && testsupport::SizeOf(capture) > before + 3 * samples.size(); },
+        std::int64_t sizeAtAnswer = 0;
+        script.Then([&] { return TimeExpiredWindow() && testsupport::SizeOf(capture) > before + 3 * static_cast<std::int64_t>(samples.size()); },
                     [&] {
                         heard = plays();
                         if (closeBox) {
@@ -216,7 +216,7 @@ TEST_F(AlarmAtExpiry, ARepeatingAlarmPlaysOverAndOverUntilOkAndTheCloseBoxStopsI
         EXPECT_GE(heard, 3u) << "close box " << closeBox;
         // Answered: nothing more reaches the device (beyond what it held already).
         testsupport::PumpUntil([] { return false; }, 600);
-        EXPECT_LT(testsupport::SizeOf(capture), sizeAtAnswer + samples.size()) << "close box " << closeBox;
+        EXPECT_LT(testsupport::SizeOf(capture), sizeAtAnswer + static_cast<std::int64_t>(samples.size())) << "close box " << closeBox;
     }
 }
 
