@@ -10,6 +10,7 @@
 #include "ui/Attention.h"
 #include "ui/Controls.h"
 #include "ui/PushButton.h"
+#include "ui/TaskbarProgress.h"
 #include "ui/Timer.h"
 #include "ui/Window.h"
 #include "ui/WindowPointer.h"
@@ -31,6 +32,9 @@ class Form1 : public ui::Window {
 public:
     // Later copies of the program know the main window by it.
     static constexpr wchar_t kClassName[] = L"CorvalinForm1";
+    // A WM_CLOSE with this wParam closes the window without asking, even while a countdown is loaded:
+    // the installer's close request carries it. Any other WM_CLOSE asks first then.
+    static constexpr WPARAM kCloseWithoutAsking = 0x434C;
 
     Form1();
     ~Form1() override;
@@ -73,6 +77,8 @@ public:
     // What the Time Expired window asks of the system while it is up (taskbar flash, awake).
     ui::Attention AlarmAttention;
     ui::WindowPointer Pointer;
+    // The window's taskbar button shows the countdown's progress while the window has one.
+    ui::TaskbarProgress TaskbarButton;
     cSysTray cSysTray1;
     // The Alarm Options window, which holds the alarm path; its window exists only while loaded.
     alarm::Form3& Form3() { return *form3_; }
@@ -86,7 +92,9 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnCommand(int id, int code, HWND control);
     void OnSize(WPARAM sizeType);
-    void OnClose();
+    // Closes the window and ends the program; with ask, a loaded countdown asks the user first.
+    void OnClose(bool ask);
+    bool UserLetsCountdownGo();
     void OnEndSession(bool ending);
 
     // The command line handed over (Form1CommandLine.cpp).
@@ -113,6 +121,8 @@ private:
     void OnTrayScaleChanged();
     void OnPowerBroadcast(WPARAM event);
     void OnVisibilityChanged();
+    // The countdown on the taskbar button (Form1Taskbar.cpp); called with the tray's updates.
+    void ShowCountdownOnTaskbar(CountdownState state);
 
     ui::FontSet fonts_;
     HWND cboHrs_ = nullptr;
@@ -122,6 +132,7 @@ private:
     HWND check3_ = nullptr;
     std::unique_ptr<alarm::Form3> form3_;
     bool closing_ = false;
+    bool askingToClose_ = false;
     std::deque<CommandLineRequest> handedOver_;
     bool handingOver_ = false;
     // The size of the tray picture last sent; the control starts with its own 16 x 16 picture.
@@ -129,6 +140,10 @@ private:
     std::int64_t trayTotalTicks_ = 0;
     // The progress picture last sent to the shell; empty while the tray shows the design picture.
     std::vector<std::uint32_t> trayPixels_;
+    // The end time in the tray tip, worked out when the time left shown last changed.
+    std::wstring trayEndTime_;
+    // The whole seconds of the countdown on the taskbar button: the most ever shown left.
+    std::int32_t taskbarTotalSeconds_ = 0;
 };
 
 }  // namespace app
