@@ -326,6 +326,11 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // Every show, hide, minimise and restore passes here, whoever makes it.
         OnVisibilityChanged();
         break;  // the default handling still sends WM_SIZE and WM_MOVE
+    case WM_ENABLE:
+        // A modal window of ours comes or goes, Time Expired among them, which the taskbar button shows
+        // even when the window was on the screen already.
+        ShowCountdownOnTaskbar(TrayCountdownState());
+        break;
     case WM_POWERBROADCAST:
         OnPowerBroadcast(wParam);
         return TRUE;

@@ -44,6 +44,23 @@ std::vector<std::uint32_t> IconPixels(HICON icon, int* size) {
     return pixels;
 }
 
+// The clock time `seconds` from now as the tip gives an end time.
+std::wstring ClockTimeIn(int seconds) {
+    SYSTEMTIME local{};
+    GetLocalTime(&local);
+    FILETIME at{};
+    SystemTimeToFileTime(&local, &at);
+    const ULONGLONG later = (ULONGLONG{at.dwHighDateTime} << 32 | at.dwLowDateTime) + seconds * 10'000'000ULL;
+    at = {static_cast<DWORD>(later), static_cast<DWORD>(later >> 32)};
+    FileTimeToSystemTime(&at, &local);
+    wchar_t text[80] = {};
+    GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &local, nullptr, text, 80);
+    return text;
+}
+
+// A tip without its end time.
+std::wstring WithoutEnd(const std::wstring& tip) { return tip.substr(0, tip.find(L", ends ")); }
+
 class Form1TrayCountdown : public testsupport::ShownForm1 {
 protected:
     void SetUp() override {
@@ -53,13 +70,13 @@ protected:
     void Seconds(int seconds) { SendMessageW(form.cboSecs(), CB_SETCURSEL, static_cast<WPARAM>(seconds), 0); }
     // The buttons as a user presses them.
     void Press(ui::PushButton& button) { SendMessageW(button.hwnd(), BM_CLICK, 0, 0); }
-    std::wstring Tip() const { return form.cSysTray1.TrayTip(); }
+    std::wstring Tip() const { return WithoutEnd(form.cSysTray1.TrayTip()); }
     std::vector<std::uint32_t> Picture(int* size) const { return IconPixels(form.cSysTray1.TrayIcon()->IconHandle(), size); }
     // The tips the shell was told, in order.
     std::vector<std::wstring> TipsSent() const {
         std::vector<std::wstring> sent;
         for (const traytest::ShellCall& call : calls) {
-            if (call.message == NIM_MODIFY && (call.record.uFlags & NIF_TIP)) sent.push_back(call.Tip());
+            if (call.message == NIM_MODIFY && (call.record.uFlags & NIF_TIP)) sent.push_back(WithoutEnd(call.Tip()));
         }
         return sent;
     }
@@ -72,6 +89,9 @@ TEST_F(Form1TrayCountdown, TipAndPictureFollowTheCountdownAndTheShellHearsOnlyCh
     Press(form.PushButton1);
     ASSERT_TRUE(testsupport::PumpUntil([&] { return Tip() == L"Corvalin Timer Software\n000:00:02 left"; }, 5000))
         << std::string(Tip().begin(), Tip().end());
+    // Counting, the tip ends with the clock time of the end, a few seconds from now.
+    const std::wstring end = form.cSysTray1.TrayTip().substr(Tip().size());
+    EXPECT_TRUE(end == L", ends " + ClockTimeIn(0) || end == L", ends " + ClockTimeIn(10)) << testing::PrintToString(end);
     int size = 0;
     const std::vector<std::uint32_t> running = Picture(&size);
     EXPECT_EQ(size, 16);
@@ -82,7 +102,7 @@ TEST_F(Form1TrayCountdown, TipAndPictureFollowTheCountdownAndTheShellHearsOnlyCh
     EXPECT_LT(marked, 52 * 5 / 6);
 
     Press(form.PushButton1);  // pause
-    EXPECT_EQ(Tip(), L"Corvalin Timer Software\n000:00:02 left, paused");
+    EXPECT_EQ(form.cSysTray1.TrayTip(), L"Corvalin Timer Software\n000:00:02 left, paused");
     // The same time left, paused: a pause sign over the 'V', the mark as it was.
     const std::vector<std::uint32_t> paused = Picture(&size);
     ASSERT_EQ(paused.size(), running.size());
@@ -219,9 +239,53 @@ TEST_F(Form1TrayCountdown, TheWakeTimerIsSetWhileACountdownRunsAndCancelledOther
     testsupport::WindowAnswerer restart(L" Time Expired", layout::form2::PushButton2);
     Press(form.PushButton1);
     ASSERT_TRUE(testsupport::PumpUntil([&] { return restart.Answers() == 1 && log.size() >= 7; }, 8000));
-    SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+    SendMessageW(form.hwnd(), WM_CLOSE, app::Form1::kCloseWithoutAsking, 0);
     const std::vector<std::wstring> expected = {L"set", L"cancel", L"set", L"cancel", L"set", L"cancel", L"set", L"cancel"};
     EXPECT_EQ(log, expected);
+}
+
+TEST_F(Form1TrayCountdown, TheTaskbarButtonShowsTheCountdownWhileTheWindowHasOneAndHearsOnlyChanges) {
+    std::vector<std::wstring> sent;  // "state N" (TBPFLAG), "d/t"
+    form.TaskbarButton.UseSystem({[&](HWND, ui::TaskbarState state) {
+                                      sent.push_back(L"state " + std::to_wstring(static_cast<int>(state)));
+                                      return true;
+                                  },
+                                  [&](HWND, std::uint64_t done, std::uint64_t total) {
+                                      sent.push_back(std::to_wstring(done) + L"/" + std::to_wstring(total));
+                                      return true;
+                                  }});
+    Seconds(3);
+    Press(form.PushButton1);
+    form.cSysTray1_MouseUp(1, 0);  // back from the tray: the window has a button, but the shell has not said so
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return testsupport::TextOf(form.lblTimer()).starts_with(L"000:00:02"); }, 5000));
+    EXPECT_TRUE(sent.empty());
+    SendMessageW(form.hwnd(), RegisterWindowMessageW(L"TaskbarButtonCreated"), 0, 0);
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return testsupport::TextOf(form.lblTimer()).starts_with(L"000:00:01"); }, 5000));
+    Press(form.PushButton1);  // pause: the share stays
+    Press(form.PushButton1);
+    EXPECT_EQ(sent, (std::vector<std::wstring>{L"state 2", L"1/3", L"2/3", L"state 8", L"state 2"}));
+
+    // Time Expired up: red; answered, idle: nothing.
+    std::vector<std::wstring> atExpiry;
+    testsupport::WindowAnswerer ok(L" Time Expired", layout::form2::PushButton1);
+    ok.SetEnabled(false);
+    testsupport::Script script;
+    script.Then([] { return IsWindowVisible(FindWindowW(nullptr, L" Time Expired")) != FALSE; },
+                [&] {
+                    atExpiry = sent;
+                    ok.SetEnabled(true);
+                });
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return ok.Answers() == 1 && IsWindowEnabled(form.cboHrs()); }, 8000));
+    // Resumed, Start sent the window behind the tray icon again; the alarm brings it back.
+    EXPECT_EQ(std::vector<std::wstring>(atExpiry.begin() + 5, atExpiry.end()), (std::vector<std::wstring>{L"state 4", L"1/1"}));
+    EXPECT_EQ(sent.back(), L"state 0");
+
+    // Behind the tray icon the window has no button, and the button hears nothing.
+    sent.clear();
+    Press(form.PushButton1);
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return testsupport::TextOf(form.lblTimer()).starts_with(L"000:00:02"); }, 5000));
+    EXPECT_TRUE(sent.empty());
+    Press(form.PushButton2);
 }
 
 }  // namespace
