@@ -314,7 +314,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         // The close box, Alt+F4 and the system menu ask about a loaded countdown; the installer's
         // request does not.
-        OnClose(wParam != kCloseWithoutAsking);
+        OnClose(lParam != kCloseForSetup);
         return 0;
     case WM_QUERYENDSESSION:
         // The session may end: no prompt, whatever is running, nor the close question.

@@ -32,9 +32,9 @@ class Form1 : public ui::Window {
 public:
     // Later copies of the program know the main window by it.
     static constexpr wchar_t kClassName[] = L"CorvalinForm1";
-    // A WM_CLOSE with this wParam closes the window without asking, even while a countdown is loaded:
-    // the installer's close request carries it. Any other WM_CLOSE asks first then.
-    static constexpr WPARAM kCloseWithoutAsking = 0x434C;
+    // The lParam of the WM_CLOSE by which the installer and the uninstaller close a running copy before
+    // they replace or delete its files ("INST"): that close never asks the user anything.
+    static constexpr LPARAM kCloseForSetup = 0x494E5354;
 
     Form1();
     ~Form1() override;

@@ -25,13 +25,6 @@ TaskbarProgress::TaskbarProgress()
 // Out of line: the taskbar list's type is whole only here.
 TaskbarProgress::~TaskbarProgress() = default;
 
-void TaskbarProgress::Attach(HWND window) {
-    window_ = window;
-    // An elevated program does not hear messages above WM_USER from the shell, which runs at a lower
-    // integrity level, unless it lets them through.
-    if (window && buttonCreated_) ChangeWindowMessageFilterEx(window, buttonCreated_, MSGFLT_ALLOW, nullptr);
-}
-
 void TaskbarProgress::ButtonCreated() {
     buttonAnnounced_ = true;
     ButtonGone();

@@ -38,9 +38,9 @@ public:
 
     void UseSystem(System system) { system_ = std::move(system); }
 
-    // The window whose button this drives. The shell announces the button with a registered message,
-    // which is let through to the window even when the program runs elevated above the shell.
-    void Attach(HWND window);
+    // The window whose button this drives.
+    void Attach(HWND window) { window_ = window; }
+    // The registered message by which the shell announces the button.
     UINT ButtonCreatedMessage() const { return buttonCreated_; }
     // The shell has made the button (the window was shown, or the shell restarted): from now on it
     // takes calls, and hears everything afresh.

@@ -79,7 +79,7 @@ public:
     }
     ~Program() {
         if (!started_) return;
-        if (HWND main = Find(L"Corvalin Timer Software")) PostMessageW(main, WM_CLOSE, app::Form1::kCloseWithoutAsking, 0);
+        if (HWND main = Find(L"Corvalin Timer Software")) PostMessageW(main, WM_CLOSE, 0, app::Form1::kCloseForSetup);
         if (WaitForSingleObject(pi_.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(pi_.hProcess, 1);
         CloseHandle(pi_.hThread);
         CloseHandle(pi_.hProcess);

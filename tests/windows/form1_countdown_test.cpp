@@ -226,11 +226,10 @@ TEST_F(Form1Countdown, ClosingAsksFirstWhileACountdownIsLoadedButNotWhenIdleNorA
     const std::wstring paused = closeAnswering(IDYES);
     EXPECT_TRUE(paused.starts_with(L"A countdown is paused with 000:00:0")) << testing::PrintToString(paused);
     EXPECT_TRUE(ended);
-    EXPECT_EQ(form.hwnd(), nullptr);
 
     // Whether a main window, idle or holding a paused countdown, ends the program on the message
     // without a question (which would be answered No and keep it).
-    const auto endsUnasked = [](bool loaded, UINT message, WPARAM wParam) {
+    const auto endsUnasked = [](bool loaded, UINT message, WPARAM wParam, LPARAM lParam) {
         app::Form1 other;
         bool ended = false;
         other.onEnd = [&] { ended = true; };
@@ -243,12 +242,12 @@ TEST_F(Form1Countdown, ClosingAsksFirstWhileACountdownIsLoadedButNotWhenIdleNorA
             other.PushButton1_Click();
         }
         WindowAnswerer no(L"Corvalin Timer", IDNO);
-        SendMessageW(other.hwnd(), message, wParam, 0);
+        SendMessageW(other.hwnd(), message, wParam, lParam);
         return ended && no.Answers() == 0;
     };
-    EXPECT_TRUE(endsUnasked(false, WM_CLOSE, 0));
-    EXPECT_TRUE(endsUnasked(true, WM_CLOSE, app::Form1::kCloseWithoutAsking));
-    EXPECT_TRUE(endsUnasked(true, WM_ENDSESSION, TRUE));
+    EXPECT_TRUE(endsUnasked(false, WM_CLOSE, 0, 0));
+    EXPECT_TRUE(endsUnasked(true, WM_CLOSE, 0, app::Form1::kCloseForSetup));
+    EXPECT_TRUE(endsUnasked(true, WM_ENDSESSION, TRUE, 0));
 }
 
 TEST_F(Form1Countdown, ButtonsAnswerClicksFromOutside) {
