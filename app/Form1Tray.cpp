@@ -1,5 +1,6 @@
 // The main window's tray icon carries the countdown: the tip tells the time left and when it ends, the
-// picture marks the share of it. Both follow the countdown from outside its handlers, whose steps stay as they are.
+// picture marks the share of it. Both follow the countdown from outside its handlers, whose steps stay
+// as they are.
 #include "app/Form1.h"
 
 #include "app/CountdownDisplay.h"
