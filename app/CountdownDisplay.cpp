@@ -1,4 +1,5 @@
-// Countdown display text, built the way the tick counts it: whole hours, then whole minutes, then seconds.
+// Countdown display text, built the way the tick counts it: whole hours, then whole minutes, then seconds;
+// and the close question that names it.
 #include "app/CountdownDisplay.h"
 
 #include "core/TextFormat.h"
@@ -22,6 +23,11 @@ std::wstring FormatWholeSeconds(std::int32_t seconds) {
 
 std::wstring FormatCountdown(std::int32_t seconds, std::int16_t tenths) {
     return FormatWholeSeconds(seconds) + L"." + std::to_wstring(tenths);
+}
+
+std::wstring CloseQuestionText(bool paused, std::int32_t secondsShown) {
+    return std::wstring(paused ? L"A countdown is paused with " : L"A countdown is running with ") +
+           FormatWholeSeconds(secondsShown) + L" left. Close the timer?";
 }
 
 }  // namespace app

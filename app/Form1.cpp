@@ -2,6 +2,7 @@
 #include "app/Form1.h"
 
 #include "alarm/Form3.h"
+#include "app/CountdownDisplay.h"
 #include "app/Skin.h"
 #include "core/AppTitle.h"
 #include "core/Files.h"
@@ -89,6 +90,9 @@ bool Form1::Create() {
     for (ui::PushButton* button : {&PushButton1, &PushButton2, &PushButton3}) {
         button->onMouseMove = [this] { Pointer.OnButtonMouseMove(); };
     }
+    TaskbarButton.Attach(hwnd());
+    // The shell announces the taskbar button to a copy run as administrator too.
+    ui::LetInFromNormalRights(hwnd(), TaskbarButton.ButtonCreatedMessage());
     cSysTray1.Create(hwnd(), layout::form1::cSysTray1);
     cSysTray1.MouseUp = [this](std::int16_t button, std::int32_t id) { cSysTray1_MouseUp(button, id); };
     cSysTray1.ShownChanged = [this] { cSysTray1_ShownChanged(); };
@@ -215,8 +219,17 @@ void Form1::Form_QueryUnload() {
     trap.Step(106, [] { ui::DoEvents(); });
 }
 
-void Form1::OnClose() {
+void Form1::OnClose(bool ask) {
     if (closing_) return;
+    if (ask) {
+        // A WM_CLOSE from elsewhere (a task list) can come while the question is up.
+        if (askingToClose_) return;
+        askingToClose_ = true;
+        const bool letGo = UserLetsCountdownGo();
+        askingToClose_ = false;
+        // The session may have ended while the question was up, and closed the window already.
+        if (!letGo || closing_) return;
+    }
     closing_ = true;
     Timer1.SetEnabled(false);
     Form_QueryUnload();
@@ -231,12 +244,25 @@ void Form1::OnDestroyed() {
     Timer1.SetEnabled(false);
 }
 
+bool Form1::UserLetsCountdownGo() {
+    // The state as the engine keeps it in its controls: the caption says whether a countdown runs,
+    // a display other than the idle text that one is held.
+    const bool running = PushButton1.Caption() != L"Start";
+    const bool idleDisplay = ui::WindowText(lblTimer_) == kIdleDisplay;
+    if (!running && idleDisplay) return true;
+    // Until its first tick a fresh countdown shows the idle text and holds its whole length.
+    const auto shown = idleDisplay ? SecondsLeft : static_cast<std::int32_t>(TicksLeft(SecondsLeft, TenthsLeft) / 10);
+    // The countdown goes on while the question waits, and may even ring: whatever it has become, only
+    // Yes closes.
+    return core::AskUser(CloseQuestionText(!running, shown), MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
 void Form1::OnEndSession(bool ending) {
     // Log-off or shutdown: the close sequence, with nothing that waits for the user. A report box for a
     // failing step would hold up the end of the session, so such a failure goes unreported here.
     if (!ending) return;
     const core::Trap::Reporter usual = std::exchange(reporter, [](const std::wstring&) {});
-    OnClose();
+    OnClose(false);
     reporter = usual;
 }
 
@@ -314,6 +340,11 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (ui::HandleCommonFormMessage(hwnd(), Pointer, message, wParam, lParam, result)) return result;
     if (HandleCommandLineMessage(message, wParam, lParam, result)) return result;
+    if (message == TaskbarButton.ButtonCreatedMessage() && message != 0) {
+        TaskbarButton.ButtonCreated();
+        ShowCountdownOnTaskbar(TrayCountdownState());
+        return 0;
+    }
     // The shell announces a restart to top-level windows only; the tray control adds its icon again.
     if (message == cSysTray1.TaskbarCreatedMessage() && message != 0) {
         cSysTray1.ShellRestarted();
@@ -329,10 +360,12 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnSize(wParam);
         return 0;
     case WM_CLOSE:
-        OnClose();
+        // The close box, Alt+F4 and the system menu ask about a loaded countdown; the installer's
+        // request does not.
+        OnClose(lParam != kCloseForSetup);
         return 0;
     case WM_QUERYENDSESSION:
-        // The session may end: no prompt, whatever is running.
+        // The session may end: no prompt, whatever is running, nor the close question.
         return TRUE;
     case WM_ENDSESSION:
         OnEndSession(wParam != FALSE);
@@ -341,6 +374,11 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // Every show, hide, minimise and restore passes here, whoever makes it.
         OnVisibilityChanged();
         break;  // the default handling still sends WM_SIZE and WM_MOVE
+    case WM_ENABLE:
+        // A modal window of ours comes or goes, Time Expired among them, which the taskbar button shows
+        // even when the window was on the screen already.
+        ShowCountdownOnTaskbar(TrayCountdownState());
+        break;
     case WM_POWERBROADCAST:
         OnPowerBroadcast(wParam);
         return TRUE;

@@ -11,6 +11,7 @@
 #include "ui/Attention.h"
 #include "ui/Controls.h"
 #include "ui/PushButton.h"
+#include "ui/TaskbarProgress.h"
 #include "ui/Timer.h"
 #include "ui/Window.h"
 #include "ui/WindowPointer.h"
@@ -85,6 +86,8 @@ public:
     // since the execution state is the thread's.
     ui::Attention AlarmAttention;
     ui::WindowPointer Pointer;
+    // The window's taskbar button shows the countdown's progress while the window has one.
+    ui::TaskbarProgress TaskbarButton;
     cSysTray cSysTray1;
     // The Alarm Options window, which holds the alarm path; its window exists only while loaded.
     alarm::Form3& Form3() { return *form3_; }
@@ -100,7 +103,9 @@ private:
     void OnSize(WPARAM sizeType);
     // Hides the minimised window behind the tray icon, with the one-time balloon.
     void HideInTray();
-    void OnClose();
+    // Closes the window and ends the program; with ask, a loaded countdown asks the user first.
+    void OnClose(bool ask);
+    bool UserLetsCountdownGo();
     void OnDestroyed() override;
     void OnEndSession(bool ending);
 
@@ -130,6 +135,8 @@ private:
     void OnTrayScaleChanged();
     void OnPowerBroadcast(WPARAM event);
     void OnVisibilityChanged();
+    // The countdown on the taskbar button (Form1Taskbar.cpp); called with the tray's updates.
+    void ShowCountdownOnTaskbar(CountdownState state);
 
     ui::FontSet fonts_;
     HWND cboHrs_ = nullptr;
@@ -142,6 +149,7 @@ private:
     DWORD startedAt_ = 0;
     std::unique_ptr<alarm::Form3> form3_;
     bool closing_ = false;
+    bool askingToClose_ = false;
     std::deque<CommandLineRequest> handedOver_;
     bool handingOver_ = false;
     // The size of the tray picture last sent; the control starts with its own 16 x 16 picture.
@@ -149,6 +157,10 @@ private:
     std::int64_t trayTotalTicks_ = 0;
     // The progress picture last sent to the shell; empty while the tray shows the design picture.
     std::vector<std::uint32_t> trayPixels_;
+    // The end time in the tray tip, worked out when the time left shown last changed.
+    std::wstring trayEndTime_;
+    // The whole seconds of the countdown on the taskbar button: the most ever shown left.
+    std::int32_t taskbarTotalSeconds_ = 0;
 };
 
 }  // namespace app

@@ -1,10 +1,13 @@
-// The main window's tray icon carries the countdown: the tip tells the time left, the picture marks
-// the share of it. Both follow the countdown from outside its handlers, whose steps stay as they are.
+// The main window's tray icon carries the countdown: the tip tells the time left and when it ends, the
+// picture marks the share of it. Both follow the countdown from outside its handlers, whose steps stay
+// as they are.
 #include "app/Form1.h"
 
 #include "app/CountdownDisplay.h"
 #include "tray/ProgressPicture.h"
 #include "ui/Dpi.h"
+
+#include <cwchar>
 
 namespace app {
 namespace {
@@ -14,6 +17,29 @@ namespace {
 int TrayIconSize() {
     const int size = ui::SystemMetricForDpi(SM_CXSMICON, ui::TaskbarDpi());
     return size > 0 ? size : 16;
+}
+
+// The clock time `tenths` tenths of a second from now, in the user's short time format without
+// seconds ("17:30", "5:30 PM"); empty when the system cannot say.
+std::wstring EndTimeText(std::int64_t tenths) {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER at{};
+    at.LowPart = now.dwLowDateTime;
+    at.HighPart = now.dwHighDateTime;
+    at.QuadPart += static_cast<ULONGLONG>(tenths) * 1'000'000;  // in 100 ns units
+    const FILETIME end{at.LowPart, at.HighPart};
+    // From UTC by the time zone's rules for that date: an end beyond a change to or from summer time
+    // shows the time the clock will read then.
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    if (!FileTimeToSystemTime(&end, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) return L"";
+    const int length = GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &local, nullptr, nullptr, 0);
+    if (length <= 0) return L"";
+    std::wstring text(static_cast<std::size_t>(length), L'\0');
+    if (GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &local, nullptr, text.data(), length) <= 0) return L"";
+    text.resize(wcslen(text.c_str()));
+    return text;
 }
 
 }  // namespace
@@ -32,10 +58,14 @@ void Form1::ShowCountdownInTray() {
         // Between ticks the count says how many ticks remain, the expiring one included.
         Timer1.SetExpiringTick(Timer1.TicksDelivered() + static_cast<std::uint64_t>(TicksLeft(SecondsLeft, TenthsLeft)));
     }
-    std::wstring tip = TrayTipText(state, SecondsLeft, TenthsLeft);
+    ShowCountdownOnTaskbar(state);
+    std::wstring tip = TrayTipText(state, SecondsLeft, TenthsLeft, trayEndTime_);
     // The tip changes with the displayed whole seconds and the state; the picture can change only
-    // then too, so the shell hears of either at most once a second while counting.
+    // then too, so the shell hears of either at most once a second while counting. The end time is
+    // worked out only then: now and the time left move on together.
     if (tip == cSysTray1.TrayTip()) return;
+    trayEndTime_ = state == CountdownState::Running ? EndTimeText(TicksLeft(SecondsLeft, TenthsLeft)) : L"";
+    tip = TrayTipText(state, SecondsLeft, TenthsLeft, trayEndTime_);
     cSysTray1.TrayTip(std::move(tip));
     ShowProgressInTray(state, false);
 }

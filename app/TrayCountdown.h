@@ -2,6 +2,7 @@
 // time left that the tray picture marks.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -15,8 +16,14 @@ constexpr std::int64_t TicksLeft(std::int32_t secondsLeft, std::int16_t tenthsLe
     return std::int64_t{secondsLeft} * 10 + tenthsLeft + 1;
 }
 
+// The most of a tip the shell shows: its field holds 128 characters with the terminating null.
+inline constexpr std::size_t kTrayTipLimit = 127;
+
 // "Corvalin Timer Software", and while a countdown is loaded a line feed and the time left as the
-// display shows it without the tenths: "000:04:59 left", with ", paused" while paused.
-std::wstring TrayTipText(CountdownState state, std::int32_t secondsLeft, std::int16_t tenthsLeft);
+// display shows it without the tenths: "000:04:59 left", with ", paused" while paused. While it runs,
+// a clock time given as endTime follows: "000:04:59 left, ends 17:30", unless the tip would then be
+// longer than the shell shows; a cut time would mislead, so it is left out whole.
+std::wstring TrayTipText(CountdownState state, std::int32_t secondsLeft, std::int16_t tenthsLeft,
+                         const std::wstring& endTime = {});
 
 }  // namespace app

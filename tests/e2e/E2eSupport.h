@@ -2,6 +2,7 @@
 // executable, finds its windows and controls, reads their text and presses them by window messages.
 #pragma once
 
+#include "app/Form1.h"
 #include "resources/Layouts.h"
 
 #include "tests/SoundCapture.h"
@@ -78,7 +79,7 @@ public:
     }
     ~Program() {
         if (!started_) return;
-        if (HWND main = Find(L"Corvalin Timer Software")) PostMessageW(main, WM_CLOSE, 0, 0);
+        if (HWND main = Find(L"Corvalin Timer Software")) PostMessageW(main, WM_CLOSE, 0, app::Form1::kCloseForSetup);
         if (WaitForSingleObject(pi_.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(pi_.hProcess, 1);
         CloseHandle(pi_.hThread);
         CloseHandle(pi_.hProcess);

@@ -43,14 +43,14 @@ TEST(EndToEnd, TwoSecondCountdownRunsAndBringsTheWindowBack) {
     EXPECT_TRUE(e2e::WaitFor([&] { return IsWindowEnabled(GetDlgItem(main, id::cboHrs)) != FALSE; }, 5000));
 }
 
-TEST(EndToEnd, ClosingTheWindowEndsTheProgramWhileACountdownRuns) {
+TEST(EndToEnd, TheInstallersCloseEndsTheProgramWhileACountdownRuns) {
     e2e::Program program;
     HWND main = program.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
     e2e::Pick(main, id::cboSecs, L"30");
     e2e::Press(main, id::PushButton1);
     ASSERT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)) == L"Pause"; }, 5000));
-    PostMessageW(main, WM_CLOSE, 0, 0);
+    PostMessageW(main, WM_CLOSE, 0, app::Form1::kCloseForSetup);
     EXPECT_TRUE(program.Exited(10000));
 }
 

@@ -24,6 +24,16 @@ TEST(TrayTip, ProductNameAloneWhenIdleAndTheDisplayedWholeSecondsWhileLoaded) {
     EXPECT_EQ(TrayTipText(CountdownState::Paused, 299, 3), L"Corvalin Timer Software\n000:04:59 left, paused");
 }
 
+TEST(TrayTip, ARunningCountdownGivesItsEndTimeWithinTheShellsLimit) {
+    EXPECT_EQ(TrayTipText(CountdownState::Running, 299, 3, L"17:30"), L"Corvalin Timer Software\n000:04:59 left, ends 17:30");
+    EXPECT_EQ(TrayTipText(CountdownState::Paused, 299, 3, L"17:30"), L"Corvalin Timer Software\n000:04:59 left, paused");
+    EXPECT_EQ(TrayTipText(CountdownState::Idle, 299, 3, L"17:30"), L"Corvalin Timer Software");
+    // 45 characters before the end time: one of 82 fits exactly, a longer one is left out whole.
+    const std::wstring fits(82, L'x');
+    EXPECT_EQ(TrayTipText(CountdownState::Running, 299, 3, fits).size(), app::kTrayTipLimit);
+    EXPECT_EQ(TrayTipText(CountdownState::Running, 299, 3, fits + L"x"), L"Corvalin Timer Software\n000:04:59 left");
+}
+
 TEST(TrayTip, ChangesOnTheSameTickAsTheDisplaysWholeSeconds) {
     // The engine's count through a minute boundary: each tick shows (s, t), then counts down one tenth.
     std::int32_t seconds = 300;

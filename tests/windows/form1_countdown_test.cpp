@@ -17,6 +17,7 @@ namespace {
 using testsupport::DialogWatcher;
 using testsupport::TextOf;
 using testsupport::WindowAnswerer;
+using testsupport::WindowWatcher;
 
 constexpr EXECUTION_STATE kCounting = ES_SYSTEM_REQUIRED;
 constexpr EXECUTION_STATE kAlarm = ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED;
@@ -225,15 +226,53 @@ TEST_F(Form1Countdown, MissingAlarmFile_TheSystemsSoundPlaysInstead) {
     EXPECT_EQ(fallbacks, 1);
 }
 
-TEST_F(Form1Countdown, ClosingEndsTheProgramWhileACountdownRuns) {
+TEST_F(Form1Countdown, ClosingAsksFirstWhileACountdownIsLoadedButNotWhenIdleNorAtTheSessionsEnd) {
     bool ended = false;
     form.onEnd = [&] { ended = true; };
+    // Closes as the close box does and answers the question; returns it, with No as its default.
+    const auto closeAnswering = [&](int answer) {
+        std::wstring question;
+        WindowWatcher asker(L"Corvalin Timer", [&](HWND box) {
+            const bool noIsDefault = (GetWindowLongW(GetDlgItem(box, IDNO), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+            question = TextOf(GetDlgItem(box, 0xFFFF)) + (noIsDefault ? L" (No)" : L"");
+            PostMessageW(GetDlgItem(box, answer), BM_CLICK, 0, 0);
+        });
+        SendMessageW(form.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        return question;
+    };
     Set(L"00", L"00", L"09");
     form.PushButton1_Click();
-    SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+    Ticks(11);
+    EXPECT_EQ(closeAnswering(IDNO), L"A countdown is running with 000:00:08 left. Close the timer? (No)");
+    EXPECT_FALSE(ended);
+    EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
+    form.PushButton1_Click();  // pause
+    const std::wstring paused = closeAnswering(IDYES);
+    EXPECT_TRUE(paused.starts_with(L"A countdown is paused with 000:00:0")) << testing::PrintToString(paused);
     EXPECT_EQ(form.AlarmAttention.Held(), 0u);
     EXPECT_TRUE(ended);
-    EXPECT_EQ(form.hwnd(), nullptr);
+
+    // Whether a main window, idle or holding a paused countdown, ends the program on the message
+    // without a question (which would be answered No and keep it).
+    const auto endsUnasked = [](bool loaded, UINT message, WPARAM wParam, LPARAM lParam) {
+        app::Form1 other;
+        bool ended = false;
+        other.onEnd = [&] { ended = true; };
+        other.Create();
+        other.cSysTray1.ShowBalloon(L"", L"", 0, true);
+        if (loaded) {
+            SendMessageW(other.cboSecs(), CB_SETCURSEL, 5, 0);
+            other.PushButton1_Click();
+            other.Timer1_Tick();
+            other.PushButton1_Click();
+        }
+        WindowAnswerer no(L"Corvalin Timer", IDNO);
+        SendMessageW(other.hwnd(), message, wParam, lParam);
+        return ended && no.Answers() == 0;
+    };
+    EXPECT_TRUE(endsUnasked(false, WM_CLOSE, 0, 0));
+    EXPECT_TRUE(endsUnasked(true, WM_CLOSE, 0, app::Form1::kCloseForSetup));
+    EXPECT_TRUE(endsUnasked(true, WM_ENDSESSION, TRUE, 0));
 }
 
 TEST_F(Form1Countdown, ButtonsAnswerClicksFromOutside) {

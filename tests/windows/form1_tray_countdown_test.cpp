@@ -44,6 +44,9 @@ std::vector<std::uint32_t> IconPixels(HICON icon, int* size) {
     return pixels;
 }
 
+// A tip without its end time.
+std::wstring WithoutEnd(const std::wstring& tip) { return tip.substr(0, tip.find(L", ends ")); }
+
 class Form1TrayCountdown : public testsupport::ShownForm1 {
 protected:
     void SetUp() override {
@@ -53,13 +56,13 @@ protected:
     void Seconds(int seconds) { SendMessageW(form.cboSecs(), CB_SETCURSEL, static_cast<WPARAM>(seconds), 0); }
     // The buttons as a user presses them.
     void Press(ui::PushButton& button) { SendMessageW(button.hwnd(), BM_CLICK, 0, 0); }
-    std::wstring Tip() const { return form.cSysTray1.TrayTip(); }
+    std::wstring Tip() const { return WithoutEnd(form.cSysTray1.TrayTip()); }
     std::vector<std::uint32_t> Picture(int* size) const { return IconPixels(form.cSysTray1.TrayIcon()->IconHandle(), size); }
     // The tips the shell was told, in order.
     std::vector<std::wstring> TipsSent() const {
         std::vector<std::wstring> sent;
         for (const traytest::ShellCall& call : calls) {
-            if (call.message == NIM_MODIFY && (call.record.uFlags & NIF_TIP)) sent.push_back(call.Tip());
+            if (call.message == NIM_MODIFY && (call.record.uFlags & NIF_TIP)) sent.push_back(WithoutEnd(call.Tip()));
         }
         return sent;
     }
@@ -72,6 +75,12 @@ TEST_F(Form1TrayCountdown, TipAndPictureFollowTheCountdownAndTheShellHearsOnlyCh
     Press(form.PushButton1);
     ASSERT_TRUE(testsupport::PumpUntil([&] { return Tip() == L"Corvalin Timer Software\n000:00:02 left"; }, 5000))
         << std::string(Tip().begin(), Tip().end());
+    // Counting, the tip ends with the clock time of the end, two seconds on: this minute, unless it turns.
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    wchar_t clock[80] = {};
+    GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &now, nullptr, clock, 80);
+    EXPECT_TRUE(form.cSysTray1.TrayTip().ends_with(L", ends " + std::wstring(clock)) || now.wSecond >= 55);
     int size = 0;
     const std::vector<std::uint32_t> running = Picture(&size);
     EXPECT_EQ(size, 16);
@@ -82,7 +91,7 @@ TEST_F(Form1TrayCountdown, TipAndPictureFollowTheCountdownAndTheShellHearsOnlyCh
     EXPECT_LT(marked, 52 * 5 / 6);
 
     Press(form.PushButton1);  // pause
-    EXPECT_EQ(Tip(), L"Corvalin Timer Software\n000:00:02 left, paused");
+    EXPECT_EQ(form.cSysTray1.TrayTip(), L"Corvalin Timer Software\n000:00:02 left, paused");
     // The same time left, paused: a pause sign over the 'V', the mark as it was.
     const std::vector<std::uint32_t> paused = Picture(&size);
     ASSERT_EQ(paused.size(), running.size());
@@ -222,9 +231,49 @@ TEST_F(Form1TrayCountdown, TheWakeTimerIsSetWhileACountdownRunsAndCancelledOther
     testsupport::WindowAnswerer restart(L" Time Expired", layout::form2::PushButton2);
     Press(form.PushButton1);
     ASSERT_TRUE(testsupport::PumpUntil([&] { return restart.Answers() == 1 && log.size() >= 7; }, 8000));
-    SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+    SendMessageW(form.hwnd(), WM_CLOSE, 0, app::Form1::kCloseForSetup);
     const std::vector<std::wstring> expected = {L"set", L"cancel", L"set", L"cancel", L"set", L"cancel", L"set", L"cancel"};
     EXPECT_EQ(log, expected);
+}
+
+TEST_F(Form1TrayCountdown, TheTaskbarButtonShowsTheCountdownWhileTheWindowHasOneAndHearsOnlyChanges) {
+    std::vector<std::wstring> sent;  // "state N" (TBPFLAG), "done/total"
+    const auto log = [&](std::wstring call) { sent.push_back(std::move(call)); return true; };
+    form.TaskbarButton.UseSystem(
+        {[&](HWND, ui::TaskbarState state) { return log(L"state " + std::to_wstring(static_cast<int>(state))); },
+         [&](HWND, std::uint64_t done, std::uint64_t total) { return log(std::to_wstring(done) + L"/" + std::to_wstring(total)); }});
+    Seconds(3);
+    Press(form.PushButton1);
+    form.cSysTray1_MouseUp(1, 0);  // back from the tray: the window has a button, but the shell has not said so
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return testsupport::TextOf(form.lblTimer()).starts_with(L"000:00:02"); }, 5000));
+    EXPECT_TRUE(sent.empty());
+    SendMessageW(form.hwnd(), RegisterWindowMessageW(L"TaskbarButtonCreated"), 0, 0);
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return testsupport::TextOf(form.lblTimer()).starts_with(L"000:00:01"); }, 5000));
+    Press(form.PushButton1);  // pause: the share stays
+    Press(form.PushButton1);
+    EXPECT_EQ(sent, (std::vector<std::wstring>{L"state 2", L"1/3", L"2/3", L"state 8", L"state 2"}));
+
+    // Time Expired up: red; answered, idle: nothing.
+    std::vector<std::wstring> atExpiry;
+    testsupport::WindowAnswerer ok(L" Time Expired", layout::form2::PushButton1);
+    ok.SetEnabled(false);
+    testsupport::Script script;
+    script.Then([] { return IsWindowVisible(FindWindowW(nullptr, L" Time Expired")) != FALSE; },
+                [&] {
+                    atExpiry = sent;
+                    ok.SetEnabled(true);
+                });
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return ok.Answers() == 1 && IsWindowEnabled(form.cboHrs()); }, 8000));
+    // Resumed, Start sent the window behind the tray icon again; the alarm brings it back.
+    EXPECT_EQ(std::vector<std::wstring>(atExpiry.begin() + 5, atExpiry.end()), (std::vector<std::wstring>{L"state 4", L"1/1"}));
+    EXPECT_EQ(sent.back(), L"state 0");
+
+    // Behind the tray icon the window has no button, and the button hears nothing.
+    sent.clear();
+    Press(form.PushButton1);
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return testsupport::TextOf(form.lblTimer()).starts_with(L"000:00:02"); }, 5000));
+    EXPECT_TRUE(sent.empty());
+    Press(form.PushButton2);
 }
 
 }  // namespace

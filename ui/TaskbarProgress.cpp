@@ -1,0 +1,67 @@
+// Taskbar button progress: CoCreateInstance of the shell's taskbar list, and the calls sent only when
+// the button would show something else.
+#include "ui/TaskbarProgress.h"
+
+#include <shobjidl.h>
+
+namespace ui {
+
+static_assert(static_cast<int>(TaskbarState::NoProgress) == TBPF_NOPROGRESS);
+static_assert(static_cast<int>(TaskbarState::Normal) == TBPF_NORMAL);
+static_assert(static_cast<int>(TaskbarState::Error) == TBPF_ERROR);
+static_assert(static_cast<int>(TaskbarState::Paused) == TBPF_PAUSED);
+
+TaskbarProgress::TaskbarProgress()
+    : system_{[this](HWND window, TaskbarState state) {
+                  ITaskbarList3* taskbar = Taskbar();
+                  return taskbar && SUCCEEDED(taskbar->SetProgressState(window, static_cast<TBPFLAG>(state)));
+              },
+              [this](HWND window, std::uint64_t done, std::uint64_t total) {
+                  ITaskbarList3* taskbar = Taskbar();
+                  return taskbar && SUCCEEDED(taskbar->SetProgressValue(window, done, total));
+              }},
+      buttonCreated_(RegisterWindowMessageW(L"TaskbarButtonCreated")) {}
+
+// Out of line: the taskbar list's type is whole only here.
+TaskbarProgress::~TaskbarProgress() = default;
+
+void TaskbarProgress::ButtonCreated() {
+    buttonAnnounced_ = true;
+    ButtonGone();
+}
+
+void TaskbarProgress::ButtonGone() {
+    shownState_.reset();
+    shownValue_.reset();
+}
+
+void TaskbarProgress::Show(TaskbarState state, std::uint64_t done, std::uint64_t total) {
+    // Microsoft: no call before the shell has sent TaskbarButtonCreated.
+    if (!buttonAnnounced_ || !window_) return;
+    if (shownState_ != state) {
+        if (!system_.setState || !system_.setState(window_, state)) return;
+        shownState_ = state;
+        // The plain button drops its value: progress shown later starts afresh.
+        if (state == TaskbarState::NoProgress) shownValue_.reset();
+    }
+    if (state == TaskbarState::NoProgress || total == 0) return;
+    const std::pair value{done, total};
+    if (shownValue_ == value) return;
+    if (system_.setValue && system_.setValue(window_, done, total)) shownValue_ = value;
+}
+
+ITaskbarList3* TaskbarProgress::Taskbar() {
+    if (!triedTaskbar_) {
+        // Made once, when first needed: a system without it (before Windows 7, a shell that lacks it)
+        // is asked only once.
+        triedTaskbar_ = true;
+        if (SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+                                       taskbar_.Put())) &&
+            FAILED(taskbar_->HrInit())) {
+            taskbar_.Reset();
+        }
+    }
+    return taskbar_.Get();
+}
+
+}  // namespace ui
