@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: native (sanitizers), fuzz (a fixed number of runs), the
 # release check and the Windows tests under Wine, in a Wine prefix and an X display of this run's own.
-# The Windows tests mostly wait on Wine and the X server, so the processor-bound rest (native build and
-# tests, fuzz run, the release check's second build) runs beside them; its report follows theirs.
+# The Windows build goes one test executable after another, and each one's tests start under Wine as
+# soon as it is built: they mostly wait on Wine and the X server. The processor-bound rest (native build
+# and tests, fuzz run, the release check's second build) follows the Windows build; both run at a lower
+# priority than the Windows tests, whose timing they would otherwise stretch. Their reports follow.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,6 +36,21 @@ native_and_release() {
     bash scripts/release-check.sh
 }
 
+# The Windows tests in the order they run, each with the target it needs; "rest" is every other test,
+# run once the whole build (installer, zip) is done.
+steps=(audit:corvalin_timer ui:windows_ui_tests sound:windows_sound_tests tray:windows_tray_tests
+       platform:windows_platform_tests app:windows_app_tests e2e:e2e_tests rest:all)
+labels="^(audit|ui|sound|tray|platform|app|e2e)\$"
+ready=build/windows-ready
+
+windows_build() {
+    local step
+    for step in "${steps[@]}"; do
+        cmake --build --preset windows -j "$jobs" --target "${step#*:}" || { touch "$ready/failed"; return 1; }
+        touch "$ready/${step%%:*}"
+    done
+}
+
 # Whatever runs in the background ends with the run, whichever way it ends.
 trap 'kill $(jobs -p) 2>/dev/null || true; corvalin_wine_down' EXIT
 
@@ -41,22 +58,39 @@ trap 'kill $(jobs -p) 2>/dev/null || true; corvalin_wine_down' EXIT
 (corvalin_wine_up test && corvalin_wine_down) >build/wine-prefix.log 2>&1 &
 prefix_pid=$!
 
-echo "== windows build"
+echo "== windows build (build/windows-build.log), each room's tests under Wine once its executable is built"
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$jobs"
+rm -rf "$ready" && mkdir -p "$ready"
+build_log=build/windows-build.log
+native_log=build/native-and-release.log
+(
+    renice -n 10 -p "$BASHPID" >/dev/null
+    windows_build >"$build_log" 2>&1
+    native_and_release >"$native_log" 2>&1
+) &
+background_pid=$!
 wait "$prefix_pid" || { cat build/wine-prefix.log; exit 1; }
 
-native_log="build/native-and-release.log"
-native_and_release >"$native_log" 2>&1 &
-native_pid=$!
-
-echo "== windows tests under Wine"
 corvalin_wine_up test
 tests_rc=0
-ctest --preset windows || tests_rc=$?
+for step in "${steps[@]}"; do
+    label="${step%%:*}"
+    until [ -e "$ready/$label" ] || [ -e "$ready/failed" ]; do sleep 0.5; done
+    if [ ! -e "$ready/$label" ]; then
+        cat "$build_log"
+        echo "FAILED: windows build"
+        exit 1
+    fi
+    if [ "$label" = rest ]; then
+        ctest --preset windows -LE "$labels" || tests_rc=$?
+    else
+        ctest --preset windows -L "^$label\$" || tests_rc=$?
+    fi
+done
+corvalin_wine_down
 
-native_rc=0
-wait "$native_pid" || native_rc=$?
+background_rc=0
+wait "$background_pid" || background_rc=$?
 cat "$native_log"
-[ "$native_rc" -eq 0 ] || echo "FAILED: native tests, fuzz run or release check"
-[ "$tests_rc" -eq 0 ] && [ "$native_rc" -eq 0 ]
+[ "$background_rc" -eq 0 ] || echo "FAILED: native tests, fuzz run or release check"
+[ "$tests_rc" -eq 0 ] && [ "$background_rc" -eq 0 ]
