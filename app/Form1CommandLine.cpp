@@ -87,16 +87,13 @@ void Form1::OnHandOver() {
 }
 
 void Form1::TakeDuration(std::int32_t seconds) {
-    // The state as the engine keeps it in its controls: the caption says whether a countdown runs,
-    // a display other than the idle text that one is held.
-    const bool running = PushButton1.Caption() != L"Start";
-    const bool paused = !running && ui::WindowText(lblTimer_) != kIdleDisplay;
-    if (running || paused) {
+    const CountdownState state = CountdownStateNow();
+    if (state != CountdownState::Idle) {
         BringToFront();
         const auto shown = static_cast<std::int32_t>(TicksLeft(SecondsLeft, TenthsLeft) / 10);
         // The countdown goes on while the question waits, and may even ring: whatever it has become,
         // only Yes replaces it.
-        if (core::AskUser(ReplaceQuestionText(paused, shown, seconds), MB_YESNO | MB_DEFBUTTON2) != IDYES) return;
+        if (core::AskUser(ReplaceQuestionText(state == CountdownState::Paused, shown, seconds), MB_YESNO | MB_DEFBUTTON2) != IDYES) return;
         PushButton2_Click();
         ShowCountdownInTray();
     }

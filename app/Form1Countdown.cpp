@@ -14,6 +14,13 @@
 
 namespace app {
 
+CountdownState Form1::CountdownStateNow() const {
+    // The state as the engine keeps it in its controls: the caption says whether a countdown runs
+    // (from Start on, before its first tick too), a display other than the idle text holds a paused one.
+    if (PushButton1.Caption() == L"Pause") return CountdownState::Running;
+    return ui::WindowText(lblTimer_) == kIdleDisplay ? CountdownState::Idle : CountdownState::Paused;
+}
+
 void Form1::PushButton1_Click() {
     core::Trap trap(L"Form1.PushButton1_Click", reporter);
     if (trap.Test(100, [&] { return PushButton1.Caption() == L"Start"; })) {
