@@ -2,9 +2,10 @@
 # Builds everything and runs every test: native (sanitizers), fuzz (a fixed number of runs), the
 # release check and the Windows tests under Wine, in a Wine prefix and an X display of this run's own.
 # The Windows build goes one test executable after another, and each one's tests start under Wine as
-# soon as it is built: they mostly wait on Wine and the X server. The processor-bound rest (native build
-# and tests, fuzz run, the release check's second build) follows the Windows build; both run at a lower
-# priority than the Windows tests, whose timing they would otherwise stretch. Their reports follow.
+# soon as it is built: they mostly wait on Wine and the X server. The processor-bound rest runs beside
+# them at a lower priority, so that it takes only what they and the build leave: the native build and
+# tests and the fuzz run from the start, the release check once the Windows build is done. Their
+# reports follow the Windows tests'.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,7 +14,7 @@ source scripts/wine-env.sh
 jobs="$(nproc)"
 mkdir -p build
 
-native_and_release() {
+native_and_fuzz() {
     echo "== native build and tests"
     cmake --preset native >/dev/null
     cmake --build --preset native -j "$jobs"
@@ -31,15 +32,13 @@ native_and_release() {
         "$fuzzer" -runs=20000 -max_len=4096 -timeout=10 -malloc_limit_mb=64 "build/fuzz/corpus/$(basename "$fuzzer")" \
             $( [ -d "$corpus" ] && echo "$corpus" ) 2>&1 | tail -n 2
     done
-
-    echo "== release artefacts (stripped, and the same bytes from a second build)"
-    bash scripts/release-check.sh
 }
 
-# The Windows tests in the order they run, each with the target it needs; "rest" is every other test,
-# run once the whole build (installer, zip) is done.
-steps=(audit:corvalin_timer ui:windows_ui_tests sound:windows_sound_tests tray:windows_tray_tests
-       platform:windows_platform_tests app:windows_app_tests e2e:e2e_tests rest:all)
+# The Windows tests in the order they run, each once the target it needs is built: the program's
+# import audit, then the longest runs first, so that the shorter ones' executables build meanwhile.
+# "rest" is every other test (the installer's), once the release files are built.
+steps=(audit:corvalin_timer e2e:e2e_tests app:windows_app_tests ui:windows_ui_tests tray:windows_tray_tests
+       sound:windows_sound_tests platform:windows_platform_tests rest:release)
 labels="^(audit|ui|sound|tray|platform|app|e2e)\$"
 ready=build/windows-ready
 
@@ -62,13 +61,18 @@ echo "== windows build (build/windows-build.log), each room's tests under Wine o
 cmake --preset windows >/dev/null
 rm -rf "$ready" && mkdir -p "$ready"
 build_log=build/windows-build.log
-native_log=build/native-and-release.log
+native_log=build/native.log
+release_log=build/release-check.log
+(renice -n 19 -p "$BASHPID" >/dev/null && native_and_fuzz) >"$native_log" 2>&1 &
+native_pid=$!
 (
     renice -n 10 -p "$BASHPID" >/dev/null
     windows_build >"$build_log" 2>&1
-    native_and_release >"$native_log" 2>&1
-) &
-background_pid=$!
+    renice -n 19 -p "$BASHPID" >/dev/null
+    echo "== release artefacts (stripped, and the same bytes from a second build)"
+    bash scripts/release-check.sh
+) >"$release_log" 2>&1 &
+release_pid=$!
 wait "$prefix_pid" || { cat build/wine-prefix.log; exit 1; }
 
 corvalin_wine_up test
@@ -89,8 +93,12 @@ for step in "${steps[@]}"; do
 done
 corvalin_wine_down
 
-background_rc=0
-wait "$background_pid" || background_rc=$?
+native_rc=0
+wait "$native_pid" || native_rc=$?
 cat "$native_log"
-[ "$background_rc" -eq 0 ] || echo "FAILED: native tests, fuzz run or release check"
-[ "$tests_rc" -eq 0 ] && [ "$background_rc" -eq 0 ]
+[ "$native_rc" -eq 0 ] || echo "FAILED: native tests or fuzz run"
+release_rc=0
+wait "$release_pid" || release_rc=$?
+cat "$release_log"
+[ "$release_rc" -eq 0 ] || echo "FAILED: release check"
+[ "$tests_rc" -eq 0 ] && [ "$native_rc" -eq 0 ] && [ "$release_rc" -eq 0 ]
