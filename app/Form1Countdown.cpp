@@ -15,10 +15,11 @@
 namespace app {
 
 CountdownState Form1::CountdownStateNow() const {
-    // The state as the engine keeps it in its controls: the caption says whether a countdown runs
-    // (from Start on, before its first tick too), a display other than the idle text holds a paused one.
-    if (PushButton1.Caption() == L"Pause") return CountdownState::Running;
-    return ui::WindowText(lblTimer_) == kIdleDisplay ? CountdownState::Idle : CountdownState::Paused;
+    // The state as the engine keeps it in its controls: a display other than the idle text holds a
+    // countdown (until its first tick a fresh one still shows the idle text, and counts as none), the
+    // caption says whether it runs.
+    if (ui::WindowText(lblTimer_) == kIdleDisplay) return CountdownState::Idle;
+    return PushButton1.Caption() == L"Pause" ? CountdownState::Running : CountdownState::Paused;
 }
 
 void Form1::PushButton1_Click() {

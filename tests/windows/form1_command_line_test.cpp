@@ -32,7 +32,7 @@ protected:
 
 TEST_F(Form1CommandLine, ALoadedCountdownIsReplacedOnlyWhenTheUserSaysYes) {
     form.HandOver(Duration(300));
-    // Until its first tick a fresh countdown shows the idle display.
+    // Until its first tick a fresh countdown shows the idle display and counts as none loaded.
     ASSERT_TRUE(PumpUntil([&] { return Counting() && TextOf(form.lblTimer()).starts_with(L"000:0") &&
                                        TextOf(form.lblTimer()) != L"000:00:00.0"; }, 5000));
     EXPECT_EQ(Pickers(), L"00:05:00");
