@@ -15,12 +15,12 @@ jobs="$(nproc)"
 mkdir -p build
 
 native_and_fuzz() {
-    echo "== native build and tests"
+    echo "== native build and tests (from ${SECONDS} s)"
     cmake --preset native >/dev/null
     cmake --build --preset native -j "$jobs"
     ctest --preset native -j "$jobs"
 
-    echo "== fuzz (short run)"
+    echo "== fuzz (short run, from ${SECONDS} s)"
     cmake --preset fuzz >/dev/null
     # The fuzzers and the rooms they link only: the rest of the tree is built and tested natively.
     cmake --build --preset fuzz -j "$jobs" --target fuzzers
@@ -46,6 +46,7 @@ windows_build() {
     local step
     for step in "${steps[@]}"; do
         cmake --build --preset windows -j "$jobs" --target "${step#*:}" || { touch "$ready/failed"; return 1; }
+        echo "-- ${step#*:} built (${SECONDS} s)"
         touch "$ready/${step%%:*}"
     done
 }
@@ -69,7 +70,7 @@ native_pid=$!
     renice -n 10 -p "$BASHPID" >/dev/null
     windows_build >"$build_log" 2>&1
     renice -n 19 -p "$BASHPID" >/dev/null
-    echo "== release artefacts (stripped, and the same bytes from a second build)"
+    echo "== release artefacts (stripped, and the same bytes from a second build; from ${SECONDS} s)"
     bash scripts/release-check.sh
 ) >"$release_log" 2>&1 &
 release_pid=$!
@@ -85,6 +86,7 @@ for step in "${steps[@]}"; do
         echo "FAILED: windows build"
         exit 1
     fi
+    echo "== windows tests: $label (from ${SECONDS} s)"
     if [ "$label" = rest ]; then
         ctest --preset windows -LE "$labels" || tests_rc=$?
     else
@@ -92,6 +94,7 @@ for step in "${steps[@]}"; do
     fi
 done
 corvalin_wine_down
+grep '^-- ' "$build_log"
 
 native_rc=0
 wait "$native_pid" || native_rc=$?
@@ -101,4 +104,5 @@ release_rc=0
 wait "$release_pid" || release_rc=$?
 cat "$release_log"
 [ "$release_rc" -eq 0 ] || echo "FAILED: release check"
+echo "== done (${SECONDS} s)"
 [ "$tests_rc" -eq 0 ] && [ "$native_rc" -eq 0 ] && [ "$release_rc" -eq 0 ]
