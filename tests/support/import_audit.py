@@ -10,28 +10,21 @@ import sys
 
 # Windows releases in order, as the list names them; "every" is msvcrt.dll, which every Windows has.
 RELEASES = ["every", "NT4", "2000", "XP", "Vista", "7", "8", "8.1", "10", "11"]
-OLDEST_SUPPORTED = "7"
-
-
-def key(dll, function):
-    return dll.lower() + "!" + function
 
 
 def imports_of(objdump, exe):
-    dump = subprocess.run([objdump, "-p", exe], check=True, capture_output=True, text=True).stdout
-    found = {}
-    dll = None
-    for line in dump.splitlines():
+    """{"dll!function" with the DLL in lower case: "DLL!function" as objdump -p shows it}"""
+    found, dll = {}, None
+    for line in subprocess.run([objdump, "-p", exe], check=True, capture_output=True, text=True).stdout.splitlines():
         named = re.match(r"\s*DLL Name: (\S+)", line)
+        entry = re.match(r"\t[0-9a-f]+\s+(\d+)\s+(\S+)", line)
         if named:
             dll = named.group(1)
         elif not line.strip():
             dll = None
-        elif dll:
-            entry = re.match(r"\t[0-9a-f]+\s+(\d+)\s+(\S+)", line)
-            if entry:
-                function = "#" + entry.group(1) if entry.group(2) == "<none>" else entry.group(2)
-                found[key(dll, function)] = dll + "!" + function
+        elif dll and entry:
+            function = "#" + entry.group(1) if entry.group(2) == "<none>" else entry.group(2)
+            found[dll.lower() + "!" + function] = dll + "!" + function
     return found
 
 
@@ -39,23 +32,20 @@ def main(objdump, exe, list_path):
     if shutil.which(objdump) is None:
         print(f"FAILED: {objdump} is missing (Debian's binutils-mingw-w64-i686; scripts/install-deps.sh)")
         return 1
-    problems = []
-    listed = {}
-    with open(list_path, encoding="utf-8") as lines:
-        for line in lines:
-            line = line.strip()
-            if not line or line.startswith("#"):
-                continue
-            fields = line.split()
-            if len(fields) != 3:
-                problems.append(f"not \"DLL function oldest-Windows\": {line}")
-                continue
-            dll, function, oldest = fields
-            listed[key(dll, function)] = dll + "!" + function
-            if oldest not in RELEASES:
-                problems.append(f"{dll}!{function}: \"{oldest}\" is no Windows release the list knows")
-            elif RELEASES.index(oldest) > RELEASES.index(OLDEST_SUPPORTED):
-                problems.append(f"{dll}!{function} is newer than Windows 7 ({oldest}): look it up at run time")
+    problems, listed = [], {}
+    for line in open(list_path, encoding="utf-8").read().splitlines():
+        fields = line.split()
+        if not fields or fields[0].startswith("#"):
+            continue
+        if len(fields) != 3:
+            problems.append(f"not \"DLL function oldest-Windows\": {line}")
+            continue
+        dll, function, oldest = fields
+        listed[dll.lower() + "!" + function] = dll + "!" + function
+        if oldest not in RELEASES:
+            problems.append(f"{dll}!{function}: \"{oldest}\" is no Windows release the list knows")
+        elif RELEASES.index(oldest) > RELEASES.index("7"):
+            problems.append(f"{dll}!{function} is newer than Windows 7 ({oldest}): look it up at run time")
     imported = imports_of(objdump, exe)
     if not imported:
         problems.append(f"{objdump} -p shows no imports in {exe}")
