@@ -88,12 +88,13 @@ void Form1::OnHandOver() {
 
 void Form1::TakeDuration(std::int32_t seconds) {
     const CountdownState state = CountdownStateNow();
+    const bool paused = state == CountdownState::Paused;
     if (state != CountdownState::Idle) {
         BringToFront();
         const auto shown = static_cast<std::int32_t>(TicksLeft(SecondsLeft, TenthsLeft) / 10);
         // The countdown goes on while the question waits, and may even ring: whatever it has become,
         // only Yes replaces it.
-        if (core::AskUser(ReplaceQuestionText(state == CountdownState::Paused, shown, seconds), MB_YESNO | MB_DEFBUTTON2) != IDYES) return;
+        if (core::AskUser(ReplaceQuestionText(paused, shown, seconds), MB_YESNO | MB_DEFBUTTON2) != IDYES) return;
         PushButton2_Click();
         ShowCountdownInTray();
     }
