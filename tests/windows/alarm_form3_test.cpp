@@ -19,14 +19,13 @@
 
 namespace {
 
-namespace id = layout::form3;
 using sound::BufferState;
 using testsupport::DialogWatcher;
 using testsupport::TextOf;
 
-constexpr wchar_t kApplicationKey[] = L"Software\\VB and VBA Program Settings\\Vendrel";
+using testsupport::kApplicationKey;
 constexpr wchar_t kDialogTitle[] = L"Add File(s) - Hold Ctrl to select multiple files";
-constexpr std::size_t kBytesPerSecond = 44100 * 4;
+using soundtest::kBytesPerSecond;
 
 std::wstring Stored() {
     return testsupport::RegistryText(HKEY_CURRENT_USER, core::kSettingsKeyPath, L"Text2").value_or(L"<missing>");
