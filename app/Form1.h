@@ -128,7 +128,8 @@ private:
     // The countdown in the tray and the timer's cadence (Form1Tray.cpp). Called after every tick and
     // every click of Start/Pause and Reset; cheap when nothing changed.
     void ShowCountdownInTray();
-    CountdownState TrayCountdownState() const;
+    // The countdown's state, read from Start/Pause's caption and the display (Form1Countdown.cpp).
+    CountdownState CountdownStateNow() const;
     void ShowProgressInTray(CountdownState state, bool redraw);
     // The taskbar's DPI may have changed, or the taskbar moved to another monitor: the tray picture is
     // drawn again at the shell's small-icon size there.

@@ -103,11 +103,10 @@ void Form1::OnHandOver() {
 }
 
 void Form1::TakeDuration(core::Trap& trap, std::int32_t seconds) {
-    // The state as the engine keeps it in its controls: the caption says whether a countdown runs,
-    // a display other than the idle text that one is held.
-    const bool running = PushButton1.Caption() != L"Start";
-    const bool paused = !running && ui::WindowText(lblTimer_) != kIdleDisplay;
-    if (running || paused) {
+    const CountdownState state = CountdownStateNow();
+    const bool paused = state == CountdownState::Paused;
+    const bool loaded = state != CountdownState::Idle;
+    if (loaded) {
         trap.Step(102, [&] { BringToFront(); });
         // The countdown goes on while the question waits, and may even ring: whatever it has become,
         // only Yes replaces it. A failing question replaces nothing.
@@ -134,7 +133,7 @@ void Form1::TakeDuration(core::Trap& trap, std::int32_t seconds) {
         found = true;
     });
     if (!found) return;
-    if (running || paused) {
+    if (loaded) {
         trap.Step(108, [&] {
             PushButton2_Click();
             ShowCountdownInTray();
@@ -158,8 +157,9 @@ void Form1::TakeDuration(core::Trap& trap, std::int32_t seconds) {
 void Form1::TakeSwitch(core::Trap& trap, CommandLineRequest::Kind kind) {
     // What the buttons would do, only where there is something to do: a script's switch never starts a
     // countdown nor asks anything.
-    const bool running = PushButton1.Caption() != L"Start";
-    const bool paused = !running && ui::WindowText(lblTimer_) != kIdleDisplay;
+    const CountdownState state = CountdownStateNow();
+    const bool running = state == CountdownState::Running;
+    const bool paused = state == CountdownState::Paused;
     if (kind == CommandLineRequest::Kind::Pause && running) {
         trap.Step(120, [&] { PushButton1_Click(); });
     } else if (kind == CommandLineRequest::Kind::Resume && paused) {

@@ -17,6 +17,14 @@
 
 namespace app {
 
+CountdownState Form1::CountdownStateNow() const {
+    // The state as the engine keeps it in its controls: a display other than the idle text holds a
+    // countdown (until its first tick a fresh one still shows the idle text, and counts as none), the
+    // caption says whether it runs.
+    if (ui::WindowText(lblTimer_) == kIdleDisplay) return CountdownState::Idle;
+    return PushButton1.Caption() == L"Pause" ? CountdownState::Running : CountdownState::Paused;
+}
+
 void Form1::PushButton1_Click() {
     core::Trap trap(L"Form1.PushButton1_Click", reporter);
     if (trap.Test(100, [&] { return PushButton1.Caption() == L"Start"; })) {

@@ -44,16 +44,8 @@ std::wstring EndTimeText(std::int64_t tenths) {
 
 }  // namespace
 
-CountdownState Form1::TrayCountdownState() const {
-    // The state as the engine keeps it in its controls: a display other than the idle text holds a
-    // countdown (until its first tick a fresh one still shows the idle text), the caption says
-    // whether it runs.
-    if (ui::WindowText(lblTimer_) == kIdleDisplay) return CountdownState::Idle;
-    return PushButton1.Caption() == L"Pause" ? CountdownState::Running : CountdownState::Paused;
-}
-
 void Form1::ShowCountdownInTray() {
-    const CountdownState state = TrayCountdownState();
+    const CountdownState state = CountdownStateNow();
     if (state == CountdownState::Running && Timer1.Enabled()) {
         // Between ticks the count says how many ticks remain, the expiring one included.
         Timer1.SetExpiringTick(Timer1.TicksDelivered() + static_cast<std::uint64_t>(TicksLeft(SecondsLeft, TenthsLeft)));
@@ -95,7 +87,7 @@ void Form1::OnTrayScaleChanged() {
     const int size = TrayIconSize();
     if (size == trayIconSize_) return;
     trayIconSize_ = size;
-    ShowProgressInTray(TrayCountdownState(), true);
+    ShowProgressInTray(CountdownStateNow(), true);
 }
 
 void Form1::OnPowerBroadcast(WPARAM event) {

@@ -4,11 +4,15 @@ set -euo pipefail
 
 need=()
 command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686)
+# The import audit reads the exe's imports with the cross toolchain's objdump.
+command -v i686-w64-mingw32-objdump >/dev/null || need+=(binutils-mingw-w64-i686)
 command -v wine >/dev/null || need+=(wine)
 dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
 command -v Xvfb >/dev/null || need+=(xvfb)
 command -v xdotool >/dev/null || need+=(xdotool)
 command -v xwd >/dev/null || need+=(x11-apps)
+# The flash check watches the X server's root window with xev.
+command -v xev >/dev/null || need+=(x11-utils)
 dpkg -s imagemagick >/dev/null 2>&1 || need+=(imagemagick)
 command -v makensis >/dev/null || need+=(nsis)
 command -v zip >/dev/null || need+=(zip)

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: native (sanitizers), fuzz (a fixed number of runs), the
 # release check and the Windows tests under Wine, in a Wine prefix and an X display of this run's own.
-# The Windows tests mostly wait on Wine and the X server, so the processor-bound rest (native build and
-# tests, fuzz run, the release check's second build) runs beside them; its report follows theirs.
+# The Windows build goes one test executable after another, and each one's tests start under Wine as
+# soon as it is built: they mostly wait on Wine and the X server. The processor-bound rest runs beside
+# them at a lower priority, so that it takes only what they and the build leave: the native build and
+# tests and the fuzz run from the start, the release check once the Windows build is done. Their
+# reports follow the Windows tests'.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,13 +14,13 @@ source scripts/wine-env.sh
 jobs="$(nproc)"
 mkdir -p build
 
-native_and_release() {
-    echo "== native build and tests"
+native_and_fuzz() {
+    echo "== native build and tests (from ${SECONDS} s)"
     cmake --preset native >/dev/null
     cmake --build --preset native -j "$jobs"
     ctest --preset native -j "$jobs"
 
-    echo "== fuzz (short run)"
+    echo "== fuzz (short run, from ${SECONDS} s)"
     cmake --preset fuzz >/dev/null
     # The fuzzers and the rooms they link only: the rest of the tree is built and tested natively.
     cmake --build --preset fuzz -j "$jobs" --target fuzzers
@@ -29,9 +32,23 @@ native_and_release() {
         "$fuzzer" -runs=20000 -max_len=4096 -timeout=10 -malloc_limit_mb=64 "build/fuzz/corpus/$(basename "$fuzzer")" \
             $( [ -d "$corpus" ] && echo "$corpus" ) 2>&1 | tail -n 2
     done
+}
 
-    echo "== release artefacts (stripped, and the same bytes from a second build)"
-    bash scripts/release-check.sh
+# The Windows tests in the order they run, each once the target it needs is built: the program's
+# import audit, then the longest runs first, so that the shorter ones' executables build meanwhile.
+# "rest" is every other test (the installer's), once the release files are built.
+steps=(audit:corvalin_timer e2e:e2e_tests app:windows_app_tests ui:windows_ui_tests tray:windows_tray_tests
+       sound:windows_sound_tests platform:windows_platform_tests rest:release)
+labels="^(audit|ui|sound|tray|platform|app|e2e)\$"
+ready=build/windows-ready
+
+windows_build() {
+    local step
+    for step in "${steps[@]}"; do
+        cmake --build --preset windows -j "$jobs" --target "${step#*:}" || { touch "$ready/failed"; return 1; }
+        echo "-- ${step#*:} built (${SECONDS} s)"
+        touch "$ready/${step%%:*}"
+    done
 }
 
 # Whatever runs in the background ends with the run, whichever way it ends.
@@ -41,22 +58,51 @@ trap 'kill $(jobs -p) 2>/dev/null || true; corvalin_wine_down' EXIT
 (corvalin_wine_up test && corvalin_wine_down) >build/wine-prefix.log 2>&1 &
 prefix_pid=$!
 
-echo "== windows build"
+echo "== windows build (build/windows-build.log), each room's tests under Wine once its executable is built"
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$jobs"
+rm -rf "$ready" && mkdir -p "$ready"
+build_log=build/windows-build.log
+native_log=build/native.log
+release_log=build/release-check.log
+(renice -n 19 -p "$BASHPID" >/dev/null && native_and_fuzz) >"$native_log" 2>&1 &
+native_pid=$!
+(
+    renice -n 10 -p "$BASHPID" >/dev/null
+    windows_build >"$build_log" 2>&1
+    renice -n 19 -p "$BASHPID" >/dev/null
+    echo "== release artefacts (stripped, and the same bytes from a second build; from ${SECONDS} s)"
+    bash scripts/release-check.sh
+) >"$release_log" 2>&1 &
+release_pid=$!
 wait "$prefix_pid" || { cat build/wine-prefix.log; exit 1; }
 
-native_log="build/native-and-release.log"
-native_and_release >"$native_log" 2>&1 &
-native_pid=$!
-
-echo "== windows tests under Wine"
 corvalin_wine_up test
 tests_rc=0
-ctest --preset windows || tests_rc=$?
+for step in "${steps[@]}"; do
+    label="${step%%:*}"
+    until [ -e "$ready/$label" ] || [ -e "$ready/failed" ]; do sleep 0.5; done
+    if [ ! -e "$ready/$label" ]; then
+        cat "$build_log"
+        echo "FAILED: windows build"
+        exit 1
+    fi
+    echo "== windows tests: $label (from ${SECONDS} s)"
+    if [ "$label" = rest ]; then
+        ctest --preset windows -LE "$labels" || tests_rc=$?
+    else
+        ctest --preset windows -L "^$label\$" || tests_rc=$?
+    fi
+done
+corvalin_wine_down
+grep '^-- ' "$build_log"
 
 native_rc=0
 wait "$native_pid" || native_rc=$?
 cat "$native_log"
-[ "$native_rc" -eq 0 ] || echo "FAILED: native tests, fuzz run or release check"
-[ "$tests_rc" -eq 0 ] && [ "$native_rc" -eq 0 ]
+[ "$native_rc" -eq 0 ] || echo "FAILED: native tests or fuzz run"
+release_rc=0
+wait "$release_pid" || release_rc=$?
+cat "$release_log"
+[ "$release_rc" -eq 0 ] || echo "FAILED: release check"
+echo "== done (${SECONDS} s)"
+[ "$tests_rc" -eq 0 ] && [ "$native_rc" -eq 0 ] && [ "$release_rc" -eq 0 ]

@@ -55,8 +55,7 @@ using PictureRef = std::shared_ptr<const Picture>;
 PictureRef CreateTrayPicture();
 
 // The same picture at size x size pixels, for the shell's small-icon size at another scale: the
-// executable's icon group's own image where it has one of exactly that size, else the design drawn at
-// that size; the 16 x 16 picture at 16.
+// design drawn at that size, as the countdown's pictures are; the 16 x 16 picture at 16.
 PictureRef CreateTrayPicture(int size);
 
 // An opaque icon from size x size pixels (0xAARRGGBB, rows top to bottom); null when the system

@@ -30,21 +30,17 @@ std::uint32_t DesignColourAt(double x, double y) {
     return d < 1.8 ? art::kBlack : art::kLightCyan;
 }
 
-// The design at size x size pixels. At whole multiples of 16 each design pixel becomes a square of
-// pixels; at other sizes, where whole pixels would give strokes of uneven width, the 'V' is drawn from
-// its shapes with 4 x 4 samples a pixel, and the rim is whole pixels, size / 16 wide (at least 1).
+// The design at size x size pixels: at 16 its own pixels; at every other size the 'V' drawn from its
+// shapes with 4 x 4 samples a pixel, so that it keeps one smooth style at every scale, and the rim in
+// whole pixels, size / 16 wide (at least 1).
 std::vector<std::uint32_t> DrawDesign(int size) {
+    if (size == art::kSize) return {art::kPixels.begin(), art::kPixels.end()};
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
-    const bool whole = size % art::kSize == 0;
     const int rim = ProgressRimWidth(size);
     const double scale = static_cast<double>(art::kSize) / size;
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             std::uint32_t& pixel = pixels[static_cast<std::size_t>(y * size + x)];
-            if (whole) {
-                pixel = art::PixelAt(x * art::kSize / size, y * art::kSize / size);
-                continue;
-            }
             if (x < rim || y < rim || x >= size - rim || y >= size - rim) {
                 pixel = art::kBlack;
                 continue;
@@ -66,18 +62,20 @@ std::vector<std::uint32_t> DrawDesign(int size) {
     return pixels;
 }
 
-// Two upright bars, each size / 8 wide (at least 2) with a gap as wide, half the picture high, centred,
-// on a ground one pixel larger all round that parts them from the 'V'.
+// Two upright bars, each size / 8 wide (at least 2) with a gap as wide, half the picture high, on a
+// ground one pixel larger all round that parts them from the 'V'. Centred to the pixel: where the
+// picture and the sign would differ by an odd number of pixels, the gap and the height take one more.
 void DrawPauseSign(std::vector<std::uint32_t>& pixels, int size) {
     const int bar = std::max(2, size / 8);
-    const int width = 3 * bar;
-    const int height = size / 2;
+    const int gap = bar + (size - 3 * bar) % 2;
+    const int width = 2 * bar + gap;
+    const int top = size / 4;
+    const int height = size - 2 * top;
     const int left = (size - width) / 2;
-    const int top = (size - height) / 2;
     for (int y = top - 1; y <= top + height; ++y) {
         for (int x = left - 1; x <= left + width; ++x) {
             const bool inBar = y >= top && y < top + height && x >= left && x < left + width &&
-                               (x < left + bar || x >= left + 2 * bar);
+                               (x < left + bar || x >= left + bar + gap);
             pixels[static_cast<std::size_t>(y * size + x)] = inBar ? art::kBlack : art::kLightCyan;
         }
     }

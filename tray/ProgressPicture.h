@@ -15,7 +15,7 @@ inline constexpr std::uint32_t kProgressMark = 0xFFFF6A00;
 // frame around it (its outer size / 8 pixels, at least 2) the share of time left (0 to 1) in the
 // mark's colour. The mark empties clockwise from twelve o'clock as time runs out: at 1 the whole
 // frame is marked, at 0.5 its left half, at 0 nothing, which at 16 pixels is the design picture itself.
-// The design is drawn at the size itself (see ProgressPicture.cpp), not stretched from 16 pixels.
+// The design is drawn from its shapes at every size but 16 (see ProgressPicture.cpp), never stretched.
 // The frame's outermost pixels keep the design's black rim, so the mark stands out from light and dark
 // taskbars alike. paused: two black bars on a light-cyan ground over the middle of the 'V'; the frame
 // is the same as running.

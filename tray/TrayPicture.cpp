@@ -14,38 +14,8 @@ PictureRef CreateTrayPicture() {
     return PictureFromPixels(resources::tray_picture::kSize, resources::tray_picture::kPixels);
 }
 
-namespace {
-
-// Whether the executable's icon group (resource id 1) lists an image of exactly size x size pixels.
-// The group resource is a GRPICONDIR: a 6-byte header whose last WORD counts the 14-byte entries that
-// follow, each starting with its width and height in bytes, 0 meaning 256.
-bool IconGroupHasSize(int size) {
-    const HMODULE module = GetModuleHandleW(nullptr);
-    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON);
-    if (!found) return false;
-    const DWORD length = SizeofResource(module, found);
-    // Resource memory belongs to the module: nothing to free.
-    const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(module, found)));
-    if (!bytes || length < 6) return false;
-    const std::size_t count = bytes[4] | (bytes[5] << 8);
-    for (std::size_t i = 0; i < count && 6 + 14 * (i + 1) <= length; ++i) {
-        const int width = bytes[6 + 14 * i] == 0 ? 256 : bytes[6 + 14 * i];
-        const int height = bytes[6 + 14 * i + 1] == 0 ? 256 : bytes[6 + 14 * i + 1];
-        if (width == size && height == size) return true;
-    }
-    return false;
-}
-
-}  // namespace
-
 PictureRef CreateTrayPicture(int size) {
     if (size == resources::tray_picture::kSize) return CreateTrayPicture();
-    if (IconGroupHasSize(size)) {
-        // Without LR_SHARED the icon is ours to destroy; with an exact entry LoadImageW scales nothing.
-        core::UniqueIcon icon(static_cast<HICON>(
-            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
-        if (icon) return Picture::FromIcon(std::move(icon));
-    }
     return PictureFromPixels(size, DrawProgressPicture(size, 0.0));
 }
 

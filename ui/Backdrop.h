@@ -30,7 +30,7 @@ using SystemParametersFn = BOOL(WINAPI*)(UINT action, UINT param, void* data, UI
 bool HighContrastOn(SystemParametersFn query = &SystemParametersInfoW);
 
 // Decides the window's colours afresh from the current system colours and the given mode, and repaints
-// the window, its frame and all its controls. Push buttons drop their brushes and make them again.
+// the window, its frame and all its controls; push buttons take the new colours as they repaint.
 void FollowColourScheme(HWND window, bool highContrast);
 
 // Handles WM_ERASEBKGND and WM_CTLCOLORSTATIC of the window, follows WM_SYSCOLORCHANGE and

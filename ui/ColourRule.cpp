@@ -29,7 +29,7 @@ double ContrastRatio(Colour a, Colour b) {
 
 bool NeedsSystemColours(const SystemColours& system, bool highContrast, bool faceBackdrop) {
     if (highContrast) return true;
-    if (!faceBackdrop && !Readable(system.windowText, kLayoutWhite)) return true;
+    if (!Readable(system.windowText, faceBackdrop ? system.buttonFace : kLayoutWhite)) return true;
     return !Readable(system.buttonText, kLayoutWhite);
 }
 

@@ -38,10 +38,11 @@ struct WindowColours {
 double ContrastRatio(Colour a, Colour b);
 
 // Whether a window must draw with the system's colours: always in high-contrast mode, and otherwise
-// when a system text colour falls below the readable contrast against a background the layout fixes
-// (white). faceBackdrop: the window's backdrop is the system button face already (ApplyFaceColor),
-// so only its push buttons keep a fixed face. A disabled caption is left out: a control that takes no
-// input owes no contrast, and the grey of the standard schemes is below it on white.
+// when a system text colour falls below the readable contrast against the background it is drawn on:
+// the window text against white, or against the button face where that is the window's backdrop
+// (faceBackdrop, ApplyFaceColor); the button text against the push buttons' fixed white. A disabled
+// caption is left out: a control that takes no input owes no contrast, and the grey of the standard
+// schemes is below it on white.
 bool NeedsSystemColours(const SystemColours& system, bool highContrast, bool faceBackdrop);
 
 // The colours of a window: the layout's (white, or the button face behind the texts, with the system's

@@ -2,7 +2,9 @@
 // routed back to it.
 #include "ui/PushButton.h"
 
+#include "core/ErrorReport.h"
 #include "core/Handles.h"
+#include "core/Program.h"
 #include "ui/Backdrop.h"
 #include "ui/Subclass.h"
 
@@ -25,7 +27,10 @@ bool PushButton::Create(HWND parent, int id, const wchar_t* caption, int x, int 
                             height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) return false;
-    SetSubclass(hwnd_, &PushButton::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    // Without its subclass the button would draw nothing and ignore clicks: the user is told.
+    if (!SetSubclass(hwnd_, &PushButton::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+        core::ShowErrorReport(core::ReportText(L"Push button subclass failed", L"PushButton.Create", __LINE__));
+    }
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return true;
 }

@@ -9,6 +9,9 @@
 
 namespace soundtest {
 
+// 16-bit stereo at 44.1 kHz, the format the sound tests write.
+inline constexpr std::size_t kBytesPerSecond = 44100 * 4;
+
 using Bytes = std::vector<std::byte>;
 
 inline void Put(Bytes& out, std::string_view ascii) {

@@ -64,11 +64,13 @@ TEST(ColourRule, ReadableFromFourAndAHalfToOneAgainstTheFixedWhite) {
     EXPECT_NEAR(ui::ContrastRatio(0x0000FF, 0xFFFFFF), 4.0, 0.01);
     EXPECT_NEAR(ui::ContrastRatio(0xFF0000, 0xFFFFFF), 8.59, 0.01);
     SystemColours grey = kStandard;
-    grey.windowText = 0x767676;  // 4.54:1 on white
+    grey.windowText = 0x767676;  // 4.54:1 on white, 3.99:1 on the face behind the dialogs' labels
     EXPECT_FALSE(NeedsSystemColours(grey, false, false));
+    EXPECT_TRUE(NeedsSystemColours(grey, false, true));
     grey.windowText = 0x777777;  // 4.48:1
     EXPECT_TRUE(NeedsSystemColours(grey, false, false));
-    // A window whose backdrop is the button face already weighs only its buttons' captions.
+    // The buttons' captions stand on white in every window.
+    grey.windowText = 0x000000;
     EXPECT_FALSE(NeedsSystemColours(grey, false, true));
     grey.buttonText = 0x777777;
     EXPECT_TRUE(NeedsSystemColours(grey, false, true));

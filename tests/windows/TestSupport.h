@@ -18,6 +18,12 @@
 
 namespace testsupport {
 
+// Values several test files share: the settings' registry key, the layouts' white, the main window's
+// tray callback message.
+inline constexpr wchar_t kApplicationKey[] = L"Software\\VB and VBA Program Settings\\Vendrel";
+inline constexpr COLORREF kWhite = RGB(255, 255, 255);
+inline constexpr UINT kTrayCallback = 1125;
+
 // Removes every stored setting of the program, as on a first run.
 inline void ClearSettings() {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Vendrel\\Corvalin Timer Software");

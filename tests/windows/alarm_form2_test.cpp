@@ -24,9 +24,9 @@ using testsupport::Script;
 using testsupport::TextOf;
 using testsupport::TimeExpiredWindow;
 
-constexpr wchar_t kApplicationKey[] = L"Software\\VB and VBA Program Settings\\Vendrel";
+using testsupport::kApplicationKey;
 // 16-bit stereo at 44.1 kHz: 4 bytes a frame.
-constexpr std::size_t kBytesPerSecond = 44100 * 4;
+using soundtest::kBytesPerSecond;
 
 std::vector<unsigned char> Samples(std::size_t milliseconds, std::uint32_t seed) {
     const soundtest::Bytes pattern = soundtest::Pattern(kBytesPerSecond / 1000 * milliseconds, seed);

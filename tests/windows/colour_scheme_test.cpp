@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
+using testsupport::kWhite;
 
 BOOL WINAPI ReportHighContrastOn(UINT action, UINT, void* data, UINT) {
     if (action != SPI_GETHIGHCONTRAST) return FALSE;

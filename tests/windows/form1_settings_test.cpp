@@ -22,7 +22,7 @@ using testsupport::RegistryText;
 using testsupport::TextOf;
 using Shape = ui::WindowPointer::Shape;
 
-constexpr wchar_t kApplicationKey[] = L"Software\\VB and VBA Program Settings\\Vendrel";
+using testsupport::kApplicationKey;
 
 // The Run value is named after the running executable: here the test program.
 const std::wstring kRunValueName = testsupport::ThisExecutable().filename().wstring();

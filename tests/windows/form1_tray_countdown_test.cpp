@@ -200,7 +200,7 @@ TEST_F(Form1TrayCountdown, ALongSleepReplaysEveryTickButTellsTheShellOnceAndRing
         [&] { return ok.Answers() == 1 && form.PushButton1.Caption() == L"Start"; }, 20000));
     EXPECT_EQ(shownAtExpiry, L"000:00:00.0");
     EXPECT_EQ(expiringTick, 36010u);
-    for (const std::wstring& tip : TipsSent()) EXPECT_EQ(tip, L"Corvalin Timer Software");
+    EXPECT_EQ(TipsSent(), std::vector<std::wstring>{L"Corvalin Timer Software"});
 }
 
 TEST_F(Form1TrayCountdown, TheWakeTimerIsSetWhileACountdownRunsAndCancelledOtherwise) {

@@ -14,7 +14,7 @@
 
 namespace {
 
-UINT const kTrayCallback = 1125;
+using testsupport::kTrayCallback;
 
 class Form1Tray : public testing::Test {
 protected:

@@ -1,5 +1,6 @@
 // ApplyFaceColor and ApplySkin: which controls take the face colour, what the window paints, and the
 // skin file looked up beside the program.
+#include "TestSupport.h"
 #include "app/Skin.h"
 #include "core/Files.h"
 #include "core/Program.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
+using testsupport::kWhite;
 
 // A window with one control of every kind the layouts use, routing its colours through the backdrop.
 class BackdropWindow : public ui::Window {

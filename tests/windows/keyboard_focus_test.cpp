@@ -20,7 +20,7 @@ namespace {
 
 using testsupport::PumpUntil;
 
-UINT const kTrayCallback = 1125;
+using testsupport::kTrayCallback;
 int const kWait = 5000;
 
 bool FocusBecomes(HWND control) {

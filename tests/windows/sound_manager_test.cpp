@@ -20,7 +20,6 @@ using sound::BufferState;
 namespace {
 
 // 16-bit stereo at 44.1 kHz: 4 bytes a frame.
-constexpr std::uint32_t kBytesPerSecond = 44100 * 4;
 
 // A 16-bit stereo sound of the given length with no two neighbouring frames alike.
 Bytes PcmSamples(std::uint32_t milliseconds, std::uint32_t seed) {

@@ -15,7 +15,7 @@ namespace {
 
 using traytest::Host;
 
-constexpr UINT kCallback = 1125;
+using testsupport::kTrayCallback;
 
 BOOL CALLBACK CollectIcon(HWND hwnd, LPARAM param) {
     wchar_t cls[64] = {};
@@ -117,7 +117,7 @@ TEST_F(TrayShell, RealClicksOnTheIconRaiseDownAndUpWithTheirButton) {
 TEST_F(TrayShell, BalloonWaitReturnsAtOnceWhenTheShellReportsTheBalloonClicked) {
     cSysTray tray(host.hwnd());
     tray.InTray(true);
-    PostMessageW(tray.OwnWindow(), kCallback, 0, 1029);
+    PostMessageW(tray.OwnWindow(), kTrayCallback, 0, 1029);
     const ULONGLONG start = GetTickCount64();
     tray.ShowBalloon(L"has been minimized to the system tray.\r\nClick on the icon.", L"Corvalin Timer Software", 5,
                      true);

@@ -19,7 +19,7 @@ using traytest::CountOf;
 using traytest::Host;
 using traytest::ShellCall;
 
-constexpr UINT kCallback = 1125;
+using testsupport::kTrayCallback;
 
 class TrayControl : public testing::Test {
 protected:
@@ -27,7 +27,7 @@ protected:
 
     // Posts a shell notification to the control's own window and lets it arrive.
     void Notify(LPARAM code, WPARAM id = 0) {
-        PostMessageW(tray.OwnWindow(), kCallback, id, code);
+        PostMessageW(tray.OwnWindow(), kTrayCallback, id, code);
         testsupport::PumpPending();
     }
 
@@ -61,7 +61,7 @@ TEST_F(TrayControl, InTrayTrueTwiceAddsOneIcon) {
     EXPECT_EQ(r.hWnd, tray.OwnWindow());
     EXPECT_EQ(r.uID, 0u);
     EXPECT_EQ(r.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
-    EXPECT_EQ(r.uCallbackMessage, kCallback);
+    EXPECT_EQ(r.uCallbackMessage, kTrayCallback);
     EXPECT_EQ(r.hIcon, tray.TrayIcon()->IconHandle());
     EXPECT_EQ(calls[0].Tip(), L"Corvalin Timer Software");
     EXPECT_TRUE(tray.InTray());
@@ -168,7 +168,7 @@ TEST_F(TrayControl, MiddleButtonAndBalloonShownRaiseNothing) {
 
 TEST_F(TrayControl, BalloonIsSentAsInfoOnlyWithTitleTextAndTimeout) {
     tray.InTray(true);
-    PostMessageW(tray.OwnWindow(), kCallback, 0, 1029);  // so that the wait ends at once
+    PostMessageW(tray.OwnWindow(), kTrayCallback, 0, 1029);  // so that the wait ends at once
     tray.ShowBalloon(L"line one\r\nline two", L"Corvalin Timer Software", 5, true);
     ASSERT_EQ(calls.size(), 2u);
     const ShellCall& balloon = calls[1];
@@ -210,7 +210,7 @@ TEST_F(TrayControl, BalloonWaitReturnsAtOnceWhenTheShellReportsTheBalloonClicked
     tray.InTray(true);
     host.onTimer = [&](UINT_PTR id) {
         KillTimer(host.hwnd(), id);
-        PostMessageW(tray.OwnWindow(), kCallback, 0, 1029);
+        PostMessageW(tray.OwnWindow(), kTrayCallback, 0, 1029);
     };
     SetTimer(host.hwnd(), 1, 300, nullptr);
     const ULONGLONG start = GetTickCount64();
@@ -224,7 +224,7 @@ TEST_F(TrayControl, BalloonWaitReturnsAtOnceWhenTheShellReportsTheBalloonClicked
 TEST_F(TrayControl, BalloonHiddenOrTimedOutEndsTheWaitToo) {
     tray.InTray(true);
     for (LPARAM code : {1027, 1028}) {
-        PostMessageW(tray.OwnWindow(), kCallback, 0, code);
+        PostMessageW(tray.OwnWindow(), kTrayCallback, 0, code);
         const ULONGLONG start = GetTickCount64();
         tray.ShowBalloon(L"x", L"t", 5, false);
         EXPECT_LT(MsSince(start), 2500u) << code;
@@ -284,7 +284,7 @@ TEST_F(TrayControl, TaskbarCreatedAddsTheIconAgainWithItsTip) {
     for (int i : {1, 2}) {
         EXPECT_EQ(calls[i].message, static_cast<DWORD>(NIM_ADD));
         EXPECT_EQ(calls[i].Tip(), L"Corvalin Timer Software");
-        EXPECT_EQ(calls[i].record.uCallbackMessage, kCallback);
+        EXPECT_EQ(calls[i].record.uCallbackMessage, kTrayCallback);
     }
     tray.InTray(false);
     const std::size_t sent = calls.size();
@@ -343,7 +343,7 @@ TEST(TrayControlLifetime, MouseUpHandlerMayTakeTheIconOutOfTheTray) {
     traytest::Record(tray, calls);
     tray.InTray(true);
     tray.MouseUp = [&](std::int16_t, std::int32_t) { tray.InTray(false); };
-    SendMessageW(tray.OwnWindow(), kCallback, 0, 514);
+    SendMessageW(tray.OwnWindow(), kTrayCallback, 0, 514);
     EXPECT_FALSE(tray.InTray());
     EXPECT_EQ(CountOf(calls, NIM_DELETE), 1);
 }
@@ -379,10 +379,10 @@ TEST(TrayControlLifetime, TwoControlsInTheTrayEachKeepTheirOwnEventsAndIcon) {
     second.MouseUp = [&](std::int16_t, std::int32_t) { ++secondUps; };
     first.InTray(true);
     second.InTray(true);
-    SendMessageW(first.OwnWindow(), kCallback, 0, 514);
-    SendMessageW(second.OwnWindow(), kCallback, 0, 517);
+    SendMessageW(first.OwnWindow(), kTrayCallback, 0, 514);
+    SendMessageW(second.OwnWindow(), kTrayCallback, 0, 517);
     first.InTray(false);
-    SendMessageW(second.OwnWindow(), kCallback, 0, 514);
+    SendMessageW(second.OwnWindow(), kTrayCallback, 0, 514);
     EXPECT_EQ(firstUps, 1);
     EXPECT_EQ(secondUps, 2);
     EXPECT_EQ(calls.back().record.hWnd, first.OwnWindow());
