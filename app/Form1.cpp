@@ -342,7 +342,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (HandleCommandLineMessage(message, wParam, lParam, result)) return result;
     if (message == TaskbarButton.ButtonCreatedMessage() && message != 0) {
         TaskbarButton.ButtonCreated();
-        ShowCountdownOnTaskbar(TrayCountdownState());
+        ShowCountdownOnTaskbar(CountdownStateNow());
         return 0;
     }
     // The shell announces a restart to top-level windows only; the tray control adds its icon again.
@@ -377,7 +377,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENABLE:
         // A modal window of ours comes or goes, Time Expired among them, which the taskbar button shows
         // even when the window was on the screen already.
-        ShowCountdownOnTaskbar(TrayCountdownState());
+        ShowCountdownOnTaskbar(CountdownStateNow());
         break;
     case WM_POWERBROADCAST:
         OnPowerBroadcast(wParam);

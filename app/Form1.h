@@ -130,6 +130,8 @@ private:
     void ShowCountdownInTray();
     // The countdown's state, read from Start/Pause's caption and the display (Form1Countdown.cpp).
     CountdownState CountdownStateNow() const;
+    // The same, but a fresh countdown runs from Start on: what a click or a command-line switch acts on.
+    CountdownState CountdownStateForButtons() const;
     void ShowProgressInTray(CountdownState state, bool redraw);
     // The taskbar's DPI may have changed, or the taskbar moved to another monitor: the tray picture is
     // drawn again at the shell's small-icon size there.

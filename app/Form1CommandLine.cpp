@@ -103,7 +103,7 @@ void Form1::OnHandOver() {
 }
 
 void Form1::TakeDuration(core::Trap& trap, std::int32_t seconds) {
-    const CountdownState state = CountdownStateNow();
+    const CountdownState state = CountdownStateForButtons();
     const bool paused = state == CountdownState::Paused;
     const bool loaded = state != CountdownState::Idle;
     if (loaded) {
@@ -157,7 +157,7 @@ void Form1::TakeDuration(core::Trap& trap, std::int32_t seconds) {
 void Form1::TakeSwitch(core::Trap& trap, CommandLineRequest::Kind kind) {
     // What the buttons would do, only where there is something to do: a script's switch never starts a
     // countdown nor asks anything.
-    const CountdownState state = CountdownStateNow();
+    const CountdownState state = CountdownStateForButtons();
     const bool running = state == CountdownState::Running;
     const bool paused = state == CountdownState::Paused;
     if (kind == CommandLineRequest::Kind::Pause && running) {

@@ -25,6 +25,13 @@ CountdownState Form1::CountdownStateNow() const {
     return PushButton1.Caption() == L"Pause" ? CountdownState::Running : CountdownState::Paused;
 }
 
+CountdownState Form1::CountdownStateForButtons() const {
+    // What Start/Pause and Reset would act on: a fresh countdown runs from Start on, before its first
+    // tick has shown anything.
+    const CountdownState shown = CountdownStateNow();
+    return shown == CountdownState::Idle && PushButton1.Caption() == L"Pause" ? CountdownState::Running : shown;
+}
+
 void Form1::PushButton1_Click() {
     core::Trap trap(L"Form1.PushButton1_Click", reporter);
     if (trap.Test(100, [&] { return PushButton1.Caption() == L"Start"; })) {
