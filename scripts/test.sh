@@ -2,7 +2,7 @@
 # Builds everything and runs every test: native (sanitizers), fuzz (a fixed number of runs), the
 # release check and the Windows tests under Wine, in a Wine prefix and an X display of this run's own.
 # The Windows build goes one test executable after another, and each one's tests start under Wine as
-# soon as it is built: they mostly wait on Wine and the X server. The processor-bound rest runs beside
+# soon as it is built: they mostly wait on Wine and the X server, the end-to-end ones beside the others. The processor-bound rest runs beside
 # them at a lower priority, so that it takes only what they and the build leave: the native build and
 # tests and the fuzz run from the start, the release check once the Windows build is done. Their
 # reports follow the Windows tests'.
@@ -35,9 +35,10 @@ native_and_fuzz() {
 }
 
 # The Windows tests in the order they run, each once the target it needs is built: the program's
-# import audit, then the longest runs first, so that the shorter ones' executables build meanwhile.
+# import audit, then the longest runs first, so that the shorter ones' executables build meanwhile; the
+# end-to-end tests run beside them.
 # "rest" is every other test (the installer's), once the release files are built.
-steps=(audit:corvalin_timer e2e:e2e_tests app:windows_app_tests ui:windows_ui_tests tray:windows_tray_tests
+steps=(audit:corvalin_timer app:windows_app_tests e2e:e2e_tests ui:windows_ui_tests tray:windows_tray_tests
        sound:windows_sound_tests platform:windows_platform_tests rest:release)
 labels="^(audit|ui|sound|tray|platform|app|e2e)\$"
 ready=build/windows-ready
@@ -76,10 +77,24 @@ native_pid=$!
 release_pid=$!
 wait "$prefix_pid" || { cat build/wine-prefix.log; exit 1; }
 
+# The end-to-end tests drive the real program from outside, in a Wine prefix and an X display of their
+# own (a copy of the test prefix), beside the in-process tests: both mostly wait on Wine and X.
+e2e_log=build/e2e-tests.log
+(
+    until [ -e "$ready/e2e" ] || [ -e "$ready/failed" ]; do sleep 0.5; done
+    [ -e "$ready/e2e" ] || exit 1
+    echo "== windows tests: e2e, beside the others (from ${SECONDS} s)"
+    corvalin_wine_up e2e test
+    trap corvalin_wine_down EXIT
+    ctest --preset windows -L '^e2e$'
+) >"$e2e_log" 2>&1 &
+e2e_pid=$!
+
 corvalin_wine_up test
 tests_rc=0
 for step in "${steps[@]}"; do
     label="${step%%:*}"
+    [ "$label" = e2e ] && continue
     until [ -e "$ready/$label" ] || [ -e "$ready/failed" ]; do sleep 0.5; done
     if [ ! -e "$ready/$label" ]; then
         cat "$build_log"
@@ -94,6 +109,8 @@ for step in "${steps[@]}"; do
     fi
 done
 corvalin_wine_down
+wait "$e2e_pid" || tests_rc=1
+cat "$e2e_log"
 grep '^-- ' "$build_log"
 
 native_rc=0
