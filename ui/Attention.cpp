@@ -10,10 +10,6 @@ namespace {
 
 UINT_PTR const kPresenceTimerId = 1;
 
-}  // namespace
-
-namespace {
-
 // The shell's own windows that take the foreground without taking typing: the desktop behind the icons
 // (WorkerW after "Show desktop"), the taskbar on each monitor, and the window of Wine's stand-alone tray.
 constexpr const wchar_t* kShellSurfaces[] = {L"Progman", L"WorkerW", L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd",
