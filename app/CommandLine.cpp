@@ -123,7 +123,10 @@ constexpr wchar_t kAcceptedForms[] =
     L"    hours, minutes and seconds, e.g. 25m, 1h30m, 90s or 1h2m3s\r\n"
     L"    a whole number of minutes, e.g. 25\r\n"
     L"or the time it ends, e.g. @17:30, @17:30:15, @5:30pm or @5pm\r\n"
-    L"or a switch for the running timer: /pause, /resume or /reset";
+    L"or a switch for the running timer, as its buttons do:\r\n"
+    L"    /pause pauses a running countdown\r\n"
+    L"    /resume resumes a paused one\r\n"
+    L"    /reset resets the timer";
 
 }  // namespace
 
@@ -264,12 +267,10 @@ std::wstring PickerDurationText(std::int32_t seconds) {
 
 std::wstring UsageText() {
     return std::wstring(core::kProductName) +
-           L" [duration | @time | /pause | /resume | /reset]\r\n\r\n"
+           L" [duration | @time | switch]\r\n\r\n"
            L"Starts a countdown of the duration, or until the time, as picking it and pressing Start does. "
-           L"When the timer runs already, it takes the duration there.\r\n"
-           L"/pause pauses a running countdown, /resume resumes a paused one and /reset resets the timer, "
-           L"as its buttons do.\r\n\r\n" +
-           kAcceptedForms + L"\r\n\r\nExamples: 0:25:00, 25m, 1h30m, 90s, 25, @17:30, /pause";
+           L"When the timer runs already, it takes the duration there.\r\n\r\n" +
+           kAcceptedForms + L"\r\n\r\nExamples: 0:25:00, 25m, 1h30m, 90s, 25, @17:30";
 }
 
 std::wstring NoTimerText(NoTimerReason reason) {

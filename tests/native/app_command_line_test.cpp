@@ -124,7 +124,7 @@ TEST(CommandLineTexts, NameTheArgumentSafelyAndTheValuesInvolved) {
     EXPECT_EQ(ReplaceQuestionText(false, 299, 1500),
               L"A countdown is running with 000:04:59 left.\r\n\r\nReplace it with a new countdown of 000:25:00?");
     EXPECT_NE(ReplaceQuestionText(true, 3600, 90).find(L"paused with 001:00:00 left"), std::wstring::npos);
-    EXPECT_NE(UsageText().find(L"[duration | @time | /pause | /resume | /reset]"), std::wstring::npos);
+    EXPECT_NE(UsageText().find(L"[duration | @time | switch]"), std::wstring::npos);
 }
 
 TEST(CommandLineHandOver, CarriesTheArgumentsAndRefusesWhatNoCopyOfOursSends) {
