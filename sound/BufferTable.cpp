@@ -33,25 +33,13 @@ bool BufferTable::Load(std::int32_t bufferIndex, const std::wstring& fileName, s
     if (!InRange(bufferIndex)) return false;
     Unload(bufferIndex);
 
-    // The file stays open until Load returns, message boxes included, and closes on every way out.
-    const std::unique_ptr<ByteSource> file = host_.OpenFile(fileName);
-    if (!file) {
-        host_.ShowMessage(kCannotOpenFile);
-        return false;
-    }
+    // Without the notification window no buffer would ever be seen to finish. The samples are read
+    // aside and become the buffer's only on success, so a failed load (or one that raises) leaves the
+    // buffer Free with nothing allocated.
+    std::uintptr_t notifyTarget = 0;
     WaveLayout layout;
-    if (const std::optional<std::wstring> message = ReadWaveLayout(*file, layout)) {
-        host_.ShowMessage(*message);
-        return false;
-    }
-    // Without the notification window no buffer would ever be seen to finish.
-    const std::uintptr_t notifyTarget = host_.NotifyTarget();
-    if (notifyTarget == 0) return false;
-    // The samples are read aside and become the buffer's only on success, so a failed load (or one that
-    // raises) leaves the buffer Free with nothing allocated.
     Samples samples;
-    if (const std::optional<std::wstring> message = ReadSamples(*file, layout, samples)) {
-        host_.ShowMessage(*message);
+    if (!ReadWave(fileName, layout, samples, [&] { return (notifyTarget = host_.NotifyTarget()) != 0; })) {
         return false;
     }
 
@@ -118,18 +106,24 @@ void BufferTable::Unload(std::int32_t bufferIndex) {
 }
 
 bool BufferTable::Check(const std::wstring& fileName) {
-    const std::unique_ptr<ByteSource> file = host_.OpenFile(fileName);
-    if (!file) {
-        host_.ShowMessage(kCannotOpenFile);
-        return false;
-    }
     WaveLayout layout;
     Samples samples;
-    std::optional<std::wstring> message = ReadWaveLayout(*file, layout);
-    if (!message) message = ReadSamples(*file, layout, samples);
-    if (!message) return true;
-    host_.ShowMessage(*message);
-    return false;
+    return ReadWave(fileName, layout, samples, [] { return true; });
+}
+
+bool BufferTable::ReadWave(const std::wstring& fileName, WaveLayout& layout, Samples& samples,
+                           const std::function<bool()>& beforeSamples) {
+    // The file stays open until the read returns, message boxes included, and closes on every way out.
+    const std::unique_ptr<ByteSource> file = host_.OpenFile(fileName);
+    std::optional<std::wstring> message;
+    if (!file) {
+        message = kCannotOpenFile;
+    } else if (!(message = ReadWaveLayout(*file, layout))) {
+        if (!beforeSamples()) return false;
+        message = ReadSamples(*file, layout, samples);
+    }
+    if (message) host_.ShowMessage(*message);
+    return !message;
 }
 
 bool BufferTable::PlayAlarm(std::int32_t bufferIndex) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -152,6 +153,10 @@ private:
     const SoundBuffer& At(std::int32_t bufferIndex) const;
     // The listener, unless there is none or the buffer was loaded with NoNotify.
     SoundManagerNotifier* NotifierFor(const SoundBuffer& buffer) const;
+    // Reads a WAV file whole, after the message for one it cannot read: false then, or when
+    // beforeSamples, asked between the layout and the samples, says not to go on.
+    bool ReadWave(const std::wstring& fileName, WaveLayout& layout, Samples& samples,
+                  const std::function<bool()>& beforeSamples);
 
     WaveOutDevice& device_;
     SoundHost& host_;

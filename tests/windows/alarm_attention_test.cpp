@@ -80,6 +80,14 @@ private:
     HWND window_ = nullptr;
 };
 
+// Starts a command in the host's shell, as Wine starts any host program; the caller owns the handles.
+bool StartOnHost(const std::wstring& command, PROCESS_INFORMATION& process) {
+    std::wstring line = L"Z:\\bin\\sh -c \"" + command + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) != 0;
+}
+
 // Watches the X server's root window through the host's xev, started from here as Wine starts any
 // host program: Wine turns FlashWindowEx into a _NET_WM_STATE client message (demands attention) sent
 // to the root window. xev names the message's type, not its data; with the test prefix's windows
@@ -90,13 +98,7 @@ public:
         const std::wstring name = L"corvalin-xev-" + std::to_wstring(GetCurrentProcessId()) + L".log";
         log_ = L"Z:\\tmp\\" + name;
         DeleteFileW(log_.c_str());
-        std::wstring command = L"Z:\\bin\\sh -c \"exec xev -root -event substructure > /tmp/" + name + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &process_)) {
-            return;
-        }
+        if (!StartOnHost(L"exec xev -root -event substructure > /tmp/" + name, process_)) return;
         // Ready once it reports a window of ours being mapped.
         ready_ = PumpUntil(
             [&] {
@@ -207,20 +209,15 @@ TEST_F(AlarmInTheBackground, TimeExpiredComesUpTopmostWithoutTheKeyboardFlashesA
     other.Then([] { return TimeExpiredWindow() != nullptr; },
                [&] {
                    const HWND expired = TimeExpiredWindow();
-                   // Wine starts the host's xdotool as any program, with no handle to wait on.
-                   STARTUPINFOW startup{};
-                   startup.cb = sizeof startup;
                    PROCESS_INFORMATION typist{};
-                   std::wstring type = L"Z:\\bin\\sh -c \"xdotool type after\"";
                    wchar_t typed[16] = {};
-                   keptKeyboard = GetForegroundWindow() == notepad.window() &&
-                                  CreateProcessW(nullptr, type.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                                 &startup, &typist) &&
+                   keptKeyboard = GetForegroundWindow() == notepad.window() && StartOnHost(L"xdotool type after", typist) &&
                                   PumpUntil([&] {
                                       SendMessageW(FindWindowExW(notepad.window(), nullptr, L"Edit", nullptr), WM_GETTEXT,
                                                    16, reinterpret_cast<LPARAM>(typed));
                                       return std::wstring(typed) == L"after";
                                   }, 10000);
+                   const core::UniqueKernelObject typistProcess(typist.hProcess), typistThread(typist.hThread);
                    onTop = Topmost(expired) && Above(expired, notepad.window()) && Above(expired, form.hwnd());
                    log.push_back(L"up");
                    form.cSysTray1_MouseUp(1, 0);
