@@ -1,5 +1,5 @@
-// Taskbar button progress: CoCreateInstance of the shell's taskbar list, and the calls sent only when
-// the button would show something else.
+// Taskbar button progress: the shell's taskbar list, made with COM at the first call after the shell
+// announced the button, and the calls sent only when the button would show something else.
 #include "ui/TaskbarProgress.h"
 
 #include <shobjidl.h>
@@ -55,8 +55,8 @@ ITaskbarList3* TaskbarProgress::Taskbar() {
         // Made once, when first needed: a system without it (before Windows 7, a shell that lacks it)
         // is asked only once.
         triedTaskbar_ = true;
-        if (SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                                       taskbar_.Put())) &&
+        apartment_.emplace();
+        if (SUCCEEDED(CreateInProcessInstance(CLSID_TaskbarList, IID_ITaskbarList3, taskbar_.Put())) &&
             FAILED(taskbar_->HrInit())) {
             taskbar_.Reset();
         }

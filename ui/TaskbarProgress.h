@@ -55,7 +55,8 @@ public:
 private:
     ITaskbarList3* Taskbar();
 
-    ComApartment apartment_;
+    // Joined with the taskbar list's creation, once the shell has announced the button.
+    std::optional<ComApartment> apartment_;
     ComPtr<ITaskbarList3> taskbar_;
     bool triedTaskbar_ = false;
     System system_;
