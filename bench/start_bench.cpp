@@ -1,8 +1,10 @@
 // Start to a visible main window: the program and a bare Win32 window (bare_window.exe) launched in
 // turn, each run waited for to the end before the next, and measured the same way from outside: the
 // time from CreateProcess until the window of its class is visible (polled every millisecond), and
-// until the process first waits for input with its window painted (WaitForInputIdle). Prints both
-// medians and their ratio. Usage: start_bench [runs] (15 by default), from build/windows/bench.
+// until the process first waits for input with its window painted (WaitForInputIdle). Prints the
+// medians and their ratios. Usage: start_bench [runs] [program.exe ...], from build/windows/bench:
+// 15 runs by default, of this build's program, or of each program named (another build of it, to
+// compare), all interleaved with the bare window.
 #include "core/Handles.h"
 #include "core/Program.h"
 
@@ -20,7 +22,7 @@ namespace {
 constexpr LPARAM kCloseForSetup = 0x494E5354;
 
 struct Subject {
-    const char* name;
+    std::string name;
     std::wstring path;
     const wchar_t* windowClass;
     std::vector<double> visibleMs;
@@ -42,7 +44,7 @@ bool RunOnce(Subject& subject, bool record) {
     QueryPerformanceCounter(&start);
     if (!CreateProcessW(subject.path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
-        std::printf("%s: cannot start (error %lu)\n", subject.name, GetLastError());
+        std::printf("%s: cannot start (error %lu)\n", subject.name.c_str(), GetLastError());
         return false;
     }
     const core::UniqueKernelObject processHandle(process.hProcess);
@@ -67,11 +69,11 @@ bool RunOnce(Subject& subject, bool record) {
     if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) {
         TerminateProcess(process.hProcess, 1);
         WaitForSingleObject(process.hProcess, 5000);
-        std::printf("%s: did not end when closed\n", subject.name);
+        std::printf("%s: did not end when closed\n", subject.name.c_str());
         return false;
     }
     if (visible < 0) {
-        std::printf("%s: no visible window\n", subject.name);
+        std::printf("%s: no visible window\n", subject.name.c_str());
         return false;
     }
     if (record) {
@@ -93,24 +95,37 @@ double Median(std::vector<double> values) {
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
     const std::wstring here = core::ProgramFolder();
-    Subject timer{"program", here + L"\\..\\Corvalin Timer Software.exe", L"CorvalinForm1", {}, {}};
-    Subject bare{"bare window", here + L"\\bare_window.exe", L"CorvalinBareWindow", {}, {}};
-    // A first start of each reads its DLLs from disk; it is not counted.
-    if (!RunOnce(timer, false) || !RunOnce(bare, false)) return 1;
-    for (int i = 0; i < runs; ++i) {
-        // Which goes first alternates, so that neither always follows the other's exit.
-        Subject& first = i % 2 ? bare : timer;
-        Subject& second = i % 2 ? timer : bare;
-        if (!RunOnce(first, true) || !RunOnce(second, true)) return 1;
+    std::vector<Subject> subjects;
+    if (argc > 2) {
+        for (int i = 2; i < argc; ++i) {
+            const std::string name = argv[i];
+            subjects.push_back({name, std::wstring(name.begin(), name.end()), L"CorvalinForm1", {}, {}});
+        }
+    } else {
+        subjects.push_back({"program", here + L"\\..\\Corvalin Timer Software.exe", L"CorvalinForm1", {}, {}});
     }
-    const double timerVisible = Median(timer.visibleMs);
+    subjects.push_back({"bare window", here + L"\\bare_window.exe", L"CorvalinBareWindow", {}, {}});
+    // A first start of each reads its DLLs from disk; it is not counted.
+    for (Subject& subject : subjects) {
+        if (!RunOnce(subject, false)) return 1;
+    }
+    for (int i = 0; i < runs; ++i) {
+        // Which goes first turns round, so that none always follows another's exit.
+        for (std::size_t k = 0; k < subjects.size(); ++k) {
+            if (!RunOnce(subjects[(k + static_cast<std::size_t>(i)) % subjects.size()], true)) return 1;
+        }
+    }
+    const Subject& bare = subjects.back();
     const double bareVisible = Median(bare.visibleMs);
-    const double timerIdle = Median(timer.idleMs);
     const double bareIdle = Median(bare.idleMs);
-    std::printf("start, medians of %d interleaved runs:\n", runs);
-    std::printf("  to visible window:  program %7.1f ms   bare window %7.1f ms   ratio %.2f (goal 1.30 or less)\n",
-                timerVisible, bareVisible, bareVisible > 0 ? timerVisible / bareVisible : 0.0);
-    std::printf("  to waiting for input: program %7.1f ms   bare window %7.1f ms   ratio %.2f\n", timerIdle, bareIdle,
-                bareIdle > 0 ? timerIdle / bareIdle : 0.0);
+    std::printf("start, medians of %d interleaved runs; bare window: visible %.1f ms, waiting for input %.1f ms\n",
+                runs, bareVisible, bareIdle);
+    for (std::size_t k = 0; k + 1 < subjects.size(); ++k) {
+        const double visible = Median(subjects[k].visibleMs);
+        const double idle = Median(subjects[k].idleMs);
+        std::printf("  %s: visible %.1f ms, ratio %.2f (goal 1.30 or less); waiting for input %.1f ms, ratio %.2f\n",
+                    subjects[k].name.c_str(), visible, bareVisible > 0 ? visible / bareVisible : 0.0, idle,
+                    bareIdle > 0 ? idle / bareIdle : 0.0);
+    }
     return 0;
 }
