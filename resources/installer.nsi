@@ -51,9 +51,20 @@ Var AllUsersButton
 Var JustMeButton
 
 ; Runs this installer (or uninstaller) again with administrator rights, waits for it and ends with its
-; exit code. $0: its parameters. Returns only when Windows did not start it (the user said No).
+; exit code. $0: its parameters, which gain /Elevated. Returns only when Windows did not start it (the
+; user said No). Where Windows starts it without the rights (UAC turned off), that one says so and ends.
 !macro SharedFunctions UN
 Function ${UN}RunElevated
+    ${GetParameters} $1
+    ClearErrors
+    ${GetOptions} $1 "/Elevated" $1
+    ${IfNot} ${Errors}
+        MessageBox MB_OK|MB_ICONSTOP \
+            "Installing or removing ${PRODUCT} for all users needs administrator rights." /SD IDOK
+        SetErrorLevel 5  ; ERROR_ACCESS_DENIED
+        Quit
+    ${EndIf}
+    StrCpy $0 "/Elevated $0"
     ; SHELLEXECUTEINFOW (60 bytes on 32-bit Windows), SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC
     System::Call '*(i 60, i 0x140, p $HWNDPARENT, w "runas", w "$EXEPATH", w r0, p 0, i ${SW_SHOWNORMAL}, \
         p 0, p 0, p 0, p 0, i 0, p 0, p 0) p .r1'
@@ -108,7 +119,8 @@ Function ${UN}CloseRunningCopy
             /SD IDOK IDOK ${UN}close_copy
     !else
         MessageBox MB_OKCANCEL|MB_ICONINFORMATION \
-            "${PRODUCT} is running. It will be closed first, and a countdown it runs ends." /SD IDOK IDOK ${UN}close_copy
+            "${PRODUCT} is running. It will be closed first, and a countdown it runs ends." \
+            /SD IDOK IDOK ${UN}close_copy
     !endif
     System::Call "kernel32::CloseHandle(p r2)"
     Quit

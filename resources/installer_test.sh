@@ -58,11 +58,14 @@ present_in_registry() {
     rm -f "$batch"
 }
 listed() { grep -qx "$1" <<<"$found"; }
-entry_values=(DisplayName DisplayVersion Publisher DisplayIcon InstallLocation UninstallString QuietUninstallString
-              EstimatedSize NoModify NoRepair)
+entry_values=(DisplayName DisplayVersion Publisher DisplayIcon InstallLocation UninstallString
+              QuietUninstallString EstimatedSize NoModify NoRepair)
 entry_probes() { local v; for v in "${entry_values[@]}"; do probes+=("$1|$v"); done; }  # appends to probes
 # An Add/Remove Programs entry with every value, its probes from the <first> one on.
-entry_complete() { local i; for ((i = $1; i < $1 + ${#entry_values[@]}; i++)); do listed "$i" || return 1; done; }
+entry_complete() {
+    local i
+    for ((i = $1; i < $1 + ${#entry_values[@]}; i++)); do listed "$i" || return 1; done
+}
 # C:\... as the Unix path of the prefix's drive C: (what winepath says, without a Wine start).
 unix_path() { local p="${1#[Cc]:\\}"; echo "$WINEPREFIX/drive_c/${p//\\//}"; }
 # Registry lines imported in one Wine start (REGEDIT4; "name"=- deletes a value).
@@ -101,7 +104,8 @@ cleanup() {
     if [ -n "$program_pid" ]; then kill "$program_pid" 2>/dev/null || true; fi
     import_reg "[${machine_run_key/HKLM/HKEY_LOCAL_MACHINE}]" '"Unrelated Program.exe"=-' "\"$exe\"=-" '' \
         "[${run_key/HKCU/HKEY_CURRENT_USER}]" "\"$exe\"=-" '' \
-        "[${settings_key/HKCU/HKEY_CURRENT_USER}]" '"InstallerTestMarker"=-' '' "[-${user_uninstall_key/HKCU/HKEY_CURRENT_USER}]"
+        "[${settings_key/HKCU/HKEY_CURRENT_USER}]" '"InstallerTestMarker"=-' '' \
+        "[-${user_uninstall_key/HKCU/HKEY_CURRENT_USER}]" '' "[-${uninstall_key/HKLM/HKEY_LOCAL_MACHINE}]"
     rm -rf "$signing"
 }
 trap cleanup EXIT
@@ -115,12 +119,14 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout "$signing/key.pem" -out "$sign
     -subj "/CN=$product test signing" -addext extendedKeyUsage=codeSigning 2>/dev/null
 SIGN_PASSWORD="throwaway $RANDOM"
 export SIGN_PASSWORD SIGN_PFX="$signing/test.pfx"
-openssl pkcs12 -export -inkey "$signing/key.pem" -in "$signing/cert.pem" -out "$SIGN_PFX" -passout env:SIGN_PASSWORD
+openssl pkcs12 -export -inkey "$signing/key.pem" -in "$signing/cert.pem" -out "$SIGN_PFX" \
+    -passout env:SIGN_PASSWORD
 bash "$resources/../scripts/sign.sh" "$(dirname "$installer")" "$signed" >/dev/null
 verifies() { osslsigncode verify -CAfile "$signing/cert.pem" -in "$1" >/dev/null 2>&1; }
 check "signed program verifies" verifies "$signed/$exe"
 check "signed installer verifies" verifies "$signed/$setup"
-check "the signed zip holds the signed program" cmp -s "$signed/$exe" <(unzip -p "$signed/${setup/setup.exe/portable.zip}" "$product/$exe")
+check "the signed zip holds the signed program" \
+    cmp -s "$signed/$exe" <(unzip -p "$signed/${setup/setup.exe/portable.zip}" "$product/$exe")
 check "SHA256SUMS lists the signed files" bash -c "cd '$signed' && sha256sum --quiet -c SHA256SUMS"
 cp "$signed/$exe" "$signing/changed.exe"
 printf 'X' | dd of="$signing/changed.exe" bs=1 seek=4096 conv=notrunc 2>/dev/null
