@@ -128,8 +128,8 @@ check "signed installer verifies" verifies "$signed/$setup"
 check "the signed zip holds the signed program" \
     cmp -s "$signed/$exe" <(unzip -p "$signed/${setup/setup.exe/portable.zip}" "$product/$exe")
 check "SHA256SUMS lists the signed files" bash -c "cd '$signed' && sha256sum --quiet -c SHA256SUMS"
-cp "$signed/$exe" "$signing/changed.exe"
-printf 'X' | dd of="$signing/changed.exe" bs=1 seek=4096 conv=notrunc 2>/dev/null
+python3 -c 'import sys; b = bytearray(open(sys.argv[1], "rb").read()); b[4096] ^= 0xFF
+open(sys.argv[2], "wb").write(b)' "$signed/$exe" "$signing/changed.exe"
 check "a file changed after signing fails verification" absent verifies "$signing/changed.exe"
 
 echo "== silent install just for the user, signed"

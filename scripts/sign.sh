@@ -55,7 +55,7 @@ fi
 if [ $# -eq 0 ]; then
     cd "$root"
     cmake --preset windows >/dev/null
-    cmake --build --preset windows --target release >/dev/null
+    cmake --build --preset windows --target release
     build="$root/build/windows"
     out="$build/signed"
 else
