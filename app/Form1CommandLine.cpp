@@ -208,17 +208,22 @@ UtcMilliseconds UtcNow() {
 }
 
 ZoneRule SystemZoneRule(int year) {
-    // The year's own rules, where the zone changed them over the years; the current ones otherwise.
-    TIME_ZONE_INFORMATION zone{};
-    if (year < 1601 || year > 30827 || !GetTimeZoneInformationForYear(static_cast<USHORT>(year), nullptr, &zone)) {
-        if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) return {};
-    }
+    DYNAMIC_TIME_ZONE_INFORMATION current{};
+    if (GetDynamicTimeZoneInformation(&current) == TIME_ZONE_ID_INVALID) return {};
     const auto change = [](const SYSTEMTIME& date) {
         return ZoneChange{date.wYear, date.wMonth, date.wDayOfWeek, date.wDay,
                           ((date.wHour * 60 + date.wMinute) * 60 + date.wSecond) * 1000 + date.wMilliseconds};
     };
-    return ZoneRule{zone.Bias, zone.StandardBias, zone.DaylightBias, change(zone.StandardDate),
-                    change(zone.DaylightDate)};
+    // The user turned the clock's changes off: it keeps standard time all year.
+    if (current.DynamicDaylightTimeDisabled) return ZoneRule{current.Bias, current.StandardBias, 0, {}, {}};
+    // The year's own rules, where the zone changed them over the years; the current ones otherwise.
+    TIME_ZONE_INFORMATION zone{};
+    if (year >= 1601 && year <= 30827 && GetTimeZoneInformationForYear(static_cast<USHORT>(year), &current, &zone)) {
+        return ZoneRule{zone.Bias, zone.StandardBias, zone.DaylightBias, change(zone.StandardDate),
+                        change(zone.DaylightDate)};
+    }
+    return ZoneRule{current.Bias, current.StandardBias, current.DaylightBias, change(current.StandardDate),
+                    change(current.DaylightDate)};
 }
 
 }  // namespace app
