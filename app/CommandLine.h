@@ -45,11 +45,11 @@ std::int32_t ParseDuration(std::wstring_view text);
 inline constexpr std::int32_t kNoSuchTime = -2;
 std::int32_t ParseTimeOfDay(std::wstring_view text);
 
-// A TimeOfDay request as a Duration from now: today's clock time by the zone's rules (the earlier, where
-// the clock reads it twice, unless only the later is still to come), or tomorrow's once today's has passed; the whole seconds until then,
-// rounded up. Bad when the clock skips that time that day, when it is the time now (this whole second),
-// or when the clock going back makes it longer than the pickers hold. Other requests come back as they
-// are.
+// A TimeOfDay request as a Duration from now: today's clock time by the zone's rules (the earlier,
+// where the clock reads it twice, unless only the later is still to come), or tomorrow's once today's
+// has passed; the whole seconds until then, rounded up. Bad when the clock skips that time that day,
+// when it is the time now (this whole second), or when the clock going back makes it longer than the
+// pickers hold. Other requests come back as they are.
 CommandLineRequest ResolveTimeOfDay(CommandLineRequest request, UtcMilliseconds now, const ZoneRules& zone);
 
 // The arguments after the program's own name. None, or one of a duration, a clock time, "/pause",
