@@ -16,9 +16,8 @@ using sound::BufferState;
 
 namespace {
 
-// A refusal to open that a later try may overcome (no device yet), and one that lasts (the format).
+// A refusal to open that a later try may overcome: no device yet.
 constexpr std::uint32_t kNoDeviceYet = 6;
-constexpr std::uint32_t kBadFormat = 32;
 
 // A device that keeps a log of its calls and holds back completions until the test delivers them, as the
 // message queue does. Handles are numbered from 100 and, like real ones, may be handed out again.
@@ -339,7 +338,7 @@ TEST_F(SoundBufferTable, LateCompletion_ForAHandleGivenAgain_DoesNotEndTheNewSou
     EXPECT_EQ(table.State(1), BufferState::Free);
 }
 
-TEST_F(SoundBufferTable, Alarm_WithoutDevice_PlaysFromTheStartOnceOneOpensElseTheSystemsSoundAfterTheLastTry) {
+TEST_F(SoundBufferTable, Alarm_WithoutDevice_PlaysFromTheStartOnceOneOpensElseTheSystemsSoundAfterTheLastTryOrARefusal) {
     device.refusal = kNoDeviceYet;
     for (std::int32_t i : {1, 2, 3}) ASSERT_TRUE(table.Load(i, L"good.wav", sound::UnloadWhenDone));
     ASSERT_TRUE(table.PlayAlarm(2));
@@ -361,50 +360,12 @@ TEST_F(SoundBufferTable, Alarm_WithoutDevice_PlaysFromTheStartOnceOneOpensElseTh
     EXPECT_FALSE(table.RetryDevice());
     EXPECT_EQ(device.log, (std::vector<std::string>{"open 100", "prepare 100", "write 100"}));
     EXPECT_EQ(device.prepared[100], kSamples);
-}
-
-TEST_F(SoundBufferTable, Alarm_RefusedFormatOrWrite_TheSystemsSoundAtOnceRepeatingUntilStopped) {
-    device.refusal = kBadFormat;
-    ASSERT_TRUE(table.Load(1, L"good.wav", sound::UnloadWhenDone));
-    EXPECT_FALSE(table.PlayAlarm(1, true));
-    EXPECT_FALSE(table.WaitingForDevice());
-    EXPECT_EQ(table.State(1), BufferState::Free);
-    EXPECT_TRUE(table.RepeatFallback() && table.RepeatFallback());
-    table.StopAlarm();
-    EXPECT_FALSE(table.RepeatFallback());
-    EXPECT_EQ(host.fallbacks, 3);
-    // A header the device will not take: its buffer released, the sound in its place.
-    device.refusal = 0;
+    // A header the device refuses: the buffer released, the system's sound in its place.
     device.refusesWrites = true;
-    ASSERT_TRUE(table.Load(2, L"good.wav", sound::UnloadWhenDone | sound::RepeatUntilStopped));
-    EXPECT_FALSE(table.PlayAlarm(2, true));
+    ASSERT_TRUE(table.Load(2, L"good.wav", sound::UnloadWhenDone));
+    EXPECT_FALSE(table.PlayAlarm(2));
     EXPECT_EQ(table.State(2), BufferState::Free);
-    EXPECT_EQ(Last(), "close 100");
     EXPECT_EQ(host.fallbacks, 4);
-    // A repeating sound of its own stops with the alarm; a single one plays on.
-    device.refusesWrites = false;
-    for (bool repeat : {true, false}) {
-        ASSERT_TRUE(table.Load(3, L"good.wav", repeat ? sound::RepeatUntilStopped : 0));
-        ASSERT_TRUE(table.PlayAlarm(3, repeat));
-        table.StopAlarm();
-        EXPECT_EQ(Last(), repeat ? "reset 101" : "write 102");
-    }
-    EXPECT_FALSE(table.RepeatingFallback());
-}
-
-TEST_F(SoundBufferTable, QuietLoadAndCheck_KeepTheLoadersMessageOrRefuseAFormatNoDevicePlays) {
-    std::wstring message;
-    EXPECT_FALSE(table.LoadQuietly(1, L"bad.wav", 0, message));
-    EXPECT_EQ(message, L"Could not find fmt chunk");
-    EXPECT_TRUE(table.LoadQuietly(1, L"good.wav", 0, message));
-    EXPECT_EQ(message, L"");
-    EXPECT_TRUE(host.messages.empty());
-    // With no device yet, a file that reads is accepted.
-    device.refusal = kNoDeviceYet;
-    EXPECT_TRUE(table.Check(L"good.wav"));
-    device.refusal = kBadFormat;
-    EXPECT_FALSE(table.Check(L"good.wav"));
-    EXPECT_EQ(host.messages, (std::vector<std::wstring>{sound::kCannotPlayFormat}));
 }
 
 TEST_F(SoundBufferTable, FindBufferByDevice_NeverMatchesTheNullHandleOfFreeBuffers) {

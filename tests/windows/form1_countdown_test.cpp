@@ -216,9 +216,8 @@ TEST_F(Form1Countdown, RealTimerExpiresAfterExactlyTwentyTicks) {
 
 TEST_F(Form1Countdown, MissingAlarmFile_TheSystemsSoundPlaysInstead) {
     int fallbacks = 0;
-    sound::SoundSystem system = sound::SoundSystem::Platform();
-    system.fallbackSound = [&] { ++fallbacks; };
-    sound::UseSystem(system);
+    const sound::SoundSystem platform = sound::SoundSystem::Platform();
+    sound::UseSystem({platform.openDevice, [&] { ++fallbacks; }, platform.queryFormat});
     form.Form3().SetText1Text(L"C:\\no such alarm.wav");
     Set(L"00", L"00", L"01");
     form.PushButton1_Click();
