@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "core/AppTitle.h"
+#include "ui/MessageFilter.h"
 
 #include <sddl.h>
 #include <shellapi.h>
@@ -39,20 +40,11 @@ std::wstring UserSid() {
     return text;
 }
 
-bool RunsElevated() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-    const core::UniqueKernelObject ownedToken(token);
-    TOKEN_ELEVATION elevation{};
-    DWORD size = 0;
-    return GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) && elevation.TokenIsElevated;
-}
-
 // What a copy run as administrator makes is by default open to administrators and the system only, so
 // a copy of normal rights of the same user could neither wait for it nor find its window. Its objects
 // grant that user the rights given, no more; those of any other copy keep the defaults (null).
 core::UniqueLocalMemory ElevatedCopyAccess(const std::wstring& sid, const wchar_t* userRights) {
-    if (sid.empty() || !RunsElevated()) return {};
+    if (sid.empty() || !ui::ProcessIsElevated()) return {};
     const std::wstring sddl = L"D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;" + std::wstring(userRights) + L";;;" + sid + L")";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
