@@ -209,7 +209,6 @@ TEST_F(Form1TrayCountdown, TheWakeTimerIsSetWhileACountdownRunsAndCancelledOther
     form.Timer1.SystemWake().UseSystem({[&](std::int64_t dueIn) {
                                             log.push_back(L"set");
                                             due = dueIn;
-                                            return true;
                                         },
                                         [&] { log.push_back(L"cancel"); }});
     const auto settles = [&](std::size_t entries) { return testsupport::PumpUntil([&] { return log.size() >= entries; }, 5000); };
