@@ -1,5 +1,6 @@
 // Start-with-Windows decisions against a fake registry: entry name and data, quoting, the drive root,
-// and the fall-back to the current user's Run key when the machine-wide one is refused.
+// the fall-back to the current user's Run key when the machine-wide one is refused, and entries the
+// user turned off.
 #include "core/ModulePath.h"
 #include "platform/StartupEntry.h"
 
@@ -9,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -30,13 +32,22 @@ public:
         if (found == values[Index(hive)].end()) return std::nullopt;
         return found->second;
     }
+    std::vector<std::uint8_t> Approval(RunHive hive, const std::wstring& name) override {
+        return approvals[Index(hive)][name];
+    }
+    bool SetApproval(RunHive hive, const std::wstring& name, std::span<const std::uint8_t> value) override {
+        approvals[Index(hive)][name].assign(value.begin(), value.end());
+        return true;
+    }
 
     std::map<std::wstring, std::wstring>& Key(RunHive hive) { return values[Index(hive)]; }
+    std::map<std::wstring, std::vector<std::uint8_t>>& Approvals(RunHive hive) { return approvals[Index(hive)]; }
     void Refuse(RunHive hive) { refused[Index(hive)] = true; }
 
 private:
     static int Index(RunHive hive) { return static_cast<int>(hive); }
     std::map<std::wstring, std::wstring> values[3];
+    std::map<std::wstring, std::vector<std::uint8_t>> approvals[3];
     bool refused[3] = {false, false, false};
 };
 
@@ -162,6 +173,33 @@ TEST(StartupEntry, FoundInEveryRunKeyOnlyWhenItStartsThisProgram) {
         EXPECT_EQ(platform::FindStartupEntry(keys, entry.name, kModule), hive);
         keys.Key(hive).erase(entry.name);
     }
+}
+
+
+TEST(StartupEntry, AnEntryTurnedOffInTaskManagerDoesNotStartUntilTheBoxTurnsItOn) {
+    using Bytes = std::vector<std::uint8_t>;
+    EXPECT_FALSE(platform::TurnedOff({}));
+    for (const Bytes& on : {Bytes{2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, Bytes{6, 0, 0, 0}}) EXPECT_FALSE(platform::TurnedOff(on));
+    for (const Bytes& off : {Bytes{3, 0, 0, 0, 0xd4, 0x0d, 0x43, 0x8d, 0xc8, 0x3b, 0xd9, 0x01}, Bytes{7}, Bytes{0x63, 0x60}}) {
+        EXPECT_TRUE(platform::TurnedOff(off));
+    }
+
+    // Turned off in the user's key, on in the machine's: the machine's starts it.
+    FakeRunKeys keys;
+    keys.Refuse(RunHive::LocalMachine);
+    const auto entry = *platform::RunEntryFor(kModule);
+    keys.Key(RunHive::CurrentUser)[entry.name] = entry.data;
+    keys.Approvals(RunHive::CurrentUser)[entry.name] = {3, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
+    EXPECT_FALSE(platform::FindStartupEntry(keys, entry.name, kModule));
+    keys.Key(RunHive::LocalMachine64)[entry.name] = entry.data;
+    keys.Approvals(RunHive::LocalMachine64)[entry.name] = {2};
+    EXPECT_EQ(platform::FindStartupEntry(keys, entry.name, kModule), RunHive::LocalMachine64);
+    keys.Key(RunHive::LocalMachine64).clear();
+
+    // Ticking writes the entry into the user's key again and turns it on as Windows does.
+    EXPECT_EQ(platform::AddStartupEntry(keys, entry), RunHive::CurrentUser);
+    EXPECT_EQ(keys.Approvals(RunHive::CurrentUser)[entry.name], Bytes(platform::kTurnedOn.begin(), platform::kTurnedOn.end()));
+    EXPECT_EQ(platform::FindStartupEntry(keys, entry.name, kModule), RunHive::CurrentUser);
 }
 
 }  // namespace
