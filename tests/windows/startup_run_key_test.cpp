@@ -13,7 +13,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace {
 
