@@ -160,10 +160,18 @@ void Form3::PushButton3_Click() {
         })) {
         trap.Line(102);
         trap.Step(104, [] { core::program::AlarmBuffer = sound::FindFreeBuffer(); });
+        // Deliberately mended: the test sounds as the alarm would. With no device, or a format the device
+        // refuses, the system's alert sound plays instead of nothing.
         trap.Step(106, [&] {
-            sound::Load(core::program::AlarmBuffer, path, sound::PlayOnLoad | sound::UnloadWhenDone | sound::NoNotify);
+            if (sound::Load(core::program::AlarmBuffer, path, sound::UnloadWhenDone | sound::NoNotify)) {
+                sound::PlayOrFallback(core::program::AlarmBuffer);
+            }
         });
+        return;
     }
+    // Deliberately mended: a missing file or a folder is not silently no test at all; it says so with the
+    // loader's message, as OK refuses it.
+    trap.Step(108, [] { core::ShowUserMessage(sound::kCannotOpenFile); });
 }
 
 void Form3::PushButton1_Click() {

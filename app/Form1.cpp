@@ -50,6 +50,10 @@ Form1::Form1()
     // The timer runs exactly while a countdown runs: Start and resume start it, Pause, Reset, the
     // expiring tick and the close stop it.
     Timer1.onRunningChanged = [this](bool running) { AlarmAttention.KeepCounting(running); };
+    // Deliberately mended: a repeating alarm stops once nobody has been at the keyboard or mouse for ten
+    // minutes. A playing sound keeps Windows awake by itself, so an unattended laptop would ring until
+    // its battery is empty. Time Expired stays up.
+    AlarmAttention.onAway = [] { sound::StopAlarm(); };
 }
 
 Form1::~Form1() {
