@@ -256,9 +256,8 @@ bool Form1::UserLetsCountdownGo() {
     if (!running && idleDisplay) return true;
     // Until its first tick a fresh countdown shows the idle text and holds its whole length.
     const auto shown = idleDisplay ? SecondsLeft : static_cast<std::int32_t>(TicksLeft(SecondsLeft, TenthsLeft) / 10);
-    // The countdown goes on while the question waits, and may even ring: whatever it has become, only
-    // Yes closes.
-    return core::AskUser(CloseQuestionText(!running, shown), MB_YESNO | MB_DEFBUTTON2) == IDYES;
+    // The countdown goes on while the question waits; when it rings the question goes, as if answered No.
+    return countdownQuestions_.Ask(CloseQuestionText(!running, shown), MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
 void Form1::OnEndSession(bool ending) {

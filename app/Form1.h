@@ -148,6 +148,9 @@ private:
     void OnVisibilityChanged();
     // The countdown on the taskbar button (Form1Taskbar.cpp); called with the tray's updates.
     void ShowCountdownOnTaskbar(CountdownState state);
+    // Once Time Expired is answered, Alarm Options, open when the time ran out, is in front again and
+    // the main window shown only if it was shown then (Form1Countdown.cpp).
+    void BackToAlarmOptions(bool mainWasShown);
 
     ui::FontSet fonts_;
     HWND cboHrs_ = nullptr;
@@ -161,6 +164,8 @@ private:
     std::unique_ptr<alarm::Form3> form3_;
     bool closing_ = false;
     bool askingToClose_ = false;
+    // The close and replace questions, about the countdown: withdrawn, as if answered No, when it ends.
+    core::Questions countdownQuestions_;
     std::deque<CommandLineRequest> handedOver_;
     bool handingOver_ = false;
     // The size of the tray picture last sent; the control starts with its own 16 x 16 picture.

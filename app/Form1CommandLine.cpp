@@ -125,15 +125,16 @@ void Form1::TakeDuration(core::Trap& trap, const CommandLineRequest& request) {
     const bool loaded = state != CountdownState::Idle;
     if (loaded) {
         trap.Step(102, [&] { BringToFront(); });
-        // The countdown goes on while the question waits, and may even ring: whatever it has become,
-        // only Yes replaces it. A failing question replaces nothing.
+        // The countdown goes on while the question waits; when it rings the question goes, as if
+        // answered No. A failing question replaces nothing.
         bool yes = false;
         trap.Step(104, [&] {
             const auto shown = static_cast<std::int32_t>(TicksLeft(SecondsLeft, TenthsLeft) / 10);
             LocalTime named;
             named.millisecondOfDay = request.seconds * 1000;
             const std::wstring until = clockTime ? ShortTimeText(named, request.seconds % 60 != 0) : L"";
-            yes = core::AskUser(ReplaceQuestionText(paused, shown, seconds, until), MB_YESNO | MB_DEFBUTTON2) ==
+            yes = countdownQuestions_.Ask(ReplaceQuestionText(paused, shown, seconds, until),
+                                          MB_YESNO | MB_DEFBUTTON2) ==
                   IDYES;
         });
         if (!yes || closing_) return;

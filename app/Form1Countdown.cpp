@@ -106,6 +106,12 @@ void Form1::Timer1_Tick() {
     // Deliberately mended: the alarm's hold on the system and the display comes first, before the
     // countdown's own ends at step 132, so the computer cannot fall asleep between the two.
     AlarmAttention.KeepAwake();
+    // A question about this countdown (close, replace) goes, as if answered No: Time Expired would
+    // cover it and leave it behind, holding the main window. The user can ask again afterwards.
+    countdownQuestions_.Withdraw(IDNO);
+    const bool optionsOpen = form3_->IsLoaded() && IsWindowVisible(form3_->hwnd());
+    const bool mainShown = IsWindowVisible(hwnd()) != FALSE;
+
     // An alarm that rings while another program is in use leaves that program its keystrokes: the
     // windows come up without being activated (Time Expired, topmost, flashes instead).
     const bool takeKeyboard = ui::KeyboardIsFree(startedAt_);
@@ -170,10 +176,24 @@ void Form1::Timer1_Tick() {
         alarm::Form2(reporter, AlarmAttention).ShowModal(hwnd(), takeKeyboard, std::move(tellOnceUp));
         sound::StopAlarm();
     });
+    if (optionsOpen) BackToAlarmOptions(mainShown);
     trap.Step(156, [&] { PushButton2_Click(); });
     if (trap.Test(158, [] { return core::program::RestartRequested; })) {
         trap.Step(160, [&] { PushButton1_Click(); });
     }
+}
+
+void Form1::BackToAlarmOptions(bool mainWasShown) {
+    // Closed from the tray meanwhile, or by the end of the program: nothing to come back to.
+    if (!form3_->IsLoaded() || !IsWindowVisible(form3_->hwnd())) return;
+    // The keyboard goes along only when the answered alarm handed it to the main window. A message box
+    // or file dialog of Alarm Options, when one was up, comes along in front of it.
+    if (GetForegroundWindow() == hwnd()) {
+        SetForegroundWindow(GetLastActivePopup(form3_->hwnd()));
+    } else {
+        SetWindowPos(form3_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    if (!mainWasShown) ShowWindow(hwnd(), SW_HIDE);
 }
 
 }  // namespace app

@@ -189,11 +189,13 @@ TEST_F(AlarmInTheBackground, TimeExpiredComesUpTopmostWithoutTheKeyboardFlashesA
                  PostMessageW(form.PushButton1.hwnd(), WM_KEYUP, VK_SPACE, 0xC0000001);
                  testinput::Type(VK_ESCAPE);
              });
-    // The user is in the Alarm Options window when the countdown ends.
-    StartAndExpire([&] { form.Form3().Show(); });
+    // The user is in the Alarm Options window when the countdown ends: it is in front again afterwards.
+    StartAndExpire([&] { form.PushButton3_Click(); });
     ASSERT_TRUE(own.Finished());
     EXPECT_TRUE(ownActive);
-    EXPECT_TRUE(IsWindowVisible(form.hwnd())) << "a key started a countdown";
+    EXPECT_EQ(form.PushButton1.Caption(), L"Start") << "a key started a countdown";
+    EXPECT_EQ(GetForegroundWindow(), form.Form3().hwnd());
+    EXPECT_FALSE(IsWindowVisible(form.hwnd()));
     EXPECT_EQ(x.StateMessages(), 0u) << "a flash while the program had the keyboard";
     EXPECT_EQ(log, (std::vector<std::wstring>{L"counting", L"awake", L"up", L"sleep"}));
 
@@ -243,6 +245,13 @@ TEST_F(AlarmInTheBackground, TimeExpiredComesUpTopmostWithoutTheKeyboardFlashesA
     EnumThreadWindows(GetCurrentThreadId(), &AnyTopmost, reinterpret_cast<LPARAM>(&anyTopmost));
     EXPECT_FALSE(anyTopmost);
     EXPECT_FALSE(form.AlarmAttention.KeepingAwake());
+
+    // Alarm Options closed while another program is in front: the main window comes back without the keyboard.
+    ASSERT_TRUE(notepad.TakeForeground());
+    form.Form3().SetText1Text((testsupport::ProgramExecutable().parent_path() / L"alarm.wav").wstring());
+    SendMessageW(form.Form3().hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()) && GetForegroundWindow() == notepad.window());
+    EXPECT_FALSE(IsChild(form.hwnd(), GetFocus()));
 }
 
 // At expiry while another program has the keyboard, with an alarm file the loader cannot use: Time

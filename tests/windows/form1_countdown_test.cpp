@@ -247,11 +247,24 @@ TEST_F(Form1Countdown, ClosingAsksFirstWhileACountdownIsLoadedButNotWhenIdleNorA
     EXPECT_EQ(closeAnswering(IDNO), L"A countdown is running with 000:00:08 left. Close the timer? (No)");
     EXPECT_FALSE(ended);
     EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
-    form.PushButton1_Click();  // pause
+    {  // It ends while the question is up: the question goes as No; the window takes input afterwards.
+        WindowAnswerer ok(L" Time Expired", layout::form2::PushButton1);
+        HWND left = nullptr;  // a question left behind, answered so that the close returns
+        testsupport::Script script;
+        script.Then([] { return FindWindowW(L"#32770", nullptr) != nullptr; },
+                    [&] { while (form.PushButton1.Caption() == L"Pause") form.Timer1_Tick(); });
+        script.Then([&] { return ok.Answers() == 1; }, [&] { if ((left = FindWindowW(L"#32770", nullptr))) PostMessageW(left, WM_COMMAND, IDNO, 0); });
+        SendMessageW(form.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_TRUE(ok.Answers() == 1 && left == nullptr && !ended && IsWindowEnabled(form.hwnd()));
+    }
+    form.PushButton1_Click();  // start again, then pause
+    Ticks(1);
+    form.PushButton1_Click();
     const std::wstring paused = closeAnswering(IDYES);
     EXPECT_TRUE(paused.starts_with(L"A countdown is paused with 000:00:0")) << testing::PrintToString(paused);
     EXPECT_EQ(form.AlarmAttention.Held(), 0u);
     EXPECT_TRUE(ended);
+
 
     // Whether a main window, idle or holding a paused countdown, ends the program on the message
     // without a question (which would be answered No and keep it).
