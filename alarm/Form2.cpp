@@ -7,10 +7,14 @@
 #include "ui/Backdrop.h"
 #include "ui/Dpi.h"
 
+#include <utility>
+
 namespace alarm {
 namespace {
 
 DWORD const kForm2Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+// Posted to itself once it is up, and again on each activation while onceUp has not run.
+UINT const kOnceUp = WM_APP + 1;
 
 }  // namespace
 
@@ -25,8 +29,9 @@ Form2::~Form2() {
     Destroy();
 }
 
-void Form2::ShowModal(HWND owner, bool takeKeyboard) {
+void Form2::ShowModal(HWND owner, bool takeKeyboard, std::function<void()> onceUp) {
     owner_ = owner;
+    onceUp_ = std::move(onceUp);
     // Topmost: above every ordinary window, a maximised one of another program too.
     if (!CreateCentred(L"CorvalinForm2", WS_EX_APPWINDOW | WS_EX_TOPMOST, kForm2Style, L" Time Expired",
                        layout::kForm2.clientWidth, layout::kForm2.clientHeight, owner)) {
@@ -62,6 +67,7 @@ void Form2::ShowModal(HWND owner, bool takeKeyboard) {
     // only when it comes first): above the main window, which it owns, on every path.
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (!hasKeyboard) attention_.Flash(hwnd());
+    if (onceUp_) PostMessageW(hwnd(), kOnceUp, 0, 0);
     MSG msg;
     while (hwnd()) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -125,8 +131,14 @@ void Form2::Unload() {
 
 LRESULT Form2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && onceUp_) PostMessageW(hwnd(), kOnceUp, 0, 0);
     if (ui::HandleCommonFormMessage(hwnd(), Pointer, message, wParam, lParam, result)) return result;
     switch (message) {
+    case kOnceUp:
+        // Only in front of the user: a box that came up while another program is in use would take
+        // that program's keystrokes.
+        if (onceUp_ && GetForegroundWindow() == hwnd()) std::exchange(onceUp_, {})();
+        return 0;
     case WM_COMMAND:
         // Escape: IsDialogMessageW in the modal loop turns it into IDCANCEL. It does what "OK" does.
         if (LOWORD(wParam) == IDCANCEL) {

@@ -11,6 +11,7 @@
 #include "ui/Window.h"
 #include "ui/WindowPointer.h"
 
+#include <functional>
 #include <optional>
 
 namespace alarm {
@@ -26,8 +27,10 @@ public:
     // Modal for the whole program: no other window of it takes input meanwhile. Topmost while up, and
     // it keeps the system and the display awake. It takes the keyboard, with the focus on "OK", when
     // asked to and the system lets it; otherwise it shows without taking the other program's keystrokes
-    // and flashes its taskbar button instead.
-    void ShowModal(HWND owner, bool takeKeyboard = true);
+    // and flashes its taskbar button instead. onceUp, when given, runs once the window is up and the user
+    // has it in front (at once when it took the keyboard): a message about the alarm waits for that, owned
+    // by this window, so that it holds up neither the alarm nor another program's typing.
+    void ShowModal(HWND owner, bool takeKeyboard = true, std::function<void()> onceUp = {});
 
     void Form_Load();
     void PushButton1_Click();
@@ -49,6 +52,7 @@ private:
     ui::FontSet fonts_;
     HWND owner_ = nullptr;
     std::optional<core::ThreadModality> modality_;
+    std::function<void()> onceUp_;
 };
 
 }  // namespace alarm

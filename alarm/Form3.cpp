@@ -6,6 +6,7 @@
 #include "core/Settings.h"
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
+#include "ui/Attention.h"
 #include "ui/Backdrop.h"
 #include "ui/Dpi.h"
 #include "ui/ProcAddress.h"
@@ -163,10 +164,18 @@ void Form3::PushButton3_Click() {
         })) {
         trap.Line(102);
         trap.Step(104, [] { core::program::AlarmBuffer = sound::FindFreeBuffer(); });
+        // Deliberately mended: the test sounds as the alarm would. With no device, or a format the device
+        // refuses, the system's alert sound plays instead of nothing.
         trap.Step(106, [&] {
-            sound::Load(core::program::AlarmBuffer, path, sound::PlayOnLoad | sound::UnloadWhenDone | sound::NoNotify);
+            if (sound::Load(core::program::AlarmBuffer, path, sound::UnloadWhenDone | sound::NoNotify)) {
+                sound::PlayOrFallback(core::program::AlarmBuffer);
+            }
         });
+        return;
     }
+    // Deliberately mended: a missing file or a folder is not silently no test at all; it says so with the
+    // loader's message, as OK refuses it.
+    trap.Step(108, [] { core::ShowUserMessage(sound::kCannotOpenFile); });
 }
 
 void Form3::PushButton1_Click() {
@@ -181,10 +190,7 @@ void Form3::PushButton1_Click() {
         if (trap.Test(102, [] { return core::program::AlarmBuffer > 0; })) {
             trap.Step(104, [] { sound::Stop(core::program::AlarmBuffer); });
         }
-        trap.Step(106, [&] {
-            ShowMain();
-            SetForegroundWindow(main_);
-        });
+        trap.Step(106, [&] { ShowMain(); });
         trap.Step(108, [&] { Unload(); });
         return;
     }
@@ -200,17 +206,26 @@ void Form3::Unload() {
     if (unloading_ || !hwnd()) return;
     unloading_ = true;
     Form_Unload();
+    // However it closed, the main window comes back: it was hidden while this window was open, and
+    // without this a close with a missing file would leave it hidden with no way back but the tray.
+    // Shown before this window goes, it takes the activation from it, not another program.
+    if (main_ && IsWindow(main_)) ShowMain();
     Destroy();
     text1_ = nullptr;
     chkRepeat_ = nullptr;
     unloading_ = false;
-    // However it closed, the main window comes back: it was hidden while this window was open, and
-    // without this a close with a missing file would leave it hidden with no way back but the tray.
-    if (main_ && IsWindow(main_)) ShowMain();
 }
 
 void Form3::ShowMain() {
-    ui::ShowNormal(main_);
+    if (ui::ProgramHasForeground()) {
+        ui::ShowNormal(main_);
+        SetForegroundWindow(main_);
+    } else {
+        // Another program is in front: the window comes back behind it without the keyboard, or a key
+        // typed there would press a button of ours that nobody sees.
+        ShowWindow(main_, IsIconic(main_) ? SW_SHOWNOACTIVATE : SW_SHOWNA);
+        if (IsChild(main_, GetFocus())) SetFocus(nullptr);
+    }
     // The main window is no longer behind the tray icon, even if it was minimised there while this
     // window was open: its next minimise must hide it again.
     core::program::HiddenInTray = false;

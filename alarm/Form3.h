@@ -56,7 +56,8 @@ private:
     static LRESULT CALLBACK Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                       DWORD_PTR self);
     void Unload();
-    // Shows the main window again at its normal size.
+    // Shows the main window again at its normal size, in front with the keyboard unless another program
+    // is in front.
     void ShowMain();
 
     HWND main_;

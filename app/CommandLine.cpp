@@ -97,8 +97,6 @@ CommandLineRequest::Kind SwitchKind(std::wstring_view text) {
     return Kind::None;
 }
 
-constexpr std::int32_t kSecondsPerDay = 24 * 3600;
-
 // The argument as a message may show it: no control or direction-changing characters, and cut when
 // over-long.
 std::wstring ShownArgument(std::wstring_view argument) {
@@ -154,36 +152,52 @@ std::int32_t ParseTimeOfDay(std::wstring_view text) {
     while (at < text.size() && partCount < 2) {
         const std::size_t start = at + 1;
         if (text[at] != L':' || !ReadNumber(text, ++at, parts[partCount]) || at - start != 2) return -1;
-        if (parts[partCount++] > 59) return -1;
+        ++partCount;
     }
-    if (at != text.size()) return -1;
+    // A 24-hour clock time names its minutes: "@17" alone is no time.
+    if (at != text.size() || (halfDay < 0 && partCount == 0)) return -1;
+    // The form of a clock time, but no clock reads it.
+    if (parts[0] > 59 || parts[1] > 59) return kNoSuchTime;
     if (halfDay < 0) {
-        // A 24-hour clock time names its minutes: "@17" alone is no time.
-        if (partCount == 0 || hours > 23) return -1;
+        if (hours > 23) return kNoSuchTime;
     } else {
-        if (hours < 1 || hours > 12) return -1;
+        if (hours < 1 || hours > 12) return kNoSuchTime;
         hours = hours % 12 + 12 * halfDay;
     }
     return static_cast<std::int32_t>(hours * 3600 + parts[0] * 60 + parts[1]);
 }
 
-std::int32_t SecondsUntil(std::int32_t timeOfDay, std::int64_t nowMilliseconds) {
-    std::int64_t left = std::int64_t{timeOfDay} * 1000 - nowMilliseconds;
-    if (left <= 0) left += std::int64_t{kSecondsPerDay} * 1000;
-    return static_cast<std::int32_t>((left + 999) / 1000);
-}
-
-CommandLineRequest ResolveTimeOfDay(CommandLineRequest request, std::int64_t nowMilliseconds) {
-    if (request.kind != CommandLineRequest::Kind::TimeOfDay) return request;
-    const std::int32_t seconds = SecondsUntil(request.seconds, nowMilliseconds);
-    if (seconds > kLongestDuration) {
-        request.kind = CommandLineRequest::Kind::Bad;
-        request.problem = CommandLineRequest::Problem::OutOfRange;
+CommandLineRequest ResolveTimeOfDay(CommandLineRequest request, UtcMilliseconds now, const ZoneRules& zone) {
+    using Kind = CommandLineRequest::Kind;
+    if (request.kind != Kind::TimeOfDay) return request;
+    const auto refuse = [&](CommandLineRequest::Problem problem) {
+        request.kind = Kind::Bad;
+        request.seconds = 0;
+        request.problem = problem;
         return request;
+    };
+    const LocalTime today = ToLocalTime(zone, now);
+    LocalTime named = today;
+    named.millisecondOfDay = request.seconds * 1000;
+    for (int day = 0; day < 2; ++day) {
+        const std::vector<UtcMilliseconds> moments = ToUtc(zone, DaysLater(named, day));
+        for (const UtcMilliseconds moment : moments) {
+            // The time named is this very second: no countdown lasts a day.
+            if (moment <= now && now < moment + 1000) return refuse(CommandLineRequest::Problem::Now);
+            if (moment <= now) continue;
+            const std::int64_t seconds = (moment - now + 999) / 1000;
+            // Tomorrow's may lie more than a day ahead when the clock goes back tonight.
+            if (seconds > kLongestDuration) return refuse(CommandLineRequest::Problem::OutOfRange);
+            request.kind = Kind::Duration;
+            request.seconds = static_cast<std::int32_t>(seconds);
+            return request;
+        }
+        // The clock skips the time that day: refused unless today's skip has passed already.
+        if (moments.empty() && (day > 0 || named.millisecondOfDay > today.millisecondOfDay)) {
+            return refuse(CommandLineRequest::Problem::Skipped);
+        }
     }
-    request.kind = CommandLineRequest::Kind::Duration;
-    request.seconds = seconds;
-    return request;
+    return refuse(CommandLineRequest::Problem::OutOfRange);
 }
 
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) {
@@ -197,6 +211,7 @@ CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) 
         if (!argument.empty() && argument[0] == L'@') {
             request.seconds = ParseTimeOfDay(argument);
             request.kind = request.seconds >= 0 ? Kind::TimeOfDay : Kind::Bad;
+            if (request.seconds == kNoSuchTime) request.problem = Problem::NoSuchTime;
             request.badArgument = argument;
         } else {
             const std::int64_t seconds = ParseDurationForm(argument);
@@ -281,6 +296,9 @@ std::wstring NoTimerText(NoTimerReason reason) {
     case NoTimerReason::Administrator:
         return product + L" runs already as administrator and cannot be reached from here. "
                          L"Use that copy, or close it and start the program again.";
+    case NoTimerReason::Busy:
+        return product + L" runs already and has more requests waiting than it takes. Try again once it "
+                         L"has dealt with them.";
     case NoTimerReason::NotAnswering:
         break;
     }
@@ -294,16 +312,23 @@ std::wstring BadArgumentText(std::wstring_view argument, CommandLineRequest::Pro
         return shown + L" is out of range: a countdown lasts from 1 second to 23:59:59.";
     case CommandLineRequest::Problem::OneTooMany:
         return L"One duration or switch only: " + shown + L" is one too many.";
+    case CommandLineRequest::Problem::NoSuchTime:
+        return shown + L" is no time of day: a clock reads from 0:00 to 23:59:59, or from 12am to 11:59:59pm.";
+    case CommandLineRequest::Problem::Skipped:
+        return shown + L" does not exist that day: the clock goes forward past it for daylight saving time.";
+    case CommandLineRequest::Problem::Now:
+        return shown + L" is the time now: name a later time, or a duration.";
     case CommandLineRequest::Problem::UnknownForm:
         break;
     }
     return shown + L" is not a duration.\r\n\r\n" + kAcceptedForms;
 }
 
-std::wstring ReplaceQuestionText(bool paused, std::int32_t secondsShown, std::int32_t newSeconds) {
+std::wstring ReplaceQuestionText(bool paused, std::int32_t secondsShown, std::int32_t newSeconds,
+                                 const std::wstring& until) {
     return std::wstring(paused ? L"A countdown is paused with " : L"A countdown is running with ") +
-           FormatWholeSeconds(secondsShown) +
-           L" left.\r\n\r\nReplace it with a new countdown of " + FormatWholeSeconds(newSeconds) + L"?";
+           FormatWholeSeconds(secondsShown) + L" left.\r\n\r\nReplace it with a new countdown of " +
+           FormatWholeSeconds(newSeconds) + (until.empty() ? L"" : L", until " + until) + L"?";
 }
 
 }  // namespace app

@@ -3,6 +3,8 @@
 // arrive already split.
 #pragma once
 
+#include "app/ClockTime.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -16,11 +18,13 @@ inline constexpr std::int32_t kLongestDuration = 23 * 3600 + 59 * 60 + 59;
 inline constexpr std::size_t kLongestArgument = 32;
 
 struct CommandLineRequest {
-    // TimeOfDay becomes a Duration by the clock of the copy that takes it (ResolveTimeOfDay).
+    // TimeOfDay becomes a Duration by the clock of the copy that acts on it, when it does
+    // (ResolveTimeOfDay).
     enum class Kind { None, Duration, TimeOfDay, Pause, Resume, Reset, Usage, Bad };
     // Why an argument was refused: a form the program does not know, a well-formed duration outside the
-    // pickers' range, or one argument more than the one the program takes.
-    enum class Problem { UnknownForm, OutOfRange, OneTooMany };
+    // pickers' range, or one argument more than the one the program takes; a clock time no clock reads
+    // (25:00), one the clock skips that day going forward, or the time it is now.
+    enum class Problem { UnknownForm, OutOfRange, OneTooMany, NoSuchTime, Skipped, Now };
     Kind kind = Kind::None;
     // Duration: whole seconds, 1 to kLongestDuration. TimeOfDay: the clock time, in seconds after midnight.
     std::int32_t seconds = 0;
@@ -36,16 +40,17 @@ struct CommandLineRequest {
 std::int32_t ParseDuration(std::wstring_view text);
 
 // "@17:30" or "@17:30:15" on a 24-hour clock, "@5:30pm" or "@5pm" with am/pm (any case). Returns the
-// seconds after midnight, or -1 when the text is no clock time.
+// seconds after midnight, kNoSuchTime for that form with a value no clock reads ("@25:00", "@13pm"), or
+// -1 when the text is no clock time.
+inline constexpr std::int32_t kNoSuchTime = -2;
 std::int32_t ParseTimeOfDay(std::wstring_view text);
 
-// The countdown from now (milliseconds after midnight) to a clock time: whole seconds, rounded up. A time
-// not later than now is tomorrow's, so the result lies from 1 to 86,400.
-std::int32_t SecondsUntil(std::int32_t timeOfDay, std::int64_t nowMilliseconds);
-
-// A TimeOfDay request as a Duration from now; one that would last 24 hours (the time is now) is Bad, out
-// of range. Other requests come back as they are.
-CommandLineRequest ResolveTimeOfDay(CommandLineRequest request, std::int64_t nowMilliseconds);
+// A TimeOfDay request as a Duration from now: today's clock time by the zone's rules (the earlier,
+// where the clock reads it twice, unless only the later is still to come), or tomorrow's once today's
+// has passed; the whole seconds until then, rounded up. Bad when the clock skips that time that day,
+// when it is the time now (this whole second), or when the clock going back makes it longer than the
+// pickers hold. Other requests come back as they are.
+CommandLineRequest ResolveTimeOfDay(CommandLineRequest request, UtcMilliseconds now, const ZoneRules& zone);
 
 // The arguments after the program's own name. None, or one of a duration, a clock time, "/pause",
 // "/resume", "/reset" (any case) or "/?", alone; anything else is Bad and names the first argument that
@@ -58,10 +63,13 @@ inline constexpr std::uint32_t kHandOverTag = 0x43545631;  // "CTV1"
 inline constexpr std::size_t kHandOverLimitBytes = 512;
 inline constexpr std::size_t kHandOverLimitArguments = 4;
 
-// The first copy's answer to the hand-over: taken, or refused because it is closing. Anything else
-// (FALSE among it) is a refusal of what was sent.
+// The first copy's answer to the hand-over: taken (it will be acted on), or refused because it is
+// closing, because too many requests wait already, or because the clock time is refused there
+// (kHandOverRefused plus the problem). Anything else (FALSE among it) is a refusal of what was sent.
 inline constexpr std::intptr_t kHandOverTaken = 1;
 inline constexpr std::intptr_t kHandOverClosing = 2;
+inline constexpr std::intptr_t kHandOverBusy = 3;
+inline constexpr std::intptr_t kHandOverRefused = 16;
 
 std::vector<std::uint16_t> EncodeHandOver(const std::vector<std::wstring>& arguments);
 // The arguments, or false when the bytes are no hand-over: an odd or over-long size, a missing end,
@@ -73,15 +81,16 @@ std::wstring PickerDurationText(std::int32_t seconds);
 
 std::wstring UsageText();
 // Why a later copy reached no timer: the first copy did not answer, was closing and did not end in
-// time, or runs as administrator out of this copy's reach.
-enum class NoTimerReason { NotAnswering, Closing, Administrator };
+// time, runs as administrator out of this copy's reach, or has too many requests waiting.
+enum class NoTimerReason { NotAnswering, Closing, Administrator, Busy };
 std::wstring NoTimerText(NoTimerReason reason);
 // Names the argument (cut and with control characters replaced when it is unfit to show whole) and says
 // what is wrong with it: an unknown form lists the accepted ones.
 std::wstring BadArgumentText(std::wstring_view argument,
                              CommandLineRequest::Problem problem = CommandLineRequest::Problem::UnknownForm);
 // The question put to the user before a duration handed over replaces a countdown that is loaded; both
-// times as the display shows them.
-std::wstring ReplaceQuestionText(bool paused, std::int32_t secondsShown, std::int32_t newSeconds);
+// times as the display shows them, and the clock time the new one ends at when one was named.
+std::wstring ReplaceQuestionText(bool paused, std::int32_t secondsShown, std::int32_t newSeconds,
+                                 const std::wstring& until = {});
 
 }  // namespace app

@@ -50,6 +50,10 @@ Form1::Form1()
     // The timer runs exactly while a countdown runs: Start and resume start it, Pause, Reset, the
     // expiring tick and the close stop it.
     Timer1.onRunningChanged = [this](bool running) { AlarmAttention.KeepCounting(running); };
+    // Deliberately mended: a repeating alarm stops once nobody has been at the keyboard or mouse for ten
+    // minutes. A playing sound keeps Windows awake by itself, so an unattended laptop would ring until
+    // its battery is empty. Time Expired stays up.
+    AlarmAttention.onAway = [] { sound::StopAlarm(); };
 }
 
 Form1::~Form1() {
@@ -253,9 +257,8 @@ bool Form1::UserLetsCountdownGo() {
     if (!running && idleDisplay) return true;
     // Until its first tick a fresh countdown shows the idle text and holds its whole length.
     const auto shown = idleDisplay ? SecondsLeft : static_cast<std::int32_t>(TicksLeft(SecondsLeft, TenthsLeft) / 10);
-    // The countdown goes on while the question waits, and may even ring: whatever it has become, only
-    // Yes closes.
-    return core::AskUser(CloseQuestionText(!running, shown), MB_YESNO | MB_DEFBUTTON2) == IDYES;
+    // The countdown goes on while the question waits; when it rings the question goes, as if answered No.
+    return countdownQuestions_.Ask(CloseQuestionText(!running, shown), MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
 void Form1::OnEndSession(bool ending) {

@@ -30,8 +30,13 @@ class Form3;
 
 namespace app {
 
-// The local clock's time of day, in milliseconds after midnight: what a clock time counts from.
-std::int64_t LocalMillisecondsOfDay();
+// The system's clock, and the time zone's rules for a year of the local clock: what a clock time on
+// the command line and the tray's end time are worked out by.
+UtcMilliseconds UtcNow();
+ZoneRule SystemZoneRule(int year);
+// A reading of the local clock in the user's short time format ("17:30", "5:30 PM"), with its seconds
+// when asked; empty when the system cannot say.
+std::wstring ShortTimeText(const LocalTime& time, bool seconds);
 
 class Form1 : public ui::Window {
 public:
@@ -49,8 +54,10 @@ public:
     void Show(int showCommand = SW_SHOWNORMAL);
     // A command line's request, from this copy's own or handed over by a later copy: a duration
     // starts there as a pick and Start do (after asking, while a countdown is loaded); no duration
-    // brings the window back as a click on the tray icon does. Acted on from the message loop.
-    void HandOver(const CommandLineRequest& request);
+    // brings the window back as a click on the tray icon does. Acted on from the message loop; a clock
+    // time is counted then. Returns the answer a later copy is given: kHandOverTaken when it will be
+    // acted on.
+    std::intptr_t HandOver(const CommandLineRequest& request);
 
     // Ends the program at once when the window has closed. The program sets it to leave the process;
     // tests leave it empty.
@@ -118,7 +125,8 @@ private:
     bool HandleCommandLineMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     LRESULT OnCopyData(const COPYDATASTRUCT* data);
     void OnHandOver();
-    void TakeDuration(core::Trap& trap, std::int32_t seconds);
+    // A duration, or a clock time counted now.
+    void TakeDuration(core::Trap& trap, const CommandLineRequest& request);
     // "/pause", "/resume" or "/reset": what the button does, when there is something to do.
     void TakeSwitch(core::Trap& trap, CommandLineRequest::Kind kind);
 
@@ -147,6 +155,9 @@ private:
     void OnVisibilityChanged();
     // The countdown on the taskbar button (Form1Taskbar.cpp); called with the tray's updates.
     void ShowCountdownOnTaskbar(CountdownState state);
+    // Once Time Expired is answered, Alarm Options, open when the time ran out, is in front again and
+    // the main window shown only if it was shown then (Form1Countdown.cpp).
+    void BackToAlarmOptions(bool mainWasShown);
 
     ui::FontSet fonts_;
     HWND cboHrs_ = nullptr;
@@ -160,6 +171,8 @@ private:
     std::unique_ptr<alarm::Form3> form3_;
     bool closing_ = false;
     bool askingToClose_ = false;
+    // The close and replace questions, about the countdown: withdrawn, as if answered No, when it ends.
+    core::Questions countdownQuestions_;
     std::deque<CommandLineRequest> handedOver_;
     bool handingOver_ = false;
     // The size the tray picture is drawn at; the control starts with its own 16 x 16 picture.

@@ -34,14 +34,15 @@ bool Form1::HandleCommandLineMessage(UINT message, WPARAM wParam, LPARAM lParam,
     return false;
 }
 
-void Form1::HandOver(const CommandLineRequest& request) {
-    if (handedOver_.size() >= kHandOverQueueLimit) return;
-    // A clock time counts from when this copy takes it, by its own clock. The later copy checked it by
-    // its own a moment ago: one that has become now since is dropped.
-    const CommandLineRequest taken = ResolveTimeOfDay(request, LocalMillisecondsOfDay());
-    if (taken.kind == CommandLineRequest::Kind::Bad) return;
-    handedOver_.push_back(taken);
+std::intptr_t Form1::HandOver(const CommandLineRequest& request) {
+    if (handedOver_.size() >= kHandOverQueueLimit) return kHandOverBusy;
+    // A clock time is checked by this copy's clock now, and counted when it is acted on: it may wait
+    // behind Time Expired or a question meanwhile.
+    const CommandLineRequest checked = ResolveTimeOfDay(request, UtcNow(), SystemZoneRule);
+    if (checked.kind == CommandLineRequest::Kind::Bad) return kHandOverRefused + static_cast<int>(checked.problem);
+    handedOver_.push_back(request);
     PostMessageW(hwnd(), kHandOverMessage, 0, 0);
+    return kHandOverTaken;
 }
 
 LRESULT Form1::OnCopyData(const COPYDATASTRUCT* data) {
@@ -58,8 +59,7 @@ LRESULT Form1::OnCopyData(const COPYDATASTRUCT* data) {
     if (request.kind == Kind::Usage || request.kind == Kind::Bad) return FALSE;
     // Acted on from the message loop: the sender waits for this answer, and the question a loaded
     // countdown asks must not hold it up.
-    HandOver(request);
-    return kHandOverTaken;
+    return HandOver(request);
 }
 
 void Form1::OnHandOver() {
@@ -69,12 +69,14 @@ void Form1::OnHandOver() {
         // duration. As a tray click does, this brings it to the front; that is all a start without a
         // duration asks, and a duration waits until the modal window has gone (WM_ENABLE). A switch
         // finds nothing to pause, resume or reset now, and goes quietly.
-        const auto asksForWindow = [](const CommandLineRequest& r) {
-            return r.kind == CommandLineRequest::Kind::None || r.kind == CommandLineRequest::Kind::Duration;
+        const auto counts = [](const CommandLineRequest& r) {
+            return r.kind == CommandLineRequest::Kind::Duration || r.kind == CommandLineRequest::Kind::TimeOfDay;
+        };
+        const auto asksForWindow = [&](const CommandLineRequest& r) {
+            return r.kind == CommandLineRequest::Kind::None || counts(r);
         };
         if (std::any_of(handedOver_.begin(), handedOver_.end(), asksForWindow)) BringToFront();
-        std::erase_if(handedOver_,
-                      [](const CommandLineRequest& r) { return r.kind != CommandLineRequest::Kind::Duration; });
+        std::erase_if(handedOver_, [&](const CommandLineRequest& r) { return !counts(r); });
         return;
     }
     // Starting minimises the window, and the tray balloon's wait pumps messages: a request that
@@ -93,8 +95,8 @@ void Form1::OnHandOver() {
         }
     } nextTurn{*this};
     core::Trap trap(L"Form1.HandOver", reporter);
-    if (request.kind == CommandLineRequest::Kind::Duration) {
-        TakeDuration(trap, request.seconds);
+    if (request.kind == CommandLineRequest::Kind::Duration || request.kind == CommandLineRequest::Kind::TimeOfDay) {
+        TakeDuration(trap, request);
     } else if (request.kind != CommandLineRequest::Kind::None) {
         TakeSwitch(trap, request.kind);
     } else {
@@ -102,20 +104,42 @@ void Form1::OnHandOver() {
     }
 }
 
-void Form1::TakeDuration(core::Trap& trap, std::int32_t seconds) {
+void Form1::TakeDuration(core::Trap& trap, const CommandLineRequest& request) {
+    // A clock time is counted from now, by the zone's rules; one that has become the time now, or that
+    // the clock skips, says so instead.
+    std::int32_t seconds = request.seconds;
+    const auto count = [&](int step) {
+        bool counted = false;
+        trap.Step(step, [&] {
+            const CommandLineRequest resolved = ResolveTimeOfDay(request, UtcNow(), SystemZoneRule);
+            counted = resolved.kind == CommandLineRequest::Kind::Duration;
+            if (!counted) core::ShowUserMessage(BadArgumentText(resolved.badArgument, resolved.problem));
+            seconds = resolved.seconds;
+        });
+        return counted;
+    };
+    const bool clockTime = request.kind == CommandLineRequest::Kind::TimeOfDay;
+    if (clockTime && !count(130)) return;
     const CountdownState state = CountdownStateForButtons();
     const bool paused = state == CountdownState::Paused;
     const bool loaded = state != CountdownState::Idle;
     if (loaded) {
         trap.Step(102, [&] { BringToFront(); });
-        // The countdown goes on while the question waits, and may even ring: whatever it has become,
-        // only Yes replaces it. A failing question replaces nothing.
+        // The countdown goes on while the question waits; when it rings the question goes, as if
+        // answered No. A failing question replaces nothing.
         bool yes = false;
         trap.Step(104, [&] {
             const auto shown = static_cast<std::int32_t>(TicksLeft(SecondsLeft, TenthsLeft) / 10);
-            yes = core::AskUser(ReplaceQuestionText(paused, shown, seconds), MB_YESNO | MB_DEFBUTTON2) == IDYES;
+            LocalTime named;
+            named.millisecondOfDay = request.seconds * 1000;
+            const std::wstring until = clockTime ? ShortTimeText(named, request.seconds % 60 != 0) : L"";
+            yes = countdownQuestions_.Ask(ReplaceQuestionText(paused, shown, seconds, until),
+                                          MB_YESNO | MB_DEFBUTTON2) ==
+                  IDYES;
         });
         if (!yes || closing_) return;
+        // The question took its time: the clock time counts from the answer.
+        if (clockTime && !count(132)) return;
     }
     // The items of the new duration, found before anything changes: a countdown is replaced only by
     // one that can start, never reset to leave the lists half set.
@@ -178,10 +202,29 @@ void Form1::TakeSwitch(core::Trap& trap, CommandLineRequest::Kind kind) {
     trap.Step(128, [&] { ShowCountdownInTray(); });
 }
 
-std::int64_t LocalMillisecondsOfDay() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    return ((now.wHour * 60 + now.wMinute) * 60 + now.wSecond) * std::int64_t{1000} + now.wMilliseconds;
+UtcMilliseconds UtcNow() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return static_cast<UtcMilliseconds>((ULONGLONG{now.dwHighDateTime} << 32 | now.dwLowDateTime) / 10'000);
+}
+
+ZoneRule SystemZoneRule(int year) {
+    DYNAMIC_TIME_ZONE_INFORMATION current{};
+    if (GetDynamicTimeZoneInformation(&current) == TIME_ZONE_ID_INVALID) return {};
+    const auto change = [](const SYSTEMTIME& date) {
+        return ZoneChange{date.wYear, date.wMonth, date.wDayOfWeek, date.wDay,
+                          ((date.wHour * 60 + date.wMinute) * 60 + date.wSecond) * 1000 + date.wMilliseconds};
+    };
+    // The user turned the clock's changes off: it keeps standard time all year.
+    if (current.DynamicDaylightTimeDisabled) return ZoneRule{current.Bias, current.StandardBias, 0, {}, {}};
+    // The year's own rules, where the zone changed them over the years; the current ones otherwise.
+    TIME_ZONE_INFORMATION zone{};
+    if (year >= 1601 && year <= 30827 && GetTimeZoneInformationForYear(static_cast<USHORT>(year), &current, &zone)) {
+        return ZoneRule{zone.Bias, zone.StandardBias, zone.DaylightBias, change(zone.StandardDate),
+                        change(zone.DaylightDate)};
+    }
+    return ZoneRule{current.Bias, current.StandardBias, current.DaylightBias, change(current.StandardDate),
+                    change(current.DaylightDate)};
 }
 
 }  // namespace app

@@ -13,6 +13,7 @@
 #include "sound/SoundManager.h"
 #include "ui/Backdrop.h"
 
+#include <functional>
 #include <optional>
 
 namespace app {
@@ -102,6 +103,15 @@ void Form1::Timer1_Tick() {
     }
     if (!trap.Test(128, [&] { return SecondsLeft < 0; })) return;
 
+    // Deliberately mended: the alarm's hold on the system and the display comes first, before the
+    // countdown's own ends at step 132, so the computer cannot fall asleep between the two.
+    AlarmAttention.KeepAwake();
+    // A question about this countdown (close, replace) goes, as if answered No: Time Expired would
+    // cover it and leave it behind, holding the main window. The user can ask again afterwards.
+    countdownQuestions_.Withdraw(IDNO);
+    const bool optionsOpen = form3_->IsLoaded() && IsWindowVisible(form3_->hwnd());
+    const bool mainShown = IsWindowVisible(hwnd()) != FALSE;
+
     // An alarm that rings while another program is in use leaves that program its keystrokes: the
     // windows come up without being activated (Time Expired, topmost, flashes instead).
     const bool takeKeyboard = ui::KeyboardIsFree(startedAt_);
@@ -127,40 +137,63 @@ void Form1::Timer1_Tick() {
     quiet.reset();
     trap.Step(140, [] { core::program::HiddenInTray = false; });
     // The path is what the Alarm Options box holds now, even while that window is open and edited.
+    // The alarm plays again and again until Time Expired is answered, when the user asked for it.
     std::wstring alarmPath;
+    bool repeat = false;
     const bool listed = trap.Test(142, [&] {
         alarmPath = form3_->Text1Text();
+        repeat = form3_->RepeatAlarm();
         return core::FileListed(alarmPath);
     });
-    // The alarm plays again and again until Time Expired is answered, when the user asked for it.
-    bool repeat = false;
+    // Deliberately mended: nothing holds up the alarm. What the load has to say (the loader's message
+    // for a file it cannot read, or the report of a load that failed) waits until Time Expired is up,
+    // and the system's alert sound plays meanwhile.
+    std::function<void()> tellOnceUp;
     if (listed) {
         trap.Line(144);
         trap.Step(146, [] { core::program::AlarmBuffer = sound::FindFreeBuffer(); });
-        trap.Step(148, [&] {
-            repeat = form3_->RepeatAlarm();
-            sound::Load(core::program::AlarmBuffer, alarmPath,
-                        sound::UnloadWhenDone | (repeat ? sound::RepeatUntilStopped : 0));
+        core::Trap later(L"Form1.Timer1", [&](const std::wstring& report) {
+            tellOnceUp = [this, report] { reporter(report); };
+        });
+        later.Step(148, [&] {
+            std::wstring message;
+            sound::LoadQuietly(core::program::AlarmBuffer, alarmPath,
+                               sound::UnloadWhenDone | (repeat ? sound::RepeatUntilStopped : 0), message);
+            if (!message.empty()) tellOnceUp = [message] { core::ShowUserMessage(message); };
         });
     }
-    // Deliberately mended: the alarm is never silent. A file that is missing or could not be loaded, or
-    // no free buffer, plays the system's alert sound instead; a device that does not open yet (just
-    // after a wake) is tried again while Time Expired is up.
-    trap.Step(150, [&] { sound::PlayAlarm(listed ? core::program::AlarmBuffer : 0); });
+    // Deliberately mended: the alarm is never silent. A file that is missing or could not be loaded, no
+    // free buffer, or a device that refuses the sound plays the system's alert sound instead (again and
+    // again for a repeating alarm); a device that is not there yet (just after a wake) is tried again
+    // while Time Expired is up.
+    trap.Step(150, [&] { sound::PlayAlarm(listed ? core::program::AlarmBuffer : 0, repeat); });
     trap.Step(152, [] { core::program::RestartRequested = false; });
     // The tick waits here until the window is closed; the timer is off, so no tick nests inside. However
-    // it closed, its alarm no longer waits for a device, nor repeats.
+    // it closed, its alarm no longer waits for a device, nor repeats: OK, Restart and Escape stop the
+    // alarm; the close box does not, and a single play may end by itself, but a repeating one would
+    // play on.
     trap.Step(154, [&] {
-        alarm::Form2(reporter, AlarmAttention).ShowModal(hwnd(), takeKeyboard);
-        sound::StopWaiting();
-        // OK, Restart and Escape stop the alarm; the close box does not, and a single play may end by
-        // itself, but a repeating one would play on.
-        if (repeat && core::program::AlarmBuffer > 0) sound::Stop(core::program::AlarmBuffer);
+        alarm::Form2(reporter, AlarmAttention).ShowModal(hwnd(), takeKeyboard, std::move(tellOnceUp));
+        sound::StopAlarm();
     });
+    if (optionsOpen) BackToAlarmOptions(mainShown);
     trap.Step(156, [&] { PushButton2_Click(); });
     if (trap.Test(158, [] { return core::program::RestartRequested; })) {
         trap.Step(160, [&] { PushButton1_Click(); });
     }
+}
+
+void Form1::BackToAlarmOptions(bool mainWasShown) {
+    // Closed from the tray meanwhile, or by the end of the program: nothing to come back to.
+    if (!form3_->IsLoaded() || !IsWindowVisible(form3_->hwnd())) return;
+    // The keyboard goes along only when the answered alarm handed it to the main window. A message box
+    // or file dialog of Alarm Options, when one was up, comes along in front of it.
+    if (GetForegroundWindow() == hwnd()) {
+        SetForegroundWindow(GetLastActivePopup(form3_->hwnd()));
+    } else {
+        SetWindowPos(form3_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    if (!mainWasShown) ShowWindow(hwnd(), SW_HIDE);
 }
 
 }  // namespace app

@@ -19,30 +19,31 @@ int TrayIconSize() {
     return size > 0 ? size : 16;
 }
 
-// The clock time `tenths` tenths of a second from now, in the user's short time format without
-// seconds ("17:30", "5:30 PM"); empty when the system cannot say.
+// The clock time `tenths` tenths of a second from now, without seconds; empty when the system cannot
+// say. By the zone's rules for that moment, as a clock time on the command line is counted: an end
+// beyond a change to or from daylight saving time shows the time the clock will read then.
 std::wstring EndTimeText(std::int64_t tenths) {
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER at{};
-    at.LowPart = now.dwLowDateTime;
-    at.HighPart = now.dwHighDateTime;
-    at.QuadPart += static_cast<ULONGLONG>(tenths) * 1'000'000;  // in 100 ns units
-    const FILETIME end{at.LowPart, at.HighPart};
-    // From UTC by the time zone's rules for that date: an end beyond a change to or from summer time
-    // shows the time the clock will read then.
-    SYSTEMTIME utc{};
-    SYSTEMTIME local{};
-    if (!FileTimeToSystemTime(&end, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) return L"";
-    const int length = GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &local, nullptr, nullptr, 0);
-    if (length <= 0) return L"";
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    if (GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &local, nullptr, text.data(), length) <= 0) return L"";
-    text.resize(wcslen(text.c_str()));
-    return text;
+    return ShortTimeText(ToLocalTime(SystemZoneRule, UtcNow() + tenths * 100), false);
 }
 
 }  // namespace
+
+std::wstring ShortTimeText(const LocalTime& time, bool seconds) {
+    SYSTEMTIME local{};
+    local.wYear = static_cast<WORD>(time.year);
+    local.wMonth = static_cast<WORD>(time.month);
+    local.wDay = static_cast<WORD>(time.day);
+    local.wHour = static_cast<WORD>(time.millisecondOfDay / 3'600'000);
+    local.wMinute = static_cast<WORD>(time.millisecondOfDay / 60'000 % 60);
+    local.wSecond = static_cast<WORD>(time.millisecondOfDay / 1000 % 60);
+    const DWORD flags = seconds ? 0 : TIME_NOSECONDS;
+    const int length = GetTimeFormatW(LOCALE_USER_DEFAULT, flags, &local, nullptr, nullptr, 0);
+    if (length <= 0) return L"";
+    std::wstring text(static_cast<std::size_t>(length), L'\0');
+    if (GetTimeFormatW(LOCALE_USER_DEFAULT, flags, &local, nullptr, text.data(), length) <= 0) return L"";
+    text.resize(wcslen(text.c_str()));
+    return text;
+}
 
 void Form1::ShowCountdownInTray() {
     const CountdownState state = CountdownStateNow();

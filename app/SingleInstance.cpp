@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "core/AppTitle.h"
+#include "ui/MessageFilter.h"
 
 #include <sddl.h>
 #include <shellapi.h>
@@ -39,6 +40,19 @@ std::wstring UserSid() {
     return text;
 }
 
+// What a copy run as administrator makes is by default open to administrators and the system only, so
+// a copy of normal rights of the same user could neither wait for it nor find its window. Its objects
+// grant that user the rights given, no more; those of any other copy keep the defaults (null).
+core::UniqueLocalMemory ElevatedCopyAccess(const std::wstring& sid, const wchar_t* userRights) {
+    if (sid.empty() || !ui::ProcessIsElevated()) return {};
+    const std::wstring sddl = L"D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;" + std::wstring(userRights) + L";;;" + sid + L")";
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
+        return {};
+    }
+    return core::UniqueLocalMemory(descriptor);
+}
+
 }  // namespace
 
 std::vector<std::wstring> ProgramArguments() {
@@ -51,16 +65,22 @@ std::vector<std::wstring> ProgramArguments() {
     return arguments;
 }
 
-SingleInstance::SingleInstance(MutexCalls calls) : calls_(calls) {
+SingleInstance::SingleInstance(SharedObjectCalls calls) : calls_(calls) {
     // Local\ is the session's own namespace; the SID keeps apart users who share a session (Run as).
-    base_ = L"Local\\" + std::wstring(core::kProductName) + L" " + UserSid();
+    const std::wstring sid = UserSid();
+    base_ = L"Local\\" + std::wstring(core::kProductName) + L" " + sid;
+    // Waiting on the mutex (SYNCHRONIZE, MUTANT_QUERY_STATE) and reading the word (SECTION_QUERY,
+    // SECTION_MAP_READ).
+    mutexAccess_ = ElevatedCopyAccess(sid, L"0x100001");
+    wordAccess_ = ElevatedCopyAccess(sid, L"0x5");
     OpenMutex();
     MapWindowWord();
 }
 
 void SingleInstance::OpenMutex() {
     const std::wstring name = base_ + L" timer";
-    HANDLE mutex = calls_.create(nullptr, TRUE, name.c_str());
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, mutexAccess_.get(), FALSE};
+    HANDLE mutex = calls_.create(mutexAccess_ ? &attributes : nullptr, TRUE, name.c_str());
     const DWORD error = GetLastError();
     // A copy run as administrator made it, and a copy of normal rights may not open it whole: a copy
     // runs all the same. Waiting on it may still be allowed.
@@ -72,10 +92,19 @@ void SingleInstance::OpenMutex() {
 }
 
 void SingleInstance::MapWindowWord() {
+    view_.reset();
+    mapping_.reset();
     // Mutexes and mappings share one namespace: the two names differ.
-    mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG),
-                                      (base_ + L" window").c_str()));
-    if (mapping_) view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
+    const std::wstring name = base_ + L" window";
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, wordAccess_.get(), FALSE};
+    HANDLE mapping = calls_.createMapping(INVALID_HANDLE_VALUE, wordAccess_ ? &attributes : nullptr, PAGE_READWRITE,
+                                          0, sizeof(LONG), name.c_str());
+    // A copy run as administrator made it, and lets this copy read it.
+    readOnly_ = !mapping && GetLastError() == ERROR_ACCESS_DENIED;
+    if (readOnly_) mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str());
+    mapping_.reset(mapping);
+    const DWORD access = readOnly_ ? FILE_MAP_READ : FILE_MAP_READ | FILE_MAP_WRITE;
+    if (mapping_) view_.reset(MapViewOfFile(mapping_.get(), access, 0, 0, sizeof(LONG)));
 }
 
 bool SingleInstance::TryOwn(DWORD waitMs) {
@@ -90,8 +119,9 @@ bool SingleInstance::TryOwn(DWORD waitMs) {
         const DWORD waited = WaitForSingleObject(mutex_.get(), waitMs);
         owner_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
     }
-    // The word an administrator's copy made was out of reach too: the new owner publishes in its own.
-    if (owner_ && !view_) MapWindowWord();
+    // The word an administrator's copy made was out of reach, or for reading only: the new owner
+    // publishes in its own.
+    if (owner_ && (!view_ || readOnly_)) MapWindowWord();
     return owner_;
 }
 
@@ -109,6 +139,9 @@ SingleInstance::Outcome SingleInstance::Claim(const std::vector<std::wstring>& a
         if (window && window != tried) {
             tried = window;
             if (HandOver(window, arguments, reason)) return Outcome::HandedOver;
+            // A refusal for what was asked: waiting changes nothing.
+            if (refusal_) return Outcome::Refused;
+            if (reason == NoTimerReason::Busy) return Outcome::NoTimer;
             if (administrator_) reason = NoTimerReason::Administrator;
             // A closing copy ends in a moment and leaves the timer to this one.
             end = GetTickCount64() + kWaitAfterRefusalMs;
@@ -119,12 +152,13 @@ SingleInstance::Outcome SingleInstance::Claim(const std::vector<std::wstring>& a
 
 void SingleInstance::Publish(HWND mainWindow) {
     // Window handles are 32-bit values in every process, whatever its bitness.
-    if (view_) InterlockedExchange(static_cast<LONG volatile*>(view_.get()), HandleToLong(mainWindow));
+    if (view_ && !readOnly_) InterlockedExchange(static_cast<LONG volatile*>(view_.get()), HandleToLong(mainWindow));
 }
 
 HWND SingleInstance::PublishedWindow() const {
     if (!view_) return nullptr;
-    const LONG value = InterlockedCompareExchange(static_cast<LONG volatile*>(view_.get()), 0, 0);
+    // An aligned word is read whole; an interlocked read would write, and the view may be read-only.
+    const LONG value = *static_cast<const LONG volatile*>(view_.get());
     const HWND window = static_cast<HWND>(LongToHandle(value));
     // A copy that ended leaves its handle behind, and the system may give it to another window.
     wchar_t className[64] = {};
@@ -135,7 +169,7 @@ HWND SingleInstance::PublishedWindow() const {
 }
 
 bool SingleInstance::HandOver(HWND firstWindow, const std::vector<std::wstring>& arguments,
-                              NoTimerReason& reason) const {
+                              NoTimerReason& reason) {
     DWORD processId = 0;
     GetWindowThreadProcessId(firstWindow, &processId);
     // The user started this copy, so it may bring a window to the front; the first copy runs in the
@@ -154,9 +188,15 @@ bool SingleInstance::HandOver(HWND firstWindow, const std::vector<std::wstring>&
         reason = GetLastError() == ERROR_ACCESS_DENIED ? NoTimerReason::Administrator : NoTimerReason::NotAnswering;
         return false;
     }
-    if (static_cast<std::intptr_t>(answer) == kHandOverTaken) return true;
-    reason = static_cast<std::intptr_t>(answer) == kHandOverClosing ? NoTimerReason::Closing
-                                                                     : NoTimerReason::NotAnswering;
+    const auto answered = static_cast<std::intptr_t>(answer);
+    if (answered == kHandOverTaken) return true;
+    using Problem = CommandLineRequest::Problem;
+    if (answered >= kHandOverRefused && answered <= kHandOverRefused + static_cast<int>(Problem::Now)) {
+        refusal_ = static_cast<Problem>(answered - kHandOverRefused);
+    }
+    reason = answered == kHandOverClosing ? NoTimerReason::Closing
+             : answered == kHandOverBusy  ? NoTimerReason::Busy
+                                          : NoTimerReason::NotAnswering;
     return false;
 }
 

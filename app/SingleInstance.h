@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,28 +16,31 @@ namespace app {
 // The arguments after the program's own name, split as the system splits a command line.
 std::vector<std::wstring> ProgramArguments();
 
-// The system calls that open the timer's mutex; a test stands in for them to play a first copy it
-// may not open.
-struct MutexCalls {
+// The system calls that make or open the timer's mutex and window word; a test stands in for them to
+// play a first copy whose objects it may not open whole.
+struct SharedObjectCalls {
     HANDLE(WINAPI* create)(LPSECURITY_ATTRIBUTES, BOOL, LPCWSTR) = &CreateMutexW;
     HANDLE(WINAPI* open)(DWORD, BOOL, LPCWSTR) = &OpenMutexW;
+    HANDLE(WINAPI* createMapping)(HANDLE, LPSECURITY_ATTRIBUTES, DWORD, DWORD, DWORD, LPCWSTR) = &CreateFileMappingW;
 };
 
 class SingleInstance {
 public:
     // Owner: this copy runs the timer, at once or because the copy that ran it ended while this one
-    // waited. HandedOver: the first copy took the arguments. NoTimer: neither within the wait.
-    enum class Outcome { Owner, HandedOver, NoTimer };
+    // waited. HandedOver: the first copy took the arguments, to act on them. Refused: the first copy
+    // refused the clock time by its clock, for Refusal(). NoTimer: none of these within the wait.
+    enum class Outcome { Owner, HandedOver, Refused, NoTimer };
 
     // Names the objects for the product and the user (the user's SID), so that other users, and other
     // sessions of the same user, keep timers of their own.
-    explicit SingleInstance(MutexCalls calls = {});
+    explicit SingleInstance(SharedObjectCalls calls = {});
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
     // Waits for the first copy's window and hands it the arguments; after a refusal, or while the first
     // copy cannot be reached, waits on for it to end. Reason says why a NoTimer reached no timer.
     Outcome Claim(const std::vector<std::wstring>& arguments, NoTimerReason& reason);
+    CommandLineRequest::Problem Refusal() const { return refusal_.value_or(CommandLineRequest::Problem::UnknownForm); }
     // The first copy's main window, for later copies; once it is loaded.
     void Publish(HWND mainWindow);
 
@@ -48,16 +52,22 @@ private:
     HWND PublishedWindow() const;
     // Lets the first copy come to the front and hands it the arguments; false, with the reason, when
     // it refused them or did not answer.
-    bool HandOver(HWND firstWindow, const std::vector<std::wstring>& arguments, NoTimerReason& reason) const;
+    bool HandOver(HWND firstWindow, const std::vector<std::wstring>& arguments, NoTimerReason& reason);
 
-    MutexCalls calls_;
+    SharedObjectCalls calls_;
     std::wstring base_;
+    // Run as administrator, the objects let the same user's copies of normal rights wait and read.
+    core::UniqueLocalMemory mutexAccess_;
+    core::UniqueLocalMemory wordAccess_;
     core::UniqueKernelObject mutex_;
     bool owner_ = false;
     // A copy run as administrator made the mutex: this copy may only wait on it, if even that.
     bool administrator_ = false;
     core::UniqueKernelObject mapping_;
     core::UniqueMappedView view_;
+    // The word an administrator's copy made: this copy may read it only.
+    bool readOnly_ = false;
+    std::optional<CommandLineRequest::Problem> refusal_;
 };
 
 }  // namespace app

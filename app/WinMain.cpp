@@ -18,8 +18,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
 
     const std::vector<std::wstring> arguments = app::ProgramArguments();
     const app::CommandLineRequest request = app::ParseCommandLine(arguments);
-    // A clock time is checked by this copy's clock; the copy that runs the timer counts it by its own.
-    const app::CommandLineRequest checked = app::ResolveTimeOfDay(request, app::LocalMillisecondsOfDay());
+    // A clock time is checked by this copy's clock; the copy that runs the timer counts it by its own,
+    // when it acts on it.
+    const app::CommandLineRequest checked = app::ResolveTimeOfDay(request, app::UtcNow(), app::SystemZoneRule);
     if (checked.kind == app::CommandLineRequest::Kind::Bad) {
         core::ShowUserMessage(app::BadArgumentText(checked.badArgument, checked.problem));
         return 2;
@@ -35,6 +36,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     case app::SingleInstance::Outcome::HandedOver:
         // No window, no tray icon, no setting: the first copy does what was asked.
         return 0;
+    case app::SingleInstance::Outcome::Refused:
+        // The clock time has become the time now by the first copy's clock, or is no longer valid there.
+        core::ShowUserMessage(app::BadArgumentText(request.badArgument, instance.Refusal()));
+        return 2;
     case app::SingleInstance::Outcome::NoTimer:
         // The user asked for a timer and none runs for them: never an end without a word.
         core::ShowUserMessage(app::NoTimerText(reason));
@@ -49,8 +54,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     if (!form.Create()) return 1;
     instance.Publish(form.hwnd());
     form.Show(showCommand);
-    // A switch with no timer running has nothing to act on: the program starts idle.
-    if (request.kind != app::CommandLineRequest::Kind::None) form.HandOver(request);
+    // A switch with no timer running has nothing to act on: the program starts idle. A clock time may
+    // have become the time now since it was checked.
+    if (request.kind != app::CommandLineRequest::Kind::None) {
+        const std::intptr_t answer = form.HandOver(request);
+        if (answer >= app::kHandOverRefused) {
+            const auto problem = static_cast<app::CommandLineRequest::Problem>(answer - app::kHandOverRefused);
+            core::ShowUserMessage(app::BadArgumentText(request.badArgument, problem));
+        }
+    }
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) ui::DispatchToWindow(msg);

@@ -1,4 +1,5 @@
-// RegStuff: Run key values through the wide registry functions, every key closed by its owner.
+// RegStuff: Run key and approval values through the wide registry functions, every key closed by its
+// owner.
 #include "platform/RegStuff.h"
 
 #include "core/Handles.h"
@@ -16,6 +17,20 @@ REGSAM ViewOf(RunHive hive) {
     if (hive == RunHive::LocalMachine) return KEY_WOW64_32KEY;
     return hive == RunHive::LocalMachine64 ? KEY_WOW64_64KEY : 0;
 }
+
+bool On64BitWindows() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// The approval key of the hive's Run key. Task Manager keeps the machine's in the 64-bit view; on
+// 32-bit Windows, where there is one view, the flag is ignored and both machine-wide hives are one.
+std::wstring ApprovalKeyOf(RunHive hive) {
+    const bool run32 = hive == RunHive::LocalMachine && On64BitWindows();
+    return std::wstring(kApprovalKeyPath) + (run32 ? L"Run32" : L"Run");
+}
+
+REGSAM ApprovalViewOf(RunHive hive) { return hive == RunHive::CurrentUser ? 0 : KEY_WOW64_64KEY; }
 
 }  // namespace
 
@@ -62,6 +77,26 @@ std::optional<std::wstring> ReadRegText(HKEY root, const std::wstring& subKey, c
     }
 }
 
+std::vector<std::uint8_t> ReadRegBytes(HKEY root, const std::wstring& subKey, const std::wstring& valueName,
+                                       REGSAM view) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) return {};
+    const core::UniqueKey key(opened);
+    std::vector<std::uint8_t> bytes(64);
+    for (;;) {
+        DWORD size = static_cast<DWORD>(bytes.size());
+        const LONG read =
+            RegGetValueW(key.get(), nullptr, valueName.c_str(), RRF_RT_REG_BINARY, nullptr, bytes.data(), &size);
+        if (read == ERROR_MORE_DATA && size > bytes.size()) {
+            bytes.resize(size);
+            continue;
+        }
+        if (read != ERROR_SUCCESS) return {};
+        bytes.resize(size);
+        return bytes;
+    }
+}
+
 bool RegistryRunKeys::Write(RunHive hive, const std::wstring& name, const std::wstring& data) {
     if (hive == RunHive::CurrentUser) {
         // A fresh profile may have no Run key of its own yet; creating it needs no rights.
@@ -84,14 +119,19 @@ std::optional<std::wstring> RegistryRunKeys::Read(RunHive hive, const std::wstri
     return ReadRegText(RootOf(hive), kRunKeyPath, name, ViewOf(hive));
 }
 
-void AddRunEntry(const RunEntry& entry) {
-    RegistryRunKeys keys;
-    AddStartupEntry(keys, entry);
+std::vector<std::uint8_t> RegistryRunKeys::Approval(RunHive hive, const std::wstring& name) {
+    return ReadRegBytes(RootOf(hive), ApprovalKeyOf(hive), name, ApprovalViewOf(hive));
 }
 
-void RemoveRunEntry(const std::wstring& exeName) {
-    RegistryRunKeys keys;
-    RemoveStartupEntry(keys, exeName);
+bool RegistryRunKeys::SetApproval(RunHive hive, const std::wstring& name, std::span<const std::uint8_t> value) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(RootOf(hive), ApprovalKeyOf(hive).c_str(), 0, KEY_SET_VALUE | ApprovalViewOf(hive), &opened) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    const core::UniqueKey key(opened);
+    return RegSetValueExW(key.get(), name.c_str(), 0, REG_BINARY, value.data(), static_cast<DWORD>(value.size())) ==
+           ERROR_SUCCESS;
 }
 
 }  // namespace platform

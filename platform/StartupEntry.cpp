@@ -1,4 +1,5 @@
-// Start-with-Windows decisions: the entry's name and quoted data, and which Run key takes it.
+// Start-with-Windows decisions: the entry's name and quoted data, which Run key takes it, and whether
+// the user turned it off.
 #include "platform/StartupEntry.h"
 
 #include "core/ModulePath.h"
@@ -25,13 +26,19 @@ std::optional<RunEntry> RunEntryFor(std::wstring_view modulePath) {
     return RunEntry{std::move(name), std::move(data)};
 }
 
+bool TurnedOff(const std::vector<std::uint8_t>& approval) { return !approval.empty() && (approval[0] & 1) != 0; }
+
 std::optional<RunHive> AddStartupEntry(RunKeys& keys, const RunEntry& entry) {
+    std::optional<RunHive> written;
     if (keys.Write(RunHive::LocalMachine, entry.name, entry.data)) {
         keys.Remove(RunHive::CurrentUser, entry.name);
-        return RunHive::LocalMachine;
+        written = RunHive::LocalMachine;
+    } else if (keys.Write(RunHive::CurrentUser, entry.name, entry.data)) {
+        written = RunHive::CurrentUser;
     }
-    if (keys.Write(RunHive::CurrentUser, entry.name, entry.data)) return RunHive::CurrentUser;
-    return std::nullopt;
+    // Written again, an entry turned off in Task Manager would still not start.
+    if (written && TurnedOff(keys.Approval(*written, entry.name))) keys.SetApproval(*written, entry.name, kTurnedOn);
+    return written;
 }
 
 void RemoveStartupEntry(RunKeys& keys, const std::wstring& name) {
@@ -60,7 +67,7 @@ bool StartsProgram(std::wstring_view command, std::wstring_view programPath) {
 std::optional<RunHive> FindStartupEntry(RunKeys& keys, const std::wstring& name, std::wstring_view programPath) {
     for (const RunHive hive : kEveryRunHive) {
         const auto command = keys.Read(hive, name);
-        if (command && StartsProgram(*command, programPath)) return hive;
+        if (command && StartsProgram(*command, programPath) && !TurnedOff(keys.Approval(hive, name))) return hive;
     }
     return std::nullopt;
 }

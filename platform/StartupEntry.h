@@ -1,11 +1,15 @@
 // What the start-with-Windows entry is and where it goes, decided without touching the registry: the
 // value's name and data, the fall-back to the current user's Run key when the machine-wide one
-// refuses the write, and whether an entry that starts the program is there at all.
+// refuses the write, and whether an entry that starts the program is there and turned on.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -28,7 +32,20 @@ public:
     // The text of the value named name in the hive's Run key, environment variables expanded; nothing
     // when the key or the value is missing or holds no text.
     virtual std::optional<std::wstring> Read(RunHive hive, const std::wstring& name) = 0;
+    // The bytes Windows 8 and later keep of whether the user turned the hive's entry named name on or
+    // off (Task Manager's Startup tab, Settings' Startup apps); empty when nothing is kept.
+    virtual std::vector<std::uint8_t> Approval(RunHive hive, const std::wstring& name) = 0;
+    // Replaces those bytes; false when refused.
+    virtual bool SetApproval(RunHive hive, const std::wstring& name, std::span<const std::uint8_t> value) = 0;
 };
+
+// Whether the user turned an entry off, from its approval bytes: Windows writes 02 (or 06) followed by
+// eight zero bytes for an entry turned on, 03 (or 07) followed by the time it was turned off for one
+// turned off, and starts the entry unless the first byte is odd. No bytes at all: never turned off.
+bool TurnedOff(const std::vector<std::uint8_t>& approval);
+
+// The approval bytes as Windows writes them for an entry turned on.
+inline constexpr std::array<std::uint8_t, 12> kTurnedOn = {2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
 // One Run value: named after the executable's file name, holding the command Windows runs at log-on.
 struct RunEntry {
@@ -48,7 +65,8 @@ std::optional<RunEntry> RunEntryFor(std::wstring_view modulePath);
 // Writes the entry into the machine-wide Run key; when that key cannot be opened for writing (every
 // standard user) or refuses the value, into the current user's Run key instead, so that ticking the
 // box never silently registers nothing. When the machine-wide write succeeds, a copy left in the
-// user's key by an earlier run is removed: two entries would start the program twice.
+// user's key by an earlier run is removed: two entries would start the program twice. An entry the
+// user had turned off is turned on again, as Task Manager turns it on.
 // Returns the hive that holds the entry, or nothing when neither write succeeded.
 std::optional<RunHive> AddStartupEntry(RunKeys& keys, const RunEntry& entry);
 
@@ -60,9 +78,9 @@ void RemoveStartupEntry(RunKeys& keys, const std::wstring& name);
 // alone or followed by arguments, the letters A to Z in either case, as Windows compares file names.
 bool StartsProgram(std::wstring_view command, std::wstring_view programPath);
 
-// The Run key that holds a value named name whose command starts the program at programPath, the
-// user's own first; nothing when no Run key does. This, not what the user last chose, is whether the
-// program starts at the next log-on.
+// The Run key that holds a value named name whose command starts the program at programPath and that
+// the user has not turned off, the user's own first; nothing when no Run key does. This, not what the
+// user last chose, is whether the program starts at the next log-on.
 std::optional<RunHive> FindStartupEntry(RunKeys& keys, const std::wstring& name, std::wstring_view programPath);
 
 }  // namespace platform

@@ -16,18 +16,9 @@ void EnableStartup(RunKeys& keys) {
     if (const auto entry = RunEntryFor(core::RunningModulePath())) AddStartupEntry(keys, *entry);
 }
 
-void EnableStartup() {
-    if (const auto entry = RunEntryFor(core::RunningModulePath())) AddRunEntry(*entry);
-}
-
 void DisableStartup(RunKeys& keys) {
     const std::wstring name = core::ExecutableName(core::RunningModulePath());
     if (!name.empty()) RemoveStartupEntry(keys, name);
-}
-
-void DisableStartup() {
-    const std::wstring name = core::ExecutableName(core::RunningModulePath());
-    if (!name.empty()) RemoveRunEntry(name);
 }
 
 std::optional<RunHive> StartupEntryIn(RunKeys& keys) {

@@ -11,16 +11,15 @@ namespace platform {
 // The registry's own Run keys.
 std::unique_ptr<RunKeys> RegistryStartupKeys();
 
-// Adds the Run entry for the running executable. Every failure is silent.
+// Adds the Run entry for the running executable, turned on. Every failure is silent.
 void EnableStartup(RunKeys& keys);
-void EnableStartup();
 
 // Removes the Run entry of the running executable from every Run key. Every failure is silent: what
 // is left shows in StartupEntryIn.
 void DisableStartup(RunKeys& keys);
-void DisableStartup();
 
-// The Run key holding an entry that starts the running executable; nothing when none does.
+// The Run key holding an entry that starts the running executable and is not turned off; nothing when
+// none does.
 std::optional<RunHive> StartupEntryIn(RunKeys& keys);
 
 }  // namespace platform

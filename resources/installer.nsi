@@ -1,63 +1,249 @@
 ; Windows installer of Corvalin Timer Software, built on Linux by the build's `installer` target.
-; Installs the program, its default alarm sound and its hand cursor into one folder under Program
-; Files, adds a Start-menu shortcut and an uninstaller. Uninstalling removes those, the program's
-; start-up entries and its Add/Remove Programs entry, and keeps the user's settings
-; (HKCU\Software\VB and VBA Program Settings\Vendrel\Corvalin Timer Software).
+; Installs the program, its default alarm sound and its hand cursor into one folder, for all users
+; (under Program Files, with administrator rights) or just for the user who runs it (under
+; %LOCALAPPDATA%\Programs, without), adds a Start-menu shortcut, an Add/Remove Programs entry and an
+; uninstaller. Uninstalling removes those and the program's start-up entries, and keeps the user's
+; settings (HKCU\Software\VB and VBA Program Settings\Vendrel\Corvalin Timer Software).
 ;
-; makensis is given: PROGRAM_EXE, ALARM_WAV, HAND_CUR, APP_ICON (source files) and OUTFILE.
+; Silent: /S installs for all users (asking for administrator rights when it lacks them), /S /AllUsers
+; the same, /S /CurrentUser just for the user who runs it.
+;
+; makensis is given: PROGRAM_EXE, ALARM_WAV, HAND_CUR, APP_ICON (source files) and OUTFILE; and
+; SIGN_SCRIPT when the uninstaller and the installer are to be signed as they are written.
 
 Unicode true
 !include "WinMessages.nsh"
+!include "LogicLib.nsh"
+!include "FileFunc.nsh"
+!include "nsDialogs.nsh"
+!include "WinCore.nsh"
 SetCompressor /SOLID lzma
 ; Without this, every File stores its source's modification time, which is when the build or the
 ; checkout wrote it: two builds of one commit would differ. Installed files take the install time.
 SetDateSave off
-RequestExecutionLevel admin
+; "Just for me" needs no rights at all; "for all users" runs this installer again with administrator
+; rights, and Windows asks for them only then.
+RequestExecutionLevel user
+
+!ifdef SIGN_SCRIPT
+    ; The signing script takes its key from the environment, which makensis hands on.
+    !uninstfinalize 'bash "${SIGN_SCRIPT}" file "%1"' = 0
+    !finalize 'bash "${SIGN_SCRIPT}" file "%1"' = 0
+!endif
 
 !define PRODUCT "Corvalin Timer Software"
 !define EXE "${PRODUCT}.exe"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+; The same name under HKLM and HKCU, from release to release: package managers find upgrades by it.
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\${PRODUCT}"
 Icon "${APP_ICON}"
 UninstallIcon "${APP_ICON}"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 
+Var Scope        ; "all" or "user" once chosen, on the command line or on the first page
+Var CustomDir    ; 1 when /D= named the folder
+Var ClosedCopy   ; 1 once a running copy was closed, so that it is started again at the end
+Var AllUsersButton
+Var JustMeButton
+
+; Runs this installer (or uninstaller) again with administrator rights, waits for it and ends with its
+; exit code. $0: its parameters, which gain /Elevated. Returns only when Windows did not start it (the
+; user said No). Where Windows starts it without the rights (UAC turned off), that one says so and ends.
+!macro SharedFunctions UN
+Function ${UN}RunElevated
+    ${GetParameters} $1
+    ClearErrors
+    ${GetOptions} $1 "/Elevated" $1
+    ${IfNot} ${Errors}
+        MessageBox MB_OK|MB_ICONSTOP \
+            "Installing or removing ${PRODUCT} for all users needs administrator rights." /SD IDOK
+        SetErrorLevel 5  ; ERROR_ACCESS_DENIED
+        Quit
+    ${EndIf}
+    StrCpy $0 "/Elevated $0"
+    ; SHELLEXECUTEINFOW (60 bytes on 32-bit Windows), SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC
+    System::Call '*(i 60, i 0x140, p $HWNDPARENT, w "runas", w "$EXEPATH", w r0, p 0, i ${SW_SHOWNORMAL}, \
+        p 0, p 0, p 0, p 0, i 0, p 0, p 0) p .r1'
+    System::Call 'shell32::ShellExecuteExW(p r1) i .r2'
+    System::Call '*$1(i, i, p, p, p, p, p, i, p, p, p, p, i, p, p .r3)'
+    System::Free $1
+    ${If} $2 = 0
+        Return
+    ${EndIf}
+    HideWindow
+    System::Call 'kernel32::WaitForSingleObject(p r3, i -1)'
+    System::Call 'kernel32::GetExitCodeProcess(p r3, *i .r4)'
+    System::Call 'kernel32::CloseHandle(p r3)'
+    SetErrorLevel $4
+    Quit
+FunctionEnd
+
+Function ${UN}IsAdmin  ; pushes 1 when this process has administrator rights (elevated), else 0
+    UserInfo::GetAccountType
+    Pop $0
+    ${If} $0 == "Admin"
+        Push 1
+    ${Else}
+        Push 0
+    ${EndIf}
+FunctionEnd
+
 ; A running copy holds its exe open: the installer could not replace it, nor the uninstaller delete it.
 ; It is asked to close with a WM_CLOSE whose lParam carries the program's mark for this close
 ; ("INST", Form1::kCloseForSetup), which never stops to ask the user anything. The wait is bounded
 ; (5 s for the close, 10 s for the process to end): a copy still running then makes the installer's
-; File ask to retry, and leaves the uninstaller's Delete of the exe undone.
-!define CLOSE_FOR_SETUP 0x494E5354
-!macro CloseRunningCopy
+; File ask to retry, and leaves the uninstaller's Delete of the exe undone. A copy started from another
+; folder (the other scope's install, a portable copy) holds nothing here and keeps running. Cancel
+; ends the installer before it changed anything.
+Function ${UN}CloseRunningCopy
     FindWindow $0 "CorvalinForm1"
-    StrCmp $0 0 no_copy_running
-    MessageBox MB_OKCANCEL|MB_ICONINFORMATION \
-        "${PRODUCT} is running. It will be closed first, and a countdown it runs ends." /SD IDOK IDOK close_copy
-    Abort
-close_copy:
+    ${If} $0 = 0
+        Return
+    ${EndIf}
     System::Call "user32::GetWindowThreadProcessId(p r0, *i .r1)"
-    System::Call "kernel32::OpenProcess(i 0x00100000, i 0, i r1) p .r2"  ; SYNCHRONIZE
+    ; SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION
+    System::Call "kernel32::OpenProcess(i 0x00101000, i 0, i r1) p .r2"
+    System::Call "kernel32::QueryFullProcessImageNameW(p r2, i 0, w .r3, *i ${NSIS_MAX_STRLEN}) i .r4"
+    ${If} $4 <> 0
+    ${AndIf} $3 != "$INSTDIR\${EXE}"
+        System::Call "kernel32::CloseHandle(p r2)"
+        Return
+    ${EndIf}
+    !if "${UN}" == ""
+        MessageBox MB_OKCANCEL|MB_ICONINFORMATION \
+            "${PRODUCT} is running. It will be closed first, and started again when the installation is done." \
+            /SD IDOK IDOK ${UN}close_copy
+    !else
+        MessageBox MB_OKCANCEL|MB_ICONINFORMATION \
+            "${PRODUCT} is running. It will be closed first, and a countdown it runs ends." \
+            /SD IDOK IDOK ${UN}close_copy
+    !endif
+    System::Call "kernel32::CloseHandle(p r2)"
+    Quit
+${UN}close_copy:
     SendMessage $0 ${WM_CLOSE} 0 ${CLOSE_FOR_SETUP} /TIMEOUT=5000
     System::Call "kernel32::WaitForSingleObject(p r2, i 10000)"
     System::Call "kernel32::CloseHandle(p r2)"
-no_copy_running:
+    StrCpy $ClosedCopy 1
+FunctionEnd
 !macroend
+!define CLOSE_FOR_SETUP 0x494E5354
+!insertmacro SharedFunctions ""
+!insertmacro SharedFunctions "un."
 
+; The scope's folder (unless /D= named one), shortcuts and registry root (SHCTX). For all users
+; without administrator rights, the installer runs again with them; should the user refuse them,
+; $0 is "refused".
+Function ApplyScope
+    StrCpy $0 ""
+    ${If} $Scope == "all"
+        SetShellVarContext all
+        ${IfThen} $CustomDir != 1 ${|} StrCpy $INSTDIR "$PROGRAMFILES\${PRODUCT}" ${|}
+        Call IsAdmin
+        Pop $1
+        ${If} $1 = 0
+            StrCpy $0 "/AllUsers"
+            ${IfThen} ${Silent} ${|} StrCpy $0 "$0 /S" ${|}
+            ${IfThen} $CustomDir = 1 ${|} StrCpy $0 "$0 /D=$INSTDIR" ${|}
+            Call RunElevated
+            StrCpy $0 "refused"
+        ${EndIf}
+    ${Else}
+        SetShellVarContext current
+        ${If} $CustomDir != 1
+            GetKnownFolderPath $INSTDIR ${FOLDERID_UserProgramFiles}
+            ${IfThen} $INSTDIR == "" ${|} StrCpy $INSTDIR "$LOCALAPPDATA\Programs" ${|}
+            StrCpy $INSTDIR "$INSTDIR\${PRODUCT}"
+        ${EndIf}
+    ${EndIf}
+FunctionEnd
+
+Function .onInit
+    ; /D= has set the folder before this runs.
+    ${IfThen} $INSTDIR != "" ${|} StrCpy $CustomDir 1 ${|}
+    ${GetParameters} $R0
+    ClearErrors
+    ${GetOptions} $R0 "/CurrentUser" $R1
+    ${IfNotThen} ${Errors} ${|} StrCpy $Scope "user" ${|}
+    ClearErrors
+    ${GetOptions} $R0 "/AllUsers" $R1
+    ${IfNotThen} ${Errors} ${|} StrCpy $Scope "all" ${|}
+    ${If} $Scope == ""
+    ${AndIf} ${Silent}
+        StrCpy $Scope "all"
+    ${EndIf}
+    ${If} $Scope != ""
+        Call ApplyScope
+        ${If} $0 == "refused"
+            SetErrorLevel 5  ; ERROR_ACCESS_DENIED
+            Quit
+        ${EndIf}
+    ${EndIf}
+FunctionEnd
+
+; The first page asks for whom to install, unless the command line said it. An install for this user
+; alone that is there already is offered again.
+Function ScopePage
+    ${IfThen} $Scope != "" ${|} Abort ${|}
+    nsDialogs::Create 1018
+    Pop $0
+    ${NSD_CreateLabel} 0 0 100% 20u "Install ${PRODUCT}:"
+    Pop $0
+    ${NSD_CreateFirstRadioButton} 10u 24u -10u 14u "For &all users (asks for administrator rights)"
+    Pop $AllUsersButton
+    ${NSD_CreateAdditionalRadioButton} 10u 42u -10u 14u "Just for &me (no administrator rights needed)"
+    Pop $JustMeButton
+    ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 != ""
+        ${NSD_Check} $JustMeButton
+    ${Else}
+        ${NSD_Check} $AllUsersButton
+    ${EndIf}
+    nsDialogs::Show
+FunctionEnd
+
+Function ScopePageLeave
+    ${NSD_GetState} $JustMeButton $0
+    ${If} $0 = ${BST_CHECKED}
+        StrCpy $Scope "user"
+    ${Else}
+        StrCpy $Scope "all"
+    ${EndIf}
+    Call ApplyScope
+    ${If} $0 == "refused"
+        StrCpy $Scope ""
+        Abort
+    ${EndIf}
+FunctionEnd
+
+; Started again as the user who ran the installer: explorer starts a program at the shell's own level,
+; so an elevated installer does not hand its rights on.
+Function .onInstSuccess
+    ${If} $ClosedCopy = 1
+        Call IsAdmin
+        Pop $0
+        ${If} $0 = 1
+            Exec '"$WINDIR\explorer.exe" "$INSTDIR\${EXE}"'
+        ${Else}
+            Exec '"$INSTDIR\${EXE}"'
+        ${EndIf}
+    ${EndIf}
+FunctionEnd
+
+Page custom ScopePage ScopePageLeave
 Page directory
-Page instfiles
+Page instfiles CloseRunningCopy
 UninstPage uninstConfirm
-UninstPage instfiles
+UninstPage instfiles un.CloseRunningCopy
 
 Section "Install"
-    ; Installed for every user under Program Files, so the shortcut is for all users too. The program's
-    ; start-up entry is the user's own; only a copy run as administrator writes a machine-wide one.
-    SetShellVarContext all
-    !insertmacro CloseRunningCopy
+    ; The program's start-up entry is the user's own; only a copy run as administrator writes a
+    ; machine-wide one.
+    ${IfThen} ${Silent} ${|} Call CloseRunningCopy ${|}
     SetOutPath "$INSTDIR"
     File "/oname=${EXE}" "${PROGRAM_EXE}"
     File "/oname=alarm.wav" "${ALARM_WAV}"
@@ -65,38 +251,71 @@ Section "Install"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
     CreateShortCut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\${EXE}" "" "$INSTDIR\${EXE}" 0
 
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "7.00"
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Vendrel"
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${EXE},0"
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
-    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
-    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+    ; Under HKLM for all users, under HKCU just for this one.
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "7.00"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "Vendrel"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${EXE},0"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+    ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
+; The install's scope: the user's own when the user's Add/Remove entry names this folder. For all
+; users without administrator rights, the uninstaller runs again with them.
+Function un.onInit
+    ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 == $INSTDIR
+        SetShellVarContext current
+    ${Else}
+        SetShellVarContext all
+        Call un.IsAdmin
+        Pop $1
+        ${If} $1 = 0
+            StrCpy $0 "_?=$INSTDIR"
+            ${IfThen} ${Silent} ${|} StrCpy $0 "/S $0" ${|}
+            Call un.RunElevated
+            SetErrorLevel 5  ; ERROR_ACCESS_DENIED
+            Quit
+        ${EndIf}
+    ${EndIf}
+FunctionEnd
+
+; A start-up entry that starts the program of this folder, as the program writes it (quoted) or not.
+!macro RemoveRunEntry ROOT
+    ReadRegStr $0 ${ROOT} "${RUN_KEY}" "${EXE}"
+    ${If} $0 == '"$INSTDIR\${EXE}"'
+    ${OrIf} $0 == "$INSTDIR\${EXE}"
+        DeleteRegValue ${ROOT} "${RUN_KEY}" "${EXE}"
+    ${EndIf}
+!macroend
+
 Section "Uninstall"
-    SetShellVarContext all
-    !insertmacro CloseRunningCopy
+    ${IfThen} ${Silent} ${|} Call un.CloseRunningCopy ${|}
     Delete "$INSTDIR\${EXE}"
     Delete "$INSTDIR\alarm.wav"
     Delete "$INSTDIR\HAND-M.CUR"
     Delete "$SMPROGRAMS\${PRODUCT}.lnk"
 
     ; The entry may be in the user's Run key, or machine-wide in either registry view: the program
-    ; counts each of them as starting it. Older versions named their entry after the first .exe their
-    ; folder listed, which may be the uninstaller: such an entry pointing into this folder goes too.
-    DeleteRegValue HKLM "${RUN_KEY}" "${EXE}"
-    DeleteRegValue HKCU "${RUN_KEY}" "${EXE}"
+    ; counts each of them as starting it. Only this folder's goes: the other scope's install, or a
+    ; portable copy, may have its own under the same name. Older versions named their entry after the
+    ; first .exe their folder listed, which may be the uninstaller: such an entry pointing into this
+    ; folder goes too.
+    !insertmacro RemoveRunEntry HKCU
+    !insertmacro RemoveRunEntry HKLM
     SetRegView 64
-    DeleteRegValue HKLM "${RUN_KEY}" "${EXE}"
+    !insertmacro RemoveRunEntry HKLM
     SetRegView 32
     ReadRegStr $0 HKLM "${RUN_KEY}" "Uninstall.exe"
     StrCmp $0 "$INSTDIR\Uninstall.exe" 0 +2
         DeleteRegValue HKLM "${RUN_KEY}" "Uninstall.exe"
 
-    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    DeleteRegKey SHCTX "${UNINSTALL_KEY}"
     Delete "$INSTDIR\Uninstall.exe"
     ; Only when empty: anything the user put there stays.
     RMDir "$INSTDIR"

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs Corvalin Timer Software silently under Wine, starts the installed program, installs again
-# (which closes it), uninstalls silently, and checks what each step leaves behind. Usage: installer_test.sh <setup.exe>
+# Signs the release with a throwaway certificate and checks the signatures; installs Corvalin Timer
+# Software silently under Wine just for the user (signed) and for all users, starts the installed
+# program, installs again (which closes it and starts it again), uninstalls both silently, and checks
+# what each step leaves behind. Usage: installer_test.sh <setup.exe> (in the build folder)
 # Runs in the Wine prefix of the caller (WINEPREFIX, DISPLAY: source scripts/wine-env.sh and
 # corvalin_wine_up first); exits 77 (skipped) without one.
 set -euo pipefail
@@ -13,6 +15,7 @@ run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 machine_run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 settings_key='HKCU\Software\VB and VBA Program Settings\Vendrel\Corvalin Timer Software'
 uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product"
+user_uninstall_key="HKCU${uninstall_key#HKLM}"
 
 if [ -z "${WINEPREFIX:-}" ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "no Wine prefix: source scripts/wine-env.sh and run corvalin_wine_up <name> first"
@@ -34,6 +37,7 @@ absent() { ! "$@"; }
 # A process that has ended but was not yet waited for is a zombie: kill -0 would still find it.
 program_running() { ps -o stat= -p "$program_pid" 2>/dev/null | grep -q '^ *[^Z ]'; }
 program_window_shown() { xdotool search --all --pid "$program_pid" --name "^$product\$" >/dev/null 2>&1; }
+any_program_window() { xdotool search --name "^$product\$" >/dev/null 2>&1; }
 # Which registry keys and values exist, asked in one Wine start: each argument is a key, or a key and
 # a value name joined by "|"; prints the number of each one that exists, one a line. A batch file, since
 # Wine's cmd does not take reg's exit code for "&&" on one line.
@@ -54,6 +58,14 @@ present_in_registry() {
     rm -f "$batch"
 }
 listed() { grep -qx "$1" <<<"$found"; }
+entry_values=(DisplayName DisplayVersion Publisher DisplayIcon InstallLocation UninstallString
+              QuietUninstallString EstimatedSize NoModify NoRepair)
+entry_probes() { local v; for v in "${entry_values[@]}"; do probes+=("$1|$v"); done; }  # appends to probes
+# An Add/Remove Programs entry with every value, its probes from the <first> one on.
+entry_complete() {
+    local i
+    for ((i = $1; i < $1 + ${#entry_values[@]}; i++)); do listed "$i" || return 1; done
+}
 # C:\... as the Unix path of the prefix's drive C: (what winepath says, without a Wine start).
 unix_path() { local p="${1#[Cc]:\\}"; echo "$WINEPREFIX/drive_c/${p//\\//}"; }
 # Registry lines imported in one Wine start (REGEDIT4; "name"=- deletes a value).
@@ -81,17 +93,57 @@ program_files='C:\Program Files'
 install_dir="$(unix_path "$program_files")/$product"
 shortcut="$(unix_path 'C:\ProgramData')/Microsoft/Windows/Start Menu/Programs/$product.lnk"
 install_dir_windows="$program_files\\$product"
+user_profile="$WINEPREFIX/drive_c/users/$(id -un)"
+user_dir="$user_profile/AppData/Local/Programs/$product"
+user_dir_windows="C:\\users\\$(id -un)\\AppData\\Local\\Programs\\$product"
+user_shortcut="$user_profile/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/$product.lnk"
+signing="$(mktemp -d)"
 
 program_pid=""
 cleanup() {
     if [ -n "$program_pid" ]; then kill "$program_pid" 2>/dev/null || true; fi
     import_reg "[${machine_run_key/HKLM/HKEY_LOCAL_MACHINE}]" '"Unrelated Program.exe"=-' "\"$exe\"=-" '' \
         "[${run_key/HKCU/HKEY_CURRENT_USER}]" "\"$exe\"=-" '' \
-        "[${settings_key/HKCU/HKEY_CURRENT_USER}]" '"InstallerTestMarker"=-'
+        "[${settings_key/HKCU/HKEY_CURRENT_USER}]" '"InstallerTestMarker"=-' '' \
+        "[-${user_uninstall_key/HKCU/HKEY_CURRENT_USER}]" '' "[-${uninstall_key/HKLM/HKEY_LOCAL_MACHINE}]"
+    rm -rf "$signing"
 }
 trap cleanup EXIT
 # What an earlier, interrupted run may have left.
-rm -rf "$install_dir" "$shortcut"
+rm -rf "$install_dir" "$shortcut" "$user_dir" "$user_shortcut"
+
+echo "== a release signed with a throwaway certificate"
+signed="$signing/signed"
+setup="$(basename "$installer")"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$signing/key.pem" -out "$signing/cert.pem" -days 2 \
+    -subj "/CN=$product test signing" -addext extendedKeyUsage=codeSigning 2>/dev/null
+SIGN_PASSWORD="throwaway $RANDOM"
+export SIGN_PASSWORD SIGN_PFX="$signing/test.pfx"
+openssl pkcs12 -export -inkey "$signing/key.pem" -in "$signing/cert.pem" -out "$SIGN_PFX" \
+    -passout env:SIGN_PASSWORD
+bash "$resources/../scripts/sign.sh" "$(dirname "$installer")" "$signed" >/dev/null
+verifies() { osslsigncode verify -CAfile "$signing/cert.pem" -in "$1" >/dev/null 2>&1; }
+check "signed program verifies" verifies "$signed/$exe"
+check "signed installer verifies" verifies "$signed/$setup"
+check "the signed zip holds the signed program" \
+    cmp -s "$signed/$exe" <(unzip -p "$signed/${setup/setup.exe/portable.zip}" "$product/$exe")
+check "SHA256SUMS lists the signed files" bash -c "cd '$signed' && sha256sum --quiet -c SHA256SUMS"
+python3 -c 'import sys; b = bytearray(open(sys.argv[1], "rb").read()); b[4096] ^= 0xFF
+open(sys.argv[2], "wb").write(b)' "$signed/$exe" "$signing/changed.exe"
+check "a file changed after signing fails verification" absent verifies "$signing/changed.exe"
+
+echo "== silent install just for the user, signed"
+wine "$signed/$setup" /S /CurrentUser >/dev/null 2>&1 </dev/null
+check "program installed in the user's folder" cmp -s "$user_dir/$exe" "$signed/$exe"
+check "the uninstaller it wrote verifies" verifies "$user_dir/Uninstall.exe"
+check "the user's Start-menu shortcut" test -f "$user_shortcut"
+probes=("$uninstall_key")
+entry_probes "$user_uninstall_key"
+found="$(present_in_registry "${probes[@]}")"
+check "the user's Add/Remove Programs entry, complete" entry_complete 1
+check "nothing for all users" absent listed 0
+check "nothing under Program Files" absent test -e "$install_dir"
+check "no Start-menu shortcut for all users" absent test -e "$shortcut"
 
 echo "== silent install"
 # Output to /dev/null: the Wine session processes the first start of a run leaves behind inherit it,
@@ -102,8 +154,12 @@ check "alarm.wav installed, unchanged" cmp -s "$install_dir/alarm.wav" "$resourc
 check "HAND-M.CUR installed, unchanged" cmp -s "$install_dir/HAND-M.CUR" "$resources/HAND-M.CUR"
 check "uninstaller installed" test -f "$install_dir/Uninstall.exe"
 check "Start-menu shortcut" test -f "$shortcut"
-found="$(present_in_registry "$uninstall_key")"
-check "Add/Remove Programs entry" listed 0
+probes=("$user_uninstall_key")
+entry_probes "$uninstall_key"
+found="$(present_in_registry "${probes[@]}")"
+check "Add/Remove Programs entry, complete" entry_complete 1
+check "the install just for the user stays" listed 0
+check "its program stays" test -f "$user_dir/$exe"
 
 echo "== the installed program starts"
 (cd "$install_dir" && exec wine "$exe") >/dev/null 2>&1 &
@@ -113,32 +169,42 @@ if command -v xdotool >/dev/null; then
 fi
 check "it keeps running" program_running
 
-echo "== a second install closes the running copy first"
-wine "$installer" /S >/dev/null 2>&1 </dev/null
+echo "== a second install closes the running copy first and starts it again"
+wine "$installer" /S /AllUsers >/dev/null 2>&1 </dev/null
 check "the running copy was closed" wait_for 20 absent program_running
 check "program still installed" test -f "$install_dir/$exe"
 kill "$program_pid" 2>/dev/null || true
 wait "$program_pid" 2>/dev/null || true
 program_pid=""
+if command -v xdotool >/dev/null; then
+    check "the installed program runs again" wait_for 20 any_program_window
+fi
 
-echo "== silent uninstall"
-# Start-up entries as the program's check box makes them, one the program does not own, and a
-# setting of the user's.
+echo "== silent uninstall of both"
+# Start-up entries as the program's check box makes them (the user's for the install just for the
+# user, quoted; a machine-wide one for the other), one the program does not own, and a setting of the user's.
 import_reg "[${machine_run_key/HKLM/HKEY_LOCAL_MACHINE}]" "\"$exe\"=$(reg_text "$install_dir_windows\\$exe")" \
     "\"Unrelated Program.exe\"=$(reg_text 'C:\unrelated.exe')" '' \
-    "[${run_key/HKCU/HKEY_CURRENT_USER}]" "\"$exe\"=$(reg_text "$install_dir_windows\\$exe")" '' \
+    "[${run_key/HKCU/HKEY_CURRENT_USER}]" "\"$exe\"=$(reg_text "\"$user_dir_windows\\$exe\"")" '' \
     "[${settings_key/HKCU/HKEY_CURRENT_USER}]" '"InstallerTestMarker"="kept"'
-wine "$install_dir/Uninstall.exe" /S >/dev/null 2>&1 </dev/null
+wine "$user_dir/Uninstall.exe" /S >/dev/null 2>&1 </dev/null
 # The uninstaller copies itself to the temporary folder and returns at once; the copy does the work.
+check "the user's program folder removed" wait_for 60 absent test -e "$user_dir"
+check "the user's Start-menu shortcut removed" absent test -e "$user_shortcut"
+if command -v xdotool >/dev/null; then
+    check "the copy for all users, running, is left alone" any_program_window
+fi
+wine "$install_dir/Uninstall.exe" /S >/dev/null 2>&1 </dev/null
 check "program folder removed" wait_for 60 absent test -e "$install_dir"
 check "Start-menu shortcut removed" absent test -e "$shortcut"
 found="$(present_in_registry "$machine_run_key|$exe" "$run_key|$exe" "$machine_run_key|Unrelated Program.exe" \
-    "$settings_key|InstallerTestMarker" "$uninstall_key")"
+    "$settings_key|InstallerTestMarker" "$uninstall_key" "$user_uninstall_key")"
 check "machine start-up entry removed" absent listed 0
 check "user start-up entry removed" absent listed 1
 check "other start-up entries kept" listed 2
 check "user settings kept" listed 3
-check "Add/Remove Programs entry removed" absent listed 4
+check "Add/Remove Programs entries removed" absent listed 4
+check "the user's Add/Remove Programs entry removed" absent listed 5
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"

@@ -15,6 +15,9 @@ command -v xwd >/dev/null || need+=(x11-apps)
 command -v xev >/dev/null || need+=(x11-utils)
 dpkg -s imagemagick >/dev/null 2>&1 || need+=(imagemagick)
 command -v makensis >/dev/null || need+=(nsis)
+# Signing (scripts/sign.sh), and the test run's throwaway certificate that proves it.
+command -v osslsigncode >/dev/null || need+=(osslsigncode)
+command -v openssl >/dev/null || need+=(openssl)
 command -v zip >/dev/null || need+=(zip)
 command -v unzip >/dev/null || need+=(unzip)
 # Wine's own fonts (the caption buttons are drawn with Marlett).

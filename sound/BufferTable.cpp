@@ -30,6 +30,17 @@ SoundManagerNotifier* BufferTable::NotifierFor(const SoundBuffer& buffer) const 
 }
 
 bool BufferTable::Load(std::int32_t bufferIndex, const std::wstring& fileName, std::uint32_t flags) {
+    return LoadInto(bufferIndex, fileName, flags, nullptr);
+}
+
+bool BufferTable::LoadQuietly(std::int32_t bufferIndex, const std::wstring& fileName, std::uint32_t flags,
+                              std::wstring& message) {
+    message.clear();
+    return LoadInto(bufferIndex, fileName, flags, &message);
+}
+
+bool BufferTable::LoadInto(std::int32_t bufferIndex, const std::wstring& fileName, std::uint32_t flags,
+                           std::wstring* quietMessage) {
     if (!InRange(bufferIndex)) return false;
     Unload(bufferIndex);
 
@@ -39,15 +50,19 @@ bool BufferTable::Load(std::int32_t bufferIndex, const std::wstring& fileName, s
     std::uintptr_t notifyTarget = 0;
     WaveLayout layout;
     Samples samples;
-    if (!ReadWave(fileName, layout, samples, [&] { return (notifyTarget = host_.NotifyTarget()) != 0; })) {
+    if (!ReadWave(fileName, layout, samples, [&] { return (notifyTarget = host_.NotifyTarget()) != 0; },
+                  quietMessage)) {
         return false;
     }
 
     SoundBuffer& buffer = At(bufferIndex);
     buffer.samples = std::move(samples);
     buffer.format = std::move(layout.format);
-    // No device accepting the format is not reported: the buffer is Loaded and Play returns false.
-    buffer.device = device_.Open(buffer.format, notifyTarget);
+    // No device accepting the format is not reported: the buffer is Loaded and Play returns false. Why
+    // none opened is kept, for the alarm to tell a device still to come from a refusal.
+    const DeviceOpen opened = device_.Open(buffer.format, notifyTarget);
+    buffer.device = opened.device;
+    buffer.openResult = opened.result;
     if (buffer.device != 0) device_.Prepare(buffer.device, buffer.header, buffer.samples.View());
     buffer.state = BufferState::Loaded;
     buffer.flags = flags;
@@ -64,10 +79,30 @@ bool BufferTable::Play(std::int32_t bufferIndex) {
     if (buffer.state != BufferState::Loaded) return false;
     if (buffer.device == 0) return false;
     if ((buffer.flags & RepeatUntilStopped) != 0) device_.Loop(buffer.header);
-    device_.Write(buffer.device, buffer.header);
+    if (!device_.Write(buffer.device, buffer.header)) {
+        // The device holds nothing and will hand nothing back: the sound ends here, and a buffer loaded
+        // to be released when done is released now.
+        if ((buffer.flags & UnloadWhenDone) != 0) Unload(bufferIndex);
+        return false;
+    }
     buffer.state = BufferState::Playing;
     if (SoundManagerNotifier* notifier = NotifierFor(buffer)) notifier->SoundPlayStart(bufferIndex);
     return true;
+}
+
+bool BufferTable::PlayOrFallback(std::int32_t bufferIndex) {
+    if (Play(bufferIndex)) return true;
+    ReleaseUnplayed(bufferIndex);
+    host_.PlayFallbackSound();
+    return false;
+}
+
+void BufferTable::ReleaseUnplayed(std::int32_t bufferIndex) {
+    // A buffer that never reached a device is never handed back: release it now, as its end would.
+    if (InRange(bufferIndex) && At(bufferIndex).state == BufferState::Loaded &&
+        (At(bufferIndex).flags & UnloadWhenDone) != 0) {
+        Unload(bufferIndex);
+    }
 }
 
 void BufferTable::Stop(std::int32_t bufferIndex) {
@@ -91,6 +126,7 @@ void BufferTable::Unload(std::int32_t bufferIndex) {
     SoundBuffer& buffer = At(bufferIndex);
     if (buffer.state == BufferState::Free) return;
     if (bufferIndex == waiting_) waiting_ = 0;
+    if (bufferIndex == alarm_) alarm_ = 0;
     Stop(bufferIndex);
     // The completion that the reset causes arrives after this; it then names a handle no buffer holds.
     if (buffer.device != 0) {
@@ -98,6 +134,7 @@ void BufferTable::Unload(std::int32_t bufferIndex) {
         device_.Close(buffer.device);
     }
     buffer.device = 0;
+    buffer.openResult = 0;
     buffer.samples = {};
     buffer.format.clear();
     buffer.header = {};
@@ -108,11 +145,16 @@ void BufferTable::Unload(std::int32_t bufferIndex) {
 bool BufferTable::Check(const std::wstring& fileName) {
     WaveLayout layout;
     Samples samples;
-    return ReadWave(fileName, layout, samples, [] { return true; });
+    if (!ReadWave(fileName, layout, samples, [] { return true; })) return false;
+    // Asked of whichever device the alarm would open; with none there yet, nothing can be known.
+    const std::uint32_t result = device_.Query(layout.format);
+    if (result == 0 || device_.DeviceMayCome(result)) return true;
+    host_.ShowMessage(kCannotPlayFormat);
+    return false;
 }
 
 bool BufferTable::ReadWave(const std::wstring& fileName, WaveLayout& layout, Samples& samples,
-                           const std::function<bool()>& beforeSamples) {
+                           const std::function<bool()>& beforeSamples, std::wstring* quietMessage) {
     // The file stays open until the read returns, message boxes included, and closes on every way out.
     const std::unique_ptr<ByteSource> file = host_.OpenFile(fileName);
     std::optional<std::wstring> message;
@@ -122,19 +164,29 @@ bool BufferTable::ReadWave(const std::wstring& fileName, WaveLayout& layout, Sam
         if (!beforeSamples()) return false;
         message = ReadSamples(*file, layout, samples);
     }
-    if (message) host_.ShowMessage(*message);
+    if (message && quietMessage) {
+        *quietMessage = *message;
+    } else if (message) {
+        host_.ShowMessage(*message);
+    }
     return !message;
 }
 
-bool BufferTable::PlayAlarm(std::int32_t bufferIndex) {
-    StopWaiting();
+bool BufferTable::PlayAlarm(std::int32_t bufferIndex, bool repeat) {
+    StopAlarm();
+    alarm_ = InRange(bufferIndex) ? bufferIndex : 0;
+    repeat_ = repeat;
     if (Play(bufferIndex)) return true;
-    if (InRange(bufferIndex) && At(bufferIndex).state == BufferState::Loaded && At(bufferIndex).device == 0) {
+    if (InRange(bufferIndex) && At(bufferIndex).state == BufferState::Loaded && At(bufferIndex).device == 0 &&
+        device_.DeviceMayCome(At(bufferIndex).openResult)) {
         waiting_ = bufferIndex;
         triesLeft_ = kDeviceRetries;
         return true;
     }
-    host_.PlayFallbackSound();
+    // Nothing to play, a format the device refuses, a header it would not take: the system's sound at
+    // once.
+    ReleaseUnplayed(bufferIndex);
+    Fallback();
     return false;
 }
 
@@ -142,23 +194,42 @@ bool BufferTable::RetryDevice() {
     if (waiting_ == 0) return false;
     SoundBuffer& buffer = At(waiting_);
     const std::uintptr_t notifyTarget = host_.NotifyTarget();
-    if (notifyTarget != 0) buffer.device = device_.Open(buffer.format, notifyTarget);
+    if (notifyTarget != 0) {
+        const DeviceOpen opened = device_.Open(buffer.format, notifyTarget);
+        buffer.device = opened.device;
+        buffer.openResult = opened.result;
+    }
     if (buffer.device != 0) {
         // A header prepared afresh: the sound plays from its first sample, however late.
         device_.Prepare(buffer.device, buffer.header, buffer.samples.View());
-        Play(std::exchange(waiting_, 0));
+        if (!Play(std::exchange(waiting_, 0))) Fallback();
         return false;
     }
-    if (--triesLeft_ > 0) return true;
+    // A device that came and refuses the format will not change its mind.
+    if (device_.DeviceMayCome(buffer.openResult) && --triesLeft_ > 0) return true;
     StopWaiting();
-    host_.PlayFallbackSound();
+    Fallback();
     return false;
 }
 
-void BufferTable::StopWaiting() {
-    const std::int32_t bufferIndex = std::exchange(waiting_, 0);
-    // A buffer that never reached a device is never handed back: release it now, as its end would.
-    if (bufferIndex != 0 && (At(bufferIndex).flags & UnloadWhenDone) != 0) Unload(bufferIndex);
+void BufferTable::StopWaiting() { ReleaseUnplayed(std::exchange(waiting_, 0)); }
+
+void BufferTable::Fallback() {
+    host_.PlayFallbackSound();
+    repeatFallback_ = repeat_;
+}
+
+bool BufferTable::RepeatFallback() {
+    if (repeatFallback_) host_.PlayFallbackSound();
+    return repeatFallback_;
+}
+
+void BufferTable::StopAlarm() {
+    StopWaiting();
+    repeatFallback_ = false;
+    // A single play ends by itself; a repeating one would go on until stopped.
+    if (std::exchange(repeat_, false) && alarm_ != 0) Stop(alarm_);
+    alarm_ = 0;
 }
 
 std::int32_t BufferTable::FindFreeBuffer() const {

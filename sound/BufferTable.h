@@ -30,6 +30,11 @@ inline constexpr std::int32_t kAllBuffers = -1;
 // wake, HDMI and DisplayPort audio often come back a few seconds after the program does.
 inline constexpr int kDeviceRetries = 30;
 inline constexpr unsigned int kDeviceRetryMilliseconds = 500;
+// A repeating alarm with nothing of its own to play sounds the system's alert this often instead.
+inline constexpr unsigned int kFallbackRepeatMilliseconds = 2000;
+
+// The player's own message, beside the loader's: a file that reads well in a format no device plays.
+inline constexpr wchar_t kCannotPlayFormat[] = L"The sound device cannot play this file's format.";
 
 // A wave-out device handle, 0 for none.
 using DeviceHandle = std::uintptr_t;
@@ -49,16 +54,28 @@ public:
     virtual void SoundUnloaded(std::int32_t /*BufferIndex*/) {}
 };
 
+// What opening a device gave: its handle, or none and the system's own result code saying why.
+struct DeviceOpen {
+    DeviceHandle device = 0;
+    std::uint32_t result = 0;
+};
+
 // The wave-out calls a buffer needs. A device returns a written or reset header later by a completion
 // message carrying its handle, which the owner of the table passes to OnDeviceDone.
 class WaveOutDevice {
 public:
     virtual ~WaveOutDevice() = default;
-    // Opens a device for this format record whose completions go to notifyTarget; 0 when none accepts it.
-    virtual DeviceHandle Open(std::span<const std::byte> format, std::uintptr_t notifyTarget) = 0;
+    // Opens a device for this format record whose completions go to notifyTarget.
+    virtual DeviceOpen Open(std::span<const std::byte> format, std::uintptr_t notifyTarget) = 0;
+    // Asks, opening nothing, whether a device would open for this format; the result code as Open's.
+    virtual std::uint32_t Query(std::span<const std::byte> format) = 0;
+    // Whether a refused open means that there is no device yet (none there, busy, short of memory), so
+    // that another try may succeed, rather than a refusal that will last (a format no device plays).
+    virtual bool DeviceMayCome(std::uint32_t result) const = 0;
     // Points the header at the samples and prepares it for the device.
     virtual void Prepare(DeviceHandle device, WaveHeader& header, std::span<std::byte> samples) = 0;
-    virtual void Write(DeviceHandle device, WaveHeader& header) = 0;
+    // False when the device refused the header: it then holds nothing and hands nothing back.
+    virtual bool Write(DeviceHandle device, WaveHeader& header) = 0;
     // Marks a prepared header to play again from its start each time it ends, until the device is reset.
     virtual void Loop(WaveHeader& /*header*/) {}
     virtual void Reset(DeviceHandle device) = 0;
@@ -84,6 +101,8 @@ public:
 
 struct SoundBuffer {
     DeviceHandle device = 0;
+    // What the last open of a device for it gave, when it has none.
+    std::uint32_t openResult = 0;
     WaveHeader header;
     Samples samples;
     // The file's format record, kept so that a device can be opened for it later.
@@ -106,8 +125,17 @@ public:
     // after a message for a bad file, or when no completion target can be made. A data chunk of 0 bytes
     // or 2^31 bytes or more raises core::HandlerError. The buffer is Free after every failure.
     bool Load(std::int32_t bufferIndex, const std::wstring& fileName, std::uint32_t flags);
-    // Starts a Loaded buffer. A Playing buffer is stopped instead (false); so is any other number.
+    // Loads as Load does but shows nothing: a file it cannot read leaves the loader's message in
+    // `message`, for the caller to show when that suits it.
+    bool LoadQuietly(std::int32_t bufferIndex, const std::wstring& fileName, std::uint32_t flags,
+                     std::wstring& message);
+    // Starts a Loaded buffer. A Playing buffer is stopped instead (false); so is any other number. A
+    // header the device refuses is false too, and the sound ends there as if played (UnloadWhenDone frees
+    // it).
     bool Play(std::int32_t bufferIndex);
+    // Plays a Loaded buffer, or, when it does not start, the host's fallback sound. A buffer that never
+    // reached a device is released as its end would release it.
+    bool PlayOrFallback(std::int32_t bufferIndex);
     // Resets the device of a Playing buffer (or of every one for -1); the buffer stays Playing until its
     // completion arrives. Other numbers than -1 and 1 to 32 raise core::HandlerError.
     void Stop(std::int32_t bufferIndex);
@@ -115,21 +143,28 @@ public:
     void Unload(std::int32_t bufferIndex);
     void Shutdown() { Unload(kAllBuffers); }
 
-    // Reads a WAV file as Load does, without a device: false after the message for a file it could not
-    // play. Raises as Load does.
+    // Reads a WAV file as Load does, without a device, and asks the device whether it plays the file's
+    // format: false after the loader's message for a file it could not read, or after kCannotPlayFormat.
+    // With no device there yet, a file that reads is accepted. Raises as Load does.
     bool Check(const std::wstring& fileName);
 
-    // Plays a buffer as the alarm. When no device would open for it, the alarm waits for one: each
+    // Plays a buffer as the alarm. When no device is there yet for it, the alarm waits for one: each
     // RetryDevice tries again, kDeviceRetries times. With no sound to play (no buffer, or one that is not
-    // Loaded) and after the last try, the host's fallback sound plays instead. True while the alarm's
-    // own sound plays or waits.
-    bool PlayAlarm(std::int32_t bufferIndex);
+    // Loaded), a device that refuses it, and after the last try, the host's fallback sound plays instead;
+    // for a repeating alarm it goes on, each RepeatFallback, until StopAlarm. True while the alarm's own
+    // sound plays or waits.
+    bool PlayAlarm(std::int32_t bufferIndex, bool repeat = false);
     // One more try at a device for the waiting alarm; it plays from its first sample once one opens.
     // True while it still waits.
     bool RetryDevice();
     bool WaitingForDevice() const { return waiting_ != 0; }
-    // The alarm was answered: no more tries. Stop and Unload of the waiting buffer end the wait too.
-    void StopWaiting();
+    // The fallback sound once more, while a repeating alarm has nothing else to play; false once it no
+    // longer does.
+    bool RepeatFallback();
+    bool RepeatingFallback() const { return repeatFallback_; }
+    // The alarm was answered, or nobody is there to hear it: no more tries, no more fallback sounds, and a
+    // repeating alarm's sound stops. Stop and Unload of the waiting buffer end the wait too.
+    void StopAlarm();
 
     // Lowest Free buffer, 0 when all 32 are in use.
     std::int32_t FindFreeBuffer() const;
@@ -153,10 +188,17 @@ private:
     const SoundBuffer& At(std::int32_t bufferIndex) const;
     // The listener, unless there is none or the buffer was loaded with NoNotify.
     SoundManagerNotifier* NotifierFor(const SoundBuffer& buffer) const;
-    // Reads a WAV file whole, after the message for one it cannot read: false then, or when
-    // beforeSamples, asked between the layout and the samples, says not to go on.
+    // Reads a WAV file whole: false for one it cannot read, after its message (kept in quietMessage
+    // instead of shown, when given), or when beforeSamples, asked between the layout and the samples,
+    // says not to go on.
     bool ReadWave(const std::wstring& fileName, WaveLayout& layout, Samples& samples,
-                  const std::function<bool()>& beforeSamples);
+                  const std::function<bool()>& beforeSamples, std::wstring* quietMessage = nullptr);
+    bool LoadInto(std::int32_t bufferIndex, const std::wstring& fileName, std::uint32_t flags,
+                  std::wstring* quietMessage);
+    void StopWaiting();
+    void ReleaseUnplayed(std::int32_t bufferIndex);
+    // The host's fallback sound for the alarm, repeated from then on when the alarm repeats.
+    void Fallback();
 
     WaveOutDevice& device_;
     SoundHost& host_;
@@ -164,6 +206,11 @@ private:
     // The alarm's buffer while it waits for a device, 0 otherwise, and the tries it has left.
     std::int32_t waiting_ = 0;
     int triesLeft_ = 0;
+    // The alarm's buffer (0 for none) until it is released, whether it repeats, and whether the
+    // fallback sound repeats in its place.
+    std::int32_t alarm_ = 0;
+    bool repeat_ = false;
+    bool repeatFallback_ = false;
     std::array<SoundBuffer, kBufferCount> buffers_{};
 };
 

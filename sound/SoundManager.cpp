@@ -81,40 +81,16 @@ std::uintptr_t Host::NotifyTarget() {
 
 void Host::PlayFallbackSound() { soundManager.system.fallbackSound(); }
 
-// The retry timer runs only while the alarm waits for a device.
-void KillRetryTimerUnlessWaiting() {
-    if (!soundManager.table.WaitingForDevice() && soundManager.notify.Window() != nullptr) {
-        KillTimer(soundManager.notify.Window(), kDeviceRetryTimer);
-    }
+// The retry timer runs only while the alarm waits for a device, the repeat timer only while the
+// fallback sound repeats.
+void KillIdleTimers() {
+    HWND window = soundManager.notify.Window();
+    if (window == nullptr) return;
+    if (!soundManager.table.WaitingForDevice()) KillTimer(window, kDeviceRetryTimer);
+    if (!soundManager.table.RepeatingFallback()) KillTimer(window, kFallbackRepeatTimer);
 }
 
-}  // namespace
-
-bool Load(std::int32_t bufferIndex, const std::wstring& fileName, std::uint32_t flags) {
-    const bool loaded = soundManager.table.Load(bufferIndex, fileName, flags);
-    KillRetryTimerUnlessWaiting();
-    return loaded;
-}
-
-bool Play(std::int32_t bufferIndex) {
-    const bool started = soundManager.table.Play(bufferIndex);
-    KillRetryTimerUnlessWaiting();
-    return started;
-}
-
-void Stop(std::int32_t bufferIndex) {
-    soundManager.table.Stop(bufferIndex);
-    KillRetryTimerUnlessWaiting();
-}
-
-void Unload(std::int32_t bufferIndex) {
-    soundManager.table.Unload(bufferIndex);
-    KillRetryTimerUnlessWaiting();
-}
-
-bool PlayAlarm(std::int32_t bufferIndex) {
-    const bool ownSound = soundManager.table.PlayAlarm(bufferIndex);
-    KillRetryTimerUnlessWaiting();
+void StartTimers() {
     if (soundManager.table.WaitingForDevice()) {
         // The buffer was loaded, so the notification window exists. Without a timer the tries are all
         // made now, so that the fallback sound still comes.
@@ -124,15 +100,60 @@ bool PlayAlarm(std::int32_t bufferIndex) {
             }
         }
     }
+    if (soundManager.table.RepeatingFallback()) {
+        // With no file at all nothing was loaded: the window is made for its timer.
+        HWND window = reinterpret_cast<HWND>(soundManager.host.NotifyTarget());
+        if (window != nullptr) SetTimer(window, kFallbackRepeatTimer, kFallbackRepeatMilliseconds, nullptr);
+    }
+    KillIdleTimers();
+}
+
+}  // namespace
+
+bool Load(std::int32_t bufferIndex, const std::wstring& fileName, std::uint32_t flags) {
+    const bool loaded = soundManager.table.Load(bufferIndex, fileName, flags);
+    KillIdleTimers();
+    return loaded;
+}
+
+bool LoadQuietly(std::int32_t bufferIndex, const std::wstring& fileName, std::uint32_t flags, std::wstring& message) {
+    const bool loaded = soundManager.table.LoadQuietly(bufferIndex, fileName, flags, message);
+    KillIdleTimers();
+    return loaded;
+}
+
+bool Play(std::int32_t bufferIndex) {
+    const bool started = soundManager.table.Play(bufferIndex);
+    KillIdleTimers();
+    return started;
+}
+
+bool PlayOrFallback(std::int32_t bufferIndex) {
+    const bool started = soundManager.table.PlayOrFallback(bufferIndex);
+    KillIdleTimers();
+    return started;
+}
+
+void Stop(std::int32_t bufferIndex) {
+    soundManager.table.Stop(bufferIndex);
+    KillIdleTimers();
+}
+
+void Unload(std::int32_t bufferIndex) {
+    soundManager.table.Unload(bufferIndex);
+    KillIdleTimers();
+}
+
+bool PlayAlarm(std::int32_t bufferIndex, bool repeat) {
+    const bool ownSound = soundManager.table.PlayAlarm(bufferIndex, repeat);
+    StartTimers();
     return ownSound;
 }
 
-void StopWaiting() {
-    soundManager.table.StopWaiting();
-    KillRetryTimerUnlessWaiting();
+void StopAlarm() {
+    soundManager.table.StopAlarm();
+    KillIdleTimers();
 }
-
-bool WaitingForDevice() { return soundManager.table.WaitingForDevice(); }
 
 bool Check(const std::wstring& fileName) { return soundManager.table.Check(fileName); }
 
@@ -163,12 +184,13 @@ LRESULT CALLBACK NotifyWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
             soundManager.table.OnDeviceDone(WaveOut::ToDevice(reinterpret_cast<HWAVEOUT>(wParam)));
         } catch (...) {
         }
-    } else if (message == WM_TIMER && wParam == kDeviceRetryTimer) {
+    } else if (message == WM_TIMER && (wParam == kDeviceRetryTimer || wParam == kFallbackRepeatTimer)) {
         try {
-            soundManager.table.RetryDevice();
+            if (wParam == kDeviceRetryTimer && !soundManager.table.RetryDevice()) StartTimers();
+            if (wParam == kFallbackRepeatTimer) soundManager.table.RepeatFallback();
         } catch (...) {
         }
-        KillRetryTimerUnlessWaiting();
+        KillIdleTimers();
     } else if (message == WM_NCDESTROY && hwnd == soundManager.notify.Window()) {
         soundManager.notify.Forget();
     }

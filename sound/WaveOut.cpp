@@ -23,14 +23,30 @@ SoundSystem SoundSystem::Platform() {
     return {[](HWAVEOUT* device, const WAVEFORMATEX* format, DWORD_PTR window) {
                 return waveOutOpen(device, WAVE_MAPPER, format, window, 0, CALLBACK_WINDOW);
             },
-            [] { MessageBeep(MB_ICONEXCLAMATION); }};
+            [] { MessageBeep(MB_ICONEXCLAMATION); },
+            [](const WAVEFORMATEX* format) {
+                return waveOutOpen(nullptr, WAVE_MAPPER, format, 0, 0, WAVE_FORMAT_QUERY);
+            }};
 }
 
-DeviceHandle WaveOut::Open(std::span<const std::byte> format, std::uintptr_t notifyTarget) {
+DeviceOpen WaveOut::Open(std::span<const std::byte> format, std::uintptr_t notifyTarget) {
     HWAVEOUT device = nullptr;
     const MMRESULT result =
         system_.openDevice(&device, reinterpret_cast<const WAVEFORMATEX*>(format.data()), notifyTarget);
-    return result == MMSYSERR_NOERROR ? ToDevice(device) : 0;
+    if (result != MMSYSERR_NOERROR) return {0, result};
+    return {ToDevice(device), result};
+}
+
+std::uint32_t WaveOut::Query(std::span<const std::byte> format) {
+    return system_.queryFormat(reinterpret_cast<const WAVEFORMATEX*>(format.data()));
+}
+
+bool WaveOut::DeviceMayCome(std::uint32_t result) const {
+    // No driver or no device yet (HDMI audio just after a wake), the device held by another program, or
+    // memory short for the moment. A format the device refuses (WAVERR_BADFORMAT), and anything else,
+    // would be refused again.
+    return result == MMSYSERR_NODRIVER || result == MMSYSERR_BADDEVICEID || result == MMSYSERR_ALLOCATED ||
+           result == MMSYSERR_NOMEM;
 }
 
 void WaveOut::Prepare(DeviceHandle device, WaveHeader& header, std::span<std::byte> samples) {
@@ -40,8 +56,8 @@ void WaveOut::Prepare(DeviceHandle device, WaveHeader& header, std::span<std::by
     waveOutPrepareHeader(ToHandle(device), waveHeader, sizeof(WAVEHDR));
 }
 
-void WaveOut::Write(DeviceHandle device, WaveHeader& header) {
-    waveOutWrite(ToHandle(device), HeaderOf(header), sizeof(WAVEHDR));
+bool WaveOut::Write(DeviceHandle device, WaveHeader& header) {
+    return waveOutWrite(ToHandle(device), HeaderOf(header), sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
 }
 
 void WaveOut::Loop(WaveHeader& header) {

@@ -21,6 +21,8 @@ struct SoundSystem {
     std::function<MMRESULT(HWAVEOUT* device, const WAVEFORMATEX* format, DWORD_PTR window)> openDevice;
     // MessageBeep(MB_ICONEXCLAMATION): the system's alert sound, or the speaker's beep without a device.
     std::function<void()> fallbackSound;
+    // waveOutOpen through the wave mapper with WAVE_FORMAT_QUERY: whether a device plays the format.
+    std::function<MMRESULT(const WAVEFORMATEX* format)> queryFormat;
 
     static SoundSystem Platform();
 };
@@ -30,9 +32,11 @@ class WaveOut final : public WaveOutDevice {
 public:
     explicit WaveOut(const SoundSystem& system) : system_(system) {}
 
-    DeviceHandle Open(std::span<const std::byte> format, std::uintptr_t notifyTarget) override;
+    DeviceOpen Open(std::span<const std::byte> format, std::uintptr_t notifyTarget) override;
+    std::uint32_t Query(std::span<const std::byte> format) override;
+    bool DeviceMayCome(std::uint32_t result) const override;
     void Prepare(DeviceHandle device, WaveHeader& header, std::span<std::byte> samples) override;
-    void Write(DeviceHandle device, WaveHeader& header) override;
+    bool Write(DeviceHandle device, WaveHeader& header) override;
     void Loop(WaveHeader& header) override;
     void Reset(DeviceHandle device) override;
     void Unprepare(DeviceHandle device, WaveHeader& header) override;

@@ -121,8 +121,9 @@ void Attention::CheckPresence() {
         return;
     }
     // Time Expired stays up; only the computer may now sleep, and the display turn off, by the
-    // power plan's own idle rules.
+    // power plan's own idle rules. A sound playing on would keep Windows awake by itself.
     LetSleep();
+    if (onAway) onAway();
 }
 
 void Attention::LookAgainIn(DWORD ms) {

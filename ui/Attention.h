@@ -60,9 +60,11 @@ public:
     bool KeepingAwake() const { return alarm_; }
     // What the thread holds now (ES_SYSTEM_REQUIRED, ES_DISPLAY_REQUIRED; 0 for nothing).
     EXECUTION_STATE Held() const { return held_; }
-    // Gives the alarm's hold back once the user has been away for kAlarmAwayMs; else looks again when
-    // that time could be up. The alarm's own timer calls it.
+    // Gives the alarm's hold back once the user has been away for kAlarmAwayMs, and then calls onAway;
+    // else looks again when that time could be up. The alarm's own timer calls it.
     void CheckPresence();
+    // Nobody is there: what else the alarm keeps going (a sound that repeats) ends too.
+    std::function<void()> onAway;
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

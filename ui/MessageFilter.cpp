@@ -5,7 +5,6 @@
 #include "ui/ProcAddress.h"
 
 namespace ui {
-namespace {
 
 bool ProcessIsElevated() {
     HANDLE token = nullptr;
@@ -16,8 +15,6 @@ bool ProcessIsElevated() {
     return GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
            elevation.TokenIsElevated != 0;
 }
-
-}  // namespace
 
 void LetInFromNormalRights(HWND window, UINT message) {
     // A normal process has nothing to let in: opening it to sandboxed (low-integrity) senders would

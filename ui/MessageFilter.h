@@ -6,6 +6,9 @@
 
 namespace ui {
 
+// Whether this process runs with an administrator's full rights (elevated).
+bool ProcessIsElevated();
+
 // When this process runs elevated, lets message reach window from processes of lower integrity
 // (a normal copy's hand-over, the shell's broadcasts). Does nothing in a normal process, or where the
 // system lacks the per-window filter.

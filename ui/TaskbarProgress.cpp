@@ -1,5 +1,6 @@
-// Taskbar button progress: the shell's taskbar list, made with COM at the first call after the shell
-// announced the button, and the calls sent only when the button would show something else.
+// Taskbar button progress: the shell's taskbar list, made with COM (joined then, not at start) at the
+// first call after each announcement of the button, and the calls sent only when the button would show
+// something else.
 #include "ui/TaskbarProgress.h"
 
 #include <shobjidl.h>
@@ -13,13 +14,12 @@ static_assert(static_cast<int>(TaskbarState::Paused) == TBPF_PAUSED);
 
 TaskbarProgress::TaskbarProgress()
     : system_{[this](HWND window, TaskbarState state) {
-                  ITaskbarList3* taskbar = Taskbar();
-                  return taskbar && SUCCEEDED(taskbar->SetProgressState(window, static_cast<TBPFLAG>(state)));
+                  return taskbar_ && SUCCEEDED(taskbar_->SetProgressState(window, static_cast<TBPFLAG>(state)));
               },
               [this](HWND window, std::uint64_t done, std::uint64_t total) {
-                  ITaskbarList3* taskbar = Taskbar();
-                  return taskbar && SUCCEEDED(taskbar->SetProgressValue(window, done, total));
-              }},
+                  return taskbar_ && SUCCEEDED(taskbar_->SetProgressValue(window, done, total));
+              },
+              [this] { Connect(); }},
       buttonCreated_(RegisterWindowMessageW(L"TaskbarButtonCreated")) {}
 
 // Out of line: the taskbar list's type is whole only here.
@@ -27,6 +27,9 @@ TaskbarProgress::~TaskbarProgress() = default;
 
 void TaskbarProgress::ButtonCreated() {
     buttonAnnounced_ = true;
+    // The announcement comes again when Explorer restarts: the list made for the old taskbar serves
+    // no longer.
+    connected_ = false;
     ButtonGone();
 }
 
@@ -38,6 +41,12 @@ void TaskbarProgress::ButtonGone() {
 void TaskbarProgress::Show(TaskbarState state, std::uint64_t done, std::uint64_t total) {
     // Microsoft: no call before the shell has sent TaskbarButtonCreated.
     if (!buttonAnnounced_ || !window_) return;
+    if (!connected_) {
+        // Asked once per announcement: a system without the list (a shell that lacks it) is not asked
+        // again at every tick.
+        connected_ = true;
+        if (system_.connect) system_.connect();
+    }
     if (shownState_ != state) {
         if (!system_.setState || !system_.setState(window_, state)) return;
         shownState_ = state;
@@ -50,18 +59,13 @@ void TaskbarProgress::Show(TaskbarState state, std::uint64_t done, std::uint64_t
     if (system_.setValue && system_.setValue(window_, done, total)) shownValue_ = value;
 }
 
-ITaskbarList3* TaskbarProgress::Taskbar() {
-    if (!triedTaskbar_) {
-        // Made once, when first needed: a system without it (before Windows 7, a shell that lacks it)
-        // is asked only once.
-        triedTaskbar_ = true;
-        apartment_.emplace();
-        if (SUCCEEDED(CreateInProcessInstance(CLSID_TaskbarList, IID_ITaskbarList3, taskbar_.Put())) &&
-            FAILED(taskbar_->HrInit())) {
-            taskbar_.Reset();
-        }
+void TaskbarProgress::Connect() {
+    taskbar_.Reset();
+    if (!apartment_) apartment_.emplace();
+    if (SUCCEEDED(CreateInProcessInstance(CLSID_TaskbarList, IID_ITaskbarList3, taskbar_.Put())) &&
+        FAILED(taskbar_->HrInit())) {
+        taskbar_.Reset();
     }
-    return taskbar_.Get();
 }
 
 }  // namespace ui

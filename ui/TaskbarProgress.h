@@ -1,5 +1,6 @@
 // A window's taskbar button as a progress bar (ITaskbarList3, Windows 7 on). The shell's object is
-// made at run time on first use; where it is missing the button shows nothing and nothing fails.
+// made at run time when first used after each announcement of the button, so that a restarted Explorer
+// gets one of its own; where it is missing the button shows nothing and nothing fails.
 #pragma once
 
 #include "ui/Com.h"
@@ -29,6 +30,7 @@ public:
     struct System {
         std::function<bool(HWND window, TaskbarState state)> setState;                      // SetProgressState
         std::function<bool(HWND window, std::uint64_t done, std::uint64_t total)> setValue;  // SetProgressValue
+        std::function<void()> connect;  // a new taskbar list in place of the old (CoCreateInstance, HrInit)
     };
 
     TaskbarProgress();
@@ -43,7 +45,7 @@ public:
     // The registered message by which the shell announces the button.
     UINT ButtonCreatedMessage() const { return buttonCreated_; }
     // The shell has made the button (the window was shown, or the shell restarted): from now on it
-    // takes calls, and hears everything afresh.
+    // takes calls, through a taskbar list made afresh, and hears everything afresh.
     void ButtonCreated();
     // The window has no button (hidden): what the button showed is gone with it.
     void ButtonGone();
@@ -53,12 +55,13 @@ public:
     void Show(TaskbarState state, std::uint64_t done = 0, std::uint64_t total = 0);
 
 private:
-    ITaskbarList3* Taskbar();
+    void Connect();
 
     // Joined with the taskbar list's creation, once the shell has announced the button.
     std::optional<ComApartment> apartment_;
     ComPtr<ITaskbarList3> taskbar_;
-    bool triedTaskbar_ = false;
+    // The taskbar list of the latest announcement has been asked for.
+    bool connected_ = false;
     System system_;
     HWND window_ = nullptr;
     UINT buttonCreated_ = 0;

@@ -1,4 +1,4 @@
-// Wake timer: CreateWaitableTimerW and SetWaitableTimer with resume; a refusal is noted, not reported.
+// Wake timer: CreateWaitableTimerW and SetWaitableTimer with resume; a refusal is not reported.
 #include "ui/WakeTimer.h"
 
 #include <algorithm>
@@ -6,23 +6,22 @@
 namespace ui {
 
 WakeTimer::WakeTimer()
-    : system_{[this](std::int64_t dueIn) { return SetOnSystem(dueIn); }, [this] { CancelOnSystem(); }} {}
+    : system_{[this](std::int64_t dueIn) { SetOnSystem(dueIn); }, [this] { CancelOnSystem(); }} {}
 
 void WakeTimer::Set(std::int64_t dueIn) {
-    mayWake_ = system_.set && system_.set(std::max<std::int64_t>(dueIn, 1));
+    if (system_.set) system_.set(std::max<std::int64_t>(dueIn, 1));
     set_ = true;
 }
 
 void WakeTimer::Cancel() {
     if (!set_) return;
     set_ = false;
-    mayWake_ = false;
     if (system_.cancel) system_.cancel();
 }
 
-bool WakeTimer::SetOnSystem(std::int64_t dueIn) {
+void WakeTimer::SetOnSystem(std::int64_t dueIn) {
     if (!handle_) handle_.reset(CreateWaitableTimerW(nullptr, TRUE, nullptr));
-    if (!handle_) return false;
+    if (!handle_) return;
     // An absolute due time, in UTC: the instant the machine must be awake at, whatever the system does
     // or does not count of the time it spends asleep in a relative wait.
     FILETIME now{};
@@ -33,12 +32,7 @@ bool WakeTimer::SetOnSystem(std::int64_t dueIn) {
     // system cannot wake for (it succeeds then, with ERROR_NOT_SUPPORTED as its last error), is no
     // error for the user: the countdown goes on, the computer is kept awake while it runs, and one
     // put to sleep rings when it wakes. A refused handle is made anew next time.
-    SetLastError(ERROR_SUCCESS);
-    if (!SetWaitableTimer(handle_.get(), &due, 0, nullptr, nullptr, TRUE)) {
-        handle_.reset();
-        return false;
-    }
-    return GetLastError() != ERROR_NOT_SUPPORTED;
+    if (!SetWaitableTimer(handle_.get(), &due, 0, nullptr, nullptr, TRUE)) handle_.reset();
 }
 
 void WakeTimer::CancelOnSystem() {

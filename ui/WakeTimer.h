@@ -17,8 +17,8 @@ class WakeTimer {
 public:
     // The system calls behind the timer; a test listens in between.
     struct System {
-        // Relative, in 100 ns clock units; whether the system took it as a wake-up.
-        std::function<bool(std::int64_t dueIn)> set;
+        // Relative, in 100 ns clock units.
+        std::function<void(std::int64_t dueIn)> set;
         std::function<void()> cancel;
     };
 
@@ -33,18 +33,14 @@ public:
     // Cancels the timer when it is set.
     void Cancel();
     bool IsSet() const { return set_; }
-    // Whether the system said it will wake the machine at the set time. Even then a power plan that
-    // forbids wake timers, or Modern Standby, may not: no more than a hint.
-    bool MayWake() const { return mayWake_; }
 
 private:
-    bool SetOnSystem(std::int64_t dueIn);
+    void SetOnSystem(std::int64_t dueIn);
     void CancelOnSystem();
 
     core::UniqueKernelObject handle_;
     System system_;
     bool set_ = false;
-    bool mayWake_ = false;
 };
 
 }  // namespace ui

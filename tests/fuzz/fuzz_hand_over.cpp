@@ -13,12 +13,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t seconds = app::ParseDuration(text);
     if (seconds < 0 || (seconds > 0 && app::ParseDuration(app::PickerDurationText(seconds)) != seconds)) std::abort();
 
-    // A clock time is a time of day, and the countdown to it from any moment of the day lasts a day at most.
+    // A clock time is a time of day, and the countdown to it from any moment of a year with daylight
+    // saving time (Central European) is refused or lies within the pickers' range.
     const std::int32_t timeOfDay = app::ParseTimeOfDay(text);
-    if (timeOfDay < -1 || timeOfDay >= 24 * 3600) std::abort();
-    const std::int64_t now = size > 0 ? (data[0] * 86'400'000LL / 256) : 0;
-    const std::int32_t until = app::SecondsUntil(timeOfDay < 0 ? 0 : timeOfDay, now);
-    if (until < 1 || until > 24 * 3600) std::abort();
+    if (timeOfDay < app::kNoSuchTime || timeOfDay >= 24 * 3600) std::abort();
+    const app::ZoneRules zone = [](int) {
+        return app::ZoneRule{-60, 0, -60, {0, 10, 0, 5, 3 * 3'600'000}, {0, 3, 0, 5, 2 * 3'600'000}};
+    };
+    app::CommandLineRequest request;
+    request.kind = app::CommandLineRequest::Kind::TimeOfDay;
+    request.seconds = timeOfDay < 0 ? 0 : timeOfDay;
+    std::int64_t now = 13'400'000'000'000;  // in 2025
+    for (std::size_t i = 0; i < size && i < 4; ++i) now += std::int64_t{data[i]} << (8 * i + 10);
+    const app::CommandLineRequest resolved = app::ResolveTimeOfDay(request, now, zone);
+    if (resolved.kind == app::CommandLineRequest::Kind::Duration
+            ? resolved.seconds < 1 || resolved.seconds > app::kLongestDuration
+            : resolved.kind != app::CommandLineRequest::Kind::Bad) {
+        std::abort();
+    }
 
     // Only what a later copy could have sent passes, within the limits.
     std::vector<std::wstring> arguments;

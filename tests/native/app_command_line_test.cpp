@@ -1,5 +1,6 @@
 // The command line's durations: every accepted form at its boundaries, and the forms refused.
 #include "app/CommandLine.h"
+#include "app/TrayCountdown.h"
 
 #include <gtest/gtest.h>
 
@@ -77,31 +78,80 @@ TEST(CommandLine, TakesOneDurationOrTheUsageSwitchAndNamesWhatDoesNotBelong) {
     EXPECT_NE(BadArgumentText(L"0", Problem::OutOfRange).find(L"from 1 second to 23:59:59"), std::wstring::npos);
 }
 
-TEST(CommandLineTimeOfDay, ReadsTwentyFourHourAndAmPmTimesAndCountsToTheNextOne) {
+// Zones as the system gives their rules: Central European and US Eastern, and UTC.
+const ZoneRules kUtc = [](int) { return ZoneRule{}; };
+const ZoneRules kCentralEuropean = [](int) {
+    return ZoneRule{-60, 0, -60, {0, 10, 0, 5, 3 * 3'600'000}, {0, 3, 0, 5, 2 * 3'600'000}};
+};
+const ZoneRules kUsEastern = [](int) {
+    return ZoneRule{300, 0, -60, {0, 11, 0, 1, 2 * 3'600'000}, {0, 3, 0, 2, 2 * 3'600'000}};
+};
+
+UtcMilliseconds At(const ZoneRules& zone, int month, int day, int hour, int minute, int milliseconds = 0) {
+    return ToUtc(zone, {2026, month, day, (hour * 60 + minute) * 60'000 + milliseconds}).front();
+}
+
+TEST(CommandLineTimeOfDay, ReadsTwentyFourHourAndAmPmTimesAndCountsToTheNextOneByTheZonesRules) {
     for (const auto& [text, seconds] : std::vector<std::pair<std::wstring, std::int32_t>>{
              {L"@17:30", 63000}, {L"@17:30:15", 63015}, {L"@0:00", 0}, {L"@5:30pm", 63000}, {L"@5PM", 61200},
-             {L"@12am", 0}, {L"@12pm", 43200}, {L"@11:59:59pm", kLongestDuration}}) {
+             {L"@12am", 0}, {L"@12pm", 43200}, {L"@11:59:59pm", kLongestDuration}, {L"@25:00", kNoSuchTime},
+             {L"@17:60", kNoSuchTime}, {L"@13pm", kNoSuchTime}, {L"@0am", kNoSuchTime}, {L"@17:30:60", kNoSuchTime}}) {
         EXPECT_EQ(ParseTimeOfDay(text), seconds) << testing::PrintToString(text);
     }
-    for (const wchar_t* text : {L"@25:00", L"@17:60", L"@13pm", L"@0am", L"@17", L"@", L"17:30", L"@5:3pm",
-                                L"@17:30:", L"@17:30:60", L"@1:2:3:4", L"@pm", L"@5 pm", L"@-5pm", L"@005pm"}) {
+    for (const wchar_t* text : {L"@17", L"@", L"17:30", L"@5:3pm", L"@17:30:", L"@1:2:3:4", L"@pm", L"@5 pm",
+                                L"@-5pm", L"@005pm"}) {
         EXPECT_EQ(ParseTimeOfDay(text), -1) << "accepted: " << testing::PrintToString(std::wstring(text));
     }
+    EXPECT_EQ(ParseCommandLine({L"@25:00"}).problem, CommandLineRequest::Problem::NoSuchTime);
 
-    // Now is 17:29:59.5: half a second to 17:30 is one whole second; a time not later than now is
-    // tomorrow's, and the time that is now would be 24 hours.
-    const std::int64_t now = (17 * 3600 + 29 * 60 + 59) * 1000 + 500;
-    EXPECT_EQ(SecondsUntil(17 * 3600 + 30 * 60, now), 1);
-    EXPECT_EQ(SecondsUntil(18 * 3600, now), 30 * 60 + 1);
-    EXPECT_EQ(SecondsUntil(9 * 3600, now), 24 * 3600 - (8 * 3600 + 29 * 60 + 59));
-    const CommandLineRequest atTime = ParseCommandLine({L"@5:30pm"});
-    ASSERT_EQ(atTime.kind, Kind::TimeOfDay);
-    EXPECT_EQ(ResolveTimeOfDay(atTime, now).seconds, 1);
-    EXPECT_EQ(ResolveTimeOfDay(atTime, now).kind, Kind::Duration);
-    const CommandLineRequest atNow = ResolveTimeOfDay(atTime, (17 * 3600 + 30 * 60) * 1000);
-    EXPECT_EQ(atNow.problem, CommandLineRequest::Problem::OutOfRange);
-    EXPECT_EQ(atNow.badArgument, L"@5:30pm");
-    EXPECT_EQ(ResolveTimeOfDay(atTime, (17 * 3600 + 30 * 60) * 1000 + 1).kind, Kind::Bad);
+    using Problem = CommandLineRequest::Problem;
+    struct Case {
+        const ZoneRules& zone;
+        UtcMilliseconds now;
+        const wchar_t* named;
+        std::int32_t seconds;  // 0: refused for the problem
+        Problem problem;
+    };
+    const Case cases[] = {
+        // Half a second to 17:30 is one whole second; a time not later than now is tomorrow's, the
+        // second just passed among them; the time of this very second is now.
+        {kUtc, At(kUtc, 6, 1, 17, 29, 59'500), L"@5:30pm", 1, {}},
+        {kUtc, At(kUtc, 6, 1, 17, 29, 59'500), L"@9:00", 24 * 3600 - (8 * 3600 + 29 * 60 + 59), {}},
+        {kUtc, At(kUtc, 6, 1, 17, 30, 300), L"@17:29:59", kLongestDuration, {}},
+        {kUtc, At(kUtc, 6, 1, 17, 30, 300), L"@17:30", 0, Problem::Now},
+        // The evening before the clock goes forward: an hour less to 7:00; the skipped hour refused,
+        // but tomorrow's once today's has passed.
+        {kCentralEuropean, At(kCentralEuropean, 3, 28, 22, 0), L"@7:00", 8 * 3600, {}},
+        {kUsEastern, At(kUsEastern, 3, 7, 22, 0), L"@7:00", 8 * 3600, {}},
+        {kCentralEuropean, At(kCentralEuropean, 3, 28, 22, 0), L"@2:30", 0, Problem::Skipped},
+        {kUsEastern, At(kUsEastern, 3, 8, 1, 0), L"@2:30", 0, Problem::Skipped},
+        {kCentralEuropean, At(kCentralEuropean, 3, 29, 10, 0), L"@2:30", 16 * 3600 + 1800, {}},
+        // The evening before the clock goes back: an hour more to 7:00; the repeated hour is its first
+        // time, or its second once the first has passed; tomorrow's more than a day away is refused.
+        {kCentralEuropean, At(kCentralEuropean, 10, 24, 22, 0), L"@7:00", 10 * 3600, {}},
+        {kUsEastern, At(kUsEastern, 10, 31, 22, 0), L"@7:00", 10 * 3600, {}},
+        {kCentralEuropean, At(kCentralEuropean, 10, 24, 22, 0), L"@2:30", 4 * 3600 + 1800, {}},
+        {kUsEastern, At(kUsEastern, 10, 31, 22, 0), L"@1:30", 3 * 3600 + 1800, {}},
+        {kCentralEuropean, At(kCentralEuropean, 10, 25, 2, 40), L"@2:30", 50 * 60, {}},
+        {kCentralEuropean, At(kCentralEuropean, 10, 24, 22, 0), L"@21:30", 0, Problem::OutOfRange},
+    };
+    for (const Case& c : cases) {
+        const CommandLineRequest resolved = ResolveTimeOfDay(ParseCommandLine({c.named}), c.now, c.zone);
+        const std::wstring named = c.named;
+        EXPECT_EQ(resolved.seconds, c.seconds) << testing::PrintToString(named);
+        EXPECT_EQ(resolved.kind, c.seconds ? Kind::Duration : Kind::Bad) << testing::PrintToString(named);
+        if (!c.seconds) {
+            EXPECT_EQ(resolved.problem, c.problem) << testing::PrintToString(named);
+            EXPECT_EQ(resolved.badArgument, named);
+        }
+        // The tray tip's end time once the countdown starts (it runs a second longer than it counts)
+        // is the clock time named, within the seconds the rounding and that second add.
+        const LocalTime end = ToLocalTime(c.zone, c.now + TicksLeft(c.seconds, 9) * 100);
+        const std::int64_t late = (end.millisecondOfDay - ParseTimeOfDay(named) * 1000 + 86'400'000) % 86'400'000;
+        if (c.seconds) {
+            EXPECT_LT(late, 2000) << testing::PrintToString(named);
+        }
+    }
 }
 
 TEST(CommandLineTexts, NameTheArgumentSafelyAndTheValuesInvolved) {
@@ -123,6 +173,9 @@ TEST(CommandLineTexts, NameTheArgumentSafelyAndTheValuesInvolved) {
 
     EXPECT_EQ(ReplaceQuestionText(false, 299, 1500),
               L"A countdown is running with 000:04:59 left.\r\n\r\nReplace it with a new countdown of 000:25:00?");
+    EXPECT_TRUE(ReplaceQuestionText(false, 299, 1500, L"17:00").ends_with(L"of 000:25:00, until 17:00?"));
+    EXPECT_NE(BadArgumentText(L"@2:30", CommandLineRequest::Problem::Skipped).find(L"does not exist that day"),
+              std::wstring::npos);
     EXPECT_NE(ReplaceQuestionText(true, 3600, 90).find(L"paused with 001:00:00 left"), std::wstring::npos);
     EXPECT_NE(UsageText().find(L"[duration | @time | switch]"), std::wstring::npos);
 }

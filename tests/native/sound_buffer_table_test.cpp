@@ -16,27 +16,34 @@ using sound::BufferState;
 
 namespace {
 
+// A refusal to open that a later try may overcome: no device yet.
+constexpr std::uint32_t kNoDeviceYet = 6;
+
 // A device that keeps a log of its calls and holds back completions until the test delivers them, as the
 // message queue does. Handles are numbered from 100 and, like real ones, may be handed out again.
 class FakeDevice final : public sound::WaveOutDevice {
 public:
-    sound::DeviceHandle Open(std::span<const std::byte> format, std::uintptr_t notifyTarget) override {
+    sound::DeviceOpen Open(std::span<const std::byte> format, std::uintptr_t notifyTarget) override {
         lastFormat.assign(format.begin(), format.end());
         lastTarget = notifyTarget;
-        if (!accepts) return 0;
+        if (refusal != 0) return {0, refusal};
         const sound::DeviceHandle handle = reuseHandle != 0 ? reuseHandle : nextHandle++;
         Log("open", handle);
-        return handle;
+        return {handle, 0};
     }
+    std::uint32_t Query(std::span<const std::byte>) override { return refusal; }
+    bool DeviceMayCome(std::uint32_t result) const override { return result == kNoDeviceYet; }
     void Prepare(sound::DeviceHandle device, sound::WaveHeader&, std::span<std::byte> samples) override {
         prepared[device].assign(samples.begin(), samples.end());
         Log("prepare", device);
     }
-    void Write(sound::DeviceHandle device, sound::WaveHeader& header) override {
+    bool Write(sound::DeviceHandle device, sound::WaveHeader& header) override {
+        if (refusesWrites) return false;
         queued[device] = true;
         written[device] = &header;
         done[&header] = false;
         Log("write", device);
+        return true;
     }
     void Reset(sound::DeviceHandle device) override {
         Log("reset", device);
@@ -65,7 +72,8 @@ public:
     std::map<sound::DeviceHandle, Bytes> prepared;
     Bytes lastFormat;
     std::uintptr_t lastTarget = 0;
-    bool accepts = true;
+    std::uint32_t refusal = 0;
+    bool refusesWrites = false;
     sound::DeviceHandle nextHandle = 100;
     sound::DeviceHandle reuseHandle = 0;
 
@@ -190,7 +198,7 @@ TEST_F(SoundBufferTable, Load_EmptyData_RaisesAndLeavesTheBufferFree) {
 }
 
 TEST_F(SoundBufferTable, Load_NoDeviceForTheFormat_IsLoadedButPlayReturnsFalse) {
-    device.accepts = false;
+    device.refusal = kNoDeviceYet;
     ASSERT_TRUE(table.Load(1, L"good.wav", sound::PlayOnLoad));
     EXPECT_EQ(table.State(1), BufferState::Loaded);
     EXPECT_FALSE(table.Play(1));
@@ -330,8 +338,8 @@ TEST_F(SoundBufferTable, LateCompletion_ForAHandleGivenAgain_DoesNotEndTheNewSou
     EXPECT_EQ(table.State(1), BufferState::Free);
 }
 
-TEST_F(SoundBufferTable, Alarm_WithoutDevice_PlaysFromTheStartOnceOneOpensElseTheSystemsSoundAfterTheLastTry) {
-    device.accepts = false;
+TEST_F(SoundBufferTable, Alarm_WithoutDevice_PlaysFromTheStartOnceOneOpensElseTheSystemsSoundAfterTheLastTryOrARefusal) {
+    device.refusal = kNoDeviceYet;
     for (std::int32_t i : {1, 2, 3}) ASSERT_TRUE(table.Load(i, L"good.wav", sound::UnloadWhenDone));
     ASSERT_TRUE(table.PlayAlarm(2));
     table.Stop(2);  // answered while it waits: no more tries, and no sound
@@ -348,10 +356,16 @@ TEST_F(SoundBufferTable, Alarm_WithoutDevice_PlaysFromTheStartOnceOneOpensElseTh
     // A device at the second try: the sound from its first sample.
     ASSERT_TRUE(table.PlayAlarm(1));
     EXPECT_TRUE(table.RetryDevice());
-    device.accepts = true;
+    device.refusal = 0;
     EXPECT_FALSE(table.RetryDevice());
     EXPECT_EQ(device.log, (std::vector<std::string>{"open 100", "prepare 100", "write 100"}));
     EXPECT_EQ(device.prepared[100], kSamples);
+    // A header the device refuses: the buffer released, the system's sound in its place.
+    device.refusesWrites = true;
+    ASSERT_TRUE(table.Load(2, L"good.wav", sound::UnloadWhenDone));
+    EXPECT_FALSE(table.PlayAlarm(2));
+    EXPECT_EQ(table.State(2), BufferState::Free);
+    EXPECT_EQ(host.fallbacks, 4);
 }
 
 TEST_F(SoundBufferTable, FindBufferByDevice_NeverMatchesTheNullHandleOfFreeBuffers) {

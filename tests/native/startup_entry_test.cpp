@@ -30,13 +30,22 @@ public:
         if (found == values[Index(hive)].end()) return std::nullopt;
         return found->second;
     }
+    std::vector<std::uint8_t> Approval(RunHive hive, const std::wstring& name) override {
+        return approvals[Index(hive)][name];
+    }
+    bool SetApproval(RunHive hive, const std::wstring& name, std::span<const std::uint8_t> value) override {
+        approvals[Index(hive)][name].assign(value.begin(), value.end());
+        return true;
+    }
 
     std::map<std::wstring, std::wstring>& Key(RunHive hive) { return values[Index(hive)]; }
+    std::map<std::wstring, std::vector<std::uint8_t>>& Approvals(RunHive hive) { return approvals[Index(hive)]; }
     void Refuse(RunHive hive) { refused[Index(hive)] = true; }
 
 private:
     static int Index(RunHive hive) { return static_cast<int>(hive); }
     std::map<std::wstring, std::wstring> values[3];
+    std::map<std::wstring, std::vector<std::uint8_t>> approvals[3];
     bool refused[3] = {false, false, false};
 };
 
@@ -162,6 +171,21 @@ TEST(StartupEntry, FoundInEveryRunKeyOnlyWhenItStartsThisProgram) {
         EXPECT_EQ(platform::FindStartupEntry(keys, entry.name, kModule), hive);
         keys.Key(hive).erase(entry.name);
     }
+}
+
+
+TEST(StartupEntry, AnEntryTurnedOffInTaskManagerDoesNotStartUntilTheBoxTurnsItOn) {
+    EXPECT_FALSE(platform::TurnedOff({}) || platform::TurnedOff({2, 0, 0, 0}) || platform::TurnedOff({6}));
+    EXPECT_TRUE(platform::TurnedOff({3, 0, 0, 0, 0xd4, 0x0d, 0x43, 0x8d, 0xc8, 0x3b, 0xd9, 0x01}) && platform::TurnedOff({7}));
+    FakeRunKeys keys;
+    keys.Refuse(RunHive::LocalMachine);
+    const auto entry = *platform::RunEntryFor(kModule);
+    keys.Key(RunHive::CurrentUser)[entry.name] = entry.data;
+    keys.Approvals(RunHive::CurrentUser)[entry.name] = {3, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
+    EXPECT_FALSE(platform::FindStartupEntry(keys, entry.name, kModule));
+    // Ticking writes the entry again and turns it on, as Windows writes it.
+    EXPECT_EQ(platform::AddStartupEntry(keys, entry), RunHive::CurrentUser);
+    EXPECT_EQ(keys.Approvals(RunHive::CurrentUser)[entry.name][0], 2);
 }
 
 }  // namespace

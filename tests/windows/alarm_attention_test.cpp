@@ -8,6 +8,7 @@
 #include "core/Handles.h"
 #include "core/Program.h"
 #include "resources/Layouts.h"
+#include "sound/SoundManager.h"
 #include "tests/InputSupport.h"
 
 #include <gtest/gtest.h>
@@ -188,13 +189,15 @@ TEST_F(AlarmInTheBackground, TimeExpiredComesUpTopmostWithoutTheKeyboardFlashesA
                  PostMessageW(form.PushButton1.hwnd(), WM_KEYUP, VK_SPACE, 0xC0000001);
                  testinput::Type(VK_ESCAPE);
              });
-    // The user is in the Alarm Options window when the countdown ends.
-    StartAndExpire([&] { form.Form3().Show(); });
+    // The user is in the Alarm Options window when the countdown ends: it is in front again afterwards.
+    StartAndExpire([&] { form.PushButton3_Click(); });
     ASSERT_TRUE(own.Finished());
     EXPECT_TRUE(ownActive);
-    EXPECT_TRUE(IsWindowVisible(form.hwnd())) << "a key started a countdown";
+    EXPECT_EQ(form.PushButton1.Caption(), L"Start") << "a key started a countdown";
+    EXPECT_EQ(GetForegroundWindow(), form.Form3().hwnd());
+    EXPECT_FALSE(IsWindowVisible(form.hwnd()));
     EXPECT_EQ(x.StateMessages(), 0u) << "a flash while the program had the keyboard";
-    EXPECT_EQ(log, (std::vector<std::wstring>{L"counting", L"sleep", L"awake", L"up", L"sleep"}));
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"counting", L"awake", L"up", L"sleep"}));
 
     // Another program in front, typed in since Start: it keeps the keyboard, and the keys typed after the
     // alarm; Time Expired shows on top and flashes; turning to it by the tray icon puts the focus on OK.
@@ -234,7 +237,7 @@ TEST_F(AlarmInTheBackground, TimeExpiredComesUpTopmostWithoutTheKeyboardFlashesA
     EXPECT_TRUE(keptKeyboard);
     EXPECT_TRUE(onTop);
     EXPECT_TRUE(okFocusedOnActivation);
-    EXPECT_EQ(log, (std::vector<std::wstring>{L"counting", L"sleep", L"awake", L"flash", L"up", L"sleep"}));
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"counting", L"awake", L"flash", L"up", L"sleep"}));
     EXPECT_TRUE(PumpUntil([&] { return x.StateMessages() > 0; }, 5000)) << "no flash reached the X server";
 
     // Answered, nothing of the program stays topmost.
@@ -242,19 +245,32 @@ TEST_F(AlarmInTheBackground, TimeExpiredComesUpTopmostWithoutTheKeyboardFlashesA
     EnumThreadWindows(GetCurrentThreadId(), &AnyTopmost, reinterpret_cast<LPARAM>(&anyTopmost));
     EXPECT_FALSE(anyTopmost);
     EXPECT_FALSE(form.AlarmAttention.KeepingAwake());
+
+    // Alarm Options closed while another program is in front: the main window comes back without the keyboard.
+    ASSERT_TRUE(notepad.TakeForeground());
+    form.Form3().SetText1Text((testsupport::ProgramExecutable().parent_path() / L"alarm.wav").wstring());
+    SendMessageW(form.Form3().hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()) && GetForegroundWindow() == notepad.window());
+    EXPECT_FALSE(IsChild(form.hwnd(), GetFocus()));
 }
 
-// A message box raised at expiry while another program has the keyboard (here the loader's, for an
-// alarm file it cannot use; then an error report while Time Expired is up) is owned by a window of
-// ours, and Start and Reset take no input under it.
+// At expiry while another program has the keyboard, with an alarm file the loader cannot use: Time
+// Expired comes up sounding the system's alert, with nothing ahead of it; the loader's message follows
+// once the user turns to it, owned by it, as is an error report while it is up, and Start and Reset
+// take no input under them.
 TEST_F(AlarmInTheBackground, MessageBoxesAtExpiryAreOwnedAndLeaveTheMainWindowDisabled) {
     OtherProgram notepad;
     ASSERT_NE(notepad.window(), nullptr) << "notepad did not start";
     const std::wstring unusable = testsupport::WriteTempFile(L"corvalin-unusable.wav", "not a wave file");
     form.Form3().SetText1Text(unusable);
+    int fallbacks = 0;
+    sound::SoundSystem system = sound::SoundSystem::Platform();
+    system.fallbackSound = [&] { ++fallbacks; };
+    sound::UseSystem(system);
 
     struct Seen {
         HWND owner = nullptr;
+        std::wstring text;
         bool mainEnabled = true;
         bool optionsEnabled = true;
     };
@@ -262,22 +278,28 @@ TEST_F(AlarmInTheBackground, MessageBoxesAtExpiryAreOwnedAndLeaveTheMainWindowDi
     const auto answer = [](Seen& seen) {
         const HWND box = FindWindowW(L"#32770", nullptr);
         seen.owner = GetWindow(box, GW_OWNER);
+        seen.text = testsupport::TextOf(GetDlgItem(box, 0xFFFF));
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     };
     Seen loader;
     Seen report;
     HWND expired = nullptr;
+    bool alarmFirst = false;
     bool reportRaised = false;
     bool mainDisabledAfterReport = false;
     Script script;
-    script.Then([&] { return boxUp() && !reportRaised; }, [&] {
+    script.Then([] { return TimeExpiredWindow() != nullptr; }, [&] {
+        expired = TimeExpiredWindow();
+        alarmFirst = fallbacks == 1 && !boxUp() && form.AlarmAttention.KeepingAwake();
+        form.cSysTray1_MouseUp(1, 0);  // the user turns to it
+    });
+    script.Then([&] { return boxUp(); }, [&] {
         loader.mainEnabled = IsWindowEnabled(form.hwnd()) != FALSE;
         loader.optionsEnabled = IsWindowEnabled(form.Form3().hwnd()) != FALSE;
         answer(loader);
     });
-    script.Then([&] { return TimeExpiredWindow() && !boxUp(); },
+    script.Then([&] { return !boxUp(); },
                 [&] {
-                    expired = TimeExpiredWindow();
                     reportRaised = true;
                     core::ShowErrorReport(L"a step failed while the alarm was up");
                     mainDisabledAfterReport = !IsWindowEnabled(form.hwnd());
@@ -290,10 +312,13 @@ TEST_F(AlarmInTheBackground, MessageBoxesAtExpiryAreOwnedAndLeaveTheMainWindowDi
         answer(report);
     });
     StartAndExpire([&] { ASSERT_TRUE(notepad.TakeForeground()); });
+    sound::UseSystem(sound::SoundSystem::Platform());
     ASSERT_TRUE(script.Finished() && inner.Finished());
     DeleteFileW(unusable.c_str());
 
-    EXPECT_EQ(loader.owner, form.hwnd());
+    EXPECT_TRUE(alarmFirst);
+    EXPECT_EQ(loader.text, L"Incorrect format");
+    EXPECT_EQ(loader.owner, expired);
     EXPECT_FALSE(loader.mainEnabled);
     EXPECT_FALSE(loader.optionsEnabled);
     EXPECT_EQ(report.owner, expired);

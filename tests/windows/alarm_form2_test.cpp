@@ -181,7 +181,7 @@ TEST_F(AlarmAtExpiry, RestartSilencesTheAlarmAndTheSameCountdownRingsAgain) {
     ExpectIdleOnScreen();
 }
 
-TEST_F(AlarmAtExpiry, ARepeatingAlarmPlaysOnWithoutAGapUntilEscapeOrTheCloseBoxAnswersIt) {
+TEST_F(AlarmAtExpiry, ARepeatingAlarmPlaysOnWithoutAGapUntilAnsweredOrNobodyIsThereForTenMinutes) {
     if (capture.empty()) GTEST_SKIP() << "CORVALIN_SOUND_CAPTURE is not set";
     const auto samples = Samples(200, 25);
     form.Form3().SetText1Text(WriteWav(L"repeat", samples));
@@ -189,18 +189,27 @@ TEST_F(AlarmAtExpiry, ARepeatingAlarmPlaysOnWithoutAGapUntilEscapeOrTheCloseBoxA
     // The whole sound and the start of the next play, back to back.
     std::vector<unsigned char> again(samples);
     again.insert(again.end(), samples.begin(), samples.begin() + 4000);
-    for (bool closeBox : {false, true}) {
+    for (int way : {0, 1, 2}) {  // Escape, the close box, or nobody there: Time Expired stays up
         const long long enough = testsupport::SizeOf(capture) + 3 * static_cast<long long>(samples.size());
+        long long answered = 0;
         Script script;
-        script.Then([&] { return TimeExpiredWindow() && testsupport::SizeOf(capture) > enough; },
-                    [&] { SendMessageW(TimeExpiredWindow(), closeBox ? WM_CLOSE : WM_COMMAND, IDCANCEL, 0); });
+        script.Then([&] { return TimeExpiredWindow() && testsupport::SizeOf(capture) > enough; }, [&] {
+            ui::Attention::System away = ui::Attention::Platform();
+            away.now = [later = GetTickCount() + ui::kAlarmAwayMs] { return later; };
+            form.AlarmAttention.UseSystem(way == 2 ? away : ui::Attention::Platform());
+            form.AlarmAttention.CheckPresence();
+            if (way < 2) SendMessageW(TimeExpiredWindow(), way == 1 ? WM_CLOSE : WM_COMMAND, IDCANCEL, 0);
+            answered = testsupport::SizeOf(capture);
+            if (way < 2) return;
+            EXPECT_FALSE(testsupport::PumpUntil([] { return !TimeExpiredWindow(); }, 600)) << "it stays up, silent";
+            SendMessageW(TimeExpiredWindow(), WM_COMMAND, IDCANCEL, 0);
+        });
         StartAndExpire();
         ASSERT_TRUE(script.Finished());
-        const long long answered = testsupport::SizeOf(capture);
-        EXPECT_TRUE(Contains(Captured(), again.data(), again.size())) << "close box " << closeBox;
+        EXPECT_TRUE(Contains(Captured(), again.data(), again.size())) << way;
         // Nothing more reaches the device but what it held already.
         testsupport::PumpUntil([] { return false; }, 600);
-        EXPECT_LT(testsupport::SizeOf(capture), answered + static_cast<long long>(samples.size())) << closeBox;
+        EXPECT_LT(testsupport::SizeOf(capture), answered + static_cast<long long>(samples.size())) << way;
     }
 }
 

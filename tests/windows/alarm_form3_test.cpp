@@ -255,7 +255,7 @@ TEST_F(AlarmOptions, TestTwiceThenOkStopsOnlyTheSecondAndTheFirstIsFreedWhenItEn
     EXPECT_TRUE(testsupport::PumpUntil([] { return sound::State(1) == BufferState::Free; }, 20000));
 }
 
-TEST_F(AlarmOptions, UnusableWavGivesTheLoadersMessageAndLeavesAlarmBufferOnAFreeBuffer) {
+TEST_F(AlarmOptions, UnusableWavGivesTheLoadersMessageAndAnUnplayableOneTheSystemsSound) {
     const std::wstring bad = testsupport::WriteTempFile(
         L"corvalin-options-bad.wav", soundtest::Riff("WAVE", {soundtest::Chunk("FMT ", soundtest::Format16(1, 1, 8000, 8)),
                                                               soundtest::Chunk("data", soundtest::Pattern(8))}));
@@ -274,12 +274,30 @@ TEST_F(AlarmOptions, UnusableWavGivesTheLoadersMessageAndLeavesAlarmBufferOnAFre
     EXPECT_EQ(watcher.Boxes().back().text, L"Could not find fmt chunk");
     EXPECT_EQ(options.Text1Text(), bad);
     EXPECT_TRUE(IsWindowVisible(options.hwnd()));
-    // A path the listing does not find is no test at all, and says nothing.
+    // A path the listing does not find is no test, and says so as the loader would.
     options.SetText1Text(core::ProgramFolder());
     core::program::AlarmBuffer = 0;
     Click(options.PushButton3);
     EXPECT_EQ(core::program::AlarmBuffer, 0);
-    EXPECT_EQ(watcher.Count(), 2u);
+    EXPECT_EQ(watcher.Boxes().back().text, L"Cannot open file");
+    // A format no device plays, then no device at all: the test sounds the alert; OK refuses the format.
+    int fallbacks = 0;
+    sound::SoundSystem system = sound::SoundSystem::Platform();
+    system.fallbackSound = [&] { ++fallbacks; };
+    sound::UseSystem(system);
+    options.SetText1Text(testsupport::WriteTempFile(
+        L"corvalin-options-odd.wav", soundtest::CanonicalWav(soundtest::Format16(0x7777, 2, 44100, 16), soundtest::Pattern(400))));
+    Click(options.PushButton3);
+    Click(options.PushButton1);
+    EXPECT_EQ(watcher.Boxes().back().text, sound::kCannotPlayFormat);
+    system.openDevice = [](HWAVEOUT*, const WAVEFORMATEX*, DWORD_PTR) { return static_cast<MMRESULT>(MMSYSERR_NODRIVER); };
+    sound::UseSystem(system);
+    options.SetText1Text(WriteWav(L"nodevice", 50, 40));
+    Click(options.PushButton3);
+    Click(options.PushButton1);
+    sound::UseSystem(sound::SoundSystem::Platform());
+    EXPECT_EQ(fallbacks, 2);
+    EXPECT_FALSE(options.IsLoaded());
 }
 
 TEST_F(AlarmOptions, TabIntoThePathBoxSelectsTheWholePathAndEnterPressesOk) {

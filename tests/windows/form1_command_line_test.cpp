@@ -31,9 +31,13 @@ protected:
     bool Counting() { return form.PushButton1.Caption() == L"Pause"; }
 };
 
-// The system refuses the mutex, as it refuses a normal copy the mutex of one run as administrator.
+// The system refuses the mutex whole, and the window word for writing, as it refuses a normal copy the
+// objects of one run as administrator.
 HANDLE WINAPI DeniedCreate(LPSECURITY_ATTRIBUTES, BOOL, LPCWSTR) { return SetLastError(ERROR_ACCESS_DENIED), nullptr; }
 HANDLE WINAPI DeniedOpen(DWORD, BOOL, LPCWSTR) { return DeniedCreate(nullptr, FALSE, nullptr); }
+HANDLE WINAPI DeniedMapping(HANDLE, LPSECURITY_ATTRIBUTES, DWORD, DWORD, DWORD, LPCWSTR) {
+    return DeniedCreate(nullptr, FALSE, nullptr);
+}
 
 TEST_F(Form1CommandLine, ALoadedCountdownIsReplacedOnlyOnYesAndOnlyByOneThatCanStart) {
     form.HandOver(Duration(300));
@@ -118,6 +122,9 @@ TEST_F(Form1CommandLine, CopyDataTakesOnlyAWellFormedHandOverOfOurs) {
     EXPECT_EQ(send(app::kHandOverTag, duration, bytes - 1), FALSE);
     EXPECT_EQ(send(app::kHandOverTag, app::EncodeHandOver({L"/?"}), 6), FALSE);
     EXPECT_EQ(send(app::kHandOverTag, app::EncodeHandOver({L"30s", L"now"}), 16), FALSE);
+    // Taken only while there is room to act on it: the one too many hears so.
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(send(app::kHandOverTag, app::EncodeHandOver({L"/pause"}), 14), 1);
+    EXPECT_EQ(send(app::kHandOverTag, app::EncodeHandOver({L"/pause"}), 14), app::kHandOverBusy);
     testsupport::PumpPending();
     EXPECT_FALSE(Counting());
     EXPECT_EQ(Pickers(), L"00:00:00");
@@ -127,10 +134,10 @@ TEST_F(Form1CommandLine, CopyDataTakesOnlyAWellFormedHandOverOfOurs) {
     EXPECT_EQ(Pickers(), L"00:00:30");
 }
 
-TEST_F(Form1CommandLine, ALaterCopyDeniedTheMutexHandsOverAndStartsNoSecondTimer) {
+TEST_F(Form1CommandLine, ALaterCopyDeniedTheMutexAndTheWordHandsOverAndStartsNoSecondTimer) {
     app::SingleInstance first;
     first.Publish(form.hwnd());
-    app::SingleInstance later(app::MutexCalls{&DeniedCreate, &DeniedOpen});
+    app::SingleInstance later(app::SharedObjectCalls{&DeniedCreate, &DeniedOpen, &DeniedMapping});
     app::NoTimerReason reason{};
     EXPECT_EQ(later.Claim({L"30s"}, reason), app::SingleInstance::Outcome::HandedOver);
     EXPECT_TRUE(PumpUntil([&] { return Counting(); }, 5000));

@@ -227,7 +227,6 @@ TEST_F(Form1TrayCountdown, TheWakeTimerIsSetWhileACountdownRunsAndCancelledOther
     form.Timer1.SystemWake().UseSystem({[&](std::int64_t dueIn) {
                                             log.push_back(L"set");
                                             due = dueIn;
-                                            return true;
                                         },
                                         [&] { log.push_back(L"cancel"); }});
     const auto settles = [&](std::size_t entries) { return testsupport::PumpUntil([&] { return log.size() >= entries; }, 5000); };
@@ -256,10 +255,12 @@ TEST_F(Form1TrayCountdown, TheWakeTimerIsSetWhileACountdownRunsAndCancelledOther
 
 TEST_F(Form1TrayCountdown, TheTaskbarButtonShowsTheCountdownWhileTheWindowHasOneAndHearsOnlyChanges) {
     std::vector<std::wstring> sent;  // "state N" (TBPFLAG), "done/total"
+    int connects = 0;                // taskbar lists made
     const auto log = [&](std::wstring call) { sent.push_back(std::move(call)); return true; };
     form.TaskbarButton.UseSystem(
         {[&](HWND, ui::TaskbarState state) { return log(L"state " + std::to_wstring(static_cast<int>(state))); },
-         [&](HWND, std::uint64_t done, std::uint64_t total) { return log(std::to_wstring(done) + L"/" + std::to_wstring(total)); }});
+         [&](HWND, std::uint64_t done, std::uint64_t total) { return log(std::to_wstring(done) + L"/" + std::to_wstring(total)); },
+         [&] { ++connects; }});
     Seconds(3);
     Press(form.PushButton1);
     form.cSysTray1_MouseUp(1, 0);  // back from the tray: the window has a button, but the shell has not said so
@@ -285,6 +286,12 @@ TEST_F(Form1TrayCountdown, TheTaskbarButtonShowsTheCountdownWhileTheWindowHasOne
     // Resumed, Start sent the window behind the tray icon again; the alarm brings it back.
     EXPECT_EQ(std::vector<std::wstring>(atExpiry.begin() + 5, atExpiry.end()), (std::vector<std::wstring>{L"state 4", L"1/1"}));
     EXPECT_EQ(sent.back(), L"state 0");
+    // Explorer restarted and announces the button again: a new taskbar list hears the state afresh.
+    const int made = connects;
+    const std::size_t calls = sent.size();
+    SendMessageW(form.hwnd(), RegisterWindowMessageW(L"TaskbarButtonCreated"), 0, 0);
+    EXPECT_EQ(connects, made + 1);
+    EXPECT_EQ(std::vector<std::wstring>(sent.begin() + static_cast<std::ptrdiff_t>(calls), sent.end()), std::vector<std::wstring>{L"state 0"});
 
     // Behind the tray icon the window has no button, and the button hears nothing.
     sent.clear();

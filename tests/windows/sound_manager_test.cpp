@@ -179,12 +179,15 @@ TEST_F(SoundManager, UnloadOfAPlayingBuffer_TheLateCompletionTouchesNoOtherBuffe
     EXPECT_EQ(sound::State(2), BufferState::Loaded);
 }
 
-TEST_F(SoundManager, AlarmWhoseDeviceIsRefused_IsTriedAgainOnTheNotificationWindowsTimerUntilStopped) {
+TEST_F(SoundManager, AlarmWhoseDeviceIsNotThereYet_IsTriedAgainOnTheNotificationWindowsTimerUntilStopped) {
     int opens = 0;
+    int fallbacks = 0;
+    MMRESULT refusal = MMSYSERR_NODRIVER;
     sound::SoundSystem system = sound::SoundSystem::Platform();
     system.openDevice = [&, open = system.openDevice](HWAVEOUT* device, const WAVEFORMATEX* format, DWORD_PTR window) {
-        return ++opens <= 2 ? static_cast<MMRESULT>(MMSYSERR_NODRIVER) : open(device, format, window);
+        return ++opens <= 2 ? refusal : open(device, format, window);
     };
+    system.fallbackSound = [&] { ++fallbacks; };
     sound::UseSystem(system);
     const std::wstring file = WritePcmWav(L"sound_retry_test.wav", PcmSamples(300, 14));
     ASSERT_TRUE(sound::Load(1, file, sound::UnloadWhenDone));
@@ -195,6 +198,16 @@ TEST_F(SoundManager, AlarmWhoseDeviceIsRefused_IsTriedAgainOnTheNotificationWind
     ASSERT_TRUE(sound::PlayAlarm(2));
     sound::Stop(2);
     EXPECT_FALSE(KillTimer(sound::NotifyWindow(), sound::kDeviceRetryTimer)) << "the timer runs on";
+    // A refused format is not tried again: the alert at once, repeating on its timer until answered.
+    opens = 0;
+    refusal = WAVERR_BADFORMAT;
+    ASSERT_TRUE(sound::Load(3, file, sound::UnloadWhenDone));
+    EXPECT_FALSE(sound::PlayAlarm(3, true));
+    SendMessageW(sound::NotifyWindow(), WM_TIMER, sound::kFallbackRepeatTimer, 0);
+    sound::StopAlarm();
+    SendMessageW(sound::NotifyWindow(), WM_TIMER, sound::kFallbackRepeatTimer, 0);
+    EXPECT_EQ(fallbacks, 2);
+    EXPECT_FALSE(KillTimer(sound::NotifyWindow(), sound::kFallbackRepeatTimer)) << "the timer runs on";
 }
 
 TEST_F(SoundManager, BadFile_ShowsAPlainMessageBoxAndLeavesTheBufferFree) {

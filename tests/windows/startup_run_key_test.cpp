@@ -72,16 +72,19 @@ protected:
     void Clean() {
         platform::DeleteRegValue(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, name_);
         platform::DeleteRegValue(HKEY_CURRENT_USER, platform::kRunKeyPath, name_);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, approvals_.c_str(), name_.c_str());
         platform::DeleteRegValue(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, L"Corvalin Other.exe");
     }
 
     const std::wstring module_ = core::RunningModulePath();
     const std::wstring name_ = core::ExecutableName(module_);
+    platform::RegistryRunKeys keys_;
+    const std::wstring approvals_ = std::wstring(platform::kApprovalKeyPath) + L"Run";
 };
 
 TEST_F(StartupRunKey, EnableRegistersTheRunningExecutableQuoted) {
     ASSERT_FALSE(name_.empty());
-    platform::EnableStartup();
+    platform::EnableStartup(keys_);
     const auto data = RunValue(HKEY_LOCAL_MACHINE, name_);
     ASSERT_TRUE(data);
     EXPECT_EQ(*data, L"\"" + module_ + L"\"");
@@ -91,22 +94,22 @@ TEST_F(StartupRunKey, EnableRegistersTheRunningExecutableQuoted) {
 TEST_F(StartupRunKey, DisableRemovesTheEntryFromBothKeys) {
     PutRunValue(HKEY_LOCAL_MACHINE, name_, L"x");
     PutRunValue(HKEY_CURRENT_USER, name_, L"x");
-    platform::DisableStartup();
+    platform::DisableStartup(keys_);
     EXPECT_FALSE(RunValue(HKEY_LOCAL_MACHINE, name_));
     EXPECT_FALSE(RunValue(HKEY_CURRENT_USER, name_));
 }
 
 TEST_F(StartupRunKey, DisableWithoutAnEntryTouchesNoOtherValue) {
     PutRunValue(HKEY_LOCAL_MACHINE, L"Corvalin Other.exe", L"\"C:\\Other\\Corvalin Other.exe\"");
-    platform::DisableStartup();
+    platform::DisableStartup(keys_);
     EXPECT_EQ(RunValue(HKEY_LOCAL_MACHINE, L"Corvalin Other.exe"), L"\"C:\\Other\\Corvalin Other.exe\"");
 }
 
 TEST_F(StartupRunKey, TickAndClearAddAndRemoveEachTime) {
     for (int round = 0; round < 2; ++round) {
-        platform::EnableStartup();
+        platform::EnableStartup(keys_);
         EXPECT_TRUE(RunValue(HKEY_LOCAL_MACHINE, name_)) << round;
-        platform::DisableStartup();
+        platform::DisableStartup(keys_);
         EXPECT_FALSE(RunValue(HKEY_LOCAL_MACHINE, name_)) << round;
     }
 }
@@ -115,7 +118,7 @@ TEST_F(StartupRunKey, UnopenableMachineWideKeyPutsTheEntryInTheUsersKey) {
     {
         ReplacedHive machine(HKEY_LOCAL_MACHINE, L"Machine without Run key");
         ASSERT_TRUE(machine.Ready());
-        platform::EnableStartup();
+        platform::EnableStartup(keys_);
         // The machine-wide key is never created.
         HKEY run = nullptr;
         EXPECT_NE(RegOpenKeyExW(machine.Key(), platform::kRunKeyPath, 0, KEY_READ, &run), ERROR_SUCCESS);
@@ -129,9 +132,9 @@ TEST_F(StartupRunKey, DisableRemovesAnEntryTheFallBackWrote) {
     {
         ReplacedHive machine(HKEY_LOCAL_MACHINE, L"Machine without Run key");
         ASSERT_TRUE(machine.Ready());
-        platform::EnableStartup();
+        platform::EnableStartup(keys_);
         ASSERT_TRUE(RunValue(HKEY_CURRENT_USER, name_));
-        platform::DisableStartup();
+        platform::DisableStartup(keys_);
     }
     EXPECT_FALSE(RunValue(HKEY_CURRENT_USER, name_));
 }
@@ -140,8 +143,20 @@ TEST_F(StartupRunKey, FreshProfileWithoutARunKeyGetsOneForTheFallBack) {
     ReplacedHive machine(HKEY_LOCAL_MACHINE, L"Machine without Run key");
     ReplacedHive user(HKEY_CURRENT_USER, L"Fresh profile");
     ASSERT_TRUE(machine.Ready() && user.Ready());
-    platform::EnableStartup();
+    platform::EnableStartup(keys_);
     EXPECT_EQ(RunValue(user.Key(), name_), L"\"" + module_ + L"\"");
+}
+
+TEST_F(StartupRunKey, AnEntryTurnedOffInTaskManagerIsNotFoundUntilEnableTurnsItOn) {
+    const BYTE off[12] = {3, 0, 0, 0, 0xd4, 0x0d, 0x43, 0x8d, 0xc8, 0x3b, 0xd9, 0x01};
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, approvals_.c_str(), name_.c_str(), REG_BINARY, off, 12), ERROR_SUCCESS);
+    PutRunValue(HKEY_CURRENT_USER, name_, L"\"" + module_ + L"\"");
+    EXPECT_FALSE(platform::StartupEntryIn(keys_));
+    ReplacedHive machine(HKEY_LOCAL_MACHINE, L"Machine without Run key");
+    platform::EnableStartup(keys_);
+    EXPECT_EQ(platform::ReadRegBytes(HKEY_CURRENT_USER, approvals_, name_),
+              std::vector<std::uint8_t>(platform::kTurnedOn.begin(), platform::kTurnedOn.end()));
+    EXPECT_EQ(platform::StartupEntryIn(keys_), platform::RunHive::CurrentUser);
 }
 
 TEST(RegStuff, SetRegValueStoresTextWithItsTerminatingZero) {
