@@ -9,6 +9,7 @@
 #include "ui/Attention.h"
 #include "ui/Backdrop.h"
 #include "ui/Dpi.h"
+#include "ui/ProcAddress.h"
 #include "ui/Subclass.h"
 
 #include <commdlg.h>
@@ -143,8 +144,11 @@ void Form3::PushButton5_Click() {
         // which for an alarm file that stays in one folder is that same folder.
         ofn.lpstrInitialDir = folder.c_str();
         ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
-        // Cancel leaves the file name empty.
-        if (!GetOpenFileNameW(&ofn)) fileName[0] = L'\0';
+        // The dialog's DLL is loaded for the dialog, not at the program's start. Cancel leaves the
+        // file name empty.
+        static const auto openFileName =
+            ui::SystemFunction<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+        if (!openFileName || !openFileName(&ofn)) fileName[0] = L'\0';
     });
     const std::wstring picked(fileName.data());
     if (trap.Test(114, [&] { return picked.empty(); })) return;

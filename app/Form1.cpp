@@ -99,6 +99,7 @@ bool Form1::Create() {
     ui::LetInFromNormalRights(hwnd(), TaskbarButton.ButtonCreatedMessage());
     cSysTray1.Create(hwnd(), layout::form1::cSysTray1);
     cSysTray1.MouseUp = [this](std::int16_t button, std::int32_t id) { cSysTray1_MouseUp(button, id); };
+    cSysTray1.MouseMove = [this](std::int32_t id) { cSysTray1_MouseMove(id); };
     cSysTray1.ShownChanged = [this] { cSysTray1_ShownChanged(); };
     Form_Load();
     // The control starts with the 16 x 16 picture; on a scaled taskbar the idle icon is drawn at the

@@ -7,6 +7,7 @@
 #include "core/ErrorReport.h"
 #include "core/Program.h"
 #include "platform/mStartUp.h"
+#include "tray/TrayCadence.h"
 #include "tray/cSysTray.h"
 #include "ui/Attention.h"
 #include "ui/Controls.h"
@@ -76,6 +77,8 @@ public:
     void Picker_Change(HWND picker);
     void Check3_Click();
     void cSysTray1_MouseUp(std::int16_t button, std::int32_t id);
+    // The pointer over the icon: the tip is made current and kept so while the pointer stays.
+    void cSysTray1_MouseMove(std::int32_t id);
     void cSysTray1_ShownChanged();
 
     // Controls.
@@ -140,7 +143,11 @@ private:
     CountdownState CountdownStateNow() const;
     // The same, but a fresh countdown runs from Start on: what a click or a command-line switch acts on.
     CountdownState CountdownStateForButtons() const;
-    void ShowProgressInTray(CountdownState state, bool redraw);
+    // Works out the tray picture for the state; a picture that differs from the last one, or any with
+    // redraw, is due to the shell.
+    void DrawTrayPicture(CountdownState state, bool redraw);
+    // Whether someone may be reading the tray tip now.
+    bool TrayTipHovered() const;
     // The taskbar's DPI may have changed, or the taskbar moved to another monitor: the tray picture is
     // drawn again at the shell's small-icon size there.
     void OnTrayScaleChanged();
@@ -168,11 +175,16 @@ private:
     core::Questions countdownQuestions_;
     std::deque<CommandLineRequest> handedOver_;
     bool handingOver_ = false;
-    // The size of the tray picture last sent; the control starts with its own 16 x 16 picture.
+    // The size the tray picture is drawn at; the control starts with its own 16 x 16 picture.
     int trayIconSize_ = 16;
     std::int64_t trayTotalTicks_ = 0;
-    // The progress picture last sent to the shell; empty while the tray shows the design picture.
+    // The tray's tip and progress picture as the countdown stands (the picture empty for the design
+    // picture); the shell may hold older ones while nobody looks (trayCadence_).
+    std::wstring trayTip_;
     std::vector<std::uint32_t> trayPixels_;
+    // The picture above differs from the shell's.
+    bool trayPictureDue_ = false;
+    tray::TrayCadence trayCadence_;
     // The end time in the tray tip, worked out when the time left shown last changed.
     std::wstring trayEndTime_;
     // The whole seconds of the countdown on the taskbar button: the most ever shown left.

@@ -1,6 +1,6 @@
 // The main window's tray icon carries the countdown: the tip tells the time left and when it ends, the
 // picture marks the share of it. Both follow the countdown from outside its handlers, whose steps stay
-// as they are.
+// as they are, and the shell hears of every second only while the pointer is over the icon.
 #include "app/Form1.h"
 
 #include "app/CountdownDisplay.h"
@@ -52,43 +52,79 @@ void Form1::ShowCountdownInTray() {
         Timer1.SetExpiringTick(Timer1.TicksDelivered() + static_cast<std::uint64_t>(TicksLeft(SecondsLeft, TenthsLeft)));
     }
     ShowCountdownOnTaskbar(state);
-    std::wstring tip = TrayTipText(state, SecondsLeft, TenthsLeft, trayEndTime_);
-    // The tip changes with the displayed whole seconds and the state; the picture can change only
-    // then too, so the shell hears of either at most once a second while counting. The end time is
-    // worked out only then: now and the time left move on together.
-    if (tip == cSysTray1.TrayTip()) return;
-    trayEndTime_ = state == CountdownState::Running ? EndTimeText(TicksLeft(SecondsLeft, TenthsLeft)) : L"";
-    tip = TrayTipText(state, SecondsLeft, TenthsLeft, trayEndTime_);
-    cSysTray1.TrayTip(std::move(tip));
-    ShowProgressInTray(state, false);
+    // The tip changes with the displayed whole seconds and the state; the picture can change only then
+    // too, so both are worked out at most once a second while counting. The end time is worked out
+    // only then: now and the time left move on together.
+    if (TrayTipText(state, SecondsLeft, TenthsLeft, trayEndTime_) != trayTip_) {
+        trayEndTime_ = state == CountdownState::Running ? EndTimeText(TicksLeft(SecondsLeft, TenthsLeft)) : L"";
+        trayTip_ = TrayTipText(state, SecondsLeft, TenthsLeft, trayEndTime_);
+        DrawTrayPicture(state, false);
+    }
+    const bool tipDue = trayTip_ != cSysTray1.TrayTip();
+    if (!tipDue && !trayPictureDue_) return;
+    // The shell redraws the icon at every change. While nobody looks at the tip, it hears of a new
+    // picture, a new state and a new minute of the time left, not of every second.
+    const std::int64_t quietKey = TrayQuietKey(state, SecondsLeft, TenthsLeft);
+    if (!trayPictureDue_ && !trayCadence_.TipDue(quietKey, TrayTipHovered())) return;
+    if (trayPictureDue_) {
+        tray::PictureRef picture = trayPixels_.empty() ? tray::CreateTrayPicture(trayIconSize_)
+                                                       : tray::PictureFromPixels(trayIconSize_, trayPixels_);
+        // A picture that could not be made is tried again with the next change.
+        if (picture) {
+            trayPictureDue_ = false;
+            if (tipDue) {
+                cSysTray1.TrayTipAndIcon(trayTip_, std::move(picture));
+            } else {
+                cSysTray1.TrayIcon(std::move(picture));
+            }
+        } else if (tipDue) {
+            cSysTray1.TrayTip(trayTip_);
+        }
+    } else {
+        cSysTray1.TrayTip(trayTip_);
+    }
+    trayCadence_.Sent(quietKey);
 }
 
-void Form1::ShowProgressInTray(CountdownState state, bool redraw) {
+void Form1::DrawTrayPicture(CountdownState state, bool redraw) {
+    // Idle, the tray shows the design picture: no pixels of our own.
+    std::vector<std::uint32_t> pixels;
     if (state == CountdownState::Idle) {
         trayTotalTicks_ = 0;
-        if (trayPixels_.empty() && !redraw) return;
-        trayPixels_.clear();
-        cSysTray1.TrayIcon(tray::CreateTrayPicture(trayIconSize_));
-        return;
+    } else {
+        // The first tick of a countdown shows it whole: the most ticks ever left is its length.
+        const std::int64_t left = TicksLeft(SecondsLeft, TenthsLeft);
+        trayTotalTicks_ = std::max(trayTotalTicks_, left);
+        pixels = tray::DrawProgressPicture(
+            trayIconSize_,
+            trayTotalTicks_ > 0 ? static_cast<double>(left) / static_cast<double>(trayTotalTicks_) : 1.0,
+            state == CountdownState::Paused);
     }
-    // The first tick of a countdown shows it whole: the most ticks ever left is its length.
-    const std::int64_t left = TicksLeft(SecondsLeft, TenthsLeft);
-    trayTotalTicks_ = std::max(trayTotalTicks_, left);
-    std::vector<std::uint32_t> pixels = tray::DrawProgressPicture(
-        trayIconSize_, trayTotalTicks_ > 0 ? static_cast<double>(left) / static_cast<double>(trayTotalTicks_) : 1.0,
-        state == CountdownState::Paused);
     if (pixels == trayPixels_ && !redraw) return;
-    if (tray::PictureRef picture = tray::PictureFromPixels(trayIconSize_, pixels)) {
-        trayPixels_ = std::move(pixels);
-        cSysTray1.TrayIcon(std::move(picture));
-    }
+    trayPixels_ = std::move(pixels);
+    trayPictureDue_ = true;
+}
+
+bool Form1::TrayTipHovered() const {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    return trayCadence_.Hovered(static_cast<std::int64_t>(GetTickCount64()), {cursor.x, cursor.y});
+}
+
+void Form1::cSysTray1_MouseMove(std::int32_t /*id*/) {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    trayCadence_.PointerOverIcon(static_cast<std::int64_t>(GetTickCount64()), {cursor.x, cursor.y});
+    // The shell shows the tip it holds: it is made current before the tip comes up.
+    ShowCountdownInTray();
 }
 
 void Form1::OnTrayScaleChanged() {
     const int size = TrayIconSize();
     if (size == trayIconSize_) return;
     trayIconSize_ = size;
-    ShowProgressInTray(CountdownStateNow(), true);
+    DrawTrayPicture(CountdownStateNow(), true);
+    ShowCountdownInTray();
 }
 
 void Form1::OnPowerBroadcast(WPARAM event) {

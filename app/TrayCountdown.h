@@ -26,4 +26,12 @@ inline constexpr std::size_t kTrayTipLimit = 127;
 std::wstring TrayTipText(CountdownState state, std::int32_t secondsLeft, std::int16_t tenthsLeft,
                          const std::wstring& endTime = {});
 
+// What of the tip the shell is told even while nobody looks at the tip: the state and the whole
+// minutes of the time left shown, which change at most once a minute while counting. Equal keys mean
+// the same state and minute.
+constexpr std::int64_t TrayQuietKey(CountdownState state, std::int32_t secondsLeft, std::int16_t tenthsLeft) {
+    if (state == CountdownState::Idle) return -1;
+    return TicksLeft(secondsLeft, tenthsLeft) / 600 * 2 + (state == CountdownState::Paused ? 1 : 0);
+}
+
 }  // namespace app

@@ -7,7 +7,11 @@
 //   lateness is the time from Start to that tick minus 61.000 s;
 // - in a real main window, how long after a resume broadcast "Time Expired" shows when the countdown
 //   ended during a sleep of 8 hours (a simulated clock jumps ahead), and how many calls the tray's
-//   shell received for the catch-up.
+//   shell received for the catch-up;
+// - in a real main window, the calls the tray's shell receives while a 30-minute countdown counts
+//   hidden behind the tray icon: over the first 20 s from Start, balloon included, and over 10 s with
+//   the pointer over the icon (its callback WM_MOUSEMOVE twice a second). "countdown_bench tray" runs
+//   only this.
 #include "app/Form1.h"
 #include "tray_test_support.h"
 #include "ui/Clock.h"
@@ -15,6 +19,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -171,11 +176,54 @@ void MeasureResumeAfterSleep() {
     SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
 }
 
+// The calls of each kind among `calls`, as "n (tip t, picture p, balloon b)".
+void PrintShellCalls(const char* what, const std::vector<traytest::ShellCall>& calls) {
+    int tips = 0;
+    int pictures = 0;
+    int balloons = 0;
+    for (const traytest::ShellCall& call : calls) {
+        tips += (call.record.uFlags & NIF_TIP) != 0;
+        pictures += (call.record.uFlags & NIF_ICON) != 0;
+        balloons += (call.record.uFlags & NIF_INFO) != 0;
+    }
+    std::printf("%s: %2zu shell calls (carrying a tip %d, a picture %d, a balloon %d)\n", what, calls.size(), tips,
+                pictures, balloons);
+}
+
+void MeasureTrayCalls() {
+    ui::MonotonicClock clock;
+    app::Form1 form;
+    if (!form.Create()) return;
+    form.Show(SW_SHOWNORMAL);
+    std::vector<traytest::ShellCall> shell;
+    traytest::Record(form.cSysTray1, shell);
+    SendMessageW(form.cboHrs(), CB_SETCURSEL, 0, 0);
+    SendMessageW(form.cboMins(), CB_SETCURSEL, 30, 0);
+    SendMessageW(form.cboSecs(), CB_SETCURSEL, 0, 0);
+    // Posted: Start's balloon wait runs inside the loop below, as it does in the program's.
+    PostMessageW(form.PushButton1.hwnd(), BM_CLICK, 0, 0);
+    int dummy = 0;
+    Run(clock, 0, dummy, 0, clock.Now() + 20 * kSecond, [] { return false; });
+    PrintShellCalls("hidden 30-minute countdown, 20 s from Start", shell);
+    shell.clear();
+    const std::int64_t hoverEnd = clock.Now() + 10 * kSecond;
+    while (clock.Now() < hoverEnd) {
+        PostMessageW(form.cSysTray1.OwnWindow(), tray::kTrayCallbackMessage, 0, WM_MOUSEMOVE);
+        Run(clock, 0, dummy, 0, std::min(hoverEnd, clock.Now() + kSecond / 2), [] { return false; });
+    }
+    PrintShellCalls("the same, 10 s with the pointer over the icon", shell);
+    SendMessageW(form.hwnd(), WM_CLOSE, 0, app::Form1::kCloseForSetup);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "resume") == 0) {
         MeasureResumeAfterSleep();
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "tray") == 0) {
+        MeasureTrayCalls();
         return 0;
     }
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
@@ -185,7 +233,8 @@ int main(int argc, char** argv) {
     MeasureExpiry("idle thread", seconds, false);
     MeasureExpiry("thread blocked 2 s", seconds, true);
     MeasureResumeAfterSleep();
+    MeasureTrayCalls();
     std::printf("targets: Timer1 hidden about 1 wake a second; lateness 20 ms or less in both cases;"
-                " Time Expired 1000 ms or less after the resume\n");
+                " Time Expired 1000 ms or less after the resume; 4 shell calls or fewer in the 20 s hidden\n");
     return 0;
 }

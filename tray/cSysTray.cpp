@@ -162,6 +162,22 @@ void cSysTray::TrayTip(std::wstring tip) {
     }
 }
 
+void cSysTray::TrayTipAndIcon(std::wstring tip, tray::PictureRef icon) {
+    const bool picture = icon && icon->PictureType() == tray::Picture::Type::Icon;
+    tip_ = std::move(tip);
+    if (picture) icon_ = std::move(icon);
+    if (shown_) {
+        NOTIFYICONDATAW record = Record();
+        record.uFlags = NIF_TIP;
+        tray::CopyToField(tip_, record.szTip);
+        if (picture) {
+            record.uFlags |= NIF_ICON;
+            record.hIcon = icon_->IconHandle();
+        }
+        Modify(record);
+    }
+}
+
 void cSysTray::ShowBalloon(const std::wstring& tip, const std::wstring& sTitle, std::int32_t showTimer,
                            bool showOnce) {
     if (showOnce && onceCount_ >= 1) return;

@@ -41,6 +41,8 @@ public:
     // TrayTip: the text the shell shows over the icon, at most 127 characters of it.
     const std::wstring& TrayTip() const { return tip_; }
     void TrayTip(std::wstring tip);
+    // Both at once, in one change the shell redraws once; a picture that is not an icon is ignored.
+    void TrayTipAndIcon(std::wstring tip, tray::PictureRef icon);
 
     // InTray: true puts the icon in the tray, false takes it out; setting the current value does nothing.
     bool InTray() const { return inTray_; }

@@ -1,5 +1,5 @@
 // COM on the GUI thread and the objects it hands out: each owned by a move-only holder that gives it
-// back exactly once.
+// back exactly once. COM's DLL, ole32, is loaded when COM is first joined: the program starts without it.
 #pragma once
 
 #include <windows.h>
@@ -10,21 +10,23 @@
 namespace ui {
 
 // COM on this thread, apartment-threaded as a thread with windows needs, for the holder's lifetime.
-// A thread that runs COM in the other model already keeps it so, and gives nothing back.
+// A thread that runs COM in the other model already keeps it so, and gives nothing back; without
+// ole32 nothing is joined.
 class ComApartment {
 public:
-    ComApartment() : joined_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ComApartment();
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
     // Each successful CoInitializeEx, S_FALSE too, is matched by one CoUninitialize.
-    ~ComApartment() {
-        if (joined_) CoUninitialize();
-    }
+    ~ComApartment();
     bool Joined() const { return joined_; }
 
 private:
     bool joined_;
 };
+
+// CoCreateInstance of an in-process server; REGDB_E_CLASSNOTREG without ole32.
+HRESULT CreateInProcessInstance(REFCLSID clsid, REFIID iid, void** object);
 
 // One reference to a COM object.
 template <typename T>

@@ -98,25 +98,23 @@ HWND CreateStandardControl(HWND parent, const PixelRect& r, const layout::Contro
     return hwnd;
 }
 
-void OrderByTabIndex(HWND parent, std::span<const layout::Control> table) {
+// The table in increasing TabIndex, the table's order kept among equal ones.
+std::vector<const layout::Control*> InTabOrder(std::span<const layout::Control> table) {
     std::vector<const layout::Control*> order;
     for (const auto& c : table) order.push_back(&c);
     std::stable_sort(order.begin(), order.end(),
                      [](const layout::Control* a, const layout::Control* b) { return a->tabIndex < b->tabIndex; });
-    HWND previous = HWND_TOP;
-    for (const layout::Control* c : order) {
-        HWND child = GetDlgItem(parent, c->id);
-        if (!child) continue;
-        SetWindowPos(child, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        previous = child;
-    }
+    return order;
 }
 
 }  // namespace
 
 void CreateControls(HWND parent, std::span<const layout::Control> table, const FontSet& fonts,
                     std::initializer_list<ButtonSlot> buttons) {
-    for (const layout::Control& c : table) {
+    // Each new child goes below its siblings: made in TabIndex order, the children stand in the order
+    // Tab walks without being moved one by one afterwards.
+    for (const layout::Control* control : InTabOrder(table)) {
+        const layout::Control& c = *control;
         const PixelRect r = PlaceOf(table, c, fonts.Dpi());
         const HFONT font = fonts.Get(c.font);
         if (c.kind != layout::Kind::PushButton) {
@@ -127,7 +125,6 @@ void CreateControls(HWND parent, std::span<const layout::Control> table, const F
             if (slot.id == c.id) slot.button->Create(parent, c.id, c.caption, r.x, r.y, r.width, r.height, font);
         }
     }
-    OrderByTabIndex(parent, table);
 }
 
 void ApplyDpiChange(HWND window, const layout::ClientArea& client, std::span<const layout::Control> table,

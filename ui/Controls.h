@@ -33,10 +33,9 @@ struct ButtonSlot {
     PushButton* button;
 };
 
-// Creates every control of a layout table as a child of parent, in creation order: the push buttons
-// into their slots, every other kind as the standard control (a control inside a frame is placed
-// relative to that frame), sized at the fonts' DPI; then puts the children in increasing TabIndex, the
-// order Tab walks.
+// Creates every control of a layout table as a child of parent, in increasing TabIndex, the order Tab
+// walks: the push buttons into their slots, every other kind as the standard control (a control inside
+// a frame is placed relative to that frame), sized at the fonts' DPI.
 void CreateControls(HWND parent, std::span<const layout::Control> table, const FontSet& fonts,
                     std::initializer_list<ButtonSlot> buttons);
 

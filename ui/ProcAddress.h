@@ -1,7 +1,10 @@
-// A function the running system may lack, looked up at run time in a loaded module.
+// A function the running system may lack, looked up at run time in a loaded module; and a system DLL
+// that only later work needs, loaded at its first use instead of by the loader before the window shows.
 #pragma once
 
 #include <windows.h>
+
+#include <string>
 
 namespace ui {
 
@@ -13,6 +16,22 @@ Fn ProcAddress(HMODULE module, const char* name) {
     // Through a generic function pointer: FARPROC's type does not match the function's own, and only
     // the name decides the signature.
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// The DLL of that file name in the system's folder (never one beside the program), loaded now and
+// kept for the life of the process, as an import is; null when it cannot be loaded. Each call takes
+// a reference of its own: a caller keeps what it looks up.
+inline HMODULE LoadSystemModule(const wchar_t* fileName) {
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    return LoadLibraryW((std::wstring(folder, length) + L'\\' + fileName).c_str());
+}
+
+// A function of a system DLL, loaded at this first use; callers keep it in a function-local static.
+template <typename Fn>
+Fn SystemFunction(const wchar_t* fileName, const char* name) {
+    return ProcAddress<Fn>(LoadSystemModule(fileName), name);
 }
 
 }  // namespace ui

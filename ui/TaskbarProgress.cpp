@@ -1,5 +1,6 @@
-// Taskbar button progress: CoCreateInstance of the shell's taskbar list at each announcement of the
-// button, and the calls sent only when the button would show something else.
+// Taskbar button progress: the shell's taskbar list, made with COM (joined then, not at start) at the
+// first call after each announcement of the button, and the calls sent only when the button would show
+// something else.
 #include "ui/TaskbarProgress.h"
 
 #include <shobjidl.h>
@@ -60,8 +61,8 @@ void TaskbarProgress::Show(TaskbarState state, std::uint64_t done, std::uint64_t
 
 void TaskbarProgress::Connect() {
     taskbar_.Reset();
-    if (SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                                   taskbar_.Put())) &&
+    if (!apartment_) apartment_.emplace();
+    if (SUCCEEDED(CreateInProcessInstance(CLSID_TaskbarList, IID_ITaskbarList3, taskbar_.Put())) &&
         FAILED(taskbar_->HrInit())) {
         taskbar_.Reset();
     }

@@ -57,7 +57,8 @@ public:
 private:
     void Connect();
 
-    ComApartment apartment_;
+    // Joined with the taskbar list's creation, once the shell has announced the button.
+    std::optional<ComApartment> apartment_;
     ComPtr<ITaskbarList3> taskbar_;
     // The taskbar list of the latest announcement has been asked for.
     bool connected_ = false;

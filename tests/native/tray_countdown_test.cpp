@@ -3,6 +3,7 @@
 #include "app/TrayCountdown.h"
 #include "resources/TrayPicture.h"
 #include "tray/ProgressPicture.h"
+#include "tray/TrayCadence.h"
 
 #include <gtest/gtest.h>
 
@@ -48,6 +49,31 @@ TEST(TrayTip, ChangesOnTheSameTickAsTheDisplaysWholeSeconds) {
         const std::wstring tip = TrayTipText(CountdownState::Running, seconds, tenths);
         EXPECT_EQ(tip, L"Corvalin Timer Software\n" + shown.substr(0, shown.size() - 2) + L" left") << tick;
     }
+}
+
+TEST(TrayCadence, WhileNobodyLooksTheTipGoesOutForANewMinuteOrStateAndWhileHoveredForEveryChange) {
+    const auto key = [](CountdownState state, std::int32_t shownSeconds) { return app::TrayQuietKey(state, shownSeconds, 0); };
+    EXPECT_EQ(key(CountdownState::Running, 1799), key(CountdownState::Running, 1740));
+    EXPECT_NE(key(CountdownState::Running, 1800), key(CountdownState::Running, 1799));
+    EXPECT_NE(key(CountdownState::Running, 59), key(CountdownState::Paused, 59));
+    EXPECT_NE(key(CountdownState::Running, 59), key(CountdownState::Idle, 59));
+
+    tray::TrayCadence cadence;
+    EXPECT_TRUE(cadence.TipDue(key(CountdownState::Running, 1800), false));
+    cadence.Sent(key(CountdownState::Running, 1800));
+    EXPECT_TRUE(cadence.TipDue(key(CountdownState::Running, 1799), false));
+    cadence.Sent(key(CountdownState::Running, 1799));
+    EXPECT_FALSE(cadence.TipDue(key(CountdownState::Running, 1798), false));
+    EXPECT_TRUE(cadence.TipDue(key(CountdownState::Paused, 1798), false));
+    EXPECT_TRUE(cadence.TipDue(key(CountdownState::Running, 1798), true));
+
+    // The shell reports moves only: the hover lasts 2 s after the last, or while the pointer rests there.
+    const tray::TrayCadence::Point icon{1200, 1010};
+    EXPECT_FALSE(cadence.Hovered(0, icon));
+    cadence.PointerOverIcon(10'000, icon);
+    EXPECT_TRUE(cadence.Hovered(11'999, {0, 0}));
+    EXPECT_FALSE(cadence.Hovered(12'000, {0, 0}));
+    EXPECT_TRUE(cadence.Hovered(70'000, icon));
 }
 
 int Marked(const std::vector<std::uint32_t>& pixels, int size, int x0, int y0, int x1, int y1) {

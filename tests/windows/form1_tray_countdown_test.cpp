@@ -131,6 +131,24 @@ TEST_F(Form1TrayCountdown, TipAndPictureFollowTheCountdownAndTheShellHearsOnlyCh
     EXPECT_EQ(Tip(), L"Corvalin Timer Software");
 }
 
+TEST_F(Form1TrayCountdown, HiddenTheShellHearsOfANewMinuteOnlyUntilThePointerComesOverTheIcon) {
+    SendMessageW(form.cboMins(), CB_SETCURSEL, 30, 0);
+    Press(form.PushButton1);
+    const auto shows = [&](const wchar_t* left) {
+        return testsupport::PumpUntil([&] { return testsupport::TextOf(form.lblTimer()).starts_with(left); }, 5000);
+    };
+    ASSERT_TRUE(shows(L"000:29:57"));
+    EXPECT_EQ(TipsSent(), (std::vector<std::wstring>{L"Corvalin Timer Software\n000:30:00 left",
+                                                     L"Corvalin Timer Software\n000:29:59 left"}));
+    EXPECT_LE(calls.size(), 3u);
+    // The callback's WM_MOUSEMOVE: the tip is the display's at once, and follows it while the pointer stays.
+    SendMessageW(form.cSysTray1.OwnWindow(), tray::kTrayCallbackMessage, 0, WM_MOUSEMOVE);
+    EXPECT_EQ(Tip(), L"Corvalin Timer Software\n" + testsupport::TextOf(form.lblTimer()).substr(0, 9) + L" left");
+    ASSERT_TRUE(shows(L"000:29:55"));
+    EXPECT_EQ(Tip(), L"Corvalin Timer Software\n000:29:55 left");
+    Press(form.PushButton2);
+}
+
 TEST_F(Form1TrayCountdown, AResumeFromSleepDeliversTheDueTicksFromTheMessageLoopAtOnce) {
     Seconds(30);
     Press(form.PushButton1);
