@@ -200,6 +200,19 @@ CommandLineRequest ResolveTimeOfDay(CommandLineRequest request, UtcMilliseconds 
     return refuse(CommandLineRequest::Problem::OutOfRange);
 }
 
+bool CommandLineHasArguments(std::wstring_view commandLine) {
+    std::size_t at = 0;
+    if (!commandLine.empty() && commandLine[0] == L'"') {
+        at = commandLine.find(L'"', 1);
+        at = at == std::wstring_view::npos ? commandLine.size() : at + 1;
+    } else {
+        // Any white space ends the name; spaces and tabs alone count as no argument after it.
+        while (at < commandLine.size() && std::wstring_view(L" \t\n\v\f\r").find(commandLine[at]) == std::wstring_view::npos) ++at;
+    }
+    while (at < commandLine.size() && (commandLine[at] == L' ' || commandLine[at] == L'\t')) ++at;
+    return at < commandLine.size();
+}
+
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) {
     using Kind = CommandLineRequest::Kind;
     using Problem = CommandLineRequest::Problem;

@@ -52,6 +52,11 @@ std::int32_t ParseTimeOfDay(std::wstring_view text);
 // pickers hold. Other requests come back as they are.
 CommandLineRequest ResolveTimeOfDay(CommandLineRequest request, UtcMilliseconds now, const ZoneRules& zone);
 
+// Whether the command line (GetCommandLineW's) holds anything after the program's name, which
+// CommandLineToArgvW reads to the next quote when it starts with one, else to the first white space:
+// false only when nothing but spaces and tabs follows, and CommandLineToArgvW then finds no argument.
+bool CommandLineHasArguments(std::wstring_view commandLine);
+
 // The arguments after the program's own name. None, or one of a duration, a clock time, "/pause",
 // "/resume", "/reset" (any case) or "/?", alone; anything else is Bad and names the first argument that
 // does not belong.

@@ -6,6 +6,7 @@
 #include "app/Form1.h"
 #include "core/AppTitle.h"
 #include "ui/MessageFilter.h"
+#include "ui/ProcAddress.h"
 
 #include <sddl.h>
 #include <shellapi.h>
@@ -56,9 +57,14 @@ core::UniqueLocalMemory ElevatedCopyAccess(const std::wstring& sid, const wchar_
 }  // namespace
 
 std::vector<std::wstring> ProgramArguments() {
-    int count = 0;
-    const core::UniqueLocalMemory list(CommandLineToArgvW(GetCommandLineW(), &count));
+    const wchar_t* const commandLine = GetCommandLineW();
     std::vector<std::wstring> arguments;
+    // Most starts carry none; shell32, which splits them, and all it loads are then spared the start.
+    if (!CommandLineHasArguments(commandLine)) return arguments;
+    const auto split = ui::SystemFunction<decltype(&CommandLineToArgvW)>(L"shell32.dll", "CommandLineToArgvW");
+    if (!split) return arguments;
+    int count = 0;
+    const core::UniqueLocalMemory list(split(commandLine, &count));
     if (!list) return arguments;
     wchar_t* const* argv = static_cast<wchar_t* const*>(list.get());
     for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);

@@ -51,9 +51,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     app::Form1 form;
     // Closing the main window ends the program at once, whatever else is open or running.
     form.onEnd = [] { ExitProcess(0); };
+    // The tray icon, which the load puts in the tray, reaches the shell once the window is drawn: the
+    // shell's answer no longer stands between the start and the window.
+    form.cSysTray1.HoldAdd(true);
     if (!form.Create()) return 1;
     instance.Publish(form.hwnd());
     form.Show(showCommand);
+    form.cSysTray1.HoldAdd(false);
     // A switch with no timer running has nothing to act on: the program starts idle. A clock time may
     // have become the time now since it was checked.
     if (request.kind != app::CommandLineRequest::Kind::None) {

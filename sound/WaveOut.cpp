@@ -1,6 +1,8 @@
 // The winmm wave-out calls of a sound buffer and positional reads of its WAV file.
 #include "sound/WaveOut.h"
 
+#include "ui/ProcAddress.h"
+
 #include <mmsystem.h>
 
 #include <algorithm>
@@ -17,16 +19,43 @@ static_assert(sizeof(WAVEHDR) <= sizeof(WaveHeader::raw) && alignof(WAVEHDR) <= 
 // a valid empty header: no loops, no flags.
 WAVEHDR* HeaderOf(WaveHeader& header) { return std::launder(reinterpret_cast<WAVEHDR*>(header.raw.data())); }
 
+// winmm's wave-out calls, from winmm loaded at the first sound: the program starts without it. A
+// system without winmm has no driver; the calls on a device are never reached without an open one.
+struct WaveOutCalls {
+    decltype(&waveOutOpen) open = nullptr;
+    decltype(&waveOutPrepareHeader) prepare = nullptr;
+    decltype(&waveOutWrite) write = nullptr;
+    decltype(&waveOutReset) reset = nullptr;
+    decltype(&waveOutUnprepareHeader) unprepare = nullptr;
+    decltype(&waveOutClose) close = nullptr;
+};
+
+const WaveOutCalls& Winmm() {
+    static const WaveOutCalls calls = [] {
+        const HMODULE winmm = ui::LoadSystemModule(L"winmm.dll");
+        return WaveOutCalls{ui::ProcAddress<decltype(&waveOutOpen)>(winmm, "waveOutOpen"),
+                            ui::ProcAddress<decltype(&waveOutPrepareHeader)>(winmm, "waveOutPrepareHeader"),
+                            ui::ProcAddress<decltype(&waveOutWrite)>(winmm, "waveOutWrite"),
+                            ui::ProcAddress<decltype(&waveOutReset)>(winmm, "waveOutReset"),
+                            ui::ProcAddress<decltype(&waveOutUnprepareHeader)>(winmm, "waveOutUnprepareHeader"),
+                            ui::ProcAddress<decltype(&waveOutClose)>(winmm, "waveOutClose")};
+    }();
+    return calls;
+}
+
+MMRESULT OpenWaveOut(HWAVEOUT* device, const WAVEFORMATEX* format, DWORD_PTR callback, DWORD flags) {
+    const auto open = Winmm().open;
+    return open ? open(device, WAVE_MAPPER, format, callback, 0, flags) : MMRESULT{MMSYSERR_NODRIVER};
+}
+
 }  // namespace
 
 SoundSystem SoundSystem::Platform() {
     return {[](HWAVEOUT* device, const WAVEFORMATEX* format, DWORD_PTR window) {
-                return waveOutOpen(device, WAVE_MAPPER, format, window, 0, CALLBACK_WINDOW);
+                return OpenWaveOut(device, format, window, CALLBACK_WINDOW);
             },
             [] { MessageBeep(MB_ICONEXCLAMATION); },
-            [](const WAVEFORMATEX* format) {
-                return waveOutOpen(nullptr, WAVE_MAPPER, format, 0, 0, WAVE_FORMAT_QUERY);
-            }};
+            [](const WAVEFORMATEX* format) { return OpenWaveOut(nullptr, format, 0, WAVE_FORMAT_QUERY); }};
 }
 
 DeviceOpen WaveOut::Open(std::span<const std::byte> format, std::uintptr_t notifyTarget) {
@@ -53,11 +82,12 @@ void WaveOut::Prepare(DeviceHandle device, WaveHeader& header, std::span<std::by
     WAVEHDR* waveHeader = new (header.raw.data()) WAVEHDR{};
     waveHeader->lpData = reinterpret_cast<LPSTR>(samples.data());
     waveHeader->dwBufferLength = static_cast<DWORD>(samples.size());
-    waveOutPrepareHeader(ToHandle(device), waveHeader, sizeof(WAVEHDR));
+    if (const auto prepare = Winmm().prepare) prepare(ToHandle(device), waveHeader, sizeof(WAVEHDR));
 }
 
 bool WaveOut::Write(DeviceHandle device, WaveHeader& header) {
-    return waveOutWrite(ToHandle(device), HeaderOf(header), sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
+    const auto write = Winmm().write;
+    return write && write(ToHandle(device), HeaderOf(header), sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
 }
 
 void WaveOut::Loop(WaveHeader& header) {
@@ -68,13 +98,17 @@ void WaveOut::Loop(WaveHeader& header) {
     waveHeader->dwLoops = 0xFFFFFFFF;
 }
 
-void WaveOut::Reset(DeviceHandle device) { waveOutReset(ToHandle(device)); }
-
-void WaveOut::Unprepare(DeviceHandle device, WaveHeader& header) {
-    waveOutUnprepareHeader(ToHandle(device), HeaderOf(header), sizeof(WAVEHDR));
+void WaveOut::Reset(DeviceHandle device) {
+    if (const auto reset = Winmm().reset) reset(ToHandle(device));
 }
 
-void WaveOut::Close(DeviceHandle device) { waveOutClose(ToHandle(device)); }
+void WaveOut::Unprepare(DeviceHandle device, WaveHeader& header) {
+    if (const auto unprepare = Winmm().unprepare) unprepare(ToHandle(device), HeaderOf(header), sizeof(WAVEHDR));
+}
+
+void WaveOut::Close(DeviceHandle device) {
+    if (const auto close = Winmm().close) close(ToHandle(device));
+}
 
 bool WaveOut::Returned(const WaveHeader& header) const {
     const WAVEHDR* waveHeader = std::launder(reinterpret_cast<const WAVEHDR*>(header.raw.data()));

@@ -5,6 +5,7 @@
 #include "ui/Clock.h"
 #include "ui/Controls.h"
 #include "ui/MessageFilter.h"
+#include "ui/ProcAddress.h"
 
 #include <algorithm>
 
@@ -30,12 +31,19 @@ bool QuitPending() {
     return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
 }
 
+// Shell_NotifyIconW, from shell32 loaded at the first record: shell32 and what it loads stay out of
+// the program's start.
+BOOL NotifyShell(DWORD message, NOTIFYICONDATAW& record) {
+    static const auto notify = ui::SystemFunction<decltype(&Shell_NotifyIconW)>(L"shell32.dll", "Shell_NotifyIconW");
+    return notify && notify(message, &record);
+}
+
 }  // namespace
 
 cSysTray::cSysTray()
     : icon_(tray::CreateTrayPicture()),
       taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")),
-      shell_([](DWORD message, NOTIFYICONDATAW& record) { return Shell_NotifyIconW(message, &record); }) {}
+      shell_(&NotifyShell) {}
 
 cSysTray::cSysTray(HWND host, int controlId) : cSysTray() { Create(host, controlId); }
 
@@ -77,6 +85,7 @@ bool cSysTray::Modify(NOTIFYICONDATAW& record) {
 }
 
 void cSysTray::AddToTray() {
+    if (addHeld_) return;
     NOTIFYICONDATAW record = Record();
     if (icon_ && icon_->IconHandle()) {
         record.hIcon = icon_->IconHandle();
@@ -228,6 +237,11 @@ void cSysTray::ShowBalloon(const std::wstring& tip, const std::wstring& sTitle, 
         clear.uFlags = NIF_INFO;
         Modify(clear);
     }
+}
+
+void cSysTray::HoldAdd(bool hold) {
+    addHeld_ = hold;
+    if (!hold && added_ && !shown_) AddToTray();
 }
 
 void cSysTray::ShellRestarted() {

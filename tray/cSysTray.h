@@ -65,6 +65,11 @@ public:
     void ShellRestarted();
     UINT TaskbarCreatedMessage() const { return taskbarCreated_; }
 
+    // While held, an icon put in the tray is not yet handed to the shell: tip, picture and balloon
+    // asked meanwhile are kept, and go with the add at the release. The program holds the add until
+    // its window is on the screen.
+    void HoldAdd(bool hold);
+
     // Lets a test see every record sent to the shell.
     void UseShell(ShellFunction shell) { shell_ = std::move(shell); }
 
@@ -110,6 +115,7 @@ private:
     std::uint32_t iconId_ = tray::kTrayIconId;
     bool added_ = false;
     bool shown_ = false;
+    bool addHeld_ = false;
     // A balloon asked for while the shell did not hold the icon, kept while its wait lasts.
     std::optional<NOTIFYICONDATAW> heldBalloon_;
     bool balloonShown_ = false;

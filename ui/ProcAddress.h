@@ -22,6 +22,11 @@ Fn ProcAddress(HMODULE module, const char* name) {
 // kept for the life of the process, as an import is; null when it cannot be loaded. Each call takes
 // a reference of its own: a caller keeps what it looks up.
 inline HMODULE LoadSystemModule(const wchar_t* fileName) {
+    // Where the system has the search flags (Windows 8 and later, Windows 7 with KB2533623, which
+    // AddDllDirectory marks), the DLL's own imports come from the system folder too; elsewhere the
+    // full path names the DLL itself.
+    static const bool searchFlags = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "AddDllDirectory") != nullptr;
+    if (searchFlags) return LoadLibraryExW(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     wchar_t folder[MAX_PATH];
     const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return nullptr;

@@ -1,6 +1,7 @@
 // Timer: a fixed tick grid over the monotonic clock, woken by the platform timer when the wake plan says.
 #include "ui/Timer.h"
 
+#include "ui/ProcAddress.h"
 #include "ui/WakePlan.h"
 
 #include <mmsystem.h>
@@ -93,10 +94,13 @@ void Timer::HoldFineClock(bool hold) {
     // The fine system clock raises the timer rate of the whole machine on many systems and costs
     // power: it is held only in the last half second before the expiring tick.
     if (hold == highResolution_) return;
+    // winmm is loaded at the first hold, not at the program's start.
     if (hold) {
-        highResolution_ = timeBeginPeriod(1) == TIMERR_NOERROR;
+        static const auto begin = SystemFunction<decltype(&timeBeginPeriod)>(L"winmm.dll", "timeBeginPeriod");
+        highResolution_ = begin && begin(1) == TIMERR_NOERROR;
     } else {
-        timeEndPeriod(1);
+        static const auto end = SystemFunction<decltype(&timeEndPeriod)>(L"winmm.dll", "timeEndPeriod");
+        if (end) end(1);
         highResolution_ = false;
     }
 }

@@ -44,6 +44,17 @@ TEST(CommandLineDuration, RefusesZeroTooLongAndMalformedDurations) {
     EXPECT_EQ(ParseDuration(std::wstring(kLongestArgument, L'0') + L"1"), 0);
 }
 
+TEST(CommandLine, SeesArgumentsAfterTheProgramsNameAsCommandLineToArgvWSplitsIt) {
+    for (const std::wstring_view line : {L"", L"timer.exe", L"timer.exe \t ", L"\"C:\\a b\\timer.exe\"",
+                                         L"\"C:\\a b\\timer.exe\"  ", L"\"C:\\a b\\timer.exe 25m"}) {
+        EXPECT_FALSE(CommandLineHasArguments(line)) << testing::PrintToString(std::wstring(line));
+    }
+    for (const std::wstring_view line : {L"timer.exe 25m", L"timer.exe\t/?", L"\"C:\\a b\\timer.exe\" 25m",
+                                         L"\"timer.exe\"25m", L"timer.exe \"\"", L"timer.exe\n"}) {
+        EXPECT_TRUE(CommandLineHasArguments(line)) << testing::PrintToString(std::wstring(line));
+    }
+}
+
 TEST(CommandLine, TakesOneDurationOrTheUsageSwitchAndNamesWhatDoesNotBelong) {
     EXPECT_EQ(ParseCommandLine({}).kind, Kind::None);
     const CommandLineRequest duration = ParseCommandLine({L"1h2m3s"});
