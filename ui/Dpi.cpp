@@ -17,6 +17,9 @@ using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT* r, DWORD style, BOOL menu
 
 // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 and PROCESS_PER_MONITOR_DPI_AWARE.
 HANDLE const kPerMonitorAwareV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+// DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE: what shcore's PROCESS_PER_MONITOR_DPI_AWARE sets, without
+// loading shcore before the window.
+HANDLE const kPerMonitorAware = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3));
 int const kProcessPerMonitorDpiAware = 2;
 
 HMODULE User32() { return GetModuleHandleW(L"user32.dll"); }
@@ -47,9 +50,11 @@ int ScreenDpi() {
 
 void OptIntoPerMonitorDpiAwareness() {
     if (auto setContext = ProcAddress<SetProcessDpiAwarenessContextFn>(User32(), "SetProcessDpiAwarenessContext")) {
-        if (setContext(kPerMonitorAwareV2)) return;
+        if (setContext(kPerMonitorAwareV2) || setContext(kPerMonitorAware)) return;
+        // Set already (by the system's compatibility settings): shcore's call would be refused too.
+        if (GetLastError() == ERROR_ACCESS_DENIED) return;
     }
-    const core::UniqueModule shcore(LoadLibraryW(L"shcore.dll"));
+    const core::UniqueModule shcore(LoadSystemModule(L"shcore.dll"));
     if (auto setAwareness = ProcAddress<SetProcessDpiAwarenessFn>(shcore.get(), "SetProcessDpiAwareness")) {
         if (SUCCEEDED(setAwareness(kProcessPerMonitorDpiAware))) return;
     }
@@ -70,7 +75,7 @@ int TaskbarDpi() {
     using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR monitor, int type, UINT* x, UINT* y);
     int const kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
     const HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
-    const core::UniqueModule shcore(taskbar ? LoadLibraryW(L"shcore.dll") : nullptr);
+    const core::UniqueModule shcore(taskbar ? LoadSystemModule(L"shcore.dll") : nullptr);
     if (auto getDpi = ProcAddress<GetDpiForMonitorFn>(shcore.get(), "GetDpiForMonitor")) {
         UINT x = 0;
         UINT y = 0;

@@ -1,58 +1,135 @@
-// Window subclassing through comctl32's subclass functions, found by their ordinals.
+// Window subclassing of our own: a chain of procedures per window behind one window procedure, kept
+// in a window property.
 #include "ui/Subclass.h"
 
-#include "ui/ProcAddress.h"
+#include <memory>
+#include <vector>
 
 namespace ui {
 namespace {
 
-using SetFn = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR);
-using GetFn = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
-using RemoveFn = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR);
-using DefFn = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+constexpr wchar_t kChainProperty[] = L"CorvalinSubclassChain";
 
-struct SubclassFunctions {
-    SetFn set = nullptr;
-    GetFn get = nullptr;
-    RemoveFn remove = nullptr;
-    DefFn def = nullptr;
+struct Entry {
+    SUBCLASSPROC proc;
+    UINT_PTR id;
+    DWORD_PTR data;
+    bool removed;
 };
 
-template <typename Fn>
-Fn ByOrdinal(HMODULE module, WORD ordinal) {
-    return ProcAddress<Fn>(module, MAKEINTRESOURCEA(ordinal));
+// The window's own procedure and the procedures on top of it, oldest first; a message goes to the
+// newest first. Entries removed while a message is on its way through the chain are only marked, so
+// that no index moves under a call; the chain is tidied once no call is left in it.
+struct Chain {
+    WNDPROC original = nullptr;
+    std::vector<Entry> entries;
+    int depth = 0;
+    // The entry the next CallNextSubclass of the message being handled goes to; -1: the original.
+    std::ptrdiff_t next = -1;
+};
+
+Chain* ChainOf(HWND window) { return static_cast<Chain*>(GetPropW(window, kChainProperty)); }
+
+LRESULT CALLBACK ChainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Hands the message to the newest live entry from `next` down, or to the window's own procedure.
+LRESULT CallFrom(Chain& chain, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    for (std::ptrdiff_t i = chain.next; i >= 0; --i) {
+        const Entry entry = chain.entries[static_cast<std::size_t>(i)];
+        if (entry.removed) continue;
+        chain.next = i - 1;
+        return entry.proc(window, message, wParam, lParam, entry.id, entry.data);
+    }
+    return CallWindowProcW(chain.original, window, message, wParam, lParam);
 }
 
-const SubclassFunctions& Functions() {
-    // Looked up once; comctl32 stays loaded for the life of the process, as an import would.
-    static const SubclassFunctions functions = [] {
-        HMODULE comctl = LoadLibraryW(L"comctl32.dll");
-        return SubclassFunctions{ByOrdinal<SetFn>(comctl, 410), ByOrdinal<GetFn>(comctl, 411),
-                                 ByOrdinal<RemoveFn>(comctl, 412), ByOrdinal<DefFn>(comctl, 413)};
-    }();
-    return functions;
+// Drops the removed entries. An empty chain gives the window its own procedure back and goes, unless
+// another procedure has been put on top of ours meanwhile: ours then stays and passes every message
+// straight on. A window being destroyed (gone) loses its chain in any case.
+void Tidy(HWND window, Chain* chain, bool gone) {
+    std::erase_if(chain->entries, [](const Entry& entry) { return entry.removed; });
+    if (!chain->entries.empty()) return;
+    const bool oursOnTop = GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&ChainProc);
+    if (oursOnTop) SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(chain->original));
+    if (!oursOnTop && !gone) return;
+    RemovePropW(window, kChainProperty);
+    // The chain was made in SetSubclass and handed to the window's property, its only owner.
+    delete chain;
+}
+
+LRESULT CALLBACK ChainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Chain* chain = ChainOf(window);
+    if (!chain) return DefWindowProcW(window, message, wParam, lParam);
+    const std::ptrdiff_t outer = chain->next;
+    ++chain->depth;
+    chain->next = static_cast<std::ptrdiff_t>(chain->entries.size()) - 1;
+    const LRESULT result = CallFrom(*chain, window, message, wParam, lParam);
+    chain->next = outer;
+    --chain->depth;
+    if (chain->depth == 0) {
+        // The window is gone: every procedure leaves it, as comctl32's do.
+        if (message == WM_NCDESTROY) {
+            for (Entry& entry : chain->entries) entry.removed = true;
+        }
+        Tidy(window, chain, message == WM_NCDESTROY);
+    }
+    return result;
+}
+
+Entry* Find(Chain* chain, SUBCLASSPROC proc, UINT_PTR id) {
+    if (!chain) return nullptr;
+    for (Entry& entry : chain->entries) {
+        if (!entry.removed && entry.proc == proc && entry.id == id) return &entry;
+    }
+    return nullptr;
 }
 
 }  // namespace
 
 bool SetSubclass(HWND window, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR data) {
-    const auto set = Functions().set;
-    return set && set(window, proc, id, data);
+    if (!proc || !IsWindow(window) || GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) return false;
+    Chain* chain = ChainOf(window);
+    if (Entry* entry = Find(chain, proc, id)) {
+        entry->data = data;
+        return true;
+    }
+    if (!chain) {
+        auto made = std::make_unique<Chain>();
+        if (!SetPropW(window, kChainProperty, made.get())) return false;
+        made->original = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ChainProc)));
+        if (!made->original) {
+            RemovePropW(window, kChainProperty);
+            return false;
+        }
+        chain = made.release();
+    }
+    chain->entries.push_back({proc, id, data, false});
+    return true;
 }
 
 bool GetSubclass(HWND window, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR* data) {
-    const auto get = Functions().get;
-    return get && get(window, proc, id, data);
+    const Entry* entry = Find(ChainOf(window), proc, id);
+    if (entry && data) *data = entry->data;
+    return entry != nullptr;
 }
 
 bool RemoveSubclass(HWND window, SUBCLASSPROC proc, UINT_PTR id) {
-    const auto remove = Functions().remove;
-    return remove && remove(window, proc, id);
+    Chain* chain = ChainOf(window);
+    Entry* entry = Find(chain, proc, id);
+    if (!entry) return false;
+    entry->removed = true;
+    if (chain->depth == 0) Tidy(window, chain, false);
+    return true;
 }
 
 LRESULT CallNextSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (const auto def = Functions().def) return def(window, message, wParam, lParam);
-    return DefWindowProcW(window, message, wParam, lParam);
+    Chain* chain = ChainOf(window);
+    if (!chain || chain->depth == 0) return DefWindowProcW(window, message, wParam, lParam);
+    const std::ptrdiff_t mine = chain->next;
+    const LRESULT result = CallFrom(*chain, window, message, wParam, lParam);
+    chain->next = mine;
+    return result;
 }
 
 }  // namespace ui

@@ -1,4 +1,4 @@
-// Window subclassing through comctl32's subclass functions, found by their ordinals.
+// Window subclassing: procedures put in front of a window's own, in a chain.
 #pragma once
 
 #include <windows.h>
@@ -7,11 +7,12 @@
 
 namespace ui {
 
-// The exe carries no manifest, so Windows binds it to comctl32 5.82, which exports
-// GetWindowSubclass only as a nameless ordinal (and some of its builds the other three as well):
-// an import by name would stop the loader before WinMain. Versions 5.82 and 6 both export the four
-// under ordinals 410 to 413, so they are looked up that way, once, at first use. The names differ
-// from the system's so that a call can never bind to an import by name.
+// What comctl32's SetWindowSubclass, GetWindowSubclass, RemoveWindowSubclass and DefSubclassProc
+// do, without comctl32: loading it (5.82, the exe carries no manifest) would cost every start the
+// time of its load and set-up before the first button exists. A window takes any number of
+// procedures, each known by proc and id; a message goes to the newest first, each passes it on with
+// CallNextSubclass; at WM_NCDESTROY, once handled, every procedure leaves the window. Windows of this
+// thread only. The names differ from the system's, which the callback type (SUBCLASSPROC) keeps.
 bool SetSubclass(HWND window, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR data);
 bool GetSubclass(HWND window, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR* data);
 bool RemoveSubclass(HWND window, SUBCLASSPROC proc, UINT_PTR id);

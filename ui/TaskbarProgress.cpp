@@ -1,6 +1,6 @@
 // Taskbar button progress: the shell's taskbar list, made with COM (joined then, not at start) at the
-// first call after each announcement of the button, and the calls sent only when the button would show
-// something else.
+// first call after each announcement of the button once any progress has been asked, and the calls
+// sent only when the button would show something else.
 #include "ui/TaskbarProgress.h"
 
 #include <shobjidl.h>
@@ -41,6 +41,9 @@ void TaskbarProgress::ButtonGone() {
 void TaskbarProgress::Show(TaskbarState state, std::uint64_t done, std::uint64_t total) {
     // Microsoft: no call before the shell has sent TaskbarButtonCreated.
     if (!buttonAnnounced_ || !window_) return;
+    // A button shows no progress until told otherwise: the idle start joins no COM to say so.
+    if (state == TaskbarState::NoProgress && !progressAsked_) return;
+    progressAsked_ = true;
     if (!connected_) {
         // Asked once per announcement: a system without the list (a shell that lacks it) is not asked
         // again at every tick.

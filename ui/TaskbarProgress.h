@@ -67,6 +67,8 @@ private:
     UINT buttonCreated_ = 0;
     bool buttonAnnounced_ = false;
     std::optional<TaskbarState> shownState_;
+    // Whether the button has ever been asked to show progress: until then it shows none by itself.
+    bool progressAsked_ = false;
     std::optional<std::pair<std::uint64_t, std::uint64_t>> shownValue_;
 };
 
