@@ -75,8 +75,7 @@ void Form2::Show(HWND owner, bool takeKeyboard, std::function<void()> onceUp,
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (!hasKeyboard) attention_.Flash(hwnd());
     if (onceUp_) PostMessageW(hwnd(), kOnceUp, 0, 0);
-    // The program's message loop gives the window its dialog keys (Tab, Escape) as the modal loop did:
-    // ui::DispatchToWindow, in every loop of ours.
+    // Every message loop of ours (ui::DispatchToWindow) gives the window its dialog keys: Tab, Escape.
 }
 
 void Form2::Form_Load() {
@@ -141,7 +140,7 @@ LRESULT Form2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (onceUp_ && GetForegroundWindow() == hwnd()) std::exchange(onceUp_, {})();
         return 0;
     case WM_COMMAND:
-        // Escape: IsDialogMessageW in the modal loop turns it into IDCANCEL. It does what "OK" does.
+        // Escape: IsDialogMessageW in the message loop turns it into IDCANCEL. It does what "OK" does.
         if (LOWORD(wParam) == IDCANCEL) {
             PushButton1_Click();
             return 0;
