@@ -12,17 +12,17 @@
 
 namespace testsupport {
 
-// The program's own message loop, dialog keys and all, until done() or the time is up; returns done().
-inline bool RunProgramLoopUntil(const std::function<bool()>& done, int timeoutMs = 60000) {
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
-    while (!done() && GetTickCount64() < end) {
+// The program's own message loop, dialog keys and all, until done() or a minute is up; returns done().
+inline bool RunProgramLoopUntil(const std::function<bool()>& done) {
+    for (const ULONGLONG end = GetTickCount64() + 60000; !done() && GetTickCount64() < end;) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ui::DispatchToWindow(msg);
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
     return done();
 }
-
+// Time Expired's answer has been taken: the countdown reset, or run again.
+inline bool AlarmAnswered(app::Form1& form) { return RunProgramLoopUntil([&] { return !form.countdown().Expired(); }); }
 // Shows Time Expired over the main window and runs the program's loop until it has been answered.
 inline bool ShowTimeExpired(app::Form1& form, alarm::Form2& form2) {
     bool answered = false;

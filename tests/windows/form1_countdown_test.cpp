@@ -35,13 +35,12 @@ protected:
         Pick(form.cboMins(), m);
         Pick(form.cboSecs(), s);
     }
-    // The tick handler runs directly here, so the count of ticks is exact and nothing else pumps; only
-    // the tick that brings Time Expired up is followed by the program's loop until its answer is taken.
+    // The tick handler runs directly here, so the count of ticks is exact and nothing else pumps but
+    // the program's loop after the tick that brings Time Expired up, until its answer is taken.
     void Ticks(int n) {
         for (int i = 0; i < n; ++i) {
             form.Timer1_Tick();
-            if (!form.countdown().Expired()) continue;
-            EXPECT_TRUE(testsupport::RunProgramLoopUntil([&] { return !form.countdown().Expired(); }));
+            if (form.countdown().Expired()) { EXPECT_TRUE(testsupport::AlarmAnswered(form)); }
         }
     }
     std::wstring Display() { return TextOf(form.lblTimer()); }
@@ -260,7 +259,7 @@ TEST_F(Form1Countdown, ClosingAsksFirstWhileACountdownIsLoadedButNotWhenIdleNorA
                     [&] { while (form.PushButton1.Caption() == L"Pause") form.Timer1_Tick(); });
         script.Then([&] { return ok.Answers() == 1; }, [&] { if ((left = FindWindowW(L"#32770", nullptr))) PostMessageW(left, WM_COMMAND, IDNO, 0); });
         SendMessageW(form.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-        EXPECT_TRUE(testsupport::RunProgramLoopUntil([&] { return !form.countdown().Expired(); }));
+        EXPECT_TRUE(testsupport::AlarmAnswered(form));
         EXPECT_TRUE(ok.Answers() == 1 && left == nullptr && !ended && IsWindowEnabled(form.hwnd()));
     }
     form.PushButton1_Click();  // start again, then pause
