@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <string>
 #include <vector>
 
 namespace core {
@@ -31,8 +32,8 @@ private:
     static BOOL CALLBACK Visit(HWND hwnd, LPARAM self);
 
     HWND modal_;
-    // The class of the windows spared; 0 for none.
-    ATOM peerClass_ = 0;
+    // The class name of the windows spared; empty for none.
+    std::wstring peerClass_;
     std::vector<HWND> disabled_;
     // A failure inside the enumeration, carried past the system's callback and raised after it.
     std::exception_ptr failure_;

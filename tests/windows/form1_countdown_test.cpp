@@ -211,6 +211,7 @@ TEST_F(Form1Countdown, RealTimerExpiresAfterExactlyTwentyTicks) {
             return form.PushButton1.Caption() == L"Start";
         },
         5000));
+    EXPECT_TRUE(testsupport::AlarmAnswered(form));
     ticks = static_cast<int>(form.Timer1.TicksDelivered());
     EXPECT_EQ(first, L"000:00:01.9");
     EXPECT_EQ(ticks, 20);
