@@ -1,4 +1,4 @@
-// Time Expired window: modal show, load, and the two buttons that silence the alarm.
+// Time Expired window: its show, load, the two buttons that silence the alarm, and its answer.
 #include "alarm/Form2.h"
 
 #include "core/Files.h"
@@ -18,20 +18,26 @@ UINT const kOnceUp = WM_APP + 1;
 
 }  // namespace
 
-Form2::Form2(core::Trap::Reporter reporter) : reporter_(std::move(reporter)), attention_(ownAttention_) {}
+Form2::Form2(core::Trap::Reporter reporter, ui::Attention& attention, sound::AlarmSound& alarm)
+    : reporter_(std::move(reporter)), attention_(attention), alarm_(alarm) {}
 
-Form2::Form2(core::Trap::Reporter reporter, ui::Attention& attention)
-    : reporter_(std::move(reporter)), attention_(attention) {}
+Form2::~Form2() { Withdraw(); }
 
-Form2::~Form2() {
-    // A window destroyed without its unload leaves the loop with the hold still on: it goes with it.
+void Form2::Withdraw() {
+    // A window destroyed without its unload (with its owner, at the end of the program) leaves the hold
+    // and the other windows' input to this: they go with it, and no answer comes.
+    answered_ = {};
+    modality_.reset();
     attention_.LetSleep();
     Destroy();
 }
 
-void Form2::ShowModal(HWND owner, bool takeKeyboard, std::function<void()> onceUp) {
+void Form2::Show(HWND owner, bool takeKeyboard, std::function<void()> onceUp,
+                 std::function<void(bool restart)> answered) {
     owner_ = owner;
     onceUp_ = std::move(onceUp);
+    answered_ = std::move(answered);
+    restart_ = false;
     // Topmost: above every ordinary window, a maximised one of another program too.
     if (!CreateCentred(L"CorvalinForm2", WS_EX_APPWINDOW | WS_EX_TOPMOST, kForm2Style, L" Time Expired",
                        layout::kForm2.clientWidth, layout::kForm2.clientHeight, owner)) {
@@ -48,8 +54,9 @@ void Form2::ShowModal(HWND owner, bool takeKeyboard, std::function<void()> onceU
     Form_Load();
 
     // Modal for the whole program: neither the owner nor an open (or hidden) Alarm Options window takes
-    // input until this window is gone, so nothing else can replace the alarm that OK silences.
-    modality_.emplace(hwnd());
+    // input until this window is gone, so nothing else can replace the alarm that OK silences. Other
+    // Time Expired windows keep theirs.
+    modality_.emplace(hwnd(), core::ThreadModality::SparePeers);
     attention_.KeepAwake();
     bool hasKeyboard = false;
     if (takeKeyboard) {
@@ -68,17 +75,7 @@ void Form2::ShowModal(HWND owner, bool takeKeyboard, std::function<void()> onceU
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (!hasKeyboard) attention_.Flash(hwnd());
     if (onceUp_) PostMessageW(hwnd(), kOnceUp, 0, 0);
-    MSG msg;
-    while (hwnd()) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            // The program is ending: leave the quit for the main loop.
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        ui::DispatchToWindow(msg);
-    }
-    Unload();
+    // Every message loop of ours (ui::DispatchToWindow) gives the window its dialog keys: Tab, Escape.
 }
 
 void Form2::Form_Load() {
@@ -98,14 +95,14 @@ void Form2::PushButton1_Click() {
 
 void Form2::PushButton2_Click() {
     core::Trap trap(L"Form2.PushButton2_Click", reporter_);
-    trap.Step(100, [] { core::program::RestartRequested = true; });
+    trap.Step(100, [&] { restart_ = true; });
     trap.Line(102);
     SilenceAndUnload(trap, 104);
 }
 
 void Form2::SilenceAndUnload(core::Trap& trap, int firstLine) {
-    trap.Step(firstLine, [] {
-        if (core::program::AlarmBuffer > 0) sound::Stop(core::program::AlarmBuffer);
+    trap.Step(firstLine, [&] {
+        if (alarm_.buffer > 0) sound::Stop(alarm_.buffer);
     });
     // The stopped device hands its buffer back with MM_WOM_DONE; letting pending messages run here
     // frees the alarm's buffer before the window goes.
@@ -116,6 +113,9 @@ void Form2::SilenceAndUnload(core::Trap& trap, int firstLine) {
 
 void Form2::Unload() {
     if (!hwnd()) return;
+    // The answer comes before the input goes back, so that the owner hears of it before anything that
+    // giving the input back sets off (a hand-over that waited for the main window, say).
+    if (answered_) std::exchange(answered_, {})(restart_);
     // Give the other windows their input back before this window goes, so that one of ours, not
     // another program, is activated next.
     modality_.reset();
@@ -140,7 +140,7 @@ LRESULT Form2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (onceUp_ && GetForegroundWindow() == hwnd()) std::exchange(onceUp_, {})();
         return 0;
     case WM_COMMAND:
-        // Escape: IsDialogMessageW in the modal loop turns it into IDCANCEL. It does what "OK" does.
+        // Escape: IsDialogMessageW in the message loop turns it into IDCANCEL. It does what "OK" does.
         if (LOWORD(wParam) == IDCANCEL) {
             PushButton1_Click();
             return 0;

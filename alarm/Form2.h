@@ -1,10 +1,12 @@
-// The " Time Expired" window: shown modally from inside the countdown's expiring tick. "OK" silences the
-// alarm; "OK -> Restart Timer / Count Down Again" also asks the countdown to run again.
+// The " Time Expired" window: shown by the countdown's expiring tick, which returns at once; its answer
+// comes back through a callback. "OK" silences the alarm; "OK -> Restart Timer / Count Down Again" also
+// asks the countdown to run again.
 #pragma once
 
 #include "core/ErrorReport.h"
 #include "core/Modal.h"
 #include "core/Program.h"
+#include "sound/AlarmSound.h"
 #include "ui/Attention.h"
 #include "ui/Controls.h"
 #include "ui/PushButton.h"
@@ -18,19 +20,25 @@ namespace alarm {
 
 class Form2 : public ui::Window {
 public:
-    explicit Form2(core::Trap::Reporter reporter = core::ShowErrorReport);
-    // attention: the taskbar flash and the awake request, kept by the caller so it can be listened to.
-    Form2(core::Trap::Reporter reporter, ui::Attention& attention);
+    // attention: the taskbar flash and the awake request, kept by the caller so it can be listened to;
+    // alarm: the sound the buttons stop.
+    Form2(core::Trap::Reporter reporter, ui::Attention& attention, sound::AlarmSound& alarm);
     ~Form2() override;
 
-    // Creates the window, runs its load, shows it modally over owner and returns once it is unloaded.
-    // Modal for the whole program: no other window of it takes input meanwhile. Topmost while up, and
-    // it keeps the system and the display awake. It takes the keyboard, with the focus on "OK", when
-    // asked to and the system lets it; otherwise it shows without taking the other program's keystrokes
-    // and flashes its taskbar button instead. onceUp, when given, runs once the window is up and the user
-    // has it in front (at once when it took the keyboard): a message about the alarm waits for that, owned
-    // by this window, so that it holds up neither the alarm nor another program's typing.
-    void ShowModal(HWND owner, bool takeKeyboard = true, std::function<void()> onceUp = {});
+    // Creates the window, runs its load, shows it over owner and returns. answered(restart) runs once
+    // when it is answered, however (OK, Restart, Escape, the close box), just before the window gives the
+    // other windows their input back and goes: it notes the answer (posts it) for the owner to act on
+    // once this window's handler has returned, and must not destroy this object. Modal for the whole program: no other window of it takes
+    // input meanwhile, except other Time Expired windows, which can be answered in any order. Topmost
+    // while up, and it keeps the system and the display awake. It takes the keyboard, with the focus on
+    // "OK", when asked to and the system lets it; otherwise it shows without taking the other program's
+    // keystrokes and flashes its taskbar button instead. onceUp, when given, runs once the window is up
+    // and the user has it in front (at once when it took the keyboard): a message about the alarm waits
+    // for that, owned by this window, so that it holds up neither the alarm nor another program's typing.
+    void Show(HWND owner, bool takeKeyboard, std::function<void()> onceUp,
+              std::function<void(bool restart)> answered);
+    // The program is ending: the window goes without an answer, giving back what it holds.
+    void Withdraw();
 
     void Form_Load();
     void PushButton1_Click();
@@ -47,12 +55,14 @@ private:
     void SilenceAndUnload(core::Trap& trap, int firstLine);
 
     core::Trap::Reporter reporter_;
-    ui::Attention ownAttention_;
     ui::Attention& attention_;
+    sound::AlarmSound& alarm_;
     ui::FontSet fonts_;
     HWND owner_ = nullptr;
     std::optional<core::ThreadModality> modality_;
     std::function<void()> onceUp_;
+    std::function<void(bool restart)> answered_;
+    bool restart_ = false;
 };
 
 }  // namespace alarm

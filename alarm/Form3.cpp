@@ -44,7 +44,8 @@ std::wstring DialogFolder(const std::wstring& path) {
 
 }  // namespace
 
-Form3::Form3(HWND mainWindow, core::Trap::Reporter reporter) : main_(mainWindow), reporter_(std::move(reporter)) {}
+Form3::Form3(HWND mainWindow, sound::AlarmSound& alarm, core::Trap::Reporter reporter)
+    : main_(mainWindow), alarm_(alarm), reporter_(std::move(reporter)) {}
 
 Form3::~Form3() {
     // The end of the program discards this window without its close handling.
@@ -163,12 +164,12 @@ void Form3::PushButton3_Click() {
             return core::FileListed(path);
         })) {
         trap.Line(102);
-        trap.Step(104, [] { core::program::AlarmBuffer = sound::FindFreeBuffer(); });
+        trap.Step(104, [&] { alarm_.buffer = sound::FindFreeBuffer(); });
         // Deliberately mended: the test sounds as the alarm would. With no device, or a format the device
         // refuses, the system's alert sound plays instead of nothing.
         trap.Step(106, [&] {
-            if (sound::Load(core::program::AlarmBuffer, path, sound::UnloadWhenDone | sound::NoNotify)) {
-                sound::PlayOrFallback(core::program::AlarmBuffer);
+            if (sound::Load(alarm_.buffer, path, sound::UnloadWhenDone | sound::NoNotify)) {
+                sound::PlayOrFallback(alarm_.buffer);
             }
         });
         return;
@@ -187,8 +188,8 @@ void Form3::PushButton1_Click() {
         // message, rather than found out silently at the alarm. The path stays for the user to mend, and
         // the window stays open. A check that raises refuses the file too, after its report.
         if (trap.Test(101, [&] { return !sound::Check(ui::WindowText(text1_)); })) return;
-        if (trap.Test(102, [] { return core::program::AlarmBuffer > 0; })) {
-            trap.Step(104, [] { sound::Stop(core::program::AlarmBuffer); });
+        if (trap.Test(102, [&] { return alarm_.buffer > 0; })) {
+            trap.Step(104, [&] { sound::Stop(alarm_.buffer); });
         }
         trap.Step(106, [&] { ShowMain(); });
         trap.Step(108, [&] { Unload(); });
@@ -228,7 +229,7 @@ void Form3::ShowMain() {
     }
     // The main window is no longer behind the tray icon, even if it was minimised there while this
     // window was open: its next minimise must hide it again.
-    core::program::HiddenInTray = false;
+    if (onMainShown) onMainShown();
 }
 
 LRESULT CALLBACK Form3::Text1Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,

@@ -6,19 +6,21 @@
 
 #include "core/ErrorReport.h"
 #include "core/Program.h"
+#include "sound/AlarmSound.h"
 #include "ui/Controls.h"
 #include "ui/PushButton.h"
 #include "ui/Window.h"
 #include "ui/WindowPointer.h"
 
+#include <functional>
 #include <string>
 
 namespace alarm {
 
 class Form3 : public ui::Window {
 public:
-    // mainWindow is shown again when this window closes.
-    explicit Form3(HWND mainWindow, core::Trap::Reporter reporter = core::ShowErrorReport);
+    // mainWindow is shown again when this window closes; alarm is the sound the test plays and OK stops.
+    Form3(HWND mainWindow, sound::AlarmSound& alarm, core::Trap::Reporter reporter = core::ShowErrorReport);
     ~Form3() override;
 
     // Creates the window hidden and runs its load, unless it exists already.
@@ -50,6 +52,8 @@ public:
     ui::PushButton PushButton3;
     ui::PushButton PushButton1;
     ui::WindowPointer Pointer;
+    // The main window has been shown again: it is no longer behind the tray icon.
+    std::function<void()> onMainShown;
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -61,6 +65,7 @@ private:
     void ShowMain();
 
     HWND main_;
+    sound::AlarmSound& alarm_;
     core::Trap::Reporter reporter_;
     ui::FontSet fonts_;
     HWND text1_ = nullptr;

@@ -1,6 +1,7 @@
 // Main window: creation from its layout table, the load sequence, and the window's own messages.
 #include "app/Form1.h"
 
+#include "alarm/Form2.h"
 #include "alarm/Form3.h"
 #include "app/CountdownDisplay.h"
 #include "app/Skin.h"
@@ -59,6 +60,7 @@ Form1::Form1()
 Form1::~Form1() {
     // The timer must not tick into a half-destroyed window; stopping it gives the awake hold back.
     Timer1.SetEnabled(false);
+    timeExpired_.reset();
     form3_.reset();
     Destroy();
 }
@@ -70,7 +72,8 @@ bool Form1::Create() {
     }
     // A later copy of normal rights hands its command line over to a copy run as administrator too.
     ui::LetInFromNormalRights(hwnd(), WM_COPYDATA);
-    form3_ = std::make_unique<alarm::Form3>(hwnd(), reporter);
+    form3_ = std::make_unique<alarm::Form3>(hwnd(), AlarmSound, reporter);
+    form3_->onMainShown = [this] { HiddenInTray = false; };
     fonts_ = ui::FontSet(ui::DpiOf(hwnd()));
     ui::CreateControls(hwnd(), layout::kForm1Controls, fonts_,
                        {{layout::form1::PushButton1, &PushButton1},
@@ -237,6 +240,9 @@ void Form1::OnClose(bool ask) {
     }
     closing_ = true;
     Timer1.SetEnabled(false);
+    // A Time Expired window up goes without its answer: nothing is reset, nothing starts again. It may
+    // be this window's end that its own pumping runs, so the object stays until the window's does.
+    if (timeExpired_) timeExpired_->Withdraw();
     Form_QueryUnload();
     // The unload ends the program at once: no further handler of any window runs.
     if (onEnd) onEnd();
@@ -250,13 +256,10 @@ void Form1::OnDestroyed() {
 }
 
 bool Form1::UserLetsCountdownGo() {
-    // The state as the engine keeps it in its controls: the caption says whether a countdown runs,
-    // a display other than the idle text that one is held.
-    const bool running = PushButton1.Caption() != L"Start";
-    const bool idleDisplay = ui::WindowText(lblTimer_) == kIdleDisplay;
-    if (!running && idleDisplay) return true;
+    const bool running = countdown_.State() == CountdownState::Running;
+    if (!running && !countdown_.Ticked()) return true;
     // Until its first tick a fresh countdown shows the idle text and holds its whole length.
-    const auto shown = idleDisplay ? SecondsLeft : static_cast<std::int32_t>(TicksLeft(SecondsLeft, TenthsLeft) / 10);
+    const auto shown = countdown_.Ticked() ? static_cast<std::int32_t>(countdown_.TicksLeft() / 10) : countdown_.SecondsLeft();
     // The countdown goes on while the question waits; when it rings the question goes, as if answered No.
     return countdownQuestions_.Ask(CloseQuestionText(!running, shown), MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
@@ -287,7 +290,7 @@ void Form1::OnCommand(int id, int code, HWND control) {
 }
 
 void Form1::OnSize(WPARAM sizeType) {
-    if (sizeType != SIZE_MINIMIZED || core::program::HiddenInTray) return;
+    if (sizeType != SIZE_MINIMIZED || HiddenInTray) return;
     // Hidden without its icon nothing would bring the window back: until the shell takes the icon it
     // stays minimised on the taskbar.
     if (cSysTray1.Shown()) HideInTray();
@@ -296,7 +299,7 @@ void Form1::OnSize(WPARAM sizeType) {
 void Form1::HideInTray() {
     ShowWindow(hwnd(), SW_HIDE);
     // The window stays minimised while hidden; whatever shows it again restores it to normal size.
-    core::program::HiddenInTray = true;
+    HiddenInTray = true;
     // The balloon's wait pumps messages: countdown ticks, clicks and tray events run inside it, and
     // inside Start when Start minimised the window.
     cSysTray1.ShowBalloon(L"has been minimized to the system tray.\r\n"
@@ -309,12 +312,12 @@ void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) { Br
 void Form1::cSysTray1_ShownChanged() {
     if (cSysTray1.Shown()) {
         // The icon is in at last: a window still minimised goes behind it.
-        if (!core::program::HiddenInTray && IsIconic(hwnd()) && IsWindowVisible(hwnd())) HideInTray();
-    } else if (core::program::HiddenInTray) {
+        if (!HiddenInTray && IsIconic(hwnd()) && IsWindowVisible(hwnd())) HideInTray();
+    } else if (HiddenInTray) {
         // The shell lost the icon and refuses it back: the window comes back minimised on the
         // taskbar, leaving the keyboard where it is. The flag goes first, so that this show's own
         // resize does not hide it again.
-        core::program::HiddenInTray = false;
+        HiddenInTray = false;
         ShowWindow(hwnd(), SW_SHOWMINNOACTIVE);
     }
 }
@@ -337,7 +340,7 @@ void Form1::BringToFront() {
         if (!IsWindowEnabled(modal)) modal = EnabledOwnedWindow(hwnd());
         if (modal) SetForegroundWindow(modal);
     }
-    core::program::HiddenInTray = false;
+    HiddenInTray = false;
 }
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -357,6 +360,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     switch (message) {
+    case kTimeExpiredAnswered:
+        OnTimeExpiredAnswered(wParam);
+        return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;

@@ -1,12 +1,15 @@
 // The main window: the duration pickers, the countdown display, Start/Pause, Reset, Alarm Options and
-// the start-with-Windows check box. It owns the countdown (its tick timer and the two count fields).
+// the start-with-Windows check box. It owns the countdown (its state object and tick timer), the alarm
+// sound it rings, and the Time Expired window while that is up.
 #pragma once
 
 #include "app/CommandLine.h"
 #include "app/TrayCountdown.h"
+#include "core/Countdown.h"
 #include "core/ErrorReport.h"
 #include "core/Program.h"
 #include "platform/mStartUp.h"
+#include "sound/AlarmSound.h"
 #include "tray/TrayCadence.h"
 #include "tray/cSysTray.h"
 #include "ui/Attention.h"
@@ -25,6 +28,7 @@
 #include <vector>
 
 namespace alarm {
+class Form2;
 class Form3;
 }
 
@@ -102,9 +106,12 @@ public:
     // The Alarm Options window, which holds the alarm path; its window exists only while loaded.
     alarm::Form3& Form3() { return *form3_; }
 
-    // The countdown: whole seconds and the tenths digit the next tick shows.
-    std::int32_t SecondsLeft = 0;
-    std::int16_t TenthsLeft = 0;
+    // The countdown: the buttons and the display are drawn from it.
+    const core::Countdown& countdown() const { return countdown_; }
+    // The sound buffer of the last alarm or alarm test, which Time Expired and Alarm Options stop.
+    sound::AlarmSound AlarmSound;
+    // The window is hidden behind the tray icon.
+    bool HiddenInTray = false;
     bool Loading = false;
 
 private:
@@ -139,10 +146,18 @@ private:
     // The countdown in the tray and the timer's cadence (Form1Tray.cpp). Called after every tick and
     // every click of Start/Pause and Reset; cheap when nothing changed.
     void ShowCountdownInTray();
-    // The countdown's state, read from Start/Pause's caption and the display (Form1Countdown.cpp).
+    // The countdown's state as the display shows it: a fresh countdown shows the idle text until its
+    // first tick, and counts as none (Form1Countdown.cpp).
     CountdownState CountdownStateNow() const;
-    // The same, but a fresh countdown runs from Start on: what a click or a command-line switch acts on.
+    // What a click or a command-line switch acts on: a fresh countdown runs from Start on.
     CountdownState CountdownStateForButtons() const;
+    // Start/Pause's caption, drawn from the countdown.
+    void ShowStartPause();
+    // Time Expired has been answered: what follows the alarm runs, as the answer's flags say
+    // (Form1Countdown.cpp).
+    void OnTimeExpiredAnswered(WPARAM answer);
+    // Posted by Time Expired's answer.
+    static constexpr UINT kTimeExpiredAnswered = WM_APP + 17;
     // Works out the tray picture for the state; a picture that differs from the last one, or any with
     // redraw, is due to the shell.
     void DrawTrayPicture(CountdownState state, bool redraw);
@@ -168,7 +183,10 @@ private:
     // When the countdown last started or resumed (GetTickCount): a user who has not touched keyboard or
     // mouse since is using no other program when it ends.
     DWORD startedAt_ = 0;
+    core::Countdown countdown_;
     std::unique_ptr<alarm::Form3> form3_;
+    // The Time Expired window of the last alarm, until its answer has been acted on.
+    std::unique_ptr<alarm::Form2> timeExpired_;
     bool closing_ = false;
     bool askingToClose_ = false;
     // The close and replace questions, about the countdown: withdrawn, as if answered No, when it ends.

@@ -129,7 +129,7 @@ void Form1::TakeDuration(core::Trap& trap, const CommandLineRequest& request) {
         // answered No. A failing question replaces nothing.
         bool yes = false;
         trap.Step(104, [&] {
-            const auto shown = static_cast<std::int32_t>(TicksLeft(SecondsLeft, TenthsLeft) / 10);
+            const auto shown = static_cast<std::int32_t>(countdown_.TicksLeft() / 10);
             LocalTime named;
             named.millisecondOfDay = request.seconds * 1000;
             const std::wstring until = clockTime ? ShortTimeText(named, request.seconds % 60 != 0) : L"";
@@ -168,9 +168,9 @@ void Form1::TakeDuration(core::Trap& trap, const CommandLineRequest& request) {
     // Behind the tray icon the window is still minimised, and Start's minimise would only show it as a
     // minimised window on the taskbar: it comes back first, and Start sends it behind the icon again.
     trap.Step(116, [&] {
-        if (!core::program::HiddenInTray) return;
+        if (!HiddenInTray) return;
         ui::ShowNormal(hwnd());
-        core::program::HiddenInTray = false;
+        HiddenInTray = false;
     });
     trap.Step(118, [&] {
         PushButton1_Click();
@@ -189,9 +189,9 @@ void Form1::TakeSwitch(core::Trap& trap, CommandLineRequest::Kind kind) {
     } else if (kind == CommandLineRequest::Kind::Resume && paused) {
         // As a duration taken behind the tray icon: back first, and Start sends it behind the icon again.
         trap.Step(122, [&] {
-            if (!core::program::HiddenInTray) return;
+            if (!HiddenInTray) return;
             ui::ShowNormal(hwnd());
-            core::program::HiddenInTray = false;
+            HiddenInTray = false;
         });
         trap.Step(124, [&] { PushButton1_Click(); });
     } else if (kind == CommandLineRequest::Kind::Reset && (running || paused)) {

@@ -1,6 +1,6 @@
-// The countdown engine of the main window: Start/Pause, Reset and the tick of Timer1. It counts ticks
-// and never reads a clock; part of its state lives in the controls (the Start/Pause caption and the
-// display text decide what a click does).
+// The countdown engine of the main window: Start/Pause, Reset and the tick of Timer1. The countdown's
+// state lives in its object, which counts ticks; the caption and the display are drawn from it. The
+// expiring tick shows Time Expired and returns; what follows the alarm runs once it is answered.
 #include "app/Form1.h"
 
 #include "alarm/Form2.h"
@@ -17,25 +17,32 @@
 #include <optional>
 
 namespace app {
+namespace {
+
+// What the answer posted by Time Expired carries: the restart, and what the expiry found.
+WPARAM const kRestart = 1;
+WPARAM const kOptionsOpen = 2;
+WPARAM const kMainShown = 4;
+
+}  // namespace
 
 CountdownState Form1::CountdownStateNow() const {
-    // The state as the engine keeps it in its controls: a display other than the idle text holds a
-    // countdown (until its first tick a fresh one still shows the idle text, and counts as none), the
-    // caption says whether it runs.
-    if (ui::WindowText(lblTimer_) == kIdleDisplay) return CountdownState::Idle;
-    return PushButton1.Caption() == L"Pause" ? CountdownState::Running : CountdownState::Paused;
+    return countdown_.Ticked() ? countdown_.State() : CountdownState::Idle;
 }
 
 CountdownState Form1::CountdownStateForButtons() const {
-    // What Start/Pause and Reset would act on: a fresh countdown runs from Start on, before its first
-    // tick has shown anything.
-    const CountdownState shown = CountdownStateNow();
-    return shown == CountdownState::Idle && PushButton1.Caption() == L"Pause" ? CountdownState::Running : shown;
+    // A countdown paused before its first tick still shows the idle text: the switches and the
+    // questions take it for none, as they always have.
+    return countdown_.State() == CountdownState::Running ? CountdownState::Running : CountdownStateNow();
+}
+
+void Form1::ShowStartPause() {
+    PushButton1.SetCaption(countdown_.State() == CountdownState::Running ? L"Pause" : L"Start");
 }
 
 void Form1::PushButton1_Click() {
     core::Trap trap(L"Form1.PushButton1_Click", reporter);
-    if (trap.Test(100, [&] { return PushButton1.Caption() == L"Start"; })) {
+    if (trap.Test(100, [&] { return countdown_.State() != CountdownState::Running; })) {
         const bool allZero = trap.Test(102, [&] {
             // All three are converted before the comparison, so any picker that is not a number fails it.
             const std::int16_t hours = ToInteger16(PickerText(cboHrs_));
@@ -48,17 +55,21 @@ void Form1::PushButton1_Click() {
             trap.Step(106, [&] { SetFocus(cboHrs_); });
             return;
         }
-        trap.Step(108, [&] { PushButton1.SetCaption(L"Pause"); });
+        trap.Step(108, [&] {
+            countdown_.Run(UtcNow());
+            ShowStartPause();
+        });
         trap.Step(110, [&] { EnableWindow(cboHrs_, FALSE); });
         trap.Step(112, [&] { EnableWindow(cboMins_, FALSE); });
         trap.Step(114, [&] { EnableWindow(cboSecs_, FALSE); });
-        if (trap.Test(116, [&] { return ui::WindowText(lblTimer_) == kIdleDisplay; })) {
-            trap.Step(118, [&] { TenthsLeft = 9; });
+        if (trap.Test(116, [&] { return !countdown_.Ticked(); })) {
+            // Line 118 set the tenths digit, which the load at 120 sets with the length.
+            trap.Line(118);
             trap.Step(120, [&] {
                 const std::int32_t seconds = ToInteger16(PickerText(cboSecs_));
                 const std::int32_t minutes = ToInteger16(PickerText(cboMins_));
                 const std::int32_t hours = ToInteger16(PickerText(cboHrs_));
-                SecondsLeft = seconds + 60 * minutes + 3600 * hours;
+                countdown_.Load(seconds + 60 * minutes + 3600 * hours);
             });
         }
         trap.Step(122, [&] {
@@ -73,15 +84,21 @@ void Form1::PushButton1_Click() {
     }
     trap.Step(128, [&] { Timer1.SetEnabled(false); });
     trap.Step(130, [&] { Timer1.SetInterval(0); });
-    trap.Step(132, [&] { PushButton1.SetCaption(L"Start"); });
+    trap.Step(132, [&] {
+        countdown_.Pause();
+        ShowStartPause();
+    });
 }
 
 void Form1::PushButton2_Click() {
     core::Trap trap(L"Form1.PushButton2_Click", reporter);
     trap.Step(100, [&] { Timer1.SetEnabled(false); });
     trap.Step(102, [&] { Timer1.SetInterval(0); });
-    trap.Step(104, [&] { PushButton1.SetCaption(L"Start"); });
-    trap.Step(106, [&] { SetWindowTextW(lblTimer_, kIdleDisplay); });
+    trap.Step(104, [&] {
+        countdown_.Reset();
+        ShowStartPause();
+    });
+    trap.Step(106, [&] { SetWindowTextW(lblTimer_, FormatCountdown(countdown_.SecondsLeft(), countdown_.TenthsLeft()).c_str()); });
     trap.Step(108, [&] { EnableWindow(cboHrs_, TRUE); });
     trap.Step(110, [&] { EnableWindow(cboMins_, TRUE); });
     trap.Step(112, [&] { EnableWindow(cboSecs_, TRUE); });
@@ -93,15 +110,13 @@ void Form1::Timer1_Tick() {
         // In a catch-up after a sleep the next tick replaces this text before any message could
         // paint or read it: only the last tick of a run and the expiring tick (the one that shows
         // the last tenth) write it, so that a long sleep does not hold up the alarm.
-        if (Timer1.AnotherTickFollows() && TicksLeft(SecondsLeft, TenthsLeft) > 1) return;
-        SetWindowTextW(lblTimer_, FormatCountdown(SecondsLeft, TenthsLeft).c_str());
+        if (Timer1.AnotherTickFollows() && countdown_.TicksLeft() > 1) return;
+        SetWindowTextW(lblTimer_, FormatCountdown(countdown_.SecondsLeft(), countdown_.TenthsLeft()).c_str());
     });
-    trap.Step(120, [&] { --TenthsLeft; });
-    if (trap.Test(122, [&] { return TenthsLeft < 0; })) {
-        trap.Step(124, [&] { TenthsLeft = 9; });
-        trap.Step(126, [&] { --SecondsLeft; });
-    }
-    if (!trap.Test(128, [&] { return SecondsLeft < 0; })) return;
+    // Lines 120 to 126 counted the tenths digit down into the whole seconds: the tick does all of it.
+    bool expired = false;
+    trap.Step(120, [&] { expired = countdown_.Tick(); });
+    if (!trap.Test(128, [&] { return expired; })) return;
 
     // Deliberately mended: the alarm's hold on the system and the display comes first, before the
     // countdown's own ends at step 132, so the computer cannot fall asleep between the two.
@@ -115,7 +130,7 @@ void Form1::Timer1_Tick() {
     // An alarm that rings while another program is in use leaves that program its keystrokes: the
     // windows come up without being activated (Time Expired, topmost, flashes instead).
     const bool takeKeyboard = ui::KeyboardIsFree(startedAt_);
-    trap.Step(130, [&] { PushButton1.SetCaption(L"Start"); });
+    trap.Step(130, [&] { ShowStartPause(); });
     trap.Step(132, [&] { Timer1.SetEnabled(false); });
     trap.Step(134, [&] { Timer1.SetInterval(0); });
     // Without the keyboard the main window comes back disabled and holding no focus. The system gives
@@ -135,7 +150,7 @@ void Form1::Timer1_Tick() {
         if (takeKeyboard) SetForegroundWindow(hwnd());
     });
     quiet.reset();
-    trap.Step(140, [] { core::program::HiddenInTray = false; });
+    trap.Step(140, [&] { HiddenInTray = false; });
     // The path is what the Alarm Options box holds now, even while that window is open and edited.
     // The alarm plays again and again until Time Expired is answered, when the user asked for it.
     std::wstring alarmPath;
@@ -151,13 +166,13 @@ void Form1::Timer1_Tick() {
     std::function<void()> tellOnceUp;
     if (listed) {
         trap.Line(144);
-        trap.Step(146, [] { core::program::AlarmBuffer = sound::FindFreeBuffer(); });
+        trap.Step(146, [&] { AlarmSound.buffer = sound::FindFreeBuffer(); });
         core::Trap later(L"Form1.Timer1", [&](const std::wstring& report) {
             tellOnceUp = [this, report] { reporter(report); };
         });
         later.Step(148, [&] {
             std::wstring message;
-            sound::LoadQuietly(core::program::AlarmBuffer, alarmPath,
+            sound::LoadQuietly(AlarmSound.buffer, alarmPath,
                                sound::UnloadWhenDone | (repeat ? sound::RepeatUntilStopped : 0), message);
             if (!message.empty()) tellOnceUp = [message] { core::ShowUserMessage(message); };
         });
@@ -166,21 +181,40 @@ void Form1::Timer1_Tick() {
     // free buffer, or a device that refuses the sound plays the system's alert sound instead (again and
     // again for a repeating alarm); a device that is not there yet (just after a wake) is tried again
     // while Time Expired is up.
-    trap.Step(150, [&] { sound::PlayAlarm(listed ? core::program::AlarmBuffer : 0, repeat); });
-    trap.Step(152, [] { core::program::RestartRequested = false; });
-    // The tick waits here until the window is closed; the timer is off, so no tick nests inside. However
-    // it closed, its alarm no longer waits for a device, nor repeats: OK, Restart and Escape stop the
-    // alarm; the close box does not, and a single play may end by itself, but a repeating one would
-    // play on.
+    trap.Step(150, [&] { sound::PlayAlarm(listed ? AlarmSound.buffer : 0, repeat); });
+    // Line 152 cleared the restart request, which is now Time Expired's answer.
+    trap.Line(152);
+    // The tick returns with Time Expired up: no modal loop runs inside it, and another alarm can come
+    // up meanwhile. The answer is posted to this window, so that what follows it runs outside the
+    // Time Expired window's own handlers, before anything the return of the input brings.
     trap.Step(154, [&] {
-        alarm::Form2(reporter, AlarmAttention).ShowModal(hwnd(), takeKeyboard, std::move(tellOnceUp));
-        sound::StopAlarm();
+        // An earlier window whose answer never came (the program was ending) goes first.
+        if (timeExpired_) timeExpired_->Withdraw();
+        timeExpired_ = std::make_unique<alarm::Form2>(reporter, AlarmAttention, AlarmSound);
+        const HWND self = hwnd();
+        const WPARAM asked = optionsOpen ? kOptionsOpen : 0;
+        const WPARAM shown = mainShown ? kMainShown : 0;
+        timeExpired_->Show(self, takeKeyboard, std::move(tellOnceUp), [self, asked, shown](bool restart) {
+            PostMessageW(self, kTimeExpiredAnswered, asked | shown | (restart ? kRestart : 0), 0);
+        });
     });
-    if (optionsOpen) BackToAlarmOptions(mainShown);
+}
+
+void Form1::OnTimeExpiredAnswered(WPARAM answer) {
+    if (closing_ || !timeExpired_) return;
+    // Kept until this handler returns: a restart may ring again inside it (a balloon's wait pumps).
+    const std::unique_ptr<alarm::Form2> answered = std::move(timeExpired_);
+    core::Trap trap(L"Form1.Timer1", reporter);
+    // However it closed, its alarm no longer waits for a device, nor repeats: OK, Restart and Escape
+    // stop the alarm; the close box does not, and a single play may end by itself, but a repeating one
+    // would play on.
+    trap.Step(154, [] { sound::StopAlarm(); });
+    if ((answer & kOptionsOpen) != 0) BackToAlarmOptions((answer & kMainShown) != 0);
     trap.Step(156, [&] { PushButton2_Click(); });
-    if (trap.Test(158, [] { return core::program::RestartRequested; })) {
+    if (trap.Test(158, [&] { return (answer & kRestart) != 0; })) {
         trap.Step(160, [&] { PushButton1_Click(); });
     }
+    ShowCountdownInTray();
 }
 
 void Form1::BackToAlarmOptions(bool mainWasShown) {

@@ -14,7 +14,7 @@ void Form1::ShowCountdownOnTaskbar(CountdownState state) {
     } else {
         // In the display's whole seconds, so that the button changes at most once a second; the first
         // tick of a countdown shows it whole, so the most ever left is its length.
-        left = static_cast<std::int32_t>(TicksLeft(SecondsLeft, TenthsLeft) / 10);
+        left = static_cast<std::int32_t>(countdown_.TicksLeft() / 10);
         taskbarTotalSeconds_ = std::max(taskbarTotalSeconds_, left);
     }
     // Behind the tray icon or the Alarm Options window the window has no button; minimised to the
@@ -32,9 +32,9 @@ void Form1::ShowCountdownOnTaskbar(CountdownState state) {
         TaskbarButton.Show(ui::TaskbarState::Paused, total - static_cast<std::uint64_t>(left), total);
         break;
     case CountdownState::Idle:
-        // While Time Expired is up the display shows the idle text already, but the pickers stay
-        // disabled until the reset that follows its close.
-        if (PushButton1.Caption() == L"Start" && !IsWindowEnabled(cboHrs_)) {
+        // The alarm rings from the expiring tick until the reset that follows Time Expired's answer;
+        // a countdown paused before its first tick still shows the idle text, and shows the same.
+        if (countdown_.Expired() || countdown_.State() == CountdownState::Paused) {
             TaskbarButton.Show(ui::TaskbarState::Error, 1, 1);
         } else {
             TaskbarButton.Show(ui::TaskbarState::NoProgress);

@@ -49,22 +49,22 @@ void Form1::ShowCountdownInTray() {
     const CountdownState state = CountdownStateNow();
     if (state == CountdownState::Running && Timer1.Enabled()) {
         // Between ticks the count says how many ticks remain, the expiring one included.
-        Timer1.SetExpiringTick(Timer1.TicksDelivered() + static_cast<std::uint64_t>(TicksLeft(SecondsLeft, TenthsLeft)));
+        Timer1.SetExpiringTick(Timer1.TicksDelivered() + static_cast<std::uint64_t>(countdown_.TicksLeft()));
     }
     ShowCountdownOnTaskbar(state);
     // The tip changes with the displayed whole seconds and the state; the picture can change only then
     // too, so both are worked out at most once a second while counting. The end time is worked out
     // only then: now and the time left move on together.
-    if (TrayTipText(state, SecondsLeft, TenthsLeft, trayEndTime_) != trayTip_) {
-        trayEndTime_ = state == CountdownState::Running ? EndTimeText(TicksLeft(SecondsLeft, TenthsLeft)) : L"";
-        trayTip_ = TrayTipText(state, SecondsLeft, TenthsLeft, trayEndTime_);
+    if (TrayTipText(state, countdown_.SecondsLeft(), countdown_.TenthsLeft(), trayEndTime_) != trayTip_) {
+        trayEndTime_ = state == CountdownState::Running ? EndTimeText(countdown_.TicksLeft()) : L"";
+        trayTip_ = TrayTipText(state, countdown_.SecondsLeft(), countdown_.TenthsLeft(), trayEndTime_);
         DrawTrayPicture(state, false);
     }
     const bool tipDue = trayTip_ != cSysTray1.TrayTip();
     if (!tipDue && !trayPictureDue_) return;
     // The shell redraws the icon at every change. While nobody looks at the tip, it hears of a new
     // picture, a new state and a new minute of the time left, not of every second.
-    const std::int64_t quietKey = TrayQuietKey(state, SecondsLeft, TenthsLeft);
+    const std::int64_t quietKey = TrayQuietKey(state, countdown_.SecondsLeft(), countdown_.TenthsLeft());
     if (!trayPictureDue_ && !trayCadence_.TipDue(quietKey, TrayTipHovered())) return;
     if (trayPictureDue_) {
         tray::PictureRef picture = trayPixels_.empty() ? tray::CreateTrayPicture(trayIconSize_)
@@ -93,7 +93,7 @@ void Form1::DrawTrayPicture(CountdownState state, bool redraw) {
         trayTotalTicks_ = 0;
     } else {
         // The first tick of a countdown shows it whole: the most ticks ever left is its length.
-        const std::int64_t left = TicksLeft(SecondsLeft, TenthsLeft);
+        const std::int64_t left = countdown_.TicksLeft();
         trayTotalTicks_ = std::max(trayTotalTicks_, left);
         pixels = tray::DrawProgressPicture(
             trayIconSize_,
@@ -129,16 +129,16 @@ void Form1::OnTrayScaleChanged() {
 
 void Form1::OnPowerBroadcast(WPARAM event) {
     // The clock counts the sleep: a countdown whose end fell in it expires and rings as soon as the
-    // message loop runs. Not here: the system waits for this answer, and an expiring tick would run
-    // the alarm's modal window inside its notification.
+    // message loop runs. Not here: the system waits for this answer, and an expiring tick would bring
+    // the alarm up inside its notification.
     if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) Timer1.CatchUpSoon();
 }
 
 void Form1::OnVisibilityChanged() {
     // Minimised counts as hidden: nobody sees the display then either.
     Timer1.SetHidden(!IsWindowVisible(hwnd()) || IsIconic(hwnd()));
-    // The expiring tick shows the window before it waits for the Time Expired window: the tray
-    // drops the countdown from there on, not only once that window has closed.
+    // The expiring tick shows the window before Time Expired comes up: the tray drops the countdown
+    // from there on, not only once that window has been answered.
     ShowCountdownInTray();
 }
 

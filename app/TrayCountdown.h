@@ -2,19 +2,16 @@
 // time left that the tray picture marks.
 #pragma once
 
+#include "core/Countdown.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace app {
 
-enum class CountdownState { Idle, Running, Paused };
-
-// Ticks from now up to and including the expiring one, for the count the engine holds between ticks.
-// It is also the value, in tenths, that the display shows: a tick shows before it counts down.
-constexpr std::int64_t TicksLeft(std::int32_t secondsLeft, std::int16_t tenthsLeft) {
-    return std::int64_t{secondsLeft} * 10 + tenthsLeft + 1;
-}
+using core::CountdownState;
+using core::TicksLeft;
 
 // The most of a tip the shell shows: its field holds 128 characters with the terminating null.
 inline constexpr std::size_t kTrayTipLimit = 127;

@@ -2,8 +2,18 @@
 #include "core/Modal.h"
 
 namespace core {
+namespace {
 
-ThreadModality::ThreadModality(HWND modal) : modal_(modal) {
+std::wstring ClassName(HWND hwnd) {
+    // A class name is at most 256 characters.
+    wchar_t name[257] = {};
+    return std::wstring(name, static_cast<std::size_t>(GetClassNameW(hwnd, name, 257)));
+}
+
+}  // namespace
+
+ThreadModality::ThreadModality(HWND modal, Peers peers) : modal_(modal) {
+    if (peers == SparePeers) peerClass_ = ClassName(modal);
     EnumThreadWindows(GetCurrentThreadId(), &ThreadModality::Visit, reinterpret_cast<LPARAM>(this));
     if (failure_) {
         // The destructor of a half-built object never runs: give back what was taken before raising.
@@ -40,6 +50,7 @@ bool OwnedByProgram(HWND hwnd) {
 BOOL CALLBACK ThreadModality::Visit(HWND hwnd, LPARAM self) {
     auto* modality = reinterpret_cast<ThreadModality*>(self);
     if (hwnd == modality->modal_ || !IsWindowEnabled(hwnd) || !OwnedByProgram(hwnd)) return TRUE;
+    if (!modality->peerClass_.empty() && ClassName(hwnd) == modality->peerClass_) return TRUE;
     // No exception may leave this callback into the system's enumeration: the window is noted first,
     // so a failure leaves it enabled and untracked, and ends the enumeration.
     try {

@@ -6,14 +6,20 @@
 #include <windows.h>
 
 #include <exception>
+#include <string>
 #include <vector>
 
 namespace core {
 
 class ThreadModality {
 public:
-    // Disables every enabled top-level window of the program on this thread except modal.
-    explicit ThreadModality(HWND modal);
+    // Whether the other windows of modal's own class keep their input: alarms that are up together
+    // are each answered on their own, in any order.
+    enum Peers { TakePeers, SparePeers };
+
+    // Disables every enabled top-level window of the program on this thread except modal (and, with
+    // SparePeers, the windows of its class).
+    explicit ThreadModality(HWND modal, Peers peers = TakePeers);
     ThreadModality(const ThreadModality&) = delete;
     ThreadModality& operator=(const ThreadModality&) = delete;
     ~ThreadModality();
@@ -26,6 +32,8 @@ private:
     static BOOL CALLBACK Visit(HWND hwnd, LPARAM self);
 
     HWND modal_;
+    // The class name of the windows spared; empty for none.
+    std::wstring peerClass_;
     std::vector<HWND> disabled_;
     // A failure inside the enumeration, carried past the system's callback and raised after it.
     std::exception_ptr failure_;

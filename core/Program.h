@@ -1,4 +1,4 @@
-// What the whole program shares: the three program-wide values, the application title, the program
+// What the whole program shares: the program-wide value, the application title, the program
 // folder and the plain message box every window uses.
 #pragma once
 
@@ -10,14 +10,8 @@
 
 namespace core {
 
-// The program-wide values, shared between the windows for the whole run.
+// The program-wide value, shared between the windows for the whole run.
 namespace program {
-// Sound buffer of the last alarm or alarm test; 0 until the first one.
-inline std::int32_t AlarmBuffer = 0;
-// Set by the Time Expired window's restart button, read by the countdown after that window closed.
-inline bool RestartRequested = false;
-// The main window is hidden behind the tray icon.
-inline bool HiddenInTray = false;
 // Caption of every message box that names none of its own; set once by the main window's load.
 inline std::wstring AppTitle = L"Corvalin Timer";
 }  // namespace program

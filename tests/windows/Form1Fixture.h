@@ -3,18 +3,36 @@
 #pragma once
 
 #include "TestSupport.h"
+#include "alarm/Form2.h"
 #include "app/Form1.h"
 #include "core/Program.h"
+#include "ui/Controls.h"
 
 #include <gtest/gtest.h>
 
 namespace testsupport {
 
+// The program's own message loop, dialog keys and all, until done() or a minute is up; returns done().
+inline bool RunProgramLoopUntil(const std::function<bool()>& done) {
+    for (const ULONGLONG end = GetTickCount64() + 60000; !done() && GetTickCount64() < end;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ui::DispatchToWindow(msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return done();
+}
+// Time Expired's answer has been taken: the countdown reset, or run again.
+inline bool AlarmAnswered(app::Form1& form) { return RunProgramLoopUntil([&] { return !form.countdown().Expired(); }); }
+// Shows Time Expired over the main window and runs the program's loop until it has been answered.
+inline bool ShowTimeExpired(app::Form1& form, alarm::Form2& form2) {
+    bool answered = false;
+    form2.Show(form.hwnd(), true, {}, [&](bool) { answered = true; });
+    return RunProgramLoopUntil([&] { return answered; });
+}
+
 class ShownForm1 : public testing::Test {
 protected:
     void SetUp() override {
-        core::program::HiddenInTray = false;
-        core::program::RestartRequested = false;
         ClearSettings();
         ASSERT_TRUE(form.Create());
         form.Show(SW_SHOWNORMAL);

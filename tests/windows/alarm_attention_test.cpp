@@ -165,6 +165,7 @@ protected:
         for (int i = 0; i < 19; ++i) form.Timer1_Tick();
         if (before) before();
         form.Timer1_Tick();
+        EXPECT_TRUE(testsupport::AlarmAnswered(form));
     }
 
     std::vector<std::wstring> log;

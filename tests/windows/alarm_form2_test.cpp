@@ -1,6 +1,7 @@
 // The alarm at the end of a countdown in a real main window: the sound the device receives, the
 // " Time Expired" window and its two buttons, the restart, and the cases where nothing may be stopped.
-// Steps inside the modal window run from a script on the GUI thread, inside the window's own loop.
+// Steps while Time Expired is up run from a script on the GUI thread, inside the program's loop.
+#include "Form1Fixture.h"
 #include "TestSupport.h"
 #include "alarm/Form3.h"
 #include "app/Form1.h"
@@ -56,9 +57,6 @@ protected:
     void SetUp() override {
         if (waveOutGetNumDevs() == 0) GTEST_SKIP() << "no wave-out device";
         RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
-        core::program::AlarmBuffer = 0;
-        core::program::RestartRequested = false;
-        core::program::HiddenInTray = false;
         capture = testsupport::SoundCapturePath();
         ASSERT_TRUE(form.Create());
         form.Show(SW_SHOWNORMAL);
@@ -71,7 +69,6 @@ protected:
     void TearDown() override {
         sound::Shutdown();
         testsupport::PumpPending();
-        core::program::AlarmBuffer = 0;
         RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
     }
 
@@ -81,6 +78,7 @@ protected:
         form.PushButton1_Click();
         ASSERT_EQ(form.PushButton1.Caption(), L"Pause");
         for (int i = 0; i < 20; ++i) form.Timer1_Tick();
+        EXPECT_TRUE(testsupport::AlarmAnswered(form));
     }
 
     void ExpectIdleOnScreen() {
@@ -90,7 +88,7 @@ protected:
         for (HWND picker : {form.cboHrs(), form.cboMins(), form.cboSecs()}) EXPECT_TRUE(IsWindowEnabled(picker));
         EXPECT_TRUE(IsWindowVisible(form.hwnd()));
         EXPECT_FALSE(IsIconic(form.hwnd()));
-        EXPECT_FALSE(core::program::HiddenInTray);
+        EXPECT_FALSE(form.HiddenInTray);
     }
 
     std::vector<unsigned char> Captured() const { return testsupport::ReadWholeFile(capture); }
@@ -116,12 +114,12 @@ TEST_F(AlarmAtExpiry, AlarmRingsWithTheFilesSamplesAndOkSilencesItInsideItsPumpi
     script.Then([&] { return TimeExpiredWindow() && testsupport::SizeOf(capture) > 50000; },
                 [&] {
                     mainShown = IsWindowVisible(form.hwnd()) && !IsIconic(form.hwnd()) && IsWindowEnabled(form.hwnd()) == FALSE;
-                    playing = sound::State(core::program::AlarmBuffer) == BufferState::Playing;
+                    playing = sound::State(form.AlarmSound.buffer) == BufferState::Playing;
                     HWND expired = TimeExpiredWindow();
-                    device = sound::Device(core::program::AlarmBuffer);
+                    device = sound::Device(form.AlarmSound.buffer);
                     Press(expired, layout::form2::PushButton1);
                     // The button's own pumping has handled the device's MM_WOM_DONE already.
-                    afterOk = sound::State(core::program::AlarmBuffer);
+                    afterOk = sound::State(form.AlarmSound.buffer);
                     closed = !IsWindow(expired);
                 });
     StartAndExpire();
@@ -131,8 +129,7 @@ TEST_F(AlarmAtExpiry, AlarmRingsWithTheFilesSamplesAndOkSilencesItInsideItsPumpi
     EXPECT_TRUE(playing);
     EXPECT_EQ(afterOk, BufferState::Free);
     EXPECT_TRUE(closed);
-    EXPECT_GE(core::program::AlarmBuffer, 1);
-    EXPECT_FALSE(core::program::RestartRequested);
+    EXPECT_GE(form.AlarmSound.buffer, 1);
     ExpectIdleOnScreen();
     EXPECT_EQ(watcher.Count(), 0u);
 
@@ -151,27 +148,26 @@ TEST_F(AlarmAtExpiry, RestartSilencesTheAlarmAndTheSameCountdownRingsAgain) {
     Script script;
     BufferState afterRestart = BufferState::Playing;
     bool secondPlaying = false;
-    script.Then([&] { return TimeExpiredWindow() && sound::State(core::program::AlarmBuffer) == BufferState::Playing; },
+    script.Then([&] { return TimeExpiredWindow() && sound::State(form.AlarmSound.buffer) == BufferState::Playing; },
                 [&] {
                     Press(TimeExpiredWindow(), layout::form2::PushButton2);
-                    afterRestart = sound::State(core::program::AlarmBuffer);
+                    afterRestart = sound::State(form.AlarmSound.buffer);
                 });
     script.Then([&] { return TimeExpiredWindow() != nullptr; },
                 [&] {
-                    secondPlaying = sound::State(core::program::AlarmBuffer) == BufferState::Playing &&
-                                    sound::SampleBytes(core::program::AlarmBuffer).size() == samples.size();
+                    secondPlaying = sound::State(form.AlarmSound.buffer) == BufferState::Playing &&
+                                    sound::SampleBytes(form.AlarmSound.buffer).size() == samples.size();
                     Press(TimeExpiredWindow(), layout::form2::PushButton1);
                 });
     StartAndExpire();
 
     EXPECT_EQ(script.Done(), 1u);
     EXPECT_EQ(afterRestart, BufferState::Free);
-    EXPECT_TRUE(core::program::RestartRequested);
     // The same countdown runs again, from the pickers, and the window left the screen.
     EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
     EXPECT_TRUE(form.Timer1.Enabled());
-    EXPECT_EQ(form.SecondsLeft, 1);
-    EXPECT_EQ(form.TenthsLeft, 9);
+    EXPECT_EQ(form.countdown().SecondsLeft(), 1);
+    EXPECT_EQ(form.countdown().TenthsLeft(), 9);
     EXPECT_TRUE(IsIconic(form.hwnd()) || !IsWindowVisible(form.hwnd()));
     EXPECT_FALSE(IsWindowEnabled(form.cboSecs()));
 
@@ -226,7 +222,7 @@ TEST_F(AlarmAtExpiry, EitherButtonAfterTheAlarmEndedByItselfStopsNothing) {
         bool wholeAlarmHeard = false;
         bool otherStillPlaying = false;
         script.Then(
-            [&] { return TimeExpiredWindow() && sound::State(core::program::AlarmBuffer) == BufferState::Free; },
+            [&] { return TimeExpiredWindow() && sound::State(form.AlarmSound.buffer) == BufferState::Free; },
             [&] {
                 const auto captured = Captured();
                 wholeAlarmHeard = Contains(captured, samples.data(), samples.size());
@@ -264,7 +260,7 @@ TEST_F(AlarmAtExpiry, MissingFileOrAFolderStillGivesTheWindowSilentlyWithoutARep
         bool nothingLoaded = false;
         script.Then([] { return TimeExpiredWindow() != nullptr; },
                     [&] {
-                        nothingLoaded = sound::FindFreeBuffer() == 1 && core::program::AlarmBuffer == 0;
+                        nothingLoaded = sound::FindFreeBuffer() == 1 && form.AlarmSound.buffer == 0;
                         Press(TimeExpiredWindow(), layout::form2::PushButton1);
                     });
         StartAndExpire();
@@ -298,17 +294,17 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
     bool clickHandled = false;
     bool expiredOnTop = false;
     BufferState afterOk = BufferState::Playing;
-    script.Then([&] { return TimeExpiredWindow() && sound::State(core::program::AlarmBuffer) == BufferState::Playing; },
+    script.Then([&] { return TimeExpiredWindow() && sound::State(form.AlarmSound.buffer) == BufferState::Playing; },
                 [&] {
                     const HWND expired = TimeExpiredWindow();
                     othersDisabled = !IsWindowEnabled(form.hwnd()) && !IsWindowEnabled(options) &&
                                      IsWindowEnabled(expired) && IsWindowVisible(options);
-                    alarm = core::program::AlarmBuffer;
+                    alarm = form.AlarmSound.buffer;
                     testinput::Click();
                     // The click reaches this thread, a disabled window's, and is handled (dropped).
                     clickHandled = testsupport::PumpUntilInputHandled(
                         QS_MOUSEBUTTON, [] { return testsupport::InputWaiting(QS_MOUSEBUTTON); });
-                    afterClick = core::program::AlarmBuffer;
+                    afterClick = form.AlarmSound.buffer;
                     // The tray icon only brings the windows to the front, Time Expired on top.
                     form.cSysTray1_MouseUp(1, 0);
                     expiredOnTop = GetForegroundWindow() == expired && !IsWindowEnabled(form.hwnd());
@@ -328,10 +324,10 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
     EXPECT_TRUE(IsWindowEnabled(options));
     EXPECT_FALSE(IsWindowEnabled(disabled.get()));
     // Enabled again, the same click presses the test button.
-    core::program::AlarmBuffer = 0;
+    form.AlarmSound.buffer = 0;
     testinput::Click();
-    EXPECT_TRUE(testsupport::PumpUntil([] { return core::program::AlarmBuffer != 0; }, 5000));
-    EXPECT_EQ(sound::State(core::program::AlarmBuffer), BufferState::Playing);
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return form.AlarmSound.buffer != 0; }, 5000));
+    EXPECT_EQ(sound::State(form.AlarmSound.buffer), BufferState::Playing);
 }
 
 TEST_F(AlarmAtExpiry, EscapeOnTheFocusedButtonSilencesAndClosesAsOkDoes) {
@@ -344,7 +340,7 @@ TEST_F(AlarmAtExpiry, EscapeOnTheFocusedButtonSilencesAndClosesAsOkDoes) {
     // shell's tray window): the user turns to it first.
     script.Then([&] {
         return TimeExpiredWindow() && IsWindowVisible(TimeExpiredWindow()) &&
-               sound::State(core::program::AlarmBuffer) == BufferState::Playing;
+               sound::State(form.AlarmSound.buffer) == BufferState::Playing;
     },
                 [&] {
                     SetForegroundWindow(TimeExpiredWindow());
@@ -366,8 +362,7 @@ TEST_F(AlarmAtExpiry, EscapeOnTheFocusedButtonSilencesAndClosesAsOkDoes) {
     ASSERT_TRUE(testsupport::PumpUntil([&] { return script.Finished(); }, 25000));
     EXPECT_TRUE(closedByEscape);
     // Unlike the close box, the key stops the alarm, and its buffer has come back.
-    EXPECT_EQ(sound::State(core::program::AlarmBuffer), BufferState::Free);
-    EXPECT_FALSE(core::program::RestartRequested);
+    EXPECT_EQ(sound::State(form.AlarmSound.buffer), BufferState::Free);
     EXPECT_EQ(TimeExpiredWindow(), nullptr);
     ExpectIdleOnScreen();
 }
@@ -376,18 +371,17 @@ TEST_F(AlarmAtExpiry, ClosingTheWindowAnotherWayStopsNothingAndResets) {
     form.Form3().SetText1Text(WriteWav(L"close", Samples(3000, 25)));
     Script script;
     BufferState afterClose = BufferState::Free;
-    script.Then([&] { return TimeExpiredWindow() && sound::State(core::program::AlarmBuffer) == BufferState::Playing; },
+    script.Then([&] { return TimeExpiredWindow() && sound::State(form.AlarmSound.buffer) == BufferState::Playing; },
                 [&] {
                     SendMessageW(TimeExpiredWindow(), WM_CLOSE, 0, 0);
                     // A stop would have had the device post its MM_WOM_DONE inside the reset.
                     testsupport::PumpPending();
-                    afterClose = sound::State(core::program::AlarmBuffer);
+                    afterClose = sound::State(form.AlarmSound.buffer);
                 });
     StartAndExpire();
     ASSERT_TRUE(script.Finished());
     EXPECT_EQ(afterClose, BufferState::Playing);
-    EXPECT_EQ(sound::State(core::program::AlarmBuffer), BufferState::Playing);
-    EXPECT_FALSE(core::program::RestartRequested);
+    EXPECT_EQ(sound::State(form.AlarmSound.buffer), BufferState::Playing);
     EXPECT_EQ(TimeExpiredWindow(), nullptr);
     ExpectIdleOnScreen();
 }

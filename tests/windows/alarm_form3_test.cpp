@@ -1,6 +1,7 @@
 // The Alarm Options window of a real main window: the path box and its store, the file dialog, OK and
 // the close box with good and bad paths, the sound test, the keyboard, and the countdown reading the
 // box at expiry while the window is open.
+#include "Form1Fixture.h"
 #include "TestSupport.h"
 #include "alarm/Form3.h"
 #include "app/Form1.h"
@@ -49,9 +50,6 @@ class AlarmOptions : public testing::Test {
 protected:
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
-        core::program::AlarmBuffer = 0;
-        core::program::RestartRequested = false;
-        core::program::HiddenInTray = false;
         // Reports of trapped handlers are collected: none may come.
         form.reporter = [this](const std::wstring& text) { reports.push_back(text); };
         ASSERT_TRUE(form.Create());
@@ -64,7 +62,6 @@ protected:
         for (const std::wstring& report : reports) ADD_FAILURE() << std::string(report.begin(), report.end());
         sound::Shutdown();
         testsupport::PumpPending();
-        core::program::AlarmBuffer = 0;
         RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
     }
 
@@ -244,7 +241,7 @@ TEST_F(AlarmOptions, TestTwiceThenOkStopsOnlyTheSecondAndTheFirstIsFreedWhenItEn
     options.SetText1Text(WriteWav(L"twice", 4000, 33));
     Click(options.PushButton3);
     Click(options.PushButton3);
-    EXPECT_EQ(core::program::AlarmBuffer, 2);
+    EXPECT_EQ(form.AlarmSound.buffer, 2);
     EXPECT_EQ(sound::State(1), BufferState::Playing);
     EXPECT_EQ(sound::State(2), BufferState::Playing);
     Click(options.PushButton1);
@@ -267,7 +264,7 @@ TEST_F(AlarmOptions, UnusableWavGivesTheLoadersMessageAndAnUnplayableOneTheSyste
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"Could not find fmt chunk");
     EXPECT_EQ(boxes[0].caption, L"Corvalin Timer");
-    EXPECT_EQ(core::program::AlarmBuffer, 1);
+    EXPECT_EQ(form.AlarmSound.buffer, 1);
     EXPECT_EQ(sound::State(1), BufferState::Free);
     // OK refuses it with the loader's message, keeps the path and stays open.
     Click(options.PushButton1);
@@ -276,9 +273,9 @@ TEST_F(AlarmOptions, UnusableWavGivesTheLoadersMessageAndAnUnplayableOneTheSyste
     EXPECT_TRUE(IsWindowVisible(options.hwnd()));
     // A path the listing does not find is no test, and says so as the loader would.
     options.SetText1Text(core::ProgramFolder());
-    core::program::AlarmBuffer = 0;
+    form.AlarmSound.buffer = 0;
     Click(options.PushButton3);
-    EXPECT_EQ(core::program::AlarmBuffer, 0);
+    EXPECT_EQ(form.AlarmSound.buffer, 0);
     EXPECT_EQ(watcher.Boxes().back().text, L"Cannot open file");
     // A format no device plays, then no device at all: the test sounds the alert; OK refuses the format.
     int fallbacks = 0;
@@ -351,10 +348,11 @@ TEST_F(AlarmOptions, TheCountdownPlaysWhatTheBoxHoldsAtExpiryWhileTheWindowIsOpe
     std::size_t loaded = 0;
     script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; },
                 [&] {
-                    loaded = sound::SampleBytes(core::program::AlarmBuffer).size();
+                    loaded = sound::SampleBytes(form.AlarmSound.buffer).size();
                     SendMessageW(GetDlgItem(testsupport::TimeExpiredWindow(), layout::form2::PushButton1), BM_CLICK, 0, 0);
                 });
     for (int i = 0; i < 20; ++i) form.Timer1_Tick();
+    EXPECT_TRUE(testsupport::AlarmAnswered(form));
     ASSERT_TRUE(script.Finished());
     EXPECT_EQ(loaded, kBytesPerSecond / 1000 * 2000);
     // The window was open all along and still is, with the typed path.

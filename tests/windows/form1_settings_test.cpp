@@ -62,7 +62,6 @@ protected:
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
         RemoveRunEntries();
-        core::program::HiddenInTray = false;
     }
     void TearDown() override {
         form.reset();

@@ -196,7 +196,7 @@ TEST_F(Form1TrayCountdown, ALongSleepReplaysEveryTickButTellsTheShellOnceAndRing
     wchar_t left[16] = {};
     std::swprintf(left, 16, L"%03d:%02d:%02d left", seconds / 3600, seconds / 60 % 60, seconds % 60);
     EXPECT_EQ(TipsSent(), std::vector<std::wstring>{L"Corvalin Timer Software\n" + std::wstring(left)});
-    EXPECT_EQ(app::TicksLeft(form.SecondsLeft, form.TenthsLeft), 36010 - delivered);
+    EXPECT_EQ(form.countdown().TicksLeft(), 36010 - delivered);
 
     // 8 hours asleep, past the end: the expiring tick runs in the catch-up and shows the last tenth;
     // no replayed second reaches the shell.

@@ -19,7 +19,6 @@ using testsupport::kTrayCallback;
 class Form1Tray : public testing::Test {
 protected:
     void SetUp() override {
-        core::program::HiddenInTray = false;
         testsupport::ClearSettings();
         ASSERT_TRUE(form.Create());
         form.Show(SW_SHOWNORMAL);
@@ -55,7 +54,7 @@ TEST_F(Form1Tray, MinimisingTwiceHidesTwiceButShowsTheBalloonOnce) {
     BalloonWillBeClicked();
     ShowWindow(form.hwnd(), SW_MINIMIZE);
     EXPECT_FALSE(IsWindowVisible(form.hwnd()));
-    EXPECT_TRUE(core::program::HiddenInTray);
+    EXPECT_TRUE(form.HiddenInTray);
     ASSERT_EQ(Balloons(), 1u);
     const auto balloon = std::find_if(calls.begin(), calls.end(), [](const traytest::ShellCall& c) {
         return c.message == NIM_MODIFY && (c.record.uFlags & NIF_INFO) && !c.Info().empty();
@@ -69,11 +68,11 @@ TEST_F(Form1Tray, MinimisingTwiceHidesTwiceButShowsTheBalloonOnce) {
     ClickIcon(WM_LBUTTONUP);
     EXPECT_TRUE(IsWindowVisible(form.hwnd()));
     EXPECT_FALSE(IsIconic(form.hwnd()));
-    EXPECT_FALSE(core::program::HiddenInTray);
+    EXPECT_FALSE(form.HiddenInTray);
 
     ShowWindow(form.hwnd(), SW_MINIMIZE);
     EXPECT_FALSE(IsWindowVisible(form.hwnd()));
-    EXPECT_TRUE(core::program::HiddenInTray);
+    EXPECT_TRUE(form.HiddenInTray);
     EXPECT_EQ(Balloons(), 1u);
 }
 
@@ -87,7 +86,7 @@ TEST_F(Form1Tray, EitherButtonReleasedOnTheIconBringsTheWindowBackButOtherEvents
     EXPECT_FALSE(IsWindowVisible(form.hwnd()));
     ClickIcon(WM_RBUTTONUP);
     EXPECT_TRUE(IsWindowVisible(form.hwnd()));
-    EXPECT_FALSE(core::program::HiddenInTray);
+    EXPECT_FALSE(form.HiddenInTray);
 }
 
 TEST_F(Form1Tray, CountdownTicksRunDuringTheBalloonWaitInsideStart) {
@@ -104,7 +103,7 @@ TEST_F(Form1Tray, CountdownTicksRunDuringTheBalloonWaitInsideStart) {
     const auto shown = static_cast<std::int32_t>(100 - form.Timer1.TicksDelivered());
     EXPECT_EQ(testsupport::TextOf(form.lblTimer()), app::FormatCountdown(shown / 10, static_cast<std::int16_t>(shown % 10)));
     EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
-    EXPECT_TRUE(core::program::HiddenInTray);
+    EXPECT_TRUE(form.HiddenInTray);
     form.PushButton2_Click();
 }
 
@@ -122,12 +121,12 @@ TEST_F(Form1Tray, WithoutItsIconTheWindowStaysOnTheTaskbarAndGoesBehindTheIconOn
     refusals = 1000;
     traytest::Record(form.cSysTray1, calls, false, &refusals);
     SendMessageW(form.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    const auto onTaskbar = [&] { return IsWindowVisible(form.hwnd()) && IsIconic(form.hwnd()) && !core::program::HiddenInTray; };
+    const auto onTaskbar = [&] { return IsWindowVisible(form.hwnd()) && IsIconic(form.hwnd()) && !form.HiddenInTray; };
     SendMessageW(form.cboSecs(), CB_SETCURSEL, 30, 0);
     form.PushButton1_Click();
     EXPECT_TRUE(onTaskbar());
     refusals = 0;
-    EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindowVisible(form.hwnd()) && core::program::HiddenInTray; }, 5000));
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindowVisible(form.hwnd()) && form.HiddenInTray; }, 5000));
     refusals = 1000;
     SendMessageW(form.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_TRUE(onTaskbar()) << "the icon lost while the window was behind it";

@@ -1,7 +1,7 @@
 // The three windows from the keyboard: where the focus is when each opens and when it becomes active
 // again, and push buttons that are the platform's own buttons, drawn our way.
 #include "TestSupport.h"
-#include "alarm/Form2.h"
+#include "Form1Fixture.h"
 #include "alarm/Form3.h"
 #include "app/Form1.h"
 #include "core/Handles.h"
@@ -31,8 +31,6 @@ class Keyboard : public testing::Test {
 protected:
     void SetUp() override {
         testsupport::ClearSettings();
-        core::program::AlarmBuffer = 0;
-        core::program::HiddenInTray = false;
         form.reporter = [this](const std::wstring& text) { reports.push_back(text); };
         ASSERT_TRUE(form.Create());
         // A path OK accepts, so that Alarm Options closes without a message.
@@ -80,7 +78,7 @@ TEST_F(Keyboard, EachWindowOpensWithTheFocusOnItsFirstControl) {
     options.PushButton1_Click();
     ASSERT_FALSE(options.IsLoaded());
 
-    alarm::Form2 form2(form.reporter);
+    alarm::Form2 form2(form.reporter, form.AlarmAttention, form.AlarmSound);
     bool onOk = false;
     testsupport::Script script;
     script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; },
@@ -88,7 +86,7 @@ TEST_F(Keyboard, EachWindowOpensWithTheFocusOnItsFirstControl) {
                     onOk = GetFocus() == form2.PushButton1.hwnd();
                     PostMessageW(form2.hwnd(), WM_CLOSE, 0, 0);
                 });
-    form2.ShowModal(form.hwnd());
+    EXPECT_TRUE(testsupport::ShowTimeExpired(form, form2));
     EXPECT_TRUE(onOk);
 }
 
@@ -120,7 +118,7 @@ TEST_F(Keyboard, ReactivationGivesTheFocusBackToTheControlThatHadIt) {
     EXPECT_TRUE(AwayAndBack(options.hwnd(), options.PushButton3.hwnd()));
     options.PushButton1_Click();
 
-    alarm::Form2 form2(form.reporter);
+    alarm::Form2 form2(form.reporter, form.AlarmAttention, form.AlarmSound);
     bool back = false;
     testsupport::Script script;
     script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; },
@@ -129,7 +127,7 @@ TEST_F(Keyboard, ReactivationGivesTheFocusBackToTheControlThatHadIt) {
                     back = AwayAndBack(form2.hwnd(), form2.PushButton2.hwnd());
                     PostMessageW(form2.hwnd(), WM_CLOSE, 0, 0);
                 });
-    form2.ShowModal(form.hwnd());
+    EXPECT_TRUE(testsupport::ShowTimeExpired(form, form2));
     EXPECT_TRUE(back);
 }
 
@@ -184,14 +182,14 @@ TEST_F(Keyboard, PushButtonsAreOwnerDrawnStandardButtonsThatBmClickPresses) {
     for (ui::PushButton* button : {&options.PushButton5, &options.PushButton3, &options.PushButton1}) {
         expectButton(*button);
     }
-    alarm::Form2 form2(form.reporter);
+    alarm::Form2 form2(form.reporter, form.AlarmAttention, form.AlarmSound);
     testsupport::Script script;
     script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; },
                 [&] {
                     for (ui::PushButton* button : {&form2.PushButton1, &form2.PushButton2}) expectButton(*button);
                     PostMessageW(form2.hwnd(), WM_CLOSE, 0, 0);
                 });
-    form2.ShowModal(form.hwnd());
+    EXPECT_TRUE(testsupport::ShowTimeExpired(form, form2));
     EXPECT_EQ(clicks, 8);
 }
 

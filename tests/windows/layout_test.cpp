@@ -2,7 +2,7 @@
 // against its twips, the Tab order, the fonts, the window styles, the centred start-up position, and a
 // check box wide enough for its whole caption; and the same layout after a move to 144 dots per inch.
 #include "TestSupport.h"
-#include "alarm/Form2.h"
+#include "Form1Fixture.h"
 #include "alarm/Form3.h"
 #include "app/Form1.h"
 #include "core/Handles.h"
@@ -208,7 +208,6 @@ class LayoutWindows : public testing::Test {
 protected:
     void SetUp() override {
         testsupport::ClearSettings();
-        core::program::AlarmBuffer = 0;
         const HDC screen = GetDC(nullptr);
         const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
         ReleaseDC(nullptr, screen);
@@ -222,9 +221,9 @@ protected:
         testsupport::ClearSettings();
     }
 
-    // Opens " Time Expired" over the main window and runs check inside its modal loop, then closes it.
+    // Opens " Time Expired" over the main window and runs check while it is up, then closes it.
     void WithTimeExpired(const std::function<void(HWND)>& check) {
-        alarm::Form2 form2([this](const std::wstring& text) { reports.push_back(text); });
+        alarm::Form2 form2([this](const std::wstring& text) { reports.push_back(text); }, form.AlarmAttention, form.AlarmSound);
         testsupport::Script script;
         script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; },
                     [&] {
@@ -232,7 +231,7 @@ protected:
                         check(window);
                         PostMessageW(window, WM_CLOSE, 0, 0);
                     });
-        form2.ShowModal(form.hwnd());
+        EXPECT_TRUE(testsupport::ShowTimeExpired(form, form2));
         EXPECT_TRUE(script.Finished());
     }
 

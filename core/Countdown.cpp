@@ -1,0 +1,48 @@
+// The countdown's state changes, as Start/Pause, Reset and the tick make them.
+#include "core/Countdown.h"
+
+namespace core {
+
+void Countdown::Run(std::int64_t nowUtc) {
+    state_ = CountdownState::Running;
+    expired_ = false;
+    runFrom_ = nowUtc;
+    endsAt_ = runFrom_ + TicksLeft() * 100;
+}
+
+void Countdown::Load(std::int32_t lengthSeconds) {
+    length_ = lengthSeconds;
+    secondsLeft_ = lengthSeconds;
+    tenthsLeft_ = 9;
+    ticked_ = false;
+    if (state_ == CountdownState::Running) endsAt_ = runFrom_ + TicksLeft() * 100;
+}
+
+void Countdown::Pause() {
+    if (state_ == CountdownState::Running) state_ = CountdownState::Paused;
+    endsAt_ = 0;
+}
+
+void Countdown::Reset() {
+    state_ = CountdownState::Idle;
+    ticked_ = false;
+    expired_ = false;
+    secondsLeft_ = 0;
+    tenthsLeft_ = 0;
+    endsAt_ = 0;
+}
+
+bool Countdown::Tick() {
+    ticked_ = true;
+    if (--tenthsLeft_ < 0) {
+        tenthsLeft_ = 9;
+        --secondsLeft_;
+    }
+    if (secondsLeft_ >= 0) return false;
+    state_ = CountdownState::Idle;
+    expired_ = true;
+    endsAt_ = 0;
+    return true;
+}
+
+}  // namespace core

@@ -1,0 +1,14 @@
+// The alarm's sound as the windows that play and silence it share it: one owner keeps it (the main
+// window) and lends it to Time Expired and Alarm Options.
+#pragma once
+
+#include <cstdint>
+
+namespace sound {
+
+struct AlarmSound {
+    // Sound buffer of the last alarm or alarm test; 0 until the first one.
+    std::int32_t buffer = 0;
+};
+
+}  // namespace sound

@@ -1,0 +1,38 @@
+// The countdown's state object: what Start/Pause, Reset and the tick make of it.
+#include "core/Countdown.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::int64_t const kNow = 13'000'000'000'000;
+
+TEST(Countdown, FreshStartCountsEveryTenthAndExpiresOnTheTickThatShowsTheLast) {
+    core::Countdown countdown;
+    countdown.Run(kNow);
+    countdown.Load(2);
+    EXPECT_EQ(countdown.EndsAt(), kNow + 3000);
+    for (int tick = 1; tick < 30; ++tick) ASSERT_FALSE(countdown.Tick()) << tick;
+    EXPECT_TRUE(countdown.SecondsLeft() == 0 && countdown.TenthsLeft() == 0);
+    EXPECT_TRUE(countdown.Tick());
+    EXPECT_TRUE(countdown.State() == core::CountdownState::Idle && countdown.Expired() && countdown.EndsAt() == 0);
+    countdown.Reset();
+    EXPECT_FALSE(countdown.Expired() || countdown.Ticked());
+}
+
+TEST(Countdown, PauseHoldsTheTimeLeftAndResumeEndsFromTheNewNow) {
+    core::Countdown countdown;
+    countdown.Run(kNow);
+    countdown.Load(5);
+    countdown.Pause();
+    EXPECT_FALSE(countdown.Ticked()) << "paused before its first tick, a start loads it again";
+    countdown.Run(kNow);
+    for (int tick = 0; tick < 12; ++tick) countdown.Tick();
+    countdown.Pause();
+    EXPECT_TRUE(countdown.State() == core::CountdownState::Paused && countdown.EndsAt() == 0);
+    EXPECT_TRUE(countdown.SecondsLeft() == 4 && countdown.TenthsLeft() == 7);
+    countdown.Run(kNow + 60'000);
+    EXPECT_EQ(countdown.EndsAt(), kNow + 60'000 + 4800);
+}
+
+}  // namespace
