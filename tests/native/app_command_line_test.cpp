@@ -1,6 +1,7 @@
 // The command line's durations: every accepted form at its boundaries, and the forms refused.
 #include "app/CommandLine.h"
 #include "app/TrayCountdown.h"
+#include "core/TimerLabel.h"
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,49 @@ TEST(CommandLine, TakesOneDurationOrTheUsageSwitchAndNamesWhatDoesNotBelong) {
     }
     EXPECT_NE(BadArgumentText(L"10m", Problem::OneTooMany).find(L"\"10m\" is one too many"), std::wstring::npos);
     EXPECT_NE(BadArgumentText(L"0", Problem::OutOfRange).find(L"from 1 second to 23:59:59"), std::wstring::npos);
+}
+
+TEST(CommandLineTimers, OpensANewTimerAndPicksTimersByAPrintableLabelOfFortyCharacters) {
+    const CommandLineRequest fresh = ParseCommandLine({L"/new"});
+    EXPECT_TRUE(fresh.kind == Kind::None && fresh.newTimer && fresh.label.empty());
+    const CommandLineRequest tea = ParseCommandLine({L"/LABEL: Green tea ", L"/new", L"4m"});
+    EXPECT_TRUE(tea.kind == Kind::Duration && tea.seconds == 240 && tea.newTimer && tea.label == L"Green tea");
+    const CommandLineRequest until = ParseCommandLine({L"/new", L"@17:30", L"/label:Bread"});
+    EXPECT_TRUE(until.kind == Kind::TimeOfDay && until.newTimer && until.label == L"Bread");
+    const CommandLineRequest pause = ParseCommandLine({L"/pause", L"/label:Tea"});
+    EXPECT_TRUE(pause.kind == Kind::Pause && !pause.newTimer && pause.label == L"Tea");
+    EXPECT_EQ(ParseCommandLine({L"25m", L"/label:Tea"}).label, L"Tea");
+
+    using Problem = CommandLineRequest::Problem;
+    const std::wstring forty = L"\xD83C\xDF75" + std::wstring(39, L'x');
+    EXPECT_TRUE(core::IsValidLabel(forty) && core::IsValidLabel(L"") && core::IsValidLabel(L"Caf\u00E9 \u00BD"));
+    for (const std::wstring& bad :
+         {std::wstring(), std::wstring(L"   "), forty + L"x", std::wstring(L"a\tb"), std::wstring(L"a\u0085b"),
+          std::wstring(L"a\u2028b"), std::wstring(L"a\u202Eb"), std::wstring(L"\xDF75" L"a"), std::wstring(L"a\xD83C")}) {
+        EXPECT_EQ(ParseCommandLine({L"/new", L"/label:" + bad}).problem, Problem::BadLabel) << testing::PrintToString(bad);
+    }
+    for (const auto& [arguments, named, problem] :
+         std::vector<std::tuple<std::vector<std::wstring>, std::wstring, Problem>>{
+             {{L"/new", L"/new"}, L"/new", Problem::OneTooMany}, {{L"/pause", L"/new"}, L"/new", Problem::OneTooMany},
+             {{L"/new", L"/reset"}, L"/reset", Problem::OneTooMany}, {{L"/new", L"/?"}, L"/?", Problem::OneTooMany},
+             {{L"/?", L"/label:a"}, L"/label:a", Problem::OneTooMany},
+             {{L"/label:a", L"/label:b", L"/new"}, L"/label:b", Problem::OneTooMany},
+             {{L"/new", L"5m", L"6m"}, L"6m", Problem::OneTooMany}, {{L"/label:a"}, L"/label:a", Problem::LabelAlone},
+             {{L"/new", L"0"}, L"0", Problem::OutOfRange}, {{L"/newer"}, L"/newer", Problem::UnknownForm}}) {
+        const CommandLineRequest request = ParseCommandLine(arguments);
+        EXPECT_TRUE(request.kind == Kind::Bad && request.badArgument == named && request.problem == problem)
+            << testing::PrintToString(arguments);
+    }
+    EXPECT_TRUE(BadArgumentText(L"/label:", Problem::BadLabel).ends_with(core::kLabelRuleText));
+
+    // A label crosses to the running copy whole; control characters do not, nor anything beyond ASCII
+    // outside a label.
+    std::vector<std::wstring> received;
+    const std::vector<std::wstring> sent = {L"/new", L"/label:" + forty + L" \u00E9"};
+    const std::vector<std::uint16_t> units = EncodeHandOver(sent);
+    EXPECT_TRUE(DecodeHandOver(units.data(), units.size() * 2, received) && received == sent);
+    const std::vector<std::uint16_t> control = EncodeHandOver({L"/label:a\u0085"});
+    EXPECT_FALSE(DecodeHandOver(control.data(), control.size() * 2, received));
 }
 
 // Zones as the system gives their rules: Central European and US Eastern, and UTC.
