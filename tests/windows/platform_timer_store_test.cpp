@@ -1,0 +1,62 @@
+// The timers' records against the real registry of the test's own Wine prefix, and the restart
+// registration.
+#include "core/Handles.h"
+#include "platform/RestartRegistration.h"
+#include "platform/TimerStore.h"
+
+#include "tests/windows/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace {
+
+constexpr wchar_t kTimers[] = L"Software\\Corvalin Tests\\Timers";
+constexpr std::int64_t kNow = 13'400'000'000'000;
+
+TEST(TimerStore, WritesListsAndRemovesRecordsAndDeletesDamagedOnesQuietly) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kTimers);
+    const platform::TimerStore store(kTimers);
+    EXPECT_TRUE(store.LoadAll(kNow).empty());  // no key yet
+
+    platform::TimerRecord tea{L"Gr\u00FCner Tee", 0, 4, 0, platform::TimerState::Running, kNow + 240'000, 0, 0,
+                              -1280, 20, true};
+    platform::TimerRecord bread{L"", 1, 0, 0, platform::TimerState::Paused, 0, 3599, 9, 100, 100, false};
+    ASSERT_TRUE(store.Write(L"12", tea));
+    ASSERT_TRUE(store.Write(L"3", tea));
+    ASSERT_TRUE(store.Write(L"3", bread));  // a change of state leaves nothing of the old one
+    // Damaged: a value of the wrong type, a key that is no timer's, an empty timer key with a subkey.
+    ASSERT_TRUE(store.Write(L"4", bread));
+    testsupport::PutRegistryText(HKEY_CURRENT_USER, (std::wstring(kTimers) + L"\\4").c_str(), L"State", L"2");
+    testsupport::PutRegistryText(HKEY_CURRENT_USER, (std::wstring(kTimers) + L"\\junk").c_str(), L"Label", L"x");
+    testsupport::PutRegistryText(HKEY_CURRENT_USER, (std::wstring(kTimers) + L"\\5\\deeper").c_str(), L"Label", L"x");
+
+    const std::vector<platform::StoredTimer> loaded = store.LoadAll(kNow);
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(loaded[0].id, L"3");
+    EXPECT_EQ(loaded[0].record, bread);
+    EXPECT_EQ(loaded[1].id, L"12");
+    EXPECT_EQ(loaded[1].record, tea);
+    for (const wchar_t* gone : {L"\\4", L"\\junk", L"\\5"}) {
+        HKEY opened = nullptr;
+        RegOpenKeyExW(HKEY_CURRENT_USER, (std::wstring(kTimers) + gone).c_str(), 0, KEY_READ, &opened);
+        const core::UniqueKey key(opened);
+        EXPECT_FALSE(key) << testing::PrintToString(std::wstring(gone));
+    }
+
+    store.Remove(L"12");
+    ASSERT_EQ(store.LoadAll(kNow).size(), 1u);
+    // A day later the tea's end is long past, and it still loads: it rang while the program was away.
+    EXPECT_EQ(store.LoadAll(kNow + 86'400'000).size(), 1u);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kTimers);
+}
+
+TEST(RestartRegistration, RegistersWithArgumentsWithinWindowsLimitAndUnregisters) {
+    EXPECT_TRUE(platform::RegisterRestart(L"/restarted", platform::kRestartAfterCrash | platform::kRestartAfterReboot));
+    EXPECT_TRUE(platform::RegisterRestart(L""));
+    EXPECT_FALSE(platform::RegisterRestart(std::wstring(platform::kLongestRestartCommandLine, L'x')));
+    platform::UnregisterRestart();
+}
+
+}  // namespace
