@@ -37,18 +37,12 @@ TEST(TrayTimersTip, OrdersBySoonestEndKeepsTheSingleTipAndEndsWithHowManyMoreWit
 }
 
 TEST(TrayTimersPicture, ShowsTheSoonestRunningTimerOrThePausedOneWhenNoneRuns) {
-    const TrayTimer late{L"", CountdownState::Running, 900, 0, L""};
-    const TrayTimer soon{L"", CountdownState::Running, 60, 5, L""};
-    const TrayTimer paused{L"", CountdownState::Paused, 5, 0, L""};
-    const TrayTimer idle{};
+    const TrayTimer late{L"", CountdownState::Running, 900, 0, L""}, soon{L"", CountdownState::Running, 60, 5, L""};
+    const TrayTimer paused{L"", CountdownState::Paused, 5, 0, L""}, idle{};
     const auto running = app::TrayPictureTimer(std::vector{late, paused, soon, idle});
-    ASSERT_TRUE(running);
-    EXPECT_EQ(running->index, 2u);
-    EXPECT_FALSE(running->paused);
+    EXPECT_TRUE(running && running->index == 2 && !running->paused);
     const auto allPaused = app::TrayPictureTimer(std::vector{idle, paused});
-    ASSERT_TRUE(allPaused);
-    EXPECT_EQ(allPaused->index, 1u);
-    EXPECT_TRUE(allPaused->paused);
+    EXPECT_TRUE(allPaused && allPaused->index == 1 && allPaused->paused);
     EXPECT_FALSE(app::TrayPictureTimer(std::vector{idle}));
 }
 
