@@ -19,7 +19,8 @@ std::vector<std::size_t> TipOrder(std::span<const TrayTimer> timers) {
         if (timers[i].state != CountdownState::Idle) order.push_back(i);
     }
     const auto key = [&](std::size_t i) {
-        return std::pair(timers[i].state == CountdownState::Paused, TicksLeft(timers[i].secondsLeft, timers[i].tenthsLeft));
+        return std::pair(timers[i].state == CountdownState::Paused,
+                         TicksLeft(timers[i].secondsLeft, timers[i].tenthsLeft));
     };
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return key(a) < key(b); });
     return order;

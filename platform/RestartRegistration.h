@@ -1,5 +1,7 @@
 // Asking Windows to start the program again after a crash, a hang, an update of its files or a restart
-// of the computer for an update (RegisterApplicationRestart, Windows Vista and later).
+// of the computer for an update (RegisterApplicationRestart, Windows Vista and later). The program's
+// first call makes kernel32's RegisterApplicationRestart and UnregisterApplicationRestart imports of
+// the exe: both go into tests/support/allowed_imports.txt then, as "Vista".
 #pragma once
 
 #include <windows.h>

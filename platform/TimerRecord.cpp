@@ -24,8 +24,8 @@ bool SameName(const std::wstring& a, const std::wstring& b) {
 
 template <typename T>
 const T* Find(const std::vector<RecordValue>& values, const wchar_t* name) {
-    const auto found =
-        std::find_if(values.begin(), values.end(), [&](const RecordValue& value) { return SameName(value.name, name); });
+    const auto found = std::find_if(values.begin(), values.end(),
+                                    [&](const RecordValue& value) { return SameName(value.name, name); });
     return found == values.end() ? nullptr : std::get_if<T>(&found->data);
 }
 
@@ -64,8 +64,12 @@ std::optional<TimerRecord> DecodeTimerRecord(const std::vector<RecordValue>& val
         !hidden) {
         return std::nullopt;
     }
-    if (!core::IsValidLabel(*label) || *hours > 23 || *minutes > 59 || *seconds > 59 || *hidden > 1) return std::nullopt;
-    const auto onScreen = [](std::uint32_t at) { return FromDword(at) >= -kFarthestPosition && FromDword(at) <= kFarthestPosition; };
+    if (!core::IsValidLabel(*label) || *hours > 23 || *minutes > 59 || *seconds > 59 || *hidden > 1) {
+        return std::nullopt;
+    }
+    const auto onScreen = [](std::uint32_t at) {
+        return FromDword(at) >= -kFarthestPosition && FromDword(at) <= kFarthestPosition;
+    };
     if (!onScreen(*left) || !onScreen(*top)) return std::nullopt;
 
     TimerRecord record;

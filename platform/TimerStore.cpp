@@ -80,14 +80,17 @@ bool TimerStore::Write(const std::wstring& id, const TimerRecord& record) const 
     }
     const core::UniqueKey timer(created);
     bool stored = true;
-    for (const RecordValue& value : EncodeTimerRecord(record)) stored = SetValue(timer.get(), value) == ERROR_SUCCESS && stored;
+    for (const RecordValue& value : EncodeTimerRecord(record)) {
+        stored = SetValue(timer.get(), value) == ERROR_SUCCESS && stored;
+    }
     return stored;
 }
 
 void TimerStore::Remove(const std::wstring& id) const {
     // RegDeleteTreeW deletes the subkey named with everything below it; the key it is opened from
     // needs these rights, and KEY_SET_VALUE where it holds values.
-    const core::UniqueKey timers = OpenTimers(keyPath_, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | KEY_SET_VALUE);
+    const core::UniqueKey timers =
+        OpenTimers(keyPath_, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | KEY_SET_VALUE);
     if (timers) RegDeleteTreeW(timers.get(), id.c_str());
 }
 

@@ -8,8 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Each value in turn: a type byte (text, DWORD, QWORD), then a length byte and as many UTF-16 code
     // units of text, or eight bytes of number.
     std::vector<platform::RecordValue> values;
-    std::size_t at = 0;
-    for (const wchar_t* name : platform::kRecordValueNames) {
+    for (std::size_t at = 0; const wchar_t* name : platform::kRecordValueNames) {
         if (at + 9 > size) break;
         const std::uint8_t type = data[at++] % 3;
         std::uint64_t number = 0;
@@ -18,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t n = data[at++] % 64; type == 0 && n > 0 && at + 1 < size; --n, at += 2) {
             text += static_cast<wchar_t>(data[at] | data[at + 1] << 8);
         }
-        if (type != 0) at += sizeof number - 1;
+        at += type == 0 ? 0 : sizeof number - 1;
         values.push_back({name, type == 0 ? platform::RecordData{text}
                                 : type == 1 ? platform::RecordData{static_cast<std::uint32_t>(number)}
                                             : platform::RecordData{number}});

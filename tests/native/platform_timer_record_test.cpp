@@ -38,7 +38,6 @@ TEST(TimerRecord, DropsARecordMissingAValueOfTheWrongTypeOrOutOfRange) {
         EXPECT_TRUE(damaged(kRunning, name, std::uint64_t{1}) != (std::wstring(name) == L"Ends")) << name;
         EXPECT_TRUE(damaged(kRunning, name, std::wstring(L"x")) != (std::wstring(name) == L"Label")) << name;
     }
-    EXPECT_FALSE(DecodeTimerRecord({}, kNow));
     const auto dword = [](std::int64_t value) { return RecordData{static_cast<std::uint32_t>(value)}; };
     for (const auto& [name, data] : std::vector<std::pair<std::wstring, RecordData>>{
              {L"Label", std::wstring(L" Tea")}, {L"Label", std::wstring(L"Tea\n")}, {L"Label", std::wstring(41, L'x')},
@@ -47,7 +46,7 @@ TEST(TimerRecord, DropsARecordMissingAValueOfTheWrongTypeOrOutOfRange) {
              {L"Ends", std::uint64_t{kNow + kDayMs + 1}}, {L"Ends", std::uint64_t{0}}, {L"Ends", ~std::uint64_t{0}}}) {
         EXPECT_TRUE(damaged(kRunning, name, data)) << testing::PrintToString(name);
     }
-    for (const std::int64_t secondsLeft : {-1, 86400}) EXPECT_TRUE(damaged(kPaused, L"SecondsLeft", dword(secondsLeft)));
+    EXPECT_TRUE(damaged(kPaused, L"SecondsLeft", dword(-1)) && damaged(kPaused, L"SecondsLeft", dword(86400)));
     EXPECT_TRUE(damaged(kPaused, L"TenthsLeft", dword(10)));
     // What belongs to another state is not looked at.
     EXPECT_FALSE(damaged(kRunning, L"TenthsLeft", dword(10)));

@@ -1,7 +1,5 @@
-// The timers' records against the real registry of the test's own Wine prefix, and the restart
-// registration.
+// The timers' records against the real registry of the test's own Wine prefix.
 #include "core/Handles.h"
-#include "platform/RestartRegistration.h"
 #include "platform/TimerStore.h"
 
 #include "tests/windows/TestSupport.h"
@@ -40,13 +38,6 @@ TEST(TimerStore, WritesListsAndRemovesRecordsAndDeletesDamagedOnesQuietly) {
     const std::vector<platform::StoredTimer> later = store.LoadAll(kNow + 86'400'000);
     EXPECT_TRUE(later.size() == 1 && later[0].id == L"12");
     RegDeleteTreeW(HKEY_CURRENT_USER, kTimers.c_str());
-}
-
-TEST(RestartRegistration, RegistersWithArgumentsWithinWindowsLimitAndUnregisters) {
-    EXPECT_TRUE(platform::RegisterRestart(L"/restarted", platform::kRestartAfterCrash | platform::kRestartAfterReboot));
-    EXPECT_TRUE(platform::RegisterRestart(L""));
-    EXPECT_FALSE(platform::RegisterRestart(std::wstring(platform::kLongestRestartCommandLine, L'x')));
-    platform::UnregisterRestart();
 }
 
 }  // namespace
