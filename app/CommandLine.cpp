@@ -5,6 +5,7 @@
 #include "app/CountdownDisplay.h"
 #include "core/AppTitle.h"
 #include "core/TextFormat.h"
+#include "core/TimerLabel.h"
 
 #include <algorithm>
 #include <cstring>
@@ -115,6 +116,18 @@ std::wstring ShownArgument(std::wstring_view argument) {
     return shown;
 }
 
+constexpr std::wstring_view kLabelSwitch = L"/label:";
+
+// Whether a hand-over's argument holds only what a copy of ours sends: printable ASCII, or for a label
+// any text but control characters.
+bool MayHandOver(std::wstring_view argument) {
+    const bool label = argument.size() >= kLabelSwitch.size() &&
+                       SameLetters(argument.substr(0, kLabelSwitch.size()), kLabelSwitch);
+    return std::all_of(argument.begin(), argument.end(), [&](wchar_t c) {
+        return label ? c >= 0x20 && (c < 0x7F || c > 0x9F) : c >= 0x20 && c <= 0x7E;
+    });
+}
+
 constexpr wchar_t kAcceptedForms[] =
     L"A duration from 1 second to 23:59:59, written as:\r\n"
     L"    H:MM:SS, e.g. 0:25:00 or 1:30:00\r\n"
@@ -216,7 +229,7 @@ bool CommandLineHasArguments(std::wstring_view commandLine) {
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) {
     using Kind = CommandLineRequest::Kind;
     using Problem = CommandLineRequest::Problem;
-    // One argument read on its own.
+    // One argument read on its own: a duration, a clock time or a switch.
     const auto read = [](const std::wstring& argument) {
         CommandLineRequest request;
         request.kind = SwitchKind(argument);
@@ -239,19 +252,49 @@ CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) 
         }
         return request;
     };
-    if (arguments.empty()) return {};
-    CommandLineRequest request = read(arguments[0]);
-    if (request.kind == Kind::Bad || arguments.size() == 1) return request;
-    // One argument at most: a second that the program would take alone is one too many; anything else
-    // is refused for what it is.
-    CommandLineRequest next = read(arguments[1]);
-    if (next.kind != Kind::Bad) {
-        next.kind = Kind::Bad;
-        next.seconds = 0;
-        next.badArgument = arguments[1];
-        next.problem = Problem::OneTooMany;
+    // Each argument in turn: the first that does not belong is named. At most one duration or switch,
+    // one "/new" (never with a switch) and one label; "/?" takes nothing beside it.
+    CommandLineRequest request;
+    std::wstring labelArgument;
+    const auto refuse = [](const std::wstring& argument, Problem problem) {
+        CommandLineRequest bad;
+        bad.kind = Kind::Bad;
+        bad.badArgument = argument;
+        bad.problem = problem;
+        return bad;
+    };
+    const auto isSwitch = [](Kind kind) {
+        return kind == Kind::Pause || kind == Kind::Resume || kind == Kind::Reset || kind == Kind::Usage;
+    };
+    for (const std::wstring& argument : arguments) {
+        const std::wstring_view text = argument;
+        if (text.size() >= kLabelSwitch.size() && SameLetters(text.substr(0, kLabelSwitch.size()), kLabelSwitch)) {
+            const std::wstring_view label = core::TrimLabel(text.substr(kLabelSwitch.size()));
+            if (label.empty() || !core::IsValidLabel(label)) return refuse(argument, Problem::BadLabel);
+            if (!labelArgument.empty() || request.kind == Kind::Usage) return refuse(argument, Problem::OneTooMany);
+            labelArgument = argument;
+            request.label = label;
+        } else if (SameLetters(text, L"/new")) {
+            if (request.newTimer || isSwitch(request.kind)) return refuse(argument, Problem::OneTooMany);
+            request.newTimer = true;
+        } else {
+            CommandLineRequest next = read(argument);
+            if (next.kind == Kind::Bad) return next;
+            // A second duration or switch, a switch for a new timer, anything beside "/?".
+            const bool alone = next.kind == Kind::Usage && (request.newTimer || !labelArgument.empty());
+            if (request.kind != Kind::None || alone || (request.newTimer && isSwitch(next.kind))) {
+                return refuse(argument, Problem::OneTooMany);
+            }
+            next.newTimer = request.newTimer;
+            next.label = std::move(request.label);
+            request = std::move(next);
+        }
     }
-    return next;
+    // A label picks the timer a duration or a switch is for, or names a new one: alone it has none.
+    if (!labelArgument.empty() && request.kind == Kind::None && !request.newTimer) {
+        return refuse(labelArgument, Problem::LabelAlone);
+    }
+    return request;
 }
 
 std::vector<std::uint16_t> EncodeHandOver(const std::vector<std::wstring>& arguments) {
@@ -273,13 +316,11 @@ bool DecodeHandOver(const void* data, std::size_t size, std::vector<std::wstring
         std::uint16_t unit = 0;
         std::memcpy(&unit, static_cast<const unsigned char*>(data) + at, sizeof unit);
         if (unit == 0) {
-            if (received.size() == kHandOverLimitArguments) return false;
+            if (received.size() == kHandOverLimitArguments || !MayHandOver(argument)) return false;
             received.push_back(std::move(argument));
             argument.clear();
-        } else if (unit >= 0x20 && unit <= 0x7E) {
-            argument.push_back(static_cast<wchar_t>(unit));
         } else {
-            return false;
+            argument.push_back(static_cast<wchar_t>(unit));
         }
     }
     // The last argument must be ended too: a cut message is no message.
@@ -331,6 +372,10 @@ std::wstring BadArgumentText(std::wstring_view argument, CommandLineRequest::Pro
         return shown + L" does not exist that day: the clock goes forward past it for daylight saving time.";
     case CommandLineRequest::Problem::Now:
         return shown + L" is the time now: name a later time, or a duration.";
+    case CommandLineRequest::Problem::BadLabel:
+        return shown + L" names no label. " + core::kLabelRuleText;
+    case CommandLineRequest::Problem::LabelAlone:
+        return shown + L" goes with /new, a duration, /pause, /resume or /reset: it picks the timer they are for.";
     case CommandLineRequest::Problem::UnknownForm:
         break;
     }

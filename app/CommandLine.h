@@ -23,8 +23,9 @@ struct CommandLineRequest {
     enum class Kind { None, Duration, TimeOfDay, Pause, Resume, Reset, Usage, Bad };
     // Why an argument was refused: a form the program does not know, a well-formed duration outside the
     // pickers' range, or one argument more than the one the program takes; a clock time no clock reads
-    // (25:00), one the clock skips that day going forward, or the time it is now.
-    enum class Problem { UnknownForm, OutOfRange, OneTooMany, NoSuchTime, Skipped, Now };
+    // (25:00), one the clock skips that day going forward, or the time it is now; a label that is no
+    // label (core::IsValidLabel), or a label with nothing to pick a timer for.
+    enum class Problem { UnknownForm, OutOfRange, OneTooMany, NoSuchTime, Skipped, Now, BadLabel, LabelAlone };
     Kind kind = Kind::None;
     // Duration: whole seconds, 1 to kLongestDuration. TimeOfDay: the clock time, in seconds after midnight.
     std::int32_t seconds = 0;
@@ -32,6 +33,12 @@ struct CommandLineRequest {
     // resolution may still refuse.
     std::wstring badArgument;
     Problem problem = Problem::UnknownForm;
+    // "/new": a new timer rather than the one running; with a Duration or TimeOfDay it starts at once,
+    // with None it opens idle.
+    bool newTimer = false;
+    // "/label:NAME": the label of the new timer, or of the timers a duration or a switch is for; valid
+    // (core::IsValidLabel) and never empty when given. Empty: no label named.
+    std::wstring label;
 };
 
 // "H:MM:SS" with one or two digits of hours; units "1h30m", "25m", "90s", "1h2m3s" (each unit once, in
@@ -58,12 +65,15 @@ CommandLineRequest ResolveTimeOfDay(CommandLineRequest request, UtcMilliseconds 
 bool CommandLineHasArguments(std::wstring_view commandLine);
 
 // The arguments after the program's own name. None, or one of a duration, a clock time, "/pause",
-// "/resume", "/reset" (any case) or "/?", alone; anything else is Bad and names the first argument that
-// does not belong.
+// "/resume", "/reset" (any case) or "/?", alone; or "/new", alone or with a duration or clock time; and
+// with any of these but "/?", one "/label:NAME" (the spaces around NAME dropped), in any order. Anything
+// else is Bad and names the first argument that does not belong.
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments);
 
 // A later copy hands its arguments to the first copy's main window in WM_COPYDATA: this tag in
-// dwData, and the arguments as UTF-16 code units, each ended by a NUL. The receiver trusts none of it.
+// dwData, and the arguments as UTF-16 code units, each ended by a NUL. The receiver trusts none of it:
+// printable ASCII only, but for a "/label:" argument, which may carry any text but control characters
+// (the parser checks the label itself).
 inline constexpr std::uint32_t kHandOverTag = 0x43545631;  // "CTV1"
 inline constexpr std::size_t kHandOverLimitBytes = 512;
 inline constexpr std::size_t kHandOverLimitArguments = 4;
@@ -78,7 +88,7 @@ inline constexpr std::intptr_t kHandOverRefused = 16;
 
 std::vector<std::uint16_t> EncodeHandOver(const std::vector<std::wstring>& arguments);
 // The arguments, or false when the bytes are no hand-over: an odd or over-long size, a missing end,
-// too many arguments, or a code unit outside printable ASCII. Accepts null data only with size 0.
+// too many arguments, or a code unit the argument may not hold. Accepts null data only with size 0.
 bool DecodeHandOver(const void* data, std::size_t size, std::vector<std::wstring>& arguments);
 
 // Whole seconds as the pickers show them: "01:30:00".

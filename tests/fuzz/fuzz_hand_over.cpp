@@ -1,5 +1,6 @@
 // libFuzzer target: the hand-over a later copy sends, and the command line read from it, on any bytes.
 #include "app/CommandLine.h"
+#include "core/TimerLabel.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -38,6 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::uint16_t> units = app::EncodeHandOver(arguments);
     const bool same = units.size() * 2 == size && (size == 0 || std::memcmp(units.data(), data, size) == 0);
     if (!same || arguments.size() > app::kHandOverLimitArguments || size > app::kHandOverLimitBytes) std::abort();
-    app::ParseCommandLine(arguments);
+    // A label taken is one the label check passes, whatever crossed.
+    const app::CommandLineRequest parsed = app::ParseCommandLine(arguments);
+    if (!parsed.label.empty() && !core::IsValidLabel(parsed.label)) std::abort();
     return 0;
 }

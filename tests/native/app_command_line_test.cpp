@@ -1,6 +1,7 @@
 // The command line's durations: every accepted form at its boundaries, and the forms refused.
 #include "app/CommandLine.h"
 #include "app/TrayCountdown.h"
+#include "core/TimerLabel.h"
 
 #include <gtest/gtest.h>
 
@@ -87,6 +88,48 @@ TEST(CommandLine, TakesOneDurationOrTheUsageSwitchAndNamesWhatDoesNotBelong) {
     }
     EXPECT_NE(BadArgumentText(L"10m", Problem::OneTooMany).find(L"\"10m\" is one too many"), std::wstring::npos);
     EXPECT_NE(BadArgumentText(L"0", Problem::OutOfRange).find(L"from 1 second to 23:59:59"), std::wstring::npos);
+}
+
+TEST(CommandLineTimers, OpensANewTimerAndPicksTimersByAPrintableLabelOfFortyCharacters) {
+    using Problem = CommandLineRequest::Problem;
+    for (const auto& [arguments, kind, newTimer, label] :
+         std::vector<std::tuple<std::vector<std::wstring>, Kind, bool, std::wstring>>{
+             {{L"/new"}, Kind::None, true, L""},
+             {{L"/LABEL: Green tea ", L"/new", L"4m"}, Kind::Duration, true, L"Green tea"},
+             {{L"/new", L"@17:30", L"/label:Bread"}, Kind::TimeOfDay, true, L"Bread"},
+             {{L"/pause", L"/label:Tea"}, Kind::Pause, false, L"Tea"},
+             {{L"25m", L"/label:Tea"}, Kind::Duration, false, L"Tea"}}) {
+        const CommandLineRequest request = ParseCommandLine(arguments);
+        EXPECT_TRUE(request.kind == kind && request.newTimer == newTimer && request.label == label)
+            << testing::PrintToString(arguments);
+    }
+    const std::wstring forty = L"\xD83C\xDF75" + std::wstring(39, L'x');
+    EXPECT_TRUE(core::IsValidLabel(forty) && core::IsValidLabel(L"") && core::IsValidLabel(L"Caf\u00E9 \u00BD"));
+    for (const std::wstring bad : {L"", L" ", L"\t", L"\u0085", L"\u2028", L"a\u202E", L"\xDF75\x61", L"a\xD83C"}) {
+        EXPECT_EQ(ParseCommandLine({L"/new", L"/label:" + bad}).problem, Problem::BadLabel)
+            << testing::PrintToString(bad);
+    }
+    EXPECT_EQ(ParseCommandLine({L"/label:" + forty + L"x"}).problem, Problem::BadLabel);
+    for (const auto& [arguments, named, problem] :
+         std::vector<std::tuple<std::vector<std::wstring>, std::wstring, Problem>>{
+             {{L"/new", L"/new"}, L"/new", Problem::OneTooMany},
+             {{L"/pause", L"/new"}, L"/new", Problem::OneTooMany},
+             {{L"/new", L"/?"}, L"/?", Problem::OneTooMany},
+             {{L"/?", L"/label:a"}, L"/label:a", Problem::OneTooMany},
+             {{L"/label:a", L"/label:b", L"/new"}, L"/label:b", Problem::OneTooMany},
+             {{L"/label:a"}, L"/label:a", Problem::LabelAlone},
+             {{L"/new", L"0"}, L"0", Problem::OutOfRange}, {{L"/newer"}, L"/newer", Problem::UnknownForm}}) {
+        const CommandLineRequest request = ParseCommandLine(arguments);
+        EXPECT_TRUE(request.kind == Kind::Bad && request.badArgument == named && request.problem == problem)
+            << testing::PrintToString(arguments);
+    }
+    EXPECT_TRUE(BadArgumentText(L"/label:", Problem::BadLabel).ends_with(core::kLabelRuleText));
+    // A label crosses to the running copy whole; control characters do not.
+    std::vector<std::wstring> received;
+    const std::vector<std::wstring> sent = {L"/new", L"/label:" + forty + L" \u00E9"};
+    const std::vector<std::uint16_t> units = EncodeHandOver(sent), control = EncodeHandOver({L"/label:a\u0085"});
+    EXPECT_TRUE(DecodeHandOver(units.data(), units.size() * 2, received) && received == sent);
+    EXPECT_FALSE(DecodeHandOver(control.data(), control.size() * 2, received));
 }
 
 // Zones as the system gives their rules: Central European and US Eastern, and UTC.

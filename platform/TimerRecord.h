@@ -1,0 +1,65 @@
+// One timer's record as the registry keeps it, so that timers outlive a crash, a log-off or a restart
+// for an update: the record, its named values, and the check every value passes when read back.
+// Platform-free.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace platform {
+
+// Timers the program runs at once, and so records it keeps.
+inline constexpr int kMostTimers = 20;
+
+enum class TimerState : std::uint32_t { Idle = 0, Running = 1, Paused = 2 };
+
+struct TimerRecord {
+    std::wstring label;  // empty: no label
+    // The duration as the pickers hold it: hours 0 to 23, minutes and seconds 0 to 59.
+    std::uint32_t hours = 0;
+    std::uint32_t minutes = 0;
+    std::uint32_t seconds = 0;
+    TimerState state = TimerState::Idle;
+    // Running: the moment the countdown ends, in milliseconds since 1 January 1601, UTC (file time).
+    std::int64_t endsUtcMs = 0;
+    // Paused: the time left as the countdown holds it, whole seconds and the tenths digit.
+    std::int32_t secondsLeft = 0;
+    std::int32_t tenthsLeft = 0;
+    // The window's top-left corner on the virtual screen, and whether it is hidden behind the tray icon.
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    bool hidden = false;
+
+    bool operator==(const TimerRecord&) const = default;
+};
+
+// A registry value: text (REG_SZ), a DWORD or a QWORD.
+using RecordData = std::variant<std::wstring, std::uint32_t, std::uint64_t>;
+struct RecordValue {
+    std::wstring name;
+    RecordData data;
+};
+
+// The value names of a record, each written every time: a change of state leaves no value of the old
+// one behind. "Label" is text, "Ends" a QWORD, the others DWORDs ("Left" and "Top" two's complement).
+inline constexpr const wchar_t* kRecordValueNames[] = {L"Label",       L"Hours",      L"Minutes", L"Seconds",
+                                                       L"State",       L"Ends",       L"SecondsLeft",
+                                                       L"TenthsLeft",  L"Left",       L"Top",     L"Hidden"};
+
+std::vector<RecordValue> EncodeTimerRecord(const TimerRecord& record);
+
+// The record the values hold, or nothing when it is damaged or out of range: a value missing or of
+// another type, an unknown state, a bad label, a pick outside the pickers' range, a running end more
+// than 24 hours after nowUtcMs, a paused time left negative or longer than the pickers' longest, a
+// position off any screen. Values of the other states are not looked at; names are matched as the
+// registry matches them, without regard to case.
+std::optional<TimerRecord> DecodeTimerRecord(const std::vector<RecordValue>& values, std::int64_t nowUtcMs);
+
+// A timer's subkey name: "1" to "20". The first free one among used, or nothing when all are taken.
+std::optional<std::wstring> FreeTimerId(const std::vector<std::wstring>& used);
+bool IsTimerId(const std::wstring& id);
+
+}  // namespace platform

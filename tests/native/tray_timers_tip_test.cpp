@@ -1,0 +1,45 @@
+// The one tray icon over several timers: the tip's lines and the timer its picture shows.
+#include "app/TrayTimersTip.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using app::TrayTimer;
+constexpr auto kRunning = app::CountdownState::Running;
+constexpr auto kPaused = app::CountdownState::Paused;
+
+TEST(TrayTimersTip, OrdersBySoonestEndKeepsTheSingleTipAndEndsWithHowManyMoreWithinTheLimit) {
+    const TrayTimer tea{L"Tea", kRunning, 299, 3, L"17:30"}, eggs{L"", kRunning, 59, 0, L"17:26"};
+    const TrayTimer bread{L"Bread", kPaused, 10, 0, L""}, idle{L"Idle", app::CountdownState::Idle, 0, 0, L""};
+    EXPECT_EQ(app::TrayTimersTipText(std::vector{bread, idle, tea, eggs}),
+              L"Corvalin Timer Software\n000:00:59 left, ends 17:26\nTea 000:04:59 left, ends 17:30\n"
+              L"Bread 000:00:10 left, paused");
+    for (const TrayTimer& only : {eggs, TrayTimer{L"", kPaused, 299, 3, L""}}) {
+        EXPECT_EQ(app::TrayTimersTipText(std::vector{idle, only}),
+                  app::TrayTipText(only.state, only.secondsLeft, only.tenthsLeft, only.endTime));
+    }
+    EXPECT_EQ(app::TrayTimersTipText(std::vector{idle}), L"Corvalin Timer Software");
+    // Twenty labelled timers: as many lines as fit beside "+N more", which names the rest.
+    const std::vector many(20, TrayTimer{L"Green tea", kRunning, 600, 0, L"17:40"});
+    const std::wstring tip = app::TrayTimersTipText(many);
+    EXPECT_TRUE(tip.size() <= app::kTrayTipLimit && tip.ends_with(L"\nGreen tea 000:10:00 left, ends 17:40\n+18 more"));
+    // A line that fits only without its end time drops the end time, not the line.
+    const std::wstring label(25, L'L');
+    EXPECT_EQ(app::TrayTimersTipText(std::vector{TrayTimer{label, kRunning, 1, 0, L"17:30"},
+                                                 TrayTimer{label, kRunning, 2, 0, L"17:30"}}),
+              L"Corvalin Timer Software\n" + label + L" 000:00:01 left, ends 17:30\n" + label + L" 000:00:02 left");
+}
+
+TEST(TrayTimersPicture, ShowsTheSoonestRunningTimerOrThePausedOneWhenNoneRuns) {
+    const TrayTimer late{L"", kRunning, 900, 0, L""}, soon{L"", kRunning, 60, 5, L""}, paused{L"", kPaused, 5, 0, L""};
+    const auto running = app::TrayPictureTimer(std::vector{late, paused, soon, TrayTimer{}});
+    EXPECT_TRUE(running && running->index == 2 && !running->paused);
+    const auto allPaused = app::TrayPictureTimer(std::vector{TrayTimer{}, paused});
+    EXPECT_TRUE(allPaused && allPaused->index == 1 && allPaused->paused);
+    EXPECT_FALSE(app::TrayPictureTimer(std::vector{TrayTimer{}}));
+}
+
+}  // namespace
