@@ -28,8 +28,17 @@ void Form2::Withdraw() {
     // and the other windows' input to this: they go with it, and no answer comes.
     answered_ = {};
     modality_.reset();
-    attention_.LetSleep();
+    StopRinging();
     Destroy();
+}
+
+void Form2::StopRinging() {
+    if (!ringing_) return;
+    ringing_ = false;
+    if (--alarm_.ringing <= 0) {
+        alarm_.ringing = 0;
+        attention_.LetSleep();
+    }
 }
 
 void Form2::Show(HWND owner, bool takeKeyboard, std::function<void()> onceUp,
@@ -39,10 +48,13 @@ void Form2::Show(HWND owner, bool takeKeyboard, std::function<void()> onceUp,
     answered_ = std::move(answered);
     restart_ = false;
     // Topmost: above every ordinary window, a maximised one of another program too.
-    if (!CreateCentred(L"CorvalinForm2", WS_EX_APPWINDOW | WS_EX_TOPMOST, kForm2Style, L" Time Expired",
+    const std::wstring caption = label.empty() ? L" Time Expired" : L" Time Expired - " + label;
+    if (!CreateCentred(L"CorvalinForm2", WS_EX_APPWINDOW | WS_EX_TOPMOST, kForm2Style, caption.c_str(),
                        layout::kForm2.clientWidth, layout::kForm2.clientHeight, owner)) {
         return;
     }
+    ringing_ = true;
+    ++alarm_.ringing;
     fonts_ = ui::FontSet(ui::DpiOf(hwnd()));
     ui::CreateControls(hwnd(), layout::kForm2Controls, fonts_,
                        {{layout::form2::PushButton1, &PushButton1}, {layout::form2::PushButton2, &PushButton2}});
@@ -101,8 +113,9 @@ void Form2::PushButton2_Click() {
 }
 
 void Form2::SilenceAndUnload(core::Trap& trap, int firstLine) {
+    // Another alarm still up keeps the sound, which rang for it too.
     trap.Step(firstLine, [&] {
-        if (alarm_.buffer > 0) sound::Stop(alarm_.buffer);
+        if (alarm_.buffer > 0 && alarm_.ringing <= 1) sound::Stop(alarm_.buffer);
     });
     // The stopped device hands its buffer back with MM_WOM_DONE; letting pending messages run here
     // frees the alarm's buffer before the window goes.
@@ -122,7 +135,7 @@ void Form2::Unload() {
     // Making a topmost window ordinary again takes its owner along, should the system have raised the
     // owner with it: nothing of the program stays topmost once the alarm is answered.
     SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    attention_.LetSleep();
+    StopRinging();
     const bool active = GetActiveWindow() == hwnd();
     Destroy();
     // Only an alarm the user turned to hands the foreground on: one answered unseen leaves it where it is.

@@ -40,6 +40,9 @@ public:
     // The program is ending: the window goes without an answer, giving back what it holds.
     void Withdraw();
 
+    // The label of the timer that rang, named in the caption (" Time Expired - Tea"); empty for none.
+    std::wstring label;
+
     void Form_Load();
     void PushButton1_Click();
     void PushButton2_Click();
@@ -53,6 +56,8 @@ private:
     void Unload();
     // The end both buttons share: stop the alarm, let its buffer come back, close.
     void SilenceAndUnload(core::Trap& trap, int firstLine);
+    // This window no longer rings: the hold on the system goes with the last one up.
+    void StopRinging();
 
     core::Trap::Reporter reporter_;
     ui::Attention& attention_;
@@ -63,6 +68,7 @@ private:
     std::function<void()> onceUp_;
     std::function<void(bool restart)> answered_;
     bool restart_ = false;
+    bool ringing_ = false;
 };
 
 }  // namespace alarm

@@ -28,6 +28,10 @@ public:
     bool IsLoaded() const { return hwnd() != nullptr; }
     // Shows the window modelessly (loading it first).
     void Show();
+    // The window that was hidden while this one is open, and comes back when it closes: the window
+    // whose Alarm Options button opened it.
+    void SetMainWindow(HWND main) { main_ = main; }
+    HWND MainWindow() const { return main_; }
 
     // Text1, read and written as the rest of the program does: touching it loads the window.
     std::wstring Text1Text();

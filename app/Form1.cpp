@@ -50,7 +50,7 @@ Form1::Form1()
     Timer1.onCaughtUp = [this] { ShowCountdownInTray(); };
     // The timer runs exactly while a countdown runs: Start and resume start it, Pause, Reset, the
     // expiring tick and the close stop it.
-    Timer1.onRunningChanged = [this](bool running) { AlarmAttention.KeepCounting(running); };
+    Timer1.onRunningChanged = [this](bool) { first_->CountingChanged(); };
     // Deliberately mended: a repeating alarm stops once nobody has been at the keyboard or mouse for ten
     // minutes. A playing sound keeps Windows awake by itself, so an unattended laptop would ring until
     // its battery is empty. Time Expired stays up.
@@ -61,6 +61,9 @@ Form1::~Form1() {
     // The timer must not tick into a half-destroyed window; stopping it gives the awake hold back.
     Timer1.SetEnabled(false);
     timeExpired_.reset();
+    // The other timers go first, while what they share is still here.
+    std::vector<std::unique_ptr<Form1>> others = std::move(others_);
+    others.clear();
     form3_.reset();
     Destroy();
 }
@@ -70,10 +73,13 @@ bool Form1::Create() {
                        layout::kForm1.clientHeight, nullptr)) {
         return false;
     }
-    // A later copy of normal rights hands its command line over to a copy run as administrator too.
-    ui::LetInFromNormalRights(hwnd(), WM_COPYDATA);
-    form3_ = std::make_unique<alarm::Form3>(hwnd(), AlarmSound, reporter);
-    form3_->onMainShown = [this] { HiddenInTray = false; };
+    const bool first = first_ == this;
+    if (first) {
+        // A later copy of normal rights hands its command line over to a copy run as administrator too.
+        ui::LetInFromNormalRights(hwnd(), WM_COPYDATA);
+        form3_ = std::make_unique<alarm::Form3>(hwnd(), AlarmSound, reporter);
+        form3_->onMainShown = [this] { HiddenInTray = false; };
+    }
     fonts_ = ui::FontSet(ui::DpiOf(hwnd()));
     ui::CreateControls(hwnd(), layout::kForm1Controls, fonts_,
                        {{layout::form1::PushButton1, &PushButton1},
@@ -100,6 +106,11 @@ bool Form1::Create() {
     TaskbarButton.Attach(hwnd());
     // The shell announces the taskbar button to a copy run as administrator too.
     ui::LetInFromNormalRights(hwnd(), TaskbarButton.ButtonCreatedMessage());
+    AddTimerCommands();
+    if (!first) {
+        LoadOtherTimer();
+        return true;
+    }
     cSysTray1.Create(hwnd(), layout::form1::cSysTray1);
     cSysTray1.MouseUp = [this](std::int16_t button, std::int32_t id) { cSysTray1_MouseUp(button, id); };
     cSysTray1.MouseMove = [this](std::int32_t id) { cSysTray1_MouseMove(id); };
@@ -185,6 +196,11 @@ void Form1::SetCheck3(bool ticked) {
 }
 
 void Form1::Picker_Change(HWND picker) {
+    // The settings hold the first timer's picks; the others' are in their records.
+    if (first_ != this) {
+        SaveRecord(true);
+        return;
+    }
     const wchar_t* key = picker == cboHrs_ ? L"Hours" : picker == cboMins_ ? L"Minutes" : L"Seconds";
     core::WriteSetting(key, PickerText(picker));
 }
@@ -193,15 +209,17 @@ void Form1::Check3_Click() {
     // Restoring the box at load raises this click too: it must neither store nor register anything.
     if (Loading) return;
     const bool ticked = SendMessageW(check3_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    platform::RunKeys& keys = *first_->StartupKeys;
     if (ticked) {
         core::WriteSetting(L"Windows Startup", L"On");
-        platform::EnableStartup(*StartupKeys);
+        platform::EnableStartup(keys);
     } else {
         core::WriteSetting(L"Windows Startup", L"Off");
-        platform::DisableStartup(*StartupKeys);
+        platform::DisableStartup(keys);
     }
-    // Whatever the registry took, the box shows what the next log-on will do.
-    const auto entry = platform::StartupEntryIn(*StartupKeys);
+    // Whatever the registry took, every timer's box shows what the next log-on will do.
+    const auto entry = platform::StartupEntryIn(keys);
+    for (Form1* timer : Timers()) SendMessageW(timer->check3_, BM_SETCHECK, entry ? BST_CHECKED : BST_UNCHECKED, 0);
     SendMessageW(check3_, BM_SETCHECK, entry ? BST_CHECKED : BST_UNCHECKED, 0);
     // Only an administrator may delete a machine-wide entry, such as a copy run as administrator writes.
     if (!ticked && entry) {
@@ -215,7 +233,13 @@ void Form1::Check3_Click() {
 
 void Form1::PushButton3_Click() {
     core::Trap trap(L"Form1.PushButton3_Click", reporter);
-    trap.Step(100, [&] { form3_->Show(); });
+    trap.Step(100, [&] {
+        // Alarm Options brings back the window it was opened from.
+        alarm::Form3& options = *first_->form3_;
+        options.SetMainWindow(hwnd());
+        options.onMainShown = [this] { HiddenInTray = false; };
+        options.Show();
+    });
     trap.Step(102, [&] { ShowWindow(hwnd(), SW_HIDE); });
 }
 
@@ -238,15 +262,13 @@ void Form1::OnClose(bool ask) {
         // The session may have ended while the question was up, and closed the window already.
         if (!letGo || closing_) return;
     }
-    closing_ = true;
-    Timer1.SetEnabled(false);
-    // A Time Expired window up goes without its answer: nothing is reset, nothing starts again. It may
-    // be this window's end that its own pumping runs, so the object stays until the window's does.
-    if (timeExpired_) timeExpired_->Withdraw();
-    Form_QueryUnload();
-    // The unload ends the program at once: no further handler of any window runs.
-    if (onEnd) onEnd();
-    Destroy();
+    // The user closes this timer; the last one's close ends the program. Any other close ends the
+    // program with every timer kept for the next start.
+    if (ask) {
+        first_->TimerClosed(this);
+    } else {
+        first_->EndProgram();
+    }
 }
 
 void Form1::OnDestroyed() {
@@ -293,7 +315,7 @@ void Form1::OnSize(WPARAM sizeType) {
     if (sizeType != SIZE_MINIMIZED || HiddenInTray) return;
     // Hidden without its icon nothing would bring the window back: until the shell takes the icon it
     // stays minimised on the taskbar.
-    if (cSysTray1.Shown()) HideInTray();
+    if (first_->cSysTray1.Shown()) HideInTray();
 }
 
 void Form1::HideInTray() {
@@ -302,23 +324,31 @@ void Form1::HideInTray() {
     HiddenInTray = true;
     // The balloon's wait pumps messages: countdown ticks, clicks and tray events run inside it, and
     // inside Start when Start minimised the window.
-    cSysTray1.ShowBalloon(L"has been minimized to the system tray.\r\n"
+    first_->cSysTray1.ShowBalloon(L"has been minimized to the system tray.\r\n"
                           L"Click on the blue 'V' icon (V for Vendrel) to bring the software back.",
                           core::kProductName, 5, true);
 }
 
-void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) { BringToFront(); }
+void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) {
+    // Every window behind the icon comes back, the main window last, in front.
+    for (Form1* timer : Timers()) {
+        if (timer != this && timer->HiddenInTray) timer->BringToFront();
+    }
+    if (!closedAway_) BringToFront();
+}
 
 void Form1::cSysTray1_ShownChanged() {
-    if (cSysTray1.Shown()) {
-        // The icon is in at last: a window still minimised goes behind it.
-        if (!HiddenInTray && IsIconic(hwnd()) && IsWindowVisible(hwnd())) HideInTray();
-    } else if (HiddenInTray) {
-        // The shell lost the icon and refuses it back: the window comes back minimised on the
-        // taskbar, leaving the keyboard where it is. The flag goes first, so that this show's own
-        // resize does not hide it again.
-        HiddenInTray = false;
-        ShowWindow(hwnd(), SW_SHOWMINNOACTIVE);
+    for (Form1* timer : Timers()) {
+        if (cSysTray1.Shown()) {
+            // The icon is in at last: a window still minimised goes behind it.
+            if (!timer->HiddenInTray && IsIconic(timer->hwnd()) && IsWindowVisible(timer->hwnd())) timer->HideInTray();
+        } else if (timer->HiddenInTray) {
+            // The shell lost the icon and refuses it back: the window comes back minimised on the
+            // taskbar, leaving the keyboard where it is. The flag goes first, so that this show's own
+            // resize does not hide it again.
+            timer->HiddenInTray = false;
+            ShowWindow(timer->hwnd(), SW_SHOWMINNOACTIVE);
+        }
     }
 }
 
@@ -331,8 +361,9 @@ void Form1::BringToFront() {
         // A modal window of ours is up (Time Expired, a message box) and no other window takes input:
         // the click only brings the windows to the front, an open Alarm Options window too, and the
         // modal one on top of them.
-        if (form3_->IsLoaded() && IsWindowVisible(form3_->hwnd())) {
-            SetWindowPos(form3_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        const alarm::Form3& options = *first_->form3_;
+        if (options.IsLoaded() && IsWindowVisible(options.hwnd())) {
+            SetWindowPos(options.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
         // An alarm that came up while another program had the keyboard was never active, so it is not
         // the last active popup: the enabled window our disabled one owns is the modal one.
@@ -346,7 +377,8 @@ void Form1::BringToFront() {
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (ui::HandleCommonFormMessage(hwnd(), Pointer, message, wParam, lParam, result)) return result;
-    if (HandleCommandLineMessage(message, wParam, lParam, result)) return result;
+    if (first_ == this && HandleCommandLineMessage(message, wParam, lParam, result)) return result;
+    if (HandleTimersMessage(message, wParam, lParam)) return 0;
     if (message == TaskbarButton.ButtonCreatedMessage() && message != 0) {
         TaskbarButton.ButtonCreated();
         ShowCountdownOnTaskbar(CountdownStateNow());
@@ -375,8 +407,13 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnClose(lParam != kCloseForSetup);
         return 0;
     case WM_QUERYENDSESSION:
-        // The session may end: no prompt, whatever is running, nor the close question.
+        // The session may end, or an update close the program to restart it: no prompt, whatever is
+        // running, nor the close question; the timers are kept as they stand.
+        SaveRecord(true);
         return TRUE;
+    case WM_DESTROY:
+        ui::SetShortcuts(hwnd(), nullptr);
+        break;
     case WM_ENDSESSION:
         OnEndSession(wParam != FALSE);
         return 0;

@@ -1,6 +1,8 @@
-// The main window: the duration pickers, the countdown display, Start/Pause, Reset, Alarm Options and
-// the start-with-Windows check box. It owns the countdown (its state object and tick timer), the alarm
-// sound it rings, and the Time Expired window while that is up.
+// A timer's window: the duration pickers, the countdown display, Start/Pause, Reset, Alarm Options and
+// the start-with-Windows check box. It owns its countdown (its state object and tick timer), its label
+// and the Time Expired window while that is up. The first timer's window is the main window: it also
+// holds what the timers share (the tray icon, the execution state, the alarm sound, Alarm Options,
+// the hand-over from later copies and the timers' records), and lives as long as the program.
 #pragma once
 
 #include "app/CommandLine.h"
@@ -8,6 +10,7 @@
 #include "core/Countdown.h"
 #include "core/ErrorReport.h"
 #include "core/Program.h"
+#include "platform/TimerStore.h"
 #include "platform/mStartUp.h"
 #include "sound/AlarmSound.h"
 #include "tray/TrayCadence.h"
@@ -24,6 +27,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,8 +54,15 @@ public:
     // they replace or delete its files ("INST"): that close never asks the user anything.
     static constexpr LPARAM kCloseForSetup = 0x494E5354;
 
+    // The first timer, whose window is the main window.
     Form1();
+    // A further timer of the program that first runs, its record kept under id.
+    Form1(Form1& first, std::wstring id);
     ~Form1() override;
+
+    // The system menu's commands, and Ctrl+N for a new timer.
+    static constexpr UINT kNewTimerCommand = 0x0010;
+    static constexpr UINT kLabelCommand = 0x0020;
 
     // Creates the window and its controls and runs Form_Load; the window stays hidden until Show.
     bool Create();
@@ -62,6 +73,22 @@ public:
     // time is counted then. Returns the answer a later copy is given: kHandOverTaken when it will be
     // acted on.
     std::intptr_t HandOver(const CommandLineRequest& request);
+
+    // The timers (Form1Timers.cpp). A new timer's window, shown in the running program, cascaded from
+    // the others, idle or as a record has it; nothing, after a message, once kMostTimers are open.
+    Form1* NewTimer(const platform::TimerRecord* record = nullptr);
+    // Every timer with a window, the first first, and the others in the order they were opened.
+    std::vector<Form1*> Timers();
+    // The records left by a run that ended without the user's word come back as timers; false when
+    // none did. A countdown whose end passed meanwhile rings at once.
+    bool RestoreTimers();
+    const std::wstring& Label() const { return label_; }
+    // A valid label (core::IsValidLabel), shown in the caption and kept in the record.
+    void SetLabel(const std::wstring& label);
+    // Asks the user for a new label ("Label..." in the system menu).
+    void AskLabel();
+    // Where the timers' records are kept; a test names a key of its own.
+    platform::TimerStore Records;
 
     // Ends the program at once when the window has closed. The program sets it to leave the process;
     // tests leave it empty.
@@ -104,7 +131,7 @@ public:
     ui::TaskbarProgress TaskbarButton;
     cSysTray cSysTray1;
     // The Alarm Options window, which holds the alarm path; its window exists only while loaded.
-    alarm::Form3& Form3() { return *form3_; }
+    alarm::Form3& Form3() { return *first_->form3_; }
 
     // The countdown: the buttons and the display are drawn from it.
     const core::Countdown& countdown() const { return countdown_; }
@@ -112,6 +139,9 @@ public:
     sound::AlarmSound AlarmSound;
     // The window is hidden behind the tray icon.
     bool HiddenInTray = false;
+    // The first timer was closed while other timers went on: its window stays, hidden, as the owner of
+    // what they share, and comes back for a duration handed over.
+    bool ClosedAway() const { return closedAway_; }
     bool Loading = false;
 
 private:
@@ -126,14 +156,48 @@ private:
     void OnDestroyed() override;
     void OnEndSession(bool ending);
 
+    // The timers (Form1Timers.cpp).
+    // The window's system menu gets "New Timer" and "Label...", and Ctrl+N its shortcut.
+    void AddTimerCommands();
+    bool OnSysCommand(WPARAM command);
+    // The caption: the label and the product name, or the product name alone.
+    void ShowCaption();
+    // This timer's record as it stands, and kept in the registry when it changed.
+    platform::TimerRecord Record() const;
+    void SaveRecord(bool always = false);
+    // Takes a stored record: label, picks, position, and the countdown where it stood (running on from
+    // its end, paused, or ringing at once when its end has passed).
+    void ApplyRecord(const platform::TimerRecord& record, std::int64_t nowUtc);
+    // A timer's window closed by the user: its record goes; the last one ends the program.
+    void TimerClosed(Form1* timer);
+    // The program ends without asking (log-off, shutdown, the installer, or the last timer closed):
+    // every window goes, the records stay as they are.
+    void EndProgram();
+    // Opens the timer with the id, as the record has it when given.
+    Form1* OpenTimer(const std::wstring& id, const platform::TimerRecord* record, std::int64_t nowUtc);
+    // The load of a timer other than the first: its picks start at 00, the start-up box as the first's.
+    void LoadOtherTimer();
+    // The timers' own messages; true when handled.
+    bool HandleTimersMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // What a handed-over request is for: a new timer, or the timers it names (all, for a switch without
+    // a label).
+    bool TakeNewTimer(const CommandLineRequest& request);
+    std::vector<Form1*> TimersLabelled(const std::wstring& label);
+    // Whether any timer's tick timer runs: the computer stays awake while one does.
+    void CountingChanged();
+    // The tray tip and picture for every timer; with redraw, the picture is drawn again.
+    void ShowTimersInTray(bool redraw = false);
+    // The first timer's window comes back after it was closed away.
+    void ComeBack();
+
     // The command line handed over (Form1CommandLine.cpp).
     // Restores the window from the tray in front, or, while a modal window of ours is up, that one.
     void BringToFront();
     bool HandleCommandLineMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     LRESULT OnCopyData(const COPYDATASTRUCT* data);
     void OnHandOver();
-    // A duration, or a clock time counted now.
-    void TakeDuration(core::Trap& trap, const CommandLineRequest& request);
+    // A duration, or a clock time counted now; true when it started.
+    bool TakeDuration(core::Trap& trap, const CommandLineRequest& request);
     // "/pause", "/resume" or "/reset": what the button does, when there is something to do.
     void TakeSwitch(core::Trap& trap, CommandLineRequest::Kind kind);
 
@@ -158,9 +222,9 @@ private:
     void OnTimeExpiredAnswered(WPARAM answer);
     // Posted by Time Expired's answer.
     static constexpr UINT kTimeExpiredAnswered = WM_APP + 17;
-    // Works out the tray picture for the state; a picture that differs from the last one, or any with
-    // redraw, is due to the shell.
-    void DrawTrayPicture(CountdownState state, bool redraw);
+    // Works out the tray picture for the timer shown (none: the design picture), paused or not; a
+    // picture that differs from the last one, or any with redraw, is due to the shell.
+    void DrawTrayPicture(const Form1* shown, bool paused, bool redraw);
     // Whether someone may be reading the tray tip now.
     bool TrayTipHovered() const;
     // The taskbar's DPI may have changed, or the taskbar moved to another monitor: the tray picture is
@@ -174,6 +238,17 @@ private:
     // the main window shown only if it was shown then (Form1Countdown.cpp).
     void BackToAlarmOptions(bool mainWasShown);
 
+    // The first timer (this, for the first), and the others it owns.
+    Form1* first_ = this;
+    std::vector<std::unique_ptr<Form1>> others_;
+    std::wstring id_ = L"1";
+    std::wstring label_;
+    bool closedAway_ = false;
+    core::UniqueAccelerators shortcuts_;
+    // What the record last stored said, to store it only when it changed.
+    std::optional<platform::TimerRecord> saved_;
+    // Set when restored from a record whose end passed: the clock time it ended, told in a balloon.
+    std::wstring endedAt_;
     ui::FontSet fonts_;
     HWND cboHrs_ = nullptr;
     HWND cboMins_ = nullptr;
@@ -196,9 +271,12 @@ private:
     // The size the tray picture is drawn at; the control starts with its own 16 x 16 picture.
     int trayIconSize_ = 16;
     std::int64_t trayTotalTicks_ = 0;
-    // The tray's tip and progress picture as the countdown stands (the picture empty for the design
-    // picture); the shell may hold older ones while nobody looks (trayCadence_).
+    // This timer's own tip, as a single timer's tray says it: its time left changes it.
     std::wstring trayTip_;
+    // The tray's tip and progress picture as the timers stand (the picture empty for the design
+    // picture); the shell may hold older ones while nobody looks (trayCadence_).
+    std::wstring trayAllTip_;
+    std::size_t trayTimersShown_ = 0;
     std::vector<std::uint32_t> trayPixels_;
     // The picture above differs from the shell's.
     bool trayPictureDue_ = false;

@@ -70,7 +70,8 @@ void Form1::OnHandOver() {
         // duration asks, and a duration waits until the modal window has gone (WM_ENABLE). A switch
         // finds nothing to pause, resume or reset now, and goes quietly.
         const auto counts = [](const CommandLineRequest& r) {
-            return r.kind == CommandLineRequest::Kind::Duration || r.kind == CommandLineRequest::Kind::TimeOfDay;
+            return r.newTimer || r.kind == CommandLineRequest::Kind::Duration ||
+                   r.kind == CommandLineRequest::Kind::TimeOfDay;
         };
         const auto asksForWindow = [&](const CommandLineRequest& r) {
             return r.kind == CommandLineRequest::Kind::None || counts(r);
@@ -95,16 +96,35 @@ void Form1::OnHandOver() {
         }
     } nextTurn{*this};
     core::Trap trap(L"Form1.HandOver", reporter);
-    if (request.kind == CommandLineRequest::Kind::Duration || request.kind == CommandLineRequest::Kind::TimeOfDay) {
-        TakeDuration(trap, request);
+    const bool duration =
+        request.kind == CommandLineRequest::Kind::Duration || request.kind == CommandLineRequest::Kind::TimeOfDay;
+    if (request.newTimer) {
+        // A new timer's window, idle or started at once, labelled as asked.
+        Form1* timer = nullptr;
+        trap.Step(100, [&] {
+            timer = NewTimer();
+            if (timer && !request.label.empty()) timer->SetLabel(request.label);
+        });
+        if (timer && duration) timer->TakeDuration(trap, request);
+    } else if (duration) {
+        // A duration goes to the first timer, whose window comes back if it was closed.
+        ComeBack();
+        if (TakeDuration(trap, request) && !request.label.empty()) SetLabel(request.label);
     } else if (request.kind != CommandLineRequest::Kind::None) {
-        TakeSwitch(trap, request.kind);
+        // A switch acts on every timer, or on those with the label named.
+        for (Form1* timer : TimersLabelled(request.label)) timer->TakeSwitch(trap, request.kind);
     } else {
-        trap.Step(100, [&] { BringToFront(); });
+        trap.Step(100, [&] {
+            if (!closedAway_) {
+                BringToFront();
+                return;
+            }
+            for (Form1* timer : Timers()) timer->BringToFront();
+        });
     }
 }
 
-void Form1::TakeDuration(core::Trap& trap, const CommandLineRequest& request) {
+bool Form1::TakeDuration(core::Trap& trap, const CommandLineRequest& request) {
     // A clock time is counted from now, by the zone's rules; one that has become the time now, or that
     // the clock skips, says so instead.
     std::int32_t seconds = request.seconds;
@@ -119,7 +139,7 @@ void Form1::TakeDuration(core::Trap& trap, const CommandLineRequest& request) {
         return counted;
     };
     const bool clockTime = request.kind == CommandLineRequest::Kind::TimeOfDay;
-    if (clockTime && !count(130)) return;
+    if (clockTime && !count(130)) return false;
     const CountdownState state = CountdownStateForButtons();
     const bool paused = state == CountdownState::Paused;
     const bool loaded = state != CountdownState::Idle;
@@ -137,9 +157,9 @@ void Form1::TakeDuration(core::Trap& trap, const CommandLineRequest& request) {
                                           MB_YESNO | MB_DEFBUTTON2) ==
                   IDYES;
         });
-        if (!yes || closing_) return;
+        if (!yes || closing_) return false;
         // The question took its time: the clock time counts from the answer.
-        if (clockTime && !count(132)) return;
+        if (clockTime && !count(132)) return false;
     }
     // The items of the new duration, found before anything changes: a countdown is replaced only by
     // one that can start, never reset to leave the lists half set.
@@ -156,7 +176,7 @@ void Form1::TakeDuration(core::Trap& trap, const CommandLineRequest& request) {
         }
         found = true;
     });
-    if (!found) return;
+    if (!found) return false;
     if (loaded) {
         trap.Step(108, [&] {
             PushButton2_Click();
@@ -176,6 +196,7 @@ void Form1::TakeDuration(core::Trap& trap, const CommandLineRequest& request) {
         PushButton1_Click();
         ShowCountdownInTray();
     });
+    return true;
 }
 
 void Form1::TakeSwitch(core::Trap& trap, CommandLineRequest::Kind kind) {

@@ -120,11 +120,13 @@ void Form1::Timer1_Tick() {
 
     // Deliberately mended: the alarm's hold on the system and the display comes first, before the
     // countdown's own ends at step 132, so the computer cannot fall asleep between the two.
-    AlarmAttention.KeepAwake();
+    first_->AlarmAttention.KeepAwake();
     // A question about this countdown (close, replace) goes, as if answered No: Time Expired would
     // cover it and leave it behind, holding the main window. The user can ask again afterwards.
     countdownQuestions_.Withdraw(IDNO);
-    const bool optionsOpen = form3_->IsLoaded() && IsWindowVisible(form3_->hwnd());
+    alarm::Form3& options = *first_->form3_;
+    sound::AlarmSound& alarmSound = first_->AlarmSound;
+    const bool optionsOpen = options.IsLoaded() && IsWindowVisible(options.hwnd());
     const bool mainShown = IsWindowVisible(hwnd()) != FALSE;
 
     // An alarm that rings while another program is in use leaves that program its keystrokes: the
@@ -156,8 +158,8 @@ void Form1::Timer1_Tick() {
     std::wstring alarmPath;
     bool repeat = false;
     const bool listed = trap.Test(142, [&] {
-        alarmPath = form3_->Text1Text();
-        repeat = form3_->RepeatAlarm();
+        alarmPath = options.Text1Text();
+        repeat = options.RepeatAlarm();
         return core::FileListed(alarmPath);
     });
     // Deliberately mended: nothing holds up the alarm. What the load has to say (the loader's message
@@ -166,13 +168,16 @@ void Form1::Timer1_Tick() {
     std::function<void()> tellOnceUp;
     if (listed) {
         trap.Line(144);
-        trap.Step(146, [&] { AlarmSound.buffer = sound::FindFreeBuffer(); });
+        // Another timer's alarm still ringing gives way to this one's: one sound at a time, which
+        // plays for every Time Expired up.
+        if (alarmSound.ringing > 0 && alarmSound.buffer > 0) sound::Stop(alarmSound.buffer);
+        trap.Step(146, [&] { alarmSound.buffer = sound::FindFreeBuffer(); });
         core::Trap later(L"Form1.Timer1", [&](const std::wstring& report) {
             tellOnceUp = [this, report] { reporter(report); };
         });
         later.Step(148, [&] {
             std::wstring message;
-            sound::LoadQuietly(AlarmSound.buffer, alarmPath,
+            sound::LoadQuietly(alarmSound.buffer, alarmPath,
                                sound::UnloadWhenDone | (repeat ? sound::RepeatUntilStopped : 0), message);
             if (!message.empty()) tellOnceUp = [message] { core::ShowUserMessage(message); };
         });
@@ -181,7 +186,7 @@ void Form1::Timer1_Tick() {
     // free buffer, or a device that refuses the sound plays the system's alert sound instead (again and
     // again for a repeating alarm); a device that is not there yet (just after a wake) is tried again
     // while Time Expired is up.
-    trap.Step(150, [&] { sound::PlayAlarm(listed ? AlarmSound.buffer : 0, repeat); });
+    trap.Step(150, [&] { sound::PlayAlarm(listed ? alarmSound.buffer : 0, repeat); });
     // Line 152 cleared the restart request, which is now Time Expired's answer.
     trap.Line(152);
     // The tick returns with Time Expired up: no modal loop runs inside it, and another alarm can come
@@ -190,7 +195,8 @@ void Form1::Timer1_Tick() {
     trap.Step(154, [&] {
         // An earlier window whose answer never came (the program was ending) goes first.
         if (timeExpired_) timeExpired_->Withdraw();
-        timeExpired_ = std::make_unique<alarm::Form2>(reporter, AlarmAttention, AlarmSound);
+        timeExpired_ = std::make_unique<alarm::Form2>(reporter, first_->AlarmAttention, alarmSound);
+        timeExpired_->label = label_;
         const HWND self = hwnd();
         const WPARAM asked = optionsOpen ? kOptionsOpen : 0;
         const WPARAM shown = mainShown ? kMainShown : 0;
@@ -208,7 +214,10 @@ void Form1::OnTimeExpiredAnswered(WPARAM answer) {
     // However it closed, its alarm no longer waits for a device, nor repeats: OK, Restart and Escape
     // stop the alarm; the close box does not, and a single play may end by itself, but a repeating one
     // would play on.
-    trap.Step(154, [] { sound::StopAlarm(); });
+    // Another timer's Time Expired still up keeps the alarm going.
+    trap.Step(154, [&] {
+        if (first_->AlarmSound.ringing == 0) sound::StopAlarm();
+    });
     if ((answer & kOptionsOpen) != 0) BackToAlarmOptions((answer & kMainShown) != 0);
     trap.Step(156, [&] { PushButton2_Click(); });
     if (trap.Test(158, [&] { return (answer & kRestart) != 0; })) {
@@ -219,13 +228,14 @@ void Form1::OnTimeExpiredAnswered(WPARAM answer) {
 
 void Form1::BackToAlarmOptions(bool mainWasShown) {
     // Closed from the tray meanwhile, or by the end of the program: nothing to come back to.
-    if (!form3_->IsLoaded() || !IsWindowVisible(form3_->hwnd())) return;
+    const alarm::Form3& options = *first_->form3_;
+    if (!options.IsLoaded() || !IsWindowVisible(options.hwnd())) return;
     // The keyboard goes along only when the answered alarm handed it to the main window. A message box
     // or file dialog of Alarm Options, when one was up, comes along in front of it.
     if (GetForegroundWindow() == hwnd()) {
-        SetForegroundWindow(GetLastActivePopup(form3_->hwnd()));
+        SetForegroundWindow(GetLastActivePopup(options.hwnd()));
     } else {
-        SetWindowPos(form3_->hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetWindowPos(options.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     if (!mainWasShown) ShowWindow(hwnd(), SW_HIDE);
 }

@@ -1,12 +1,14 @@
-// The main window's tray icon carries the countdown: the tip tells the time left and when it ends, the
-// picture marks the share of it. Both follow the countdown from outside its handlers, whose steps stay
+// The one tray icon carries the timers' countdowns: the tip tells each one's time left and when it
+// ends, the picture marks the share left of the one that ends soonest. Both follow the countdown from outside its handlers, whose steps stay
 // as they are, and the shell hears of every second only while the pointer is over the icon.
 #include "app/Form1.h"
 
 #include "app/CountdownDisplay.h"
+#include "app/TrayTimersTip.h"
 #include "tray/ProgressPicture.h"
 #include "ui/Dpi.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace app {
@@ -52,19 +54,42 @@ void Form1::ShowCountdownInTray() {
         Timer1.SetExpiringTick(Timer1.TicksDelivered() + static_cast<std::uint64_t>(countdown_.TicksLeft()));
     }
     ShowCountdownOnTaskbar(state);
-    // The tip changes with the displayed whole seconds and the state; the picture can change only then
-    // too, so both are worked out at most once a second while counting. The end time is worked out
-    // only then: now and the time left move on together.
-    if (TrayTipText(state, countdown_.SecondsLeft(), countdown_.TenthsLeft(), trayEndTime_) != trayTip_) {
-        trayEndTime_ = state == CountdownState::Running ? EndTimeText(countdown_.TicksLeft()) : L"";
-        trayTip_ = TrayTipText(state, countdown_.SecondsLeft(), countdown_.TenthsLeft(), trayEndTime_);
-        DrawTrayPicture(state, false);
+    SaveRecord();
+    first_->ShowTimersInTray();
+}
+
+void Form1::ShowTimersInTray(bool redraw) {
+    // Each timer's line changes with its displayed whole seconds and its state; its end time is worked
+    // out only then: now and the time left move on together.
+    const std::vector<Form1*> timers = Timers();
+    std::vector<TrayTimer> entries;
+    entries.reserve(timers.size());
+    std::int64_t quietKey = -1;
+    for (Form1* timer : timers) {
+        const CountdownState state = timer->CountdownStateNow();
+        const core::Countdown& countdown = timer->countdown_;
+        if (TrayTipText(state, countdown.SecondsLeft(), countdown.TenthsLeft(), timer->trayEndTime_) != timer->trayTip_) {
+            timer->trayEndTime_ = state == CountdownState::Running ? EndTimeText(countdown.TicksLeft()) : L"";
+            timer->trayTip_ = TrayTipText(state, countdown.SecondsLeft(), countdown.TenthsLeft(), timer->trayEndTime_);
+        }
+        // The first tick of a countdown shows it whole: the most ticks ever left is its length.
+        timer->trayTotalTicks_ = state == CountdownState::Idle ? 0 : std::max(timer->trayTotalTicks_, countdown.TicksLeft());
+        entries.push_back({timer->label_, state, countdown.SecondsLeft(), countdown.TenthsLeft(), timer->trayEndTime_});
+        // What the shell hears of while nobody looks: a new state or minute of any timer.
+        const std::int64_t key = TrayQuietKey(state, countdown.SecondsLeft(), countdown.TenthsLeft());
+        if (key >= 0) quietKey = quietKey < 0 ? key : quietKey * 1'000'003 + key;
     }
-    const bool tipDue = trayTip_ != cSysTray1.TrayTip();
+    std::wstring tip = TrayTimersTipText(entries);
+    if (tip != trayAllTip_ || timers.size() != trayTimersShown_ || redraw) {
+        trayAllTip_ = std::move(tip);
+        trayTimersShown_ = timers.size();
+        const auto choice = TrayPictureTimer(entries);
+        DrawTrayPicture(choice ? timers[choice->index] : nullptr, choice && choice->paused, redraw);
+    }
+    const bool tipDue = trayAllTip_ != cSysTray1.TrayTip();
     if (!tipDue && !trayPictureDue_) return;
     // The shell redraws the icon at every change. While nobody looks at the tip, it hears of a new
     // picture, a new state and a new minute of the time left, not of every second.
-    const std::int64_t quietKey = TrayQuietKey(state, countdown_.SecondsLeft(), countdown_.TenthsLeft());
     if (!trayPictureDue_ && !trayCadence_.TipDue(quietKey, TrayTipHovered())) return;
     if (trayPictureDue_) {
         tray::PictureRef picture = trayPixels_.empty() ? tray::CreateTrayPicture(trayIconSize_)
@@ -73,32 +98,27 @@ void Form1::ShowCountdownInTray() {
         if (picture) {
             trayPictureDue_ = false;
             if (tipDue) {
-                cSysTray1.TrayTipAndIcon(trayTip_, std::move(picture));
+                cSysTray1.TrayTipAndIcon(trayAllTip_, std::move(picture));
             } else {
                 cSysTray1.TrayIcon(std::move(picture));
             }
         } else if (tipDue) {
-            cSysTray1.TrayTip(trayTip_);
+            cSysTray1.TrayTip(trayAllTip_);
         }
     } else {
-        cSysTray1.TrayTip(trayTip_);
+        cSysTray1.TrayTip(trayAllTip_);
     }
     trayCadence_.Sent(quietKey);
 }
 
-void Form1::DrawTrayPicture(CountdownState state, bool redraw) {
-    // Idle, the tray shows the design picture: no pixels of our own.
+void Form1::DrawTrayPicture(const Form1* shown, bool paused, bool redraw) {
+    // No countdown loaded: the tray shows the design picture, no pixels of our own.
     std::vector<std::uint32_t> pixels;
-    if (state == CountdownState::Idle) {
-        trayTotalTicks_ = 0;
-    } else {
-        // The first tick of a countdown shows it whole: the most ticks ever left is its length.
-        const std::int64_t left = countdown_.TicksLeft();
-        trayTotalTicks_ = std::max(trayTotalTicks_, left);
+    if (shown) {
+        const std::int64_t left = shown->countdown_.TicksLeft();
+        const std::int64_t total = shown->trayTotalTicks_;
         pixels = tray::DrawProgressPicture(
-            trayIconSize_,
-            trayTotalTicks_ > 0 ? static_cast<double>(left) / static_cast<double>(trayTotalTicks_) : 1.0,
-            state == CountdownState::Paused);
+            trayIconSize_, total > 0 ? static_cast<double>(left) / static_cast<double>(total) : 1.0, paused);
     }
     if (pixels == trayPixels_ && !redraw) return;
     trayPixels_ = std::move(pixels);
@@ -123,8 +143,7 @@ void Form1::OnTrayScaleChanged() {
     const int size = TrayIconSize();
     if (size == trayIconSize_) return;
     trayIconSize_ = size;
-    DrawTrayPicture(CountdownStateNow(), true);
-    ShowCountdownInTray();
+    ShowTimersInTray(true);
 }
 
 void Form1::OnPowerBroadcast(WPARAM event) {

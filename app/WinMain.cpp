@@ -1,4 +1,4 @@
-// Program entry: one timer per user session. A bad command line is refused before anything is touched;
+// Program entry: one program per user session, running every timer of the user. A bad command line is refused before anything is touched;
 // a later copy hands its command line to the first and ends, or runs the timer itself once the first
 // has ended, or says why it reached none; the first copy's message loop gives Tab and Enter their
 // dialog meaning in every window of ours.
@@ -6,6 +6,7 @@
 #include "app/Form1.h"
 #include "app/SingleInstance.h"
 #include "core/Program.h"
+#include "platform/RestartRegistration.h"
 #include "ui/Controls.h"
 #include "ui/Dpi.h"
 
@@ -56,12 +57,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     form.cSysTray1.HoldAdd(true);
     if (!form.Create()) return 1;
     instance.Publish(form.hwnd());
-    form.Show(showCommand);
+    // The timers of a run that ended without the user's word (a crash, a log-off, an update) come back.
+    // Without them, a new timer is the main window's own.
+    app::CommandLineRequest own = request;
+    if (!form.RestoreTimers() && own.newTimer) {
+        own.newTimer = false;
+        if (own.kind == app::CommandLineRequest::Kind::None && !own.label.empty()) form.SetLabel(own.label);
+    }
+    if (!form.HiddenInTray && !form.ClosedAway()) form.Show(showCommand);
     form.cSysTray1.HoldAdd(false);
+    // Windows starts the program again after an update restart or a crash, and the timers come back.
+    platform::RegisterRestart(L"");
     // A switch with no timer running has nothing to act on: the program starts idle. A clock time may
     // have become the time now since it was checked.
-    if (request.kind != app::CommandLineRequest::Kind::None) {
-        const std::intptr_t answer = form.HandOver(request);
+    if (own.kind != app::CommandLineRequest::Kind::None || own.newTimer) {
+        const std::intptr_t answer = form.HandOver(own);
         if (answer >= app::kHandOverRefused) {
             const auto problem = static_cast<app::CommandLineRequest::Problem>(answer - app::kHandOverRefused);
             core::ShowUserMessage(app::BadArgumentText(request.badArgument, problem));

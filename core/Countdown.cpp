@@ -32,6 +32,18 @@ void Countdown::Reset() {
     endsAt_ = 0;
 }
 
+void Countdown::Restore(std::int32_t lengthSeconds, std::int64_t ticksLeft, bool running, std::int64_t nowUtc) {
+    length_ = lengthSeconds;
+    const std::int64_t left = ticksLeft < 1 ? 0 : ticksLeft - 1;
+    secondsLeft_ = static_cast<std::int32_t>(left / 10);
+    tenthsLeft_ = static_cast<std::int16_t>(left % 10);
+    ticked_ = true;
+    expired_ = false;
+    state_ = CountdownState::Paused;
+    endsAt_ = 0;
+    if (running) Run(nowUtc);
+}
+
 bool Countdown::Tick() {
     ticked_ = true;
     if (--tenthsLeft_ < 0) {

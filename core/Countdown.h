@@ -38,6 +38,9 @@ public:
     void Load(std::int32_t lengthSeconds);
     void Pause();
     void Reset();
+    // A countdown kept while the program was not running: loaded with its length and counted already,
+    // `ticksLeft` ticks to go (the expiring one included, at least 1), running from nowUtc on or paused.
+    void Restore(std::int32_t lengthSeconds, std::int64_t ticksLeft, bool running, std::int64_t nowUtc);
     // Counts one tenth down, and a whole second when the tenths digit passes 0. Returns true for the
     // tick that showed the last tenth: the countdown is then idle and expired.
     bool Tick();

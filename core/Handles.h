@@ -57,6 +57,7 @@ using UniqueFont = UniqueHandle<NullIsEmpty<HFONT, &DeleteObject>>;
 using UniqueBrush = UniqueHandle<NullIsEmpty<HBRUSH, &DeleteObject>>;
 using UniqueBitmap = UniqueHandle<NullIsEmpty<HBITMAP, &DeleteObject>>;
 using UniqueKey = UniqueHandle<NullIsEmpty<HKEY, &RegCloseKey>>;
+using UniqueAccelerators = UniqueHandle<NullIsEmpty<HACCEL, &DestroyAcceleratorTable>>;
 using UniqueModule = UniqueHandle<NullIsEmpty<HMODULE, &FreeLibrary>>;
 using UniqueFile = UniqueHandle<InvalidValueIsEmpty<&CloseHandle>>;
 using UniqueFind = UniqueHandle<InvalidValueIsEmpty<&FindClose>>;

@@ -10,10 +10,16 @@ std::wstring ClassName(HWND hwnd) {
     return std::wstring(name, static_cast<std::size_t>(GetClassNameW(hwnd, name, 257)));
 }
 
+// The property by which a peer modality is found from its modal window.
+wchar_t const kModalityProperty[] = L"CorvalinModality";
+
 }  // namespace
 
 ThreadModality::ThreadModality(HWND modal, Peers peers) : modal_(modal) {
-    if (peers == SparePeers) peerClass_ = ClassName(modal);
+    if (peers == SparePeers) {
+        peerClass_ = ClassName(modal);
+        SetPropW(modal_, kModalityProperty, this);
+    }
     EnumThreadWindows(GetCurrentThreadId(), &ThreadModality::Visit, reinterpret_cast<LPARAM>(this));
     if (failure_) {
         // The destructor of a half-built object never runs: give back what was taken before raising.
@@ -25,6 +31,19 @@ ThreadModality::ThreadModality(HWND modal, Peers peers) : modal_(modal) {
 ThreadModality::~ThreadModality() { Release(); }
 
 void ThreadModality::Release() {
+    if (!peerClass_.empty()) {
+        RemovePropW(modal_, kModalityProperty);
+        heir_ = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), &ThreadModality::FindPeer, reinterpret_cast<LPARAM>(this));
+        if (heir_) {
+            try {
+                heir_->disabled_.insert(heir_->disabled_.end(), disabled_.begin(), disabled_.end());
+                disabled_.clear();
+            } catch (...) {
+                // Without room to hand them over, the windows are enabled now rather than never.
+            }
+        }
+    }
     for (HWND hwnd : disabled_) {
         // A window destroyed in the meantime is left alone.
         if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
@@ -46,6 +65,15 @@ bool OwnedByProgram(HWND hwnd) {
 }
 
 }  // namespace
+
+BOOL CALLBACK ThreadModality::FindPeer(HWND hwnd, LPARAM self) {
+    auto* modality = reinterpret_cast<ThreadModality*>(self);
+    if (hwnd == modality->modal_) return TRUE;
+    auto* peer = static_cast<ThreadModality*>(GetPropW(hwnd, kModalityProperty));
+    if (!peer || peer == modality || peer->peerClass_ != modality->peerClass_) return TRUE;
+    modality->heir_ = peer;
+    return FALSE;
+}
 
 BOOL CALLBACK ThreadModality::Visit(HWND hwnd, LPARAM self) {
     auto* modality = reinterpret_cast<ThreadModality*>(self);

@@ -25,11 +25,14 @@ public:
     ~ThreadModality();
 
     // Enables again exactly the windows this disabled, so each is as it was before; once only. A window
-    // that was disabled already stays disabled.
+    // that was disabled already stays disabled. With SparePeers, while another window of modal's class
+    // is still up with its own modality, the windows go to that one instead, and stay disabled until
+    // the last of them is released: alarms answered in any order never free the windows early.
     void Release();
 
 private:
     static BOOL CALLBACK Visit(HWND hwnd, LPARAM self);
+    static BOOL CALLBACK FindPeer(HWND hwnd, LPARAM self);
 
     HWND modal_;
     // The class name of the windows spared; empty for none.
@@ -37,6 +40,8 @@ private:
     std::vector<HWND> disabled_;
     // A failure inside the enumeration, carried past the system's callback and raised after it.
     std::exception_ptr failure_;
+    // Set while releasing: the peer modality that takes the windows over.
+    ThreadModality* heir_ = nullptr;
 };
 
 }  // namespace core

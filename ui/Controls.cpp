@@ -17,6 +17,9 @@ HFONT FontSet::Get(layout::Font font) const { return fonts_[static_cast<int>(fon
 
 namespace {
 
+// The window property that holds a top-level window's keyboard shortcuts.
+wchar_t const kShortcutsProperty[] = L"CorvalinShortcuts";
+
 PixelRect PlaceOf(std::span<const layout::Control> table, const layout::Control& c, int dpi) {
     const TwipsRect own{c.left, c.top, c.width, c.height};
     if (c.frame == layout::kNoFrame) return ToPixels(own, dpi);
@@ -173,6 +176,14 @@ void DoEvents() {
     }
 }
 
+void SetShortcuts(HWND root, HACCEL shortcuts) {
+    if (shortcuts) {
+        SetPropW(root, kShortcutsProperty, shortcuts);
+    } else {
+        RemovePropW(root, kShortcutsProperty);
+    }
+}
+
 void DispatchToWindow(MSG& msg) {
     // Tab, Enter, Escape and the other dialog keys go to the dialog manager of the top-level window
     // they were typed in, in every loop alike, so they keep their meaning inside a balloon wait or a
@@ -182,6 +193,10 @@ void DispatchToWindow(MSG& msg) {
     // the focus on a control when its window is disabled around it, and a modal window of ours that
     // comes up without the keyboard takes none from it.
     if (root && !IsWindowEnabled(root) && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) return;
+    if (root && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
+        const auto shortcuts = static_cast<HACCEL>(GetPropW(root, kShortcutsProperty));
+        if (shortcuts && TranslateAcceleratorW(root, shortcuts, &msg)) return;
+    }
     if (root && IsDialogMessageW(root, &msg)) return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

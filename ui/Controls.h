@@ -56,5 +56,9 @@ void DoEvents();
 // Hands one message of a message loop to its window: dialog keys to the dialog manager of the window
 // they were typed in, everything else translated and dispatched.
 void DispatchToWindow(MSG& msg);
+// The keyboard shortcuts of a top-level window, which DispatchToWindow translates for it as
+// TranslateAcceleratorW does (a WM_COMMAND, or WM_SYSCOMMAND for an item of its system menu). The
+// window keeps the table; nullptr takes it away again.
+void SetShortcuts(HWND root, HACCEL shortcuts);
 
 }  // namespace ui
