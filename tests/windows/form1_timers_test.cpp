@@ -1,0 +1,141 @@
+// Several timers in one program: new windows, labels, switches by label, records kept and brought
+// back, and two alarms up at once.
+#include "Form1Fixture.h"
+#include "TestSupport.h"
+#include "app/Form1.h"
+#include "core/Settings.h"
+#include "resources/Layouts.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using testsupport::TextOf;
+
+class Form1Timers : public testsupport::ShownForm1 {
+protected:
+    static void Pick(app::Form1& timer, int hours, int minutes, int seconds) {
+        SendMessageW(timer.cboHrs(), CB_SETCURSEL, hours, 0);
+        SendMessageW(timer.cboMins(), CB_SETCURSEL, minutes, 0);
+        SendMessageW(timer.cboSecs(), CB_SETCURSEL, seconds, 0);
+        SendMessageW(timer.hwnd(), WM_COMMAND, MAKEWPARAM(layout::form1::cboSecs, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(timer.cboSecs()));
+    }
+    app::Form1& NewTimer() {
+        SendMessageW(form.hwnd(), WM_SYSCOMMAND, app::Form1::kNewTimerCommand, 0);
+        return *form.Timers().back();
+    }
+    std::optional<platform::TimerRecord> Stored(const std::wstring& id) {
+        for (const platform::StoredTimer& timer : form.Records.LoadAll(app::UtcNow())) {
+            if (timer.id == id) return timer.record;
+        }
+        return std::nullopt;
+    }
+    void Switch(app::CommandLineRequest::Kind kind, const std::wstring& label) {
+        app::CommandLineRequest request;
+        request.kind = kind;
+        request.label = label;
+        ASSERT_EQ(form.HandOver(request), app::kHandOverTaken);
+        testsupport::PumpPending();
+    }
+};
+
+TEST_F(Form1Timers, NewTimersOpenCascadedWithTheirLabelsAndRecordsAndTheSwitchesFindThemByLabel) {
+    app::Form1& tea = NewTimer();
+    ASSERT_EQ(form.Timers().size(), 2u);
+    RECT first{}, second{};
+    GetWindowRect(form.hwnd(), &first);
+    GetWindowRect(tea.hwnd(), &second);
+    EXPECT_TRUE(second.left > first.left && second.top > first.top && IsWindowVisible(tea.hwnd()));
+    EXPECT_EQ(TextOf(tea.hwnd()), L"Corvalin Timer Software");
+    tea.SetLabel(L"Tea");
+    EXPECT_EQ(TextOf(tea.hwnd()), L"Tea - Corvalin Timer Software");
+    // Its picks are its record's; the stored settings stay the first timer's.
+    Pick(tea, 0, 4, 0);
+    EXPECT_NE(testsupport::RegistryText(HKEY_CURRENT_USER, core::kSettingsKeyPath, L"Minutes"), L"04");
+    tea.PushButton1_Click();
+    Pick(form, 0, 0, 9);
+    form.PushButton1_Click();
+    const auto running = Stored(L"2");
+    ASSERT_TRUE(running);
+    EXPECT_TRUE(running->label == L"Tea" && running->minutes == 4 && running->state == platform::TimerState::Running);
+    EXPECT_NEAR(static_cast<double>(running->endsUtcMs - app::UtcNow()), 240'000.0, 2000.0);
+    EXPECT_TRUE(testsupport::RunProgramLoopUntil([&] { return form.cSysTray1.TrayTip().find(L"\nTea 000:0") != std::wstring::npos; }))
+        << testing::PrintToString(form.cSysTray1.TrayTip());
+
+    // "/pause /label:Tea" pauses the tea alone; "/reset" resets every timer.
+    Switch(app::CommandLineRequest::Kind::Pause, L"Tea");
+    EXPECT_EQ(tea.PushButton1.Caption(), L"Start");
+    EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
+    EXPECT_EQ(Stored(L"2")->state, platform::TimerState::Paused);
+    Switch(app::CommandLineRequest::Kind::Reset, L"");
+    EXPECT_TRUE(tea.PushButton1.Caption() == L"Start" && !form.Timer1.Enabled() && !tea.Timer1.Enabled());
+
+    // A closed timer's record goes with it; twenty at most.
+    SendMessageW(tea.hwnd(), WM_CLOSE, 0, 0);
+    testsupport::PumpPending();
+    EXPECT_TRUE(form.Timers().size() == 1 && !Stored(L"2"));
+    testsupport::DialogWatcher boxes;
+    for (int i = 1; i < 20; ++i) NewTimer();
+    EXPECT_EQ(form.Timers().size(), 20u);
+    SendMessageW(form.Timers().back()->hwnd(), WM_SYSCOMMAND, app::Form1::kNewTimerCommand, 0);
+    EXPECT_EQ(form.Timers().size(), 20u);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, L"Corvalin Timer Software runs at most 20 timers at once. Close a timer to open another.");
+}
+
+TEST_F(Form1Timers, StoredTimersComeBackRunningPausedHiddenOrRingingForAnEndThatPassed) {
+    const std::int64_t now = app::UtcNow();
+    using State = platform::TimerState;
+    ASSERT_TRUE(form.Records.Write(L"1", {L"", 0, 0, 30, State::Running, now + 20'000, 0, 0, 40, 40, false}));
+    ASSERT_TRUE(form.Records.Write(L"2", {L"Tea", 0, 5, 0, State::Paused, 0, 120, 3, 100, 100, false}));
+    ASSERT_TRUE(form.Records.Write(L"3", {L"Soup", 0, 10, 0, State::Running, now + 300'000, 0, 0, 0, 0, true}));
+    ASSERT_TRUE(form.Records.Write(L"4", {L"Bread", 0, 0, 30, State::Running, now - 60'000, 0, 0, 0, 0, true}));
+    std::vector<std::wstring> balloons;
+    form.cSysTray1.UseShell([&](DWORD, NOTIFYICONDATAW& record) -> BOOL {
+        if ((record.uFlags & NIF_INFO) && record.szInfo[0]) balloons.push_back(record.szInfo);
+        return TRUE;
+    });
+    testsupport::WindowAnswerer ok(L" Time Expired - Bread", layout::form2::PushButton1);
+    ASSERT_TRUE(form.RestoreTimers());
+    const std::vector<app::Form1*> timers = form.Timers();
+    ASSERT_EQ(timers.size(), 4u);
+    EXPECT_TRUE(form.countdown().State() == core::CountdownState::Running && form.countdown().SecondsLeft() >= 18);
+    EXPECT_TRUE(TextOf(timers[1]->hwnd()) == L"Tea - Corvalin Timer Software" && IsWindowVisible(timers[1]->hwnd()));
+    EXPECT_EQ(TextOf(timers[1]->lblTimer()), L"000:02:00.3");
+    EXPECT_TRUE(timers[1]->countdown().State() == core::CountdownState::Paused && !IsWindowEnabled(timers[1]->cboHrs()));
+    EXPECT_TRUE(timers[2]->HiddenInTray && !IsWindowVisible(timers[2]->hwnd()) && timers[2]->Timer1.Enabled());
+    EXPECT_NEAR(timers[2]->countdown().SecondsLeft(), 299, 2);
+    // The bread rang while the program was away: Time Expired at once, and the balloon says when.
+    EXPECT_TRUE(testsupport::RunProgramLoopUntil([&] { return ok.Answers() == 1 && !timers[3]->countdown().Expired() && !balloons.empty(); }));
+    ASSERT_EQ(balloons.size(), 1u);
+    EXPECT_TRUE(balloons[0].starts_with(L"Bread ended at ")) << testing::PrintToString(balloons[0]);
+    EXPECT_EQ(timers[3]->countdown().State(), core::CountdownState::Idle);
+    EXPECT_EQ(Stored(L"4")->state, State::Idle);
+}
+
+TEST_F(Form1Timers, TwoAlarmsRingTogetherAndTheWindowsStayHeldUntilBothAreAnswered) {
+    app::Form1& tea = NewTimer();
+    tea.SetLabel(L"Tea");
+    for (app::Form1* timer : {&form, &tea}) {
+        Pick(*timer, 0, 0, 1);
+        timer->PushButton1_Click();
+        while (!timer->countdown().Expired()) timer->Timer1_Tick();
+    }
+    const HWND first = FindWindowW(L"CorvalinForm2", L" Time Expired");
+    const HWND second = FindWindowW(L"CorvalinForm2", L" Time Expired - Tea");
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(form.AlarmSound.ringing, 2);
+    EXPECT_TRUE(IsWindowEnabled(first) && IsWindowEnabled(second));
+    SendMessageW(GetDlgItem(first, layout::form2::PushButton1), BM_CLICK, 0, 0);
+    EXPECT_TRUE(testsupport::AlarmAnswered(form));
+    // The tea's alarm still holds the windows, the sound and the computer.
+    EXPECT_FALSE(IsWindowEnabled(form.hwnd()) || IsWindowEnabled(tea.hwnd()));
+    EXPECT_TRUE(form.AlarmSound.ringing == 1 && form.AlarmAttention.KeepingAwake());
+    SendMessageW(GetDlgItem(second, layout::form2::PushButton1), BM_CLICK, 0, 0);
+    EXPECT_TRUE(testsupport::AlarmAnswered(tea));
+    EXPECT_TRUE(IsWindowEnabled(form.hwnd()) && IsWindowEnabled(tea.hwnd()));
+    EXPECT_TRUE(form.AlarmSound.ringing == 0 && !form.AlarmAttention.KeepingAwake());
+}
+
+}  // namespace
