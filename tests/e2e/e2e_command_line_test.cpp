@@ -135,6 +135,15 @@ TEST(EndToEnd, ADurationHandedToAnIdleRunningCopyStartsThereAndTheSwitchesWorkOn
     handOver(L"/resume", L"Pause", false);
     for (const wchar_t* twice : {L"/reset", L"/reset"}) handOver(twice, L"Start", true);
     EXPECT_EQ(e2e::RunningCopies(), 1);
+
+    // "/new" opens a further timer in the running copy, labelled and counting at once.
+    e2e::Program tea(L"/new 4m /label:Tea", false);
+    ASSERT_TRUE(tea.Exited(30000) && tea.ExitCode() == 0u);
+    const HWND teaWindow = first.WaitForWindow(L"Tea - Corvalin Timer Software", 10000);
+    ASSERT_NE(teaWindow, nullptr);
+    EXPECT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(teaWindow, id::lblTimer)).starts_with(L"000:03:5"); }, 10000));
+    EXPECT_EQ(e2e::TextOf(GetDlgItem(main, id::PushButton1)), L"Start");
+    EXPECT_EQ(e2e::RunningCopies(), 1);
 }
 
 TEST(EndToEnd, ADurationGivenToAFirstCopyCountsDownAndRings) {

@@ -41,14 +41,44 @@ protected:
 };
 
 TEST_F(Form1Timers, NewTimersOpenCascadedWithTheirLabelsAndRecordsAndTheSwitchesFindThemByLabel) {
-    app::Form1& tea = NewTimer();
-    ASSERT_EQ(form.Timers().size(), 2u);
+    wchar_t item[32] = {};
+    GetMenuStringW(GetSystemMenu(form.hwnd(), FALSE), app::Form1::kNewTimerCommand, item, 32, MF_BYCOMMAND);
+    EXPECT_STREQ(item, L"New Timer\tCtrl+N");
+    // Ctrl+N typed in a timer's window, the pointer over it (keys go where the pointer is under Xvfb).
+    ASSERT_TRUE(testsupport::MoveMouseOnto(testsupport::CentreOf(form.lblTimer())));
+    SetForegroundWindow(form.hwnd());
+    INPUT keys[4] = {};
+    const WORD codes[4] = {VK_CONTROL, 'N', 'N', VK_CONTROL};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = codes[i];
+        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(4, keys, sizeof(INPUT));
+    ASSERT_TRUE(testsupport::RunProgramLoopUntil([&] { return form.Timers().size() == 2; }));
+    app::Form1& tea = *form.Timers().back();
     RECT first{}, second{};
     GetWindowRect(form.hwnd(), &first);
     GetWindowRect(tea.hwnd(), &second);
     EXPECT_TRUE(second.left > first.left && second.top > first.top && IsWindowVisible(tea.hwnd()));
     EXPECT_EQ(TextOf(tea.hwnd()), L"Corvalin Timer Software");
-    tea.SetLabel(L"Tea");
+    // "Label..." in its system menu asks for the label: text that is no label is refused with the rule.
+    std::wstring refusal;
+    testsupport::Script user;
+    const auto answer = [](const wchar_t* text) {
+        const HWND dialog = FindWindowW(L"#32770", L"Label");
+        SetWindowTextW(GetDlgItem(dialog, 100), text);
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    };
+    user.Then([] { return FindWindowW(L"#32770", L"Label") != nullptr; }, [&] { answer(L"Tea\a"); });
+    user.Then([] { return FindWindowW(L"#32770", L"Corvalin Timer") != nullptr; }, [&] {
+        const HWND box = FindWindowW(L"#32770", L"Corvalin Timer");
+        refusal = TextOf(GetDlgItem(box, 0xFFFF));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    user.Then([] { return !FindWindowW(L"#32770", L"Corvalin Timer"); }, [&] { answer(L"  Tea "); });
+    SendMessageW(tea.hwnd(), WM_SYSCOMMAND, app::Form1::kLabelCommand, 0);
+    EXPECT_EQ(refusal, L"A label is at most 40 characters of printable text.");
     EXPECT_EQ(TextOf(tea.hwnd()), L"Tea - Corvalin Timer Software");
     // Its picks are its record's; the stored settings stay the first timer's.
     Pick(tea, 0, 4, 0);
