@@ -291,8 +291,12 @@ std::vector<Form1*> Form1::TimersLabelled(const std::wstring& label) {
 
 void Form1::CountingChanged() {
     const std::vector<Form1*> timers = Timers();
-    AlarmAttention.KeepCounting(std::any_of(timers.begin(), timers.end(),
-                                            [](Form1* timer) { return timer->Timer1.Enabled() && timer->Timer1.Interval() > 0; }));
+    const auto counting = std::count_if(timers.begin(), timers.end(), [](Form1* timer) {
+        return timer->Timer1.Enabled() && timer->Timer1.Interval() > 0;
+    });
+    AlarmAttention.KeepCounting(counting > 0);
+    // One timer hidden wakes on its own display's seconds, as ever; several wake together.
+    for (Form1* timer : timers) timer->Timer1.ShareSeconds(counting > 1);
 }
 
 void Form1::ComeBack() {

@@ -53,6 +53,11 @@ void Timer::SetHidden(bool hidden) {
     // Hiding changes nothing until the next wake, which plans the sparse cadence.
 }
 
+void Timer::ShareSeconds(bool shared) {
+    // Takes effect at the next wake, as hiding does.
+    sharedSeconds_ = shared;
+}
+
 void Timer::CatchUpSoon() {
     if (Running()) PostMessageW(hwnd(), kDeliverNow, 0, 0);
 }
@@ -112,6 +117,7 @@ void Timer::Arm(std::int64_t now) {
     in.period = static_cast<std::int64_t>(interval_) * kClockUnitsPerMs;
     in.delivered = delivered_;
     in.hidden = hidden_;
+    in.sharedSeconds = sharedSeconds_;
     in.expiringTick = expiringTick_;
     const Wake wake = PlanWake(in);
     HoldFineClock(wake.fineClock);

@@ -33,6 +33,9 @@ public:
     // Whether anybody sees what the ticks show. Becoming visible delivers the due ticks at once and
     // goes back to a wake per tick.
     void SetHidden(bool hidden);
+    // Whether other timers of the thread count hidden beside this one: hidden, they all wake on the
+    // clock's whole seconds together, and the thread wakes once a second for all of them.
+    void ShareSeconds(bool shared);
     // The index (counted like TicksDelivered) of the tick that ends the countdown, 0 when unknown.
     // It lets a hidden timer wake for it on time, with the fine clock, and sets the wake timer.
     // Forgotten whenever the timer starts again.
@@ -76,6 +79,7 @@ private:
     bool armed_ = false;
     bool highResolution_ = false;
     bool hidden_ = false;
+    bool sharedSeconds_ = false;
     bool catchingUp_ = false;
     bool follows_ = false;
     bool wasRunning_ = false;

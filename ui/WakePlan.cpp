@@ -13,6 +13,15 @@ Wake PlanWake(const WakeInput& in) {
     if (TickDue(in.start, in.period, next) <= in.now) return {in.now, fine(in.now)};
 
     std::uint64_t tick = next;
+    if (in.hidden && expiryKnown && in.sharedSeconds) {
+        // The first whole second of the clock at which a tick is due; never later than the expiring tick.
+        const std::int64_t due = TickDue(in.start, in.period, next);
+        std::int64_t at = (due + kWakeUnitsPerSecond - 1) / kWakeUnitsPerSecond * kWakeUnitsPerSecond;
+        if (at > expiryAt) at = expiryAt;
+        Wake wake{at, fine(in.now)};
+        if (!wake.fineClock && wake.at > expiryAt - kFineClockWindow) wake.at = expiryAt - kFineClockWindow;
+        return wake;
+    }
     if (in.hidden && expiryKnown) {
         // Ticks in a second of the display; a period that does not divide a second wakes every tick.
         const std::uint64_t perSecond = in.period < kWakeUnitsPerSecond && kWakeUnitsPerSecond % in.period == 0

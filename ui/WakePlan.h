@@ -17,6 +17,9 @@ struct WakeInput {
     std::uint64_t delivered = 0;
     bool hidden = false;  // nobody sees the display: wake only when the whole seconds change
     std::uint64_t expiringTick = 0;  // the grid index of the tick that ends the countdown; 0 when unknown
+    // Hidden with other timers: wake on the clock's whole seconds, which every such timer shares, so
+    // that the thread wakes once a second for all of them.
+    bool sharedSeconds = false;
 };
 
 struct Wake {
@@ -31,7 +34,8 @@ constexpr std::int64_t TickDue(std::int64_t start, std::int64_t period, std::uin
 
 // Visible: every tick. Hidden: the ticks on which the displayed whole seconds change (the display
 // shows x.9 there), counted back from the expiring tick, and the expiring tick itself; plus one wake
-// where the last half second before the expiring tick begins, to take the fine clock in time.
+// where the last half second before the expiring tick begins, to take the fine clock in time. Hidden
+// with shared seconds: the clock's whole seconds instead of the display's, and the same two wakes.
 Wake PlanWake(const WakeInput& in);
 
 }  // namespace ui

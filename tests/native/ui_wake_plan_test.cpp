@@ -57,6 +57,31 @@ TEST(WakePlan, VisibleWakesForEveryTickHiddenForEachWholeSecondAndTheExpiringTic
     EXPECT_EQ(resumed.ticks, resumedTicks);
 }
 
+TEST(WakePlan, HiddenTimersSharingSecondsWakeOnTheClocksWholeSecondsAndEachExpiresOnTime) {
+    for (const std::int64_t start : {std::int64_t{0}, 130 * kMs, 770 * kMs}) {
+        ui::WakeInput in;
+        in.start = start;
+        in.period = kPeriod;
+        in.hidden = true;
+        in.sharedSeconds = true;
+        in.expiringTick = 60;
+        in.now = start;
+        const std::int64_t expiry = ui::TickDue(start, kPeriod, 60);
+        int wakes = 0;
+        while (in.delivered < 60) {
+            const ui::Wake wake = ui::PlanWake(in);
+            ASSERT_GT(wake.at, in.now);
+            const bool onSecond = wake.at % ui::kWakeUnitsPerSecond == 0;
+            EXPECT_TRUE(onSecond || wake.at == expiry || wake.at == expiry - ui::kFineClockWindow) << start << " " << wake.at;
+            in.now = wake.at;
+            in.delivered = static_cast<std::uint64_t>((in.now - start) / kPeriod);
+            ++wakes;
+        }
+        EXPECT_EQ(in.now, expiry);
+        EXPECT_LE(wakes, 9) << start;
+    }
+}
+
 TEST(WakePlan, FineClockOnlyInTheLastHalfSecondBeforeTheExpiringTick) {
     const std::int64_t window = ui::TickDue(0, kPeriod, 60) - ui::kFineClockWindow;
     for (bool hidden : {false, true}) {
