@@ -339,7 +339,10 @@ std::wstring UsageText() {
            L" [duration | @time | switch]\r\n\r\n"
            L"Starts a countdown of the duration, or until the time, as picking it and pressing Start does. "
            L"When the timer runs already, it takes the duration there.\r\n\r\n" +
-           kAcceptedForms + L"\r\n\r\nExamples: 0:25:00, 25m, 1h30m, 90s, 25, @17:30";
+           kAcceptedForms +
+           L"\r\n\r\n/new opens a further timer, idle or with a duration or time; /label:NAME names the timer "
+           L"that /new opens or a duration starts, or picks the timers a switch acts on (all without it)."
+           L"\r\n\r\nExamples: 0:25:00, 25m, 1h30m, 90s, 25, @17:30, /new 4m /label:Tea, /pause /label:Tea";
 }
 
 std::wstring NoTimerText(NoTimerReason reason) {
