@@ -35,6 +35,7 @@ bool Form1::HandleCommandLineMessage(UINT message, WPARAM wParam, LPARAM lParam,
 }
 
 std::intptr_t Form1::HandOver(const CommandLineRequest& request) {
+    if (first_ != this) return first_->HandOver(request);
     if (handedOver_.size() >= kHandOverQueueLimit) return kHandOverBusy;
     // A clock time is checked by this copy's clock now, and counted when it is acted on: it may wait
     // behind Time Expired or a question meanwhile.
