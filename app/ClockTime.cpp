@@ -3,33 +3,28 @@
 #include "app/ClockTime.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace app {
 namespace {
 
 constexpr std::int64_t kMillisecondsPerMinute = 60'000;
 constexpr std::int64_t kMillisecondsPerDay = 86'400'000;
-// 1 January 1601 from 1 March of year 0 of the proleptic Gregorian calendar.
-constexpr std::int64_t kDaysTo1601 = 584'694;
+constexpr std::chrono::sys_days k1601{std::chrono::year{1601} / std::chrono::January / 1};
+
+std::int64_t DaysFrom1601(const std::chrono::year_month_day& date) { return (std::chrono::sys_days{date} - k1601).count(); }
 
 std::int64_t DaysFrom1601(int year, int month, int day) {
-    // Years counted from March, so that the leap day ends the year.
-    const std::int64_t y = year - (month <= 2 ? 1 : 0);
-    const std::int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    return y * 365 + y / 4 - y / 100 + y / 400 + dayOfYear - kDaysTo1601;
+    return DaysFrom1601(std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)} /
+                        std::chrono::day{static_cast<unsigned>(day)});
 }
 
 LocalTime DateOf(std::int64_t days, std::int32_t millisecondOfDay) {
-    const std::int64_t fromMarch = days + kDaysTo1601;
-    const std::int64_t era = fromMarch / 146'097;
-    const std::int64_t dayOfEra = fromMarch - era * 146'097;
-    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36'524 - dayOfEra / 146'096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
+    const std::chrono::year_month_day date{k1601 + std::chrono::days{days}};
     LocalTime local;
-    local.month = static_cast<int>(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
-    local.year = static_cast<int>(yearOfEra + era * 400 + (local.month <= 2 ? 1 : 0));
-    local.day = static_cast<int>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
+    local.year = static_cast<int>(date.year());
+    local.month = static_cast<int>(static_cast<unsigned>(date.month()));
+    local.day = static_cast<int>(static_cast<unsigned>(date.day()));
     local.millisecondOfDay = millisecondOfDay;
     return local;
 }
@@ -44,17 +39,14 @@ LocalTime LocalTimeOf(std::int64_t milliseconds) {
 
 // The change in a year, on the local clock as it reads before the change.
 std::int64_t ChangeMilliseconds(const ZoneChange& change, int year) {
-    int day = change.day;
-    if (change.year == 0) {
-        const std::int64_t first = DaysFrom1601(year, change.month, 1);
-        const int lastDay = static_cast<int>(
-            DaysFrom1601(change.month == 12 ? year + 1 : year, change.month == 12 ? 1 : change.month + 1, 1) - first);
-        // 1 January 1601 was a Monday.
-        const int firstDayOfWeek = static_cast<int>((first + 1) % 7);
-        day = 1 + (change.dayOfWeek - firstDayOfWeek + 7) % 7 + 7 * (change.day - 1);
-        while (day > lastDay) day -= 7;
-    }
-    return DaysFrom1601(year, change.month, day) * kMillisecondsPerDay + change.millisecondOfDay;
+    if (change.year != 0) return DaysFrom1601(year, change.month, change.day) * kMillisecondsPerDay + change.millisecondOfDay;
+    // The rule's n-th weekday of the month, the 5th meaning the last.
+    using namespace std::chrono;
+    const year_month month = std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(change.month)};
+    const weekday dayOfWeek{static_cast<unsigned>(change.dayOfWeek)};
+    const sys_days date = change.day >= 5 ? sys_days{month / dayOfWeek[last]}
+                                          : sys_days{month / dayOfWeek[static_cast<unsigned>(std::max(change.day, 1))]};
+    return DaysFrom1601(year_month_day{date}) * kMillisecondsPerDay + change.millisecondOfDay;
 }
 
 // UTC minus the local clock at a moment, in minutes.

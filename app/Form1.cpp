@@ -116,9 +116,6 @@ bool Form1::Create() {
     cSysTray1.MouseMove = [this](std::int32_t id) { cSysTray1_MouseMove(id); };
     cSysTray1.ShownChanged = [this] { cSysTray1_ShownChanged(); };
     Form_Load();
-    // The control starts with the 16 x 16 picture; on a scaled taskbar the idle icon is drawn at the
-    // tray's own size too.
-    OnTrayScaleChanged();
     return true;
 }
 
@@ -127,13 +124,17 @@ void Form1::Show(int showCommand) {
     UpdateWindow(hwnd());
 }
 
-void Form1::Form_Load() {
-    core::Trap trap(L"Form1.Form_Load", reporter);
+void Form1::LoadLook(core::Trap& trap) {
     trap.Step(100, [&] { Loading = true; });
     trap.Step(102, [&] { ApplySkin(hwnd()); });
     if (trap.Test(106, [] { return core::FileExists(core::ProgramFolder() + core::kHandPointerFile); })) {
         trap.Step(108, [&] { Pointer.LoadCustom(core::ProgramFolder() + core::kHandPointerFile); });
     }
+}
+
+void Form1::Form_Load() {
+    core::Trap trap(L"Form1.Form_Load", reporter);
+    LoadLook(trap);
     trap.Step(128, [&] {
         SetWindowTextW(hwnd(), core::kProductName);
         ui::SetApplicationIcon(hwnd());

@@ -108,6 +108,10 @@ public:
     void Picker_Change(HWND picker);
     void Check3_Click();
     void cSysTray1_MouseUp(std::int16_t button, std::int32_t id);
+    // The taskbar's DPI may have changed, or the taskbar moved to another monitor: the tray picture is
+    // drawn again at the shell's small-icon size there. The program calls it once its window is up:
+    // the control starts with the 16 x 16 picture.
+    void OnTrayScaleChanged();
     // The pointer over the icon: the tip is made current and kept so while the pointer stays.
     void cSysTray1_MouseMove(std::int32_t id);
     void cSysTray1_ShownChanged();
@@ -175,6 +179,8 @@ private:
     void EndProgram();
     // Opens the timer with the id, as the record has it when given.
     Form1* OpenTimer(const std::wstring& id, const platform::TimerRecord* record, std::int64_t nowUtc);
+    // The first steps of every timer window's load: the skin and the hand pointer.
+    void LoadLook(core::Trap& trap);
     // The load of a timer other than the first: its picks start at 00, the start-up box as the first's.
     void LoadOtherTimer();
     // The timers' own messages; true when handled.
@@ -227,9 +233,6 @@ private:
     void DrawTrayPicture(const Form1* shown, bool paused, bool redraw);
     // Whether someone may be reading the tray tip now.
     bool TrayTipHovered() const;
-    // The taskbar's DPI may have changed, or the taskbar moved to another monitor: the tray picture is
-    // drawn again at the shell's small-icon size there.
-    void OnTrayScaleChanged();
     void OnPowerBroadcast(WPARAM event);
     void OnVisibilityChanged();
     // The countdown on the taskbar button (Form1Taskbar.cpp); called with the tray's updates.
@@ -271,12 +274,14 @@ private:
     // The size the tray picture is drawn at; the control starts with its own 16 x 16 picture.
     int trayIconSize_ = 16;
     std::int64_t trayTotalTicks_ = 0;
-    // This timer's own tip, as a single timer's tray says it: its time left changes it.
-    std::wstring trayTip_;
+    // What the tray last showed of this timer: its state and displayed whole seconds.
+    std::int64_t trayShown_ = -2;
     // The tray's tip and progress picture as the timers stand (the picture empty for the design
     // picture); the shell may hold older ones while nobody looks (trayCadence_).
     std::wstring trayAllTip_;
     std::size_t trayTimersShown_ = 0;
+    // A label changed: the tip is written again.
+    bool trayStale_ = false;
     std::vector<std::uint32_t> trayPixels_;
     // The picture above differs from the shell's.
     bool trayPictureDue_ = false;

@@ -125,11 +125,7 @@ Form1* Form1::OpenTimer(const std::wstring& id, const platform::TimerRecord* rec
 
 void Form1::LoadOtherTimer() {
     core::Trap trap(L"Form1.Form_Load", reporter);
-    trap.Step(100, [&] { Loading = true; });
-    trap.Step(102, [&] { ApplySkin(hwnd()); });
-    if (trap.Test(106, [] { return core::FileExists(core::ProgramFolder() + core::kHandPointerFile); })) {
-        trap.Step(108, [&] { Pointer.LoadCustom(core::ProgramFolder() + core::kHandPointerFile); });
-    }
+    LoadLook(trap);
     trap.Step(128, [&] {
         ShowCaption();
         ui::SetApplicationIcon(hwnd());
@@ -158,6 +154,7 @@ void Form1::SetLabel(const std::wstring& label) {
     label_ = label;
     ShowCaption();
     SaveRecord();
+    first_->trayStale_ = true;
     first_->ShowTimersInTray();
 }
 

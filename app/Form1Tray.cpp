@@ -59,30 +59,37 @@ void Form1::ShowCountdownInTray() {
 }
 
 void Form1::ShowTimersInTray(bool redraw) {
-    // Each timer's line changes with its displayed whole seconds and its state; its end time is worked
-    // out only then: now and the time left move on together.
     const std::vector<Form1*> timers = Timers();
-    std::vector<TrayTimer> entries;
-    entries.reserve(timers.size());
+    bool changed = redraw || trayStale_ || timers.size() != trayTimersShown_;
     std::int64_t quietKey = -1;
     for (Form1* timer : timers) {
         const CountdownState state = timer->CountdownStateNow();
         const core::Countdown& countdown = timer->countdown_;
-        if (TrayTipText(state, countdown.SecondsLeft(), countdown.TenthsLeft(), timer->trayEndTime_) != timer->trayTip_) {
+        // A timer's line changes with its displayed whole seconds and its state, at most once a second
+        // while counting; its end time is worked out only then: now and the time left move on together.
+        const std::int64_t shown =
+            state == CountdownState::Idle ? -1 : countdown.TicksLeft() / 10 * 3 + static_cast<int>(state);
+        if (shown != timer->trayShown_) {
+            timer->trayShown_ = shown;
             timer->trayEndTime_ = state == CountdownState::Running ? EndTimeText(countdown.TicksLeft()) : L"";
-            timer->trayTip_ = TrayTipText(state, countdown.SecondsLeft(), countdown.TenthsLeft(), timer->trayEndTime_);
+            changed = true;
         }
         // The first tick of a countdown shows it whole: the most ticks ever left is its length.
         timer->trayTotalTicks_ = state == CountdownState::Idle ? 0 : std::max(timer->trayTotalTicks_, countdown.TicksLeft());
-        entries.push_back({timer->label_, state, countdown.SecondsLeft(), countdown.TenthsLeft(), timer->trayEndTime_});
         // What the shell hears of while nobody looks: a new state or minute of any timer.
         const std::int64_t key = TrayQuietKey(state, countdown.SecondsLeft(), countdown.TenthsLeft());
         if (key >= 0) quietKey = quietKey < 0 ? key : quietKey * 1'000'003 + key;
     }
-    std::wstring tip = TrayTimersTipText(entries);
-    if (tip != trayAllTip_ || timers.size() != trayTimersShown_ || redraw) {
-        trayAllTip_ = std::move(tip);
+    if (changed) {
+        std::vector<TrayTimer> entries;
+        entries.reserve(timers.size());
+        for (Form1* timer : timers) {
+            entries.push_back({timer->label_, timer->CountdownStateNow(), timer->countdown_.SecondsLeft(),
+                               timer->countdown_.TenthsLeft(), timer->trayEndTime_});
+        }
+        trayAllTip_ = TrayTimersTipText(entries);
         trayTimersShown_ = timers.size();
+        trayStale_ = false;
         const auto choice = TrayPictureTimer(entries);
         DrawTrayPicture(choice ? timers[choice->index] : nullptr, choice && choice->paused, redraw);
     }

@@ -65,6 +65,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         if (own.kind == app::CommandLineRequest::Kind::None && !own.label.empty()) form.SetLabel(own.label);
     }
     if (!form.HiddenInTray && !form.ClosedAway()) form.Show(showCommand);
+    // On a scaled taskbar the icon goes to the shell drawn at the tray's own size.
+    form.OnTrayScaleChanged();
     form.cSysTray1.HoldAdd(false);
     // Windows starts the program again after an update restart or a crash, and the timers come back.
     platform::RegisterRestart(L"");

@@ -75,8 +75,10 @@ int TaskbarDpi() {
     using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR monitor, int type, UINT* x, UINT* y);
     int const kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
     const HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
-    const core::UniqueModule shcore(taskbar ? LoadSystemModule(L"shcore.dll") : nullptr);
-    if (auto getDpi = ProcAddress<GetDpiForMonitorFn>(shcore.get(), "GetDpiForMonitor")) {
+    if (!taskbar) return ScreenDpi();
+    // shcore is loaded at the first call and kept, as an import would be.
+    static const auto getDpi = SystemFunction<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+    if (getDpi) {
         UINT x = 0;
         UINT y = 0;
         const HMONITOR monitor = MonitorFromWindow(taskbar, MONITOR_DEFAULTTOPRIMARY);
