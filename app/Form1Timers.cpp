@@ -29,14 +29,27 @@ std::int32_t PickOf(HWND picker) {
     return index == CB_ERR ? 0 : static_cast<std::int32_t>(index);
 }
 
+// The window's place at its normal size, in screen coordinates, minimised or hidden alike: the system
+// keeps it in workspace coordinates, which the taskbar on the left or top shifts.
+RECT NormalRect(HWND window) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    GetWindowPlacement(window, &placement);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromRect(&placement.rcNormalPosition, MONITOR_DEFAULTTONEAREST), &monitor);
+    OffsetRect(&placement.rcNormalPosition, monitor.rcWork.left - monitor.rcMonitor.left,
+               monitor.rcWork.top - monitor.rcMonitor.top);
+    return placement.rcNormalPosition;
+}
+
 // Where a new window goes: down and right of `from` by a caption's height, on the first free place,
 // within from's work area.
 POINT CascadedPosition(HWND from, const std::vector<Form1*>& timers) {
-    RECT base{};
-    GetWindowRect(from, &base);
+    const RECT base = NormalRect(from);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
-    GetMonitorInfoW(MonitorFromWindow(from, MONITOR_DEFAULTTONEAREST), &monitor);
+    GetMonitorInfoW(MonitorFromRect(&base, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT& work = monitor.rcWork;
     const LONG width = base.right - base.left;
     const LONG height = base.bottom - base.top;
@@ -44,12 +57,12 @@ POINT CascadedPosition(HWND from, const std::vector<Form1*>& timers) {
     POINT place{base.left, base.top};
     for (LONG k = 1; k <= 2 * platform::kMostTimers; ++k) {
         place = {base.left + k * step, base.top + k * step};
-        if (place.x + width > work.right || place.y + height > work.bottom) {
+        if (place.x < work.left || place.y < work.top || place.x + width > work.right || place.y + height > work.bottom) {
             place = {work.left + (k % 10) * step, work.top + (k % 10) * step};
         }
         const bool taken = std::any_of(timers.begin(), timers.end(), [&](Form1* timer) {
-            RECT rect{};
-            return GetWindowRect(timer->hwnd(), &rect) && rect.left == place.x && rect.top == place.y;
+            const RECT rect = NormalRect(timer->hwnd());
+            return rect.left == place.x && rect.top == place.y;
         });
         if (!taken) break;
     }
@@ -203,11 +216,9 @@ void Form1::SaveRecord(bool always) {
     record.hours = static_cast<std::uint32_t>(PickOf(cboHrs_));
     record.minutes = static_cast<std::uint32_t>(PickOf(cboMins_));
     record.seconds = static_cast<std::uint32_t>(PickOf(cboSecs_));
-    RECT rect{};
-    if (IsWindowVisible(hwnd()) && !IsIconic(hwnd()) && GetWindowRect(hwnd(), &rect)) {
-        record.left = rect.left;
-        record.top = rect.top;
-    }
+    const RECT rect = NormalRect(hwnd());
+    record.left = rect.left;
+    record.top = rect.top;
     if (first_->Records.Write(id_, record)) saved_ = record;
 }
 

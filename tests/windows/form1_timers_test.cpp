@@ -108,6 +108,12 @@ TEST_F(Form1Timers, NewTimersOpenCascadedWithTheirLabelsAndRecordsAndTheSwitches
     testsupport::DialogWatcher boxes;
     for (int i = 1; i < 20; ++i) NewTimer();
     EXPECT_EQ(form.Timers().size(), 20u);
+    // Cascaded from a main window hidden behind the tray icon, every new window is on the screen.
+    for (app::Form1* timer : form.Timers()) {
+        RECT rect{};
+        GetWindowRect(timer->hwnd(), &rect);
+        EXPECT_TRUE(timer == &form || MonitorFromRect(&rect, MONITOR_DEFAULTTONULL)) << rect.left << "," << rect.top;
+    }
     SendMessageW(form.Timers().back()->hwnd(), WM_SYSCOMMAND, app::Form1::kNewTimerCommand, 0);
     EXPECT_EQ(form.Timers().size(), 20u);
     ASSERT_EQ(boxes.Count(), 1u);
