@@ -120,6 +120,31 @@ TEST_F(Form1Timers, NewTimersOpenCascadedWithTheirLabelsAndRecordsAndTheSwitches
     EXPECT_EQ(boxes.Boxes()[0].text, L"Corvalin Timer Software runs at most 20 timers at once. Close a timer to open another.");
 }
 
+TEST_F(Form1Timers, TheMainWindowClosedBeforeTheOthersGoesAwayComesBackForADurationAndTheLastCloseEnds) {
+    bool ended = false;
+    form.onEnd = [&] { ended = true; };
+    app::Form1& tea = NewTimer();
+    const auto closeMain = [&] {
+        SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+        testsupport::PumpPending();
+        EXPECT_TRUE(form.ClosedAway() && !IsWindowVisible(form.hwnd()) && !ended && form.Timers().size() == 1);
+        EXPECT_FALSE(Stored(L"1"));
+    };
+    closeMain();
+    app::CommandLineRequest duration;
+    duration.kind = app::CommandLineRequest::Kind::Duration;
+    duration.seconds = 300;
+    ASSERT_EQ(form.HandOver(duration), app::kHandOverTaken);
+    testsupport::PumpPending();
+    EXPECT_TRUE(!form.ClosedAway() && form.countdown().State() == core::CountdownState::Running);
+    EXPECT_EQ(form.Timers().size(), 2u);
+    Switch(app::CommandLineRequest::Kind::Reset, L"");
+    closeMain();
+    SendMessageW(tea.hwnd(), WM_CLOSE, 0, 0);
+    testsupport::PumpPending();
+    EXPECT_TRUE(ended);
+}
+
 TEST_F(Form1Timers, StoredTimersComeBackRunningPausedHiddenOrRingingForAnEndThatPassed) {
     const std::int64_t now = app::UtcNow();
     using State = platform::TimerState;
