@@ -82,6 +82,9 @@ public:
     // The records left by a run that ended without the user's word come back as timers; false when
     // none did. A countdown whose end passed meanwhile rings at once.
     bool RestoreTimers();
+    // Once the tray icon's add is let go: timers restored hidden while the shell refuses the icon are
+    // shown minimised instead.
+    void KeepHiddenTimersReachable();
     const std::wstring& Label() const { return label_; }
     // A valid label (core::IsValidLabel), shown in the caption and kept in the record.
     void SetLabel(const std::wstring& label);

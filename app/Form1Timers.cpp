@@ -291,6 +291,18 @@ bool Form1::RestoreTimers() {
     return !stored.empty();
 }
 
+void Form1::KeepHiddenTimersReachable() {
+    if (cSysTray1.Shown()) return;
+    // Without its icon nothing would bring a window back: until the shell takes the icon (at logon the
+    // taskbar may not be ready), timers that came back hidden wait minimised on the taskbar, and go
+    // behind the icon once it is in.
+    for (Form1* timer : Timers()) {
+        if (!timer->HiddenInTray) continue;
+        timer->HiddenInTray = false;
+        ShowWindow(timer->hwnd(), SW_SHOWMINNOACTIVE);
+    }
+}
+
 std::vector<Form1*> Form1::TimersLabelled(const std::wstring& label) {
     std::vector<Form1*> timers = Timers();
     if (!label.empty()) std::erase_if(timers, [&](Form1* timer) { return timer->label_ != label; });

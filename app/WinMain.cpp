@@ -68,6 +68,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     // On a scaled taskbar the icon goes to the shell drawn at the tray's own size.
     form.OnTrayScaleChanged();
     form.cSysTray1.HoldAdd(false);
+    form.KeepHiddenTimersReachable();
     // Windows starts the program again after an update restart or a crash, and the timers come back.
     platform::RegisterRestart(L"");
     // A switch with no timer running has nothing to act on: the program starts idle. A clock time may

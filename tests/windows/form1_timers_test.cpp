@@ -173,6 +173,10 @@ TEST_F(Form1Timers, StoredTimersComeBackRunningPausedHiddenOrRingingForAnEndThat
     EXPECT_TRUE(balloons[0].starts_with(L"Bread ended at ")) << testing::PrintToString(balloons[0]);
     EXPECT_EQ(timers[3]->countdown().State(), core::CountdownState::Idle);
     EXPECT_EQ(Stored(L"4")->state, State::Idle);
+    // Had the shell refused the icon, the hidden soup would wait minimised on the taskbar instead.
+    form.cSysTray1.InTray(false);
+    form.KeepHiddenTimersReachable();
+    EXPECT_TRUE(!timers[2]->HiddenInTray && IsWindowVisible(timers[2]->hwnd()) && IsIconic(timers[2]->hwnd()));
 }
 
 TEST_F(Form1Timers, TwoAlarmsRingTogetherAndTheWindowsStayHeldUntilBothAreAnswered) {
