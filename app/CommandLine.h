@@ -6,6 +6,7 @@
 #include "app/ClockTime.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,6 +86,14 @@ inline constexpr std::intptr_t kHandOverTaken = 1;
 inline constexpr std::intptr_t kHandOverClosing = 2;
 inline constexpr std::intptr_t kHandOverBusy = 3;
 inline constexpr std::intptr_t kHandOverRefused = 16;
+// The answer refusing a hand-over for the problem, and the problem an answer names, if it is a refusal.
+constexpr std::intptr_t RefusalAnswer(CommandLineRequest::Problem problem) {
+    return kHandOverRefused + static_cast<std::intptr_t>(problem);
+}
+constexpr std::optional<CommandLineRequest::Problem> RefusalOf(std::intptr_t answer) {
+    if (answer < kHandOverRefused || answer > RefusalAnswer(CommandLineRequest::Problem::LabelAlone)) return std::nullopt;
+    return static_cast<CommandLineRequest::Problem>(answer - kHandOverRefused);
+}
 
 std::vector<std::uint16_t> EncodeHandOver(const std::vector<std::wstring>& arguments);
 // The arguments, or false when the bytes are no hand-over: an odd or over-long size, a missing end,

@@ -40,7 +40,7 @@ std::intptr_t Form1::HandOver(const CommandLineRequest& request) {
     // A clock time is checked by this copy's clock now, and counted when it is acted on: it may wait
     // behind Time Expired or a question meanwhile.
     const CommandLineRequest checked = ResolveTimeOfDay(request, UtcNow(), SystemZoneRule);
-    if (checked.kind == CommandLineRequest::Kind::Bad) return kHandOverRefused + static_cast<int>(checked.problem);
+    if (checked.kind == CommandLineRequest::Kind::Bad) return RefusalAnswer(checked.problem);
     handedOver_.push_back(request);
     PostMessageW(hwnd(), kHandOverMessage, 0, 0);
     return kHandOverTaken;

@@ -196,10 +196,7 @@ bool SingleInstance::HandOver(HWND firstWindow, const std::vector<std::wstring>&
     }
     const auto answered = static_cast<std::intptr_t>(answer);
     if (answered == kHandOverTaken) return true;
-    using Problem = CommandLineRequest::Problem;
-    if (answered >= kHandOverRefused && answered <= kHandOverRefused + static_cast<int>(Problem::Now)) {
-        refusal_ = static_cast<Problem>(answered - kHandOverRefused);
-    }
+    if (const auto problem = RefusalOf(answered)) refusal_ = *problem;
     reason = answered == kHandOverClosing ? NoTimerReason::Closing
              : answered == kHandOverBusy  ? NoTimerReason::Busy
                                           : NoTimerReason::NotAnswering;

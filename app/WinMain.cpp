@@ -75,9 +75,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     // have become the time now since it was checked.
     if (own.kind != app::CommandLineRequest::Kind::None || own.newTimer) {
         const std::intptr_t answer = form.HandOver(own);
-        if (answer >= app::kHandOverRefused) {
-            const auto problem = static_cast<app::CommandLineRequest::Problem>(answer - app::kHandOverRefused);
-            core::ShowUserMessage(app::BadArgumentText(request.badArgument, problem));
+        if (const auto problem = app::RefusalOf(answer)) {
+            core::ShowUserMessage(app::BadArgumentText(request.badArgument, *problem));
         }
     }
 
