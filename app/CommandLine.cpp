@@ -118,11 +118,14 @@ std::wstring ShownArgument(std::wstring_view argument) {
 
 constexpr std::wstring_view kLabelSwitch = L"/label:";
 
+bool IsLabelSwitch(std::wstring_view argument) {
+    return argument.size() >= kLabelSwitch.size() && SameLetters(argument.substr(0, kLabelSwitch.size()), kLabelSwitch);
+}
+
 // Whether a hand-over's argument holds only what a copy of ours sends: printable ASCII, or for a label
 // any text but control characters.
 bool MayHandOver(std::wstring_view argument) {
-    const bool label = argument.size() >= kLabelSwitch.size() &&
-                       SameLetters(argument.substr(0, kLabelSwitch.size()), kLabelSwitch);
+    const bool label = IsLabelSwitch(argument);
     return std::all_of(argument.begin(), argument.end(), [&](wchar_t c) {
         return label ? c >= 0x20 && (c < 0x7F || c > 0x9F) : c >= 0x20 && c <= 0x7E;
     });
@@ -268,7 +271,7 @@ CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) 
     };
     for (const std::wstring& argument : arguments) {
         const std::wstring_view text = argument;
-        if (text.size() >= kLabelSwitch.size() && SameLetters(text.substr(0, kLabelSwitch.size()), kLabelSwitch)) {
+        if (IsLabelSwitch(text)) {
             const std::wstring_view label = core::TrimLabel(text.substr(kLabelSwitch.size()));
             if (label.empty() || !core::IsValidLabel(label)) return refuse(argument, Problem::BadLabel);
             if (!labelArgument.empty() || request.kind == Kind::Usage) return refuse(argument, Problem::OneTooMany);

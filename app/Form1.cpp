@@ -221,7 +221,6 @@ void Form1::Check3_Click() {
     // Whatever the registry took, every timer's box shows what the next log-on will do.
     const auto entry = platform::StartupEntryIn(keys);
     for (Form1* timer : Timers()) SendMessageW(timer->check3_, BM_SETCHECK, entry ? BST_CHECKED : BST_UNCHECKED, 0);
-    SendMessageW(check3_, BM_SETCHECK, entry ? BST_CHECKED : BST_UNCHECKED, 0);
     // Only an administrator may delete a machine-wide entry, such as a copy run as administrator writes.
     if (!ticked && entry) {
         core::ShowUserMessage(

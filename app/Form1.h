@@ -177,6 +177,8 @@ private:
     void ApplyRecord(const platform::TimerRecord& record, std::int64_t nowUtc);
     // A timer's window closed by the user: its record goes; the last one ends the program.
     void TimerClosed(Form1* timer);
+    // The timer ends at once, its record as it stands: the tick timer stops, Time Expired goes unanswered.
+    void Stop();
     // The program ends without asking (log-off, shutdown, the installer, or the last timer closed):
     // every window goes, the records stay as they are.
     void EndProgram();

@@ -89,9 +89,12 @@ void Form1::AddTimerCommands() {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, kNewTimerCommand, L"New Timer\tCtrl+N");
     AppendMenuW(menu, MF_STRING, kLabelCommand, L"Label\u2026");
-    ACCEL newTimer{FVIRTKEY | FCONTROL, 'N', static_cast<WORD>(kNewTimerCommand)};
-    shortcuts_.reset(CreateAcceleratorTableW(&newTimer, 1));
-    ui::SetShortcuts(hwnd(), shortcuts_.get());
+    // One table for every timer window, kept by the first, which outlives them.
+    if (!first_->shortcuts_) {
+        ACCEL newTimer{FVIRTKEY | FCONTROL, 'N', static_cast<WORD>(kNewTimerCommand)};
+        first_->shortcuts_.reset(CreateAcceleratorTableW(&newTimer, 1));
+    }
+    ui::SetShortcuts(hwnd(), first_->shortcuts_.get());
 }
 
 bool Form1::OnSysCommand(WPARAM command) {
@@ -292,15 +295,11 @@ bool Form1::RestoreTimers() {
 }
 
 void Form1::KeepHiddenTimersReachable() {
-    if (cSysTray1.Shown()) return;
     // Without its icon nothing would bring a window back: until the shell takes the icon (at logon the
-    // taskbar may not be ready), timers that came back hidden wait minimised on the taskbar, and go
-    // behind the icon once it is in.
-    for (Form1* timer : Timers()) {
-        if (!timer->HiddenInTray) continue;
-        timer->HiddenInTray = false;
-        ShowWindow(timer->hwnd(), SW_SHOWMINNOACTIVE);
-    }
+    // taskbar may not be ready), timers that came back hidden wait minimised on the taskbar, as when the
+    // shell loses the icon, and go behind it once it is in. A first add the shell refused is no change
+    // of the icon's state, so the control raises nothing for it.
+    if (!cSysTray1.Shown()) cSysTray1_ShownChanged();
 }
 
 std::vector<Form1*> Form1::TimersLabelled(const std::wstring& label) {
@@ -345,9 +344,7 @@ void Form1::TimerClosed(Form1* timer) {
         ShowTimersInTray();
         return;
     }
-    timer->closing_ = true;
-    timer->Timer1.SetEnabled(false);
-    if (timer->timeExpired_) timer->timeExpired_->Withdraw();
+    timer->Stop();
     if (form3_->MainWindow() == timer->hwnd()) {
         form3_->SetMainWindow(hwnd());
         form3_->onMainShown = [this] { HiddenInTray = false; };
@@ -357,19 +354,19 @@ void Form1::TimerClosed(Form1* timer) {
     PostMessageW(hwnd(), kTimerClosed, 0, reinterpret_cast<LPARAM>(timer));
 }
 
-void Form1::EndProgram() {
-    if (closing_) return;
+void Form1::Stop() {
     closing_ = true;
-    // Nothing is asked and no record goes: the timers come back at the next start.
-    for (const auto& other : others_) {
-        other->closing_ = true;
-        other->Timer1.SetEnabled(false);
-        if (other->timeExpired_) other->timeExpired_->Withdraw();
-    }
     Timer1.SetEnabled(false);
     // A Time Expired window up goes without its answer: nothing is reset, nothing starts again. It may
     // be this window's end that its own pumping runs, so the object stays until the window's does.
     if (timeExpired_) timeExpired_->Withdraw();
+}
+
+void Form1::EndProgram() {
+    if (closing_) return;
+    // Nothing is asked and no record goes: the timers come back at the next start.
+    for (const auto& other : others_) other->Stop();
+    Stop();
     Form_QueryUnload();
     // The unload ends the program at once: no further handler of any window runs.
     if (onEnd) onEnd();
@@ -400,8 +397,8 @@ bool Form1::HandleTimersMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (!text.empty()) cSysTray1.ShowBalloon(text, core::kProductName, 0, false);
         return true;
     }
+    // The system menu's items, and Ctrl+N, which TranslateAcceleratorW sends as the item's command.
     if (message == WM_SYSCOMMAND) return OnSysCommand(wParam);
-    if (message == WM_COMMAND && LOWORD(wParam) == kNewTimerCommand && lParam == 0) return OnSysCommand(wParam);
     if (message == WM_EXITSIZEMOVE) SaveRecord(true);
     return false;
 }

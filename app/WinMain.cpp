@@ -1,7 +1,7 @@
-// Program entry: one program per user session, running every timer of the user. A bad command line is refused before anything is touched;
-// a later copy hands its command line to the first and ends, or runs the timer itself once the first
-// has ended, or says why it reached none; the first copy's message loop gives Tab and Enter their
-// dialog meaning in every window of ours.
+// Program entry: one program per user session, running every timer of the user. A bad command line is
+// refused before anything is touched; a later copy hands its command line to the first and ends, or
+// runs the timers itself once the first has ended, or says why it reached none; the first copy's
+// message loop gives Tab and Enter their dialog meaning in every window of ours.
 #include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/SingleInstance.h"

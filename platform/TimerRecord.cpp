@@ -15,17 +15,10 @@ constexpr std::int64_t kDayMs = 24LL * 3600 * 1000;
 // Beyond any virtual screen; a minimised window sits at -32000.
 constexpr std::int32_t kFarthestPosition = 100'000;
 
-wchar_t Lower(wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; }
-
-bool SameName(const std::wstring& a, const std::wstring& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return Lower(x) == Lower(y); });
-}
-
 template <typename T>
 const T* Find(const std::vector<RecordValue>& values, const wchar_t* name) {
     const auto found = std::find_if(values.begin(), values.end(),
-                                    [&](const RecordValue& value) { return SameName(value.name, name); });
+                                    [&](const RecordValue& value) { return value.name == name; });
     return found == values.end() ? nullptr : std::get_if<T>(&found->data);
 }
 

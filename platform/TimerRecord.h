@@ -54,8 +54,8 @@ std::vector<RecordValue> EncodeTimerRecord(const TimerRecord& record);
 // The record the values hold, or nothing when it is damaged or out of range: a value missing or of
 // another type, an unknown state, a bad label, a pick outside the pickers' range, a running end more
 // than 24 hours after nowUtcMs, a paused time left negative or longer than the pickers' longest, a
-// position off any screen. Values of the other states are not looked at; names are matched as the
-// registry matches them, without regard to case.
+// position off any screen. Values of the other states are not looked at. Names are matched exactly:
+// the store reads each value by its name here, the registry matching it without regard to case.
 std::optional<TimerRecord> DecodeTimerRecord(const std::vector<RecordValue>& values, std::int64_t nowUtcMs);
 
 // A timer's subkey name: "1" to "20". The first free one among used, or nothing when all are taken.

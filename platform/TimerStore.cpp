@@ -63,7 +63,7 @@ std::vector<std::wstring> SubkeyNames(HKEY timers) {
         wchar_t name[256] = {};
         DWORD length = 256;
         const LONG result = RegEnumKeyExW(timers, index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (result == ERROR_NO_MORE_ITEMS || result != ERROR_SUCCESS) break;
+        if (result != ERROR_SUCCESS) break;  // ERROR_NO_MORE_ITEMS after the last
         names.emplace_back(name, length);
     }
     return names;
