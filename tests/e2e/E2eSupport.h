@@ -107,12 +107,16 @@ public:
         WaitFor([&] { return (found = Find(title)) != nullptr; }, timeoutMs);
         return found;
     }
+    // A window once it is on screen, with its controls (it is found by its caption as soon as it is
+    // made, before they are); null when it did not show in time.
+    HWND WaitForShownWindow(const wchar_t* title, int timeoutMs) const {
+        HWND found = nullptr;
+        WaitFor([&] { return (found = Find(title)) != nullptr && IsWindowVisible(found); }, timeoutMs);
+        return found && IsWindowVisible(found) ? found : nullptr;
+    }
     // The main window once it is on screen; null when the program did not start or show it in time.
     HWND WaitForMainWindow() const {
-        if (!started_) return nullptr;
-        HWND main = WaitForWindow(L"Corvalin Timer Software", 20000);
-        if (!main || !WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 20000)) return nullptr;
-        return main;
+        return started_ ? WaitForShownWindow(L"Corvalin Timer Software", 40000) : nullptr;
     }
 
 private:

@@ -155,7 +155,7 @@ TEST(EndToEnd, ADurationGivenToAFirstCopyCountsDownAndRings) {
     e2e::Program program(L"0:00:02");
     HWND main = program.WaitForWindow(L"Corvalin Timer Software", 20000);
     ASSERT_NE(main, nullptr);
-    HWND expired = program.WaitForWindow(L" Time Expired", 20000);
+    HWND expired = program.WaitForShownWindow(L" Time Expired", 20000);
     ASSERT_NE(expired, nullptr);
     EXPECT_EQ(PickerText(main, id::cboSecs), L"02");
     EXPECT_TRUE(e2e::WaitFor([&] { return e2e::SizeOf(capture) > 20000; }, 5000)) << e2e::SizeOf(capture);

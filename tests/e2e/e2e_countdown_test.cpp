@@ -34,7 +34,7 @@ TEST(EndToEnd, TwoSecondCountdownRunsAndBringsTheWindowBack) {
     // At zero the window comes back and Time Expired comes up; the countdown ends only once it is
     // answered with OK, however long a busy machine takes to show it.
     ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowVisible(main) && !IsIconic(main); }, 20000));
-    HWND expired = program.WaitForWindow(L" Time Expired", 20000);
+    HWND expired = program.WaitForShownWindow(L" Time Expired", 20000);
     ASSERT_NE(expired, nullptr);
     e2e::Press(expired, layout::form2::PushButton1);
     EXPECT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(main, id::PushButton1)) == L"Start"; }, 5000));

@@ -18,22 +18,22 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using FileBytes = std::vector<std::uint8_t>;
 
 std::filesystem::path ResourcesFolder() {
     return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "resources";
 }
 
-Bytes ReadAll(const std::filesystem::path& path) {
+FileBytes ReadAll(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return FileBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::uint32_t U16(const Bytes& b, std::size_t at) {
+std::uint32_t U16(const FileBytes& b, std::size_t at) {
     return at + 2 <= b.size() ? static_cast<std::uint32_t>(b[at] | b[at + 1] << 8) : 0xFFFFFFFFu;
 }
 
-std::uint32_t U32(const Bytes& b, std::size_t at) {
+std::uint32_t U32(const FileBytes& b, std::size_t at) {
     return at + 4 <= b.size() ? U16(b, at) | U16(b, at + 2) << 16 : 0xFFFFFFFFu;
 }
 
@@ -46,7 +46,7 @@ struct DirEntry {
 
 // The directory of an .ico (16-byte entries ending in a file offset) or of an icon group
 // resource (14-byte entries ending in a 16-bit resource id).
-std::vector<DirEntry> ReadDirectory(const Bytes& b, std::size_t entrySize) {
+std::vector<DirEntry> ReadDirectory(const FileBytes& b, std::size_t entrySize) {
     std::vector<DirEntry> entries;
     const std::uint32_t count = U16(b, 4);
     for (std::uint32_t i = 0; i < count && 6 + (i + 1) * entrySize <= b.size(); ++i) {
@@ -60,7 +60,7 @@ std::vector<DirEntry> ReadDirectory(const Bytes& b, std::size_t entrySize) {
 
 // One icon image (header, colour rows bottom-up, 1-bit mask rows bottom-up).
 struct IconImage {
-    Bytes data;
+    FileBytes data;
     int size;
     int bits;
     std::size_t ColourStride() const { return (static_cast<std::size_t>(size) * bits / 8 + 3) / 4 * 4; }
@@ -77,14 +77,14 @@ struct IconImage {
     }
 };
 
-IconImage ImageOfIco(const Bytes& ico, const DirEntry& entry) {
-    Bytes data(ico.begin() + entry.offsetOrId, ico.begin() + entry.offsetOrId + entry.bytes);
+IconImage ImageOfIco(const FileBytes& ico, const DirEntry& entry) {
+    FileBytes data(ico.begin() + entry.offsetOrId, ico.begin() + entry.offsetOrId + entry.bytes);
     return {std::move(data), entry.size, entry.bits};
 }
 
 class IconFile : public ::testing::Test {
 protected:
-    Bytes ico_ = ReadAll(ResourcesFolder() / "app.ico");
+    FileBytes ico_ = ReadAll(ResourcesFolder() / "app.ico");
     std::vector<DirEntry> entries_ = ReadDirectory(ico_, 16);
 };
 
@@ -118,7 +118,7 @@ TEST_F(IconFile, StoresEveryImageAsABitmapNotPng) {
 }
 
 TEST_F(IconFile, RawResourceImagesAreTheIconsImagesUnderIds30001To30004) {
-    const Bytes group = ReadAll(ResourcesFolder() / "icon" / "group.bin");
+    const FileBytes group = ReadAll(ResourcesFolder() / "icon" / "group.bin");
     const std::vector<DirEntry> listed = ReadDirectory(group, 14);
     ASSERT_EQ(group.size(), 6u + 4 * 14);
     ASSERT_EQ(listed.size(), entries_.size());
@@ -127,7 +127,7 @@ TEST_F(IconFile, RawResourceImagesAreTheIconsImagesUnderIds30001To30004) {
         EXPECT_EQ(listed[i].size, entries_[i].size);
         EXPECT_EQ(listed[i].bits, entries_[i].bits);
         EXPECT_EQ(listed[i].bytes, entries_[i].bytes);
-        const Bytes raw = ReadAll(ResourcesFolder() / "icon" / (std::to_string(30001 + i) + ".dib"));
+        const FileBytes raw = ReadAll(ResourcesFolder() / "icon" / (std::to_string(30001 + i) + ".dib"));
         EXPECT_EQ(raw, ImageOfIco(ico_, entries_[i]).data) << "image " << 30001 + i;
     }
 }
@@ -181,7 +181,7 @@ TEST_F(IconFile, EveryImageShowsTheBlueVOnLightCyan) {
 }
 
 TEST(HandCursor, IsOne32x32CursorWhoseHotspotIsTheFingertip) {
-    const Bytes cur = ReadAll(ResourcesFolder() / "HAND-M.CUR");
+    const FileBytes cur = ReadAll(ResourcesFolder() / "HAND-M.CUR");
     ASSERT_GE(cur.size(), 22u);
     EXPECT_EQ(U16(cur, 2), 2u);  // a cursor
     ASSERT_EQ(U16(cur, 4), 1u);
@@ -193,7 +193,7 @@ TEST(HandCursor, IsOne32x32CursorWhoseHotspotIsTheFingertip) {
     ASSERT_EQ(offset + bytes, cur.size());
     ASSERT_LT(hotX, 32);
     ASSERT_LT(hotY, 32);
-    const Bytes data(cur.begin() + offset, cur.end());
+    const FileBytes data(cur.begin() + offset, cur.end());
     ASSERT_EQ(U32(data, 0), 40u);
     ASSERT_EQ(U16(data, 14), 1u);  // monochrome: shown the same on every display
     // Monochrome: header, two palette entries, then colour and mask rows of 4 bytes, bottom-up.
@@ -218,7 +218,7 @@ TEST(HandCursor, IsOne32x32CursorWhoseHotspotIsTheFingertip) {
 }
 
 TEST(AlarmSound, IsAboutThreeSecondsOfUnclipped16BitPcmThatStartsAndEndsSilent) {
-    const Bytes wav = ReadAll(ResourcesFolder() / "alarm.wav");
+    const FileBytes wav = ReadAll(ResourcesFolder() / "alarm.wav");
     ASSERT_GE(wav.size(), 44u);
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
     EXPECT_EQ(U32(wav, 4), wav.size() - 8);
