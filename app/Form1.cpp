@@ -122,6 +122,17 @@ bool Form1::Create() {
 void Form1::Show(int showCommand) {
     ShowWindow(hwnd(), showCommand);
     UpdateWindow(hwnd());
+    FinishLoad();
+}
+
+void Form1::FinishLoad() {
+    if (first_ != this || loadFinished_) return;
+    loadFinished_ = true;
+    core::Trap trap(L"Form1.Form_Load", reporter);
+    // Touching the path box loads the Alarm Options window (hidden) first; its own load has put the
+    // stored path, or nothing, into the box already. A window of its own, it waits until the main
+    // window is up.
+    trap.Step(158, [&] { form3_->SetText1Text(core::ReadSetting(L"Text2", core::ProgramFolder() + core::kAlarmFile)); });
 }
 
 void Form1::LoadLook(core::Trap& trap) {
@@ -144,7 +155,11 @@ void Form1::Form_Load() {
     // From here until the window closes the icon stays in the tray, hidden window or not.
     trap.Step(132, [&] { cSysTray1.InTray(true); });
     // Each list is a loop: its head, the step that adds the item, and its end have lines of their own.
+    // The list redraws and sets its scroll bar once, after its last item, instead of at every item.
     const auto fill = [&](HWND picker, int last, int headLine) {
+        SendMessageW(picker, WM_SETREDRAW, FALSE, 0);
+        const auto items = static_cast<WPARAM>(last + 1);
+        SendMessageW(picker, CB_INITSTORAGE, items, static_cast<LPARAM>(items * 3 * sizeof(wchar_t)));
         for (int i = 0; i <= last; ++i) {
             trap.Line(headLine);
             trap.Step(headLine + 2, [&] {
@@ -152,6 +167,7 @@ void Form1::Form_Load() {
             });
             trap.Line(headLine + 4);
         }
+        SendMessageW(picker, WM_SETREDRAW, TRUE, 0);
     };
     fill(cboHrs_, 23, 134);
     fill(cboMins_, 59, 140);
@@ -159,9 +175,7 @@ void Form1::Form_Load() {
     trap.Step(152, [&] { SetPickerText(cboHrs_, core::ReadSetting(L"Hours", L"00")); });
     trap.Step(154, [&] { SetPickerText(cboMins_, core::ReadSetting(L"Minutes", L"00")); });
     trap.Step(156, [&] { SetPickerText(cboSecs_, core::ReadSetting(L"Seconds", L"00")); });
-    // Touching the path box loads the Alarm Options window (hidden) first; its own load has put the
-    // stored path, or nothing, into the box already.
-    trap.Step(158, [&] { form3_->SetText1Text(core::ReadSetting(L"Text2", core::ProgramFolder() + core::kAlarmFile)); });
+    // Line 158, the alarm path, runs once the window is up (FinishLoad).
     // The box shows whether Windows will start the program, not what was last chosen: an uninstall, the
     // user or another tool may have removed the entry since, or an administrator added one.
     trap.Step(160, [&] { SetCheck3(platform::StartupEntryIn(*StartupKeys).has_value()); });

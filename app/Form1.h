@@ -66,7 +66,12 @@ public:
 
     // Creates the window and its controls and runs Form_Load; the window stays hidden until Show.
     bool Create();
+    // Shows and paints the window, then runs the rest of the load (FinishLoad).
     void Show(int showCommand = SW_SHOWNORMAL);
+    // The part of the main window's load that nothing on the screen needs, run once the window is up
+    // (or once it is known to stay hidden): the Alarm Options window, loaded hidden with the alarm
+    // path. Once only; nothing for a further timer.
+    void FinishLoad();
     // A command line's request, from this copy's own or handed over by a later copy: a duration
     // starts there as a pick and Start do (after asking, while a countdown is loaded); no duration
     // brings the window back as a click on the tray icon does. Acted on from the message loop; a clock
@@ -252,6 +257,7 @@ private:
     std::wstring id_ = L"1";
     std::wstring label_;
     bool closedAway_ = false;
+    bool loadFinished_ = false;
     core::UniqueAccelerators shortcuts_;
     // What the record last stored said, to store it only when it changed.
     std::optional<platform::TimerRecord> saved_;

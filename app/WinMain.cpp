@@ -65,6 +65,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         if (own.kind == app::CommandLineRequest::Kind::None && !own.label.empty()) form.SetLabel(own.label);
     }
     if (!form.HiddenInTray && !form.ClosedAway()) form.Show(showCommand);
+    form.FinishLoad();
     // On a scaled taskbar the icon goes to the shell drawn at the tray's own size.
     form.OnTrayScaleChanged();
     form.cSysTray1.HoldAdd(false);
