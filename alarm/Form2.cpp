@@ -93,7 +93,8 @@ void Form2::Show(HWND owner, bool takeKeyboard, std::function<void()> onceUp,
 void Form2::Form_Load() {
     core::Trap trap(L"Form2.Form_Load", reporter_);
     trap.Step(100, [&] { ui::ApplyFaceColor(hwnd()); });
-    trap.Step(102, [&] { ui::SetApplicationIcon(hwnd()); });
+    // Line 102, the icon: the window's class carries it.
+    trap.Line(102);
     if (trap.Test(104, [] { return core::FileExists(core::ProgramFolder() + core::kHandPointerFile); })) {
         trap.Step(106, [&] { Pointer.LoadCustom(core::ProgramFolder() + core::kHandPointerFile); });
     }

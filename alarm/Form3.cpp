@@ -96,7 +96,8 @@ void Form3::SetText1Text(const std::wstring& text) {
 void Form3::Form_Load() {
     core::Trap trap(L"Form3.Form_Load", reporter_);
     trap.Step(100, [&] { ui::ApplyFaceColor(hwnd()); });
-    trap.Step(102, [&] { ui::SetApplicationIcon(hwnd()); });
+    // Line 102, the icon: the window's class carries it.
+    trap.Line(102);
     if (trap.Test(104, [] { return core::FileExists(core::ProgramFolder() + core::kHandPointerFile); })) {
         trap.Step(106, [&] { Pointer.LoadCustom(core::ProgramFolder() + core::kHandPointerFile); });
     }

@@ -147,8 +147,8 @@ void Form1::Form_Load() {
     core::Trap trap(L"Form1.Form_Load", reporter);
     LoadLook(trap);
     trap.Step(128, [&] {
+        // The window's class carries the application icon (ui::Window::CreateCentred).
         SetWindowTextW(hwnd(), core::kProductName);
-        ui::SetApplicationIcon(hwnd());
         core::SetAppTitle();
     });
     trap.Step(130, [&] { cSysTray1.TrayTip(core::kProductName); });

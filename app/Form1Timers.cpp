@@ -142,10 +142,7 @@ Form1* Form1::OpenTimer(const std::wstring& id, const platform::TimerRecord* rec
 void Form1::LoadOtherTimer() {
     core::Trap trap(L"Form1.Form_Load", reporter);
     LoadLook(trap);
-    trap.Step(128, [&] {
-        ShowCaption();
-        ui::SetApplicationIcon(hwnd());
-    });
+    trap.Step(128, [&] { ShowCaption(); });
     trap.Step(134, [&] {
         for (HWND picker : {cboHrs_, cboMins_, cboSecs_}) {
             const int last = picker == cboHrs_ ? 23 : 59;

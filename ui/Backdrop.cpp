@@ -151,11 +151,4 @@ bool HandleCommonFormMessage(HWND window, WindowPointer& pointer, UINT message, 
     return false;
 }
 
-void SetApplicationIcon(HWND window) {
-    // The icon group of the executable; shared, so nothing is destroyed later.
-    const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-}
-
 }  // namespace ui

@@ -44,7 +44,4 @@ bool HandleBackdropMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 bool HandleCommonFormMessage(HWND window, WindowPointer& pointer, UINT message, WPARAM wParam, LPARAM lParam,
                              LRESULT& result);
 
-// Gives a window the application icon, in its title bar and on its task-bar button.
-void SetApplicationIcon(HWND window);
-
 }  // namespace ui

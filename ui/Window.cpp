@@ -33,8 +33,11 @@ HWND Window::CreateCentred(const wchar_t* className, DWORD exStyle, DWORD style,
                            int clientWidthTwips, int clientHeightTwips, HWND owner) {
     const SIZE size = WindowSizeForClient(clientWidthTwips, clientHeightTwips, style, exStyle, DpiOf(nullptr));
     const POINT at = CentredOnScreen(size);
-    const HWND created = Create({className, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))}, exStyle, style, title,
-                                at.x, at.y, size.cx, size.cy, owner, 0);
+    // The application icon (the executable's icon group) is the class's: the title bar and the task-bar
+    // button show it from the start, and no message sets it again on every window.
+    const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    const HWND created = Create({className, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), icon}, exStyle, style,
+                                title, at.x, at.y, size.cx, size.cy, owner, 0);
     // The size above is for the screen's DPI; a window that opens on a monitor of another DPI takes
     // that one's.
     if (created) {

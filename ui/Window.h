@@ -29,8 +29,8 @@ protected:
     HWND Create(const ClassInfo& cls, DWORD exStyle, DWORD style, const wchar_t* title, int x, int y,
                 int width, int height, HWND parent, UINT_PTR idOrMenu);
 
-    // A top-level window of the layouts: white, its client area the given size in twips at the window's
-    // DPI, centred on the screen. Returns null when creation failed.
+    // A top-level window of the layouts: white, with the application icon, its client area the given size
+    // in twips at the window's DPI, centred on the screen. Returns null when creation failed.
     HWND CreateCentred(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* title,
                        int clientWidthTwips, int clientHeightTwips, HWND owner);
 

@@ -331,6 +331,17 @@ TEST_F(LayoutWindows, EveryWindowOpensCentredOnTheWorkArea) {
     WithTimeExpired([](HWND window) { ExpectCentred(window); });
 }
 
+TEST_F(LayoutWindows, EveryWindowShowsTheApplicationIcon) {
+    const auto expectIcon = [](HWND window) {
+        const auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON));
+        EXPECT_NE(icon, nullptr);
+        EXPECT_EQ(icon, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
+    };
+    expectIcon(form.hwnd());
+    expectIcon(Options());
+    WithTimeExpired(expectIcon);
+}
+
 // A move to a monitor of 144 dots per inch: each window lays itself out again from its twips, with fonts
 // made for that DPI, at the place the system suggests. The system's own DPI stays 96 here, so each
 // window must use the DPI the message carries.
