@@ -35,6 +35,8 @@
 namespace {
 
 constexpr std::int64_t kSecond = 10'000'000;
+constexpr wchar_t kBenchKey[] = L"Software\\Corvalin Bench";
+constexpr wchar_t kBenchRecords[] = L"Software\\Corvalin Bench\\Timers";
 
 // A countdown on Timer1 that tells the timer, as the main window does, which tick ends it.
 struct Countdown {
@@ -136,6 +138,7 @@ void MeasureResumeAfterSleep() {
     std::atomic<std::int64_t> offset{0};
     int reports = 0;
     app::Form1 form;
+    form.Records = platform::TimerStore(kBenchRecords);
     form.reporter = [&reports](const std::wstring&) { ++reports; };
     if (!form.Create()) return;
     form.Show(SW_SHOWNORMAL);
@@ -198,6 +201,7 @@ void PrintShellCalls(const char* what, const std::vector<traytest::ShellCall>& c
 void MeasureTrayCalls() {
     ui::MonotonicClock clock;
     app::Form1 form;
+    form.Records = platform::TimerStore(kBenchRecords);
     if (!form.Create()) return;
     form.Show(SW_SHOWNORMAL);
     std::vector<traytest::ShellCall> shell;
@@ -262,9 +266,8 @@ SIZE_T PrivateBytes() {
 void MeasureTimers() {
     std::printf("thread wakes per second, hidden: 1 timer %4.2f   3 timers sharing seconds %4.2f   3 on their own %4.2f\n",
                 ThreadWakesPerSecond(1, false, 10), ThreadWakesPerSecond(3, true, 10), ThreadWakesPerSecond(3, false, 10));
-    const wchar_t* records = L"Software\\Corvalin Bench\\Timers";
     app::Form1 form;
-    form.Records = platform::TimerStore(records);
+    form.Records = platform::TimerStore(kBenchRecords);
     if (!form.Create()) return;
     form.Show(SW_SHOWNORMAL);
     const auto settle = [] {
@@ -284,12 +287,16 @@ void MeasureTimers() {
                     now / 1024.0, (now - one) / 1024.0 / (count - 1), one / 1024.0);
     }
     SendMessageW(form.hwnd(), WM_CLOSE, 0, app::Form1::kCloseForSetup);
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Corvalin Bench");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The timers' records of every measurement go under a key of the bench's own, removed at the end:
+    // a measurement closes its windows as the installer does, which keeps them.
+    const struct RemoveRecords {
+        ~RemoveRecords() { RegDeleteTreeW(HKEY_CURRENT_USER, kBenchKey); }
+    } removeRecords;
     if (argc > 1 && std::strcmp(argv[1], "timers") == 0) {
         MeasureTimers();
         return 0;

@@ -7,6 +7,7 @@
 // compare), all interleaved with the bare window.
 #include "core/Handles.h"
 #include "core/Program.h"
+#include "core/Settings.h"
 
 #include <windows.h>
 
@@ -73,7 +74,14 @@ bool RunOnce(Subject& subject, bool record) {
         return false;
     }
     if (visible < 0) {
-        std::printf("%s: no visible window\n", subject.name.c_str());
+        // Timers stored by an earlier run (one closed as the installer closes it, by a benchmark or a
+        // test) come back, hidden ones without a window.
+        HKEY stored = nullptr;
+        const std::wstring records = std::wstring(core::kSettingsKeyPath) + L"\\Timers";
+        const bool timers = RegOpenKeyExW(HKEY_CURRENT_USER, records.c_str(), 0, KEY_READ, &stored) == ERROR_SUCCESS;
+        if (timers) RegCloseKey(stored);
+        std::printf("%s: no visible window%s\n", subject.name.c_str(),
+                    timers ? " (stored timers come back first: start from a Wine prefix without them)" : "");
         return false;
     }
     if (record) {
