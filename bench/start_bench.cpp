@@ -1,10 +1,10 @@
-// Start to a visible main window: the program and a bare Win32 window (bare_window.exe) launched in
-// turn, each run waited for to the end before the next, and measured the same way from outside: the
+// Start to a visible main window: the program, a bare Win32 window (bare_window.exe) and the bare
+// window with three drop-down lists launched in turn, each run waited for to the end before the next, and measured the same way from outside: the
 // time from CreateProcess until the window of its class is visible (polled every millisecond), and
 // until the process first waits for input with its window painted (WaitForInputIdle). Prints the
 // medians and their ratios. Usage: start_bench [runs] [program.exe ...], from build/windows/bench:
 // 15 runs by default, of this build's program, or of each program named (another build of it, to
-// compare), all interleaved with the bare window.
+// compare), all interleaved with the bare windows.
 #include "core/Handles.h"
 #include "core/Program.h"
 #include "core/Settings.h"
@@ -25,6 +25,7 @@ constexpr LPARAM kCloseForSetup = 0x494E5354;
 struct Subject {
     std::string name;
     std::wstring path;
+    std::wstring arguments;
     const wchar_t* windowClass;
     std::vector<double> visibleMs;
     std::vector<double> idleMs;
@@ -38,7 +39,7 @@ bool RunOnce(Subject& subject, bool record) {
     LARGE_INTEGER start{};
     LARGE_INTEGER now{};
     QueryPerformanceFrequency(&frequency);
-    std::wstring commandLine = L"\"" + subject.path + L"\"";
+    std::wstring commandLine = L"\"" + subject.path + L"\" " + subject.arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -107,12 +108,16 @@ int main(int argc, char** argv) {
     if (argc > 2) {
         for (int i = 2; i < argc; ++i) {
             const std::string name = argv[i];
-            subjects.push_back({name, std::wstring(name.begin(), name.end()), L"CorvalinForm1", {}, {}});
+            subjects.push_back({name, std::wstring(name.begin(), name.end()), L"", L"CorvalinForm1", {}, {}});
         }
     } else {
-        subjects.push_back({"program", here + L"\\..\\Corvalin Timer Software.exe", L"CorvalinForm1", {}, {}});
+        subjects.push_back({"program", here + L"\\..\\Corvalin Timer Software.exe", L"", L"CorvalinForm1", {}, {}});
     }
-    subjects.push_back({"bare window", here + L"\\bare_window.exe", L"CorvalinBareWindow", {}, {}});
+    // What the main window's three drop-down lists cost by themselves: under Wine each list's drop-down
+    // part is a hidden top-level window, with an X window of its own.
+    subjects.push_back({"bare window with three drop-down lists", here + L"\\bare_window.exe", L"lists",
+                        L"CorvalinBareWindow", {}, {}});
+    subjects.push_back({"bare window", here + L"\\bare_window.exe", L"", L"CorvalinBareWindow", {}, {}});
     // A first start of each reads its DLLs from disk; it is not counted.
     for (Subject& subject : subjects) {
         if (!RunOnce(subject, false)) return 1;
@@ -131,8 +136,10 @@ int main(int argc, char** argv) {
     for (std::size_t k = 0; k + 1 < subjects.size(); ++k) {
         const double visible = Median(subjects[k].visibleMs);
         const double idle = Median(subjects[k].idleMs);
-        std::printf("  %s: visible %.1f ms, ratio %.2f (goal 1.30 or less); waiting for input %.1f ms, ratio %.2f\n",
-                    subjects[k].name.c_str(), visible, bareVisible > 0 ? visible / bareVisible : 0.0, idle,
+        const bool program = std::wstring(subjects[k].windowClass) == L"CorvalinForm1";
+        std::printf("  %s: visible %.1f ms, ratio %.2f%s; waiting for input %.1f ms, ratio %.2f\n",
+                    subjects[k].name.c_str(), visible, bareVisible > 0 ? visible / bareVisible : 0.0,
+                    program ? " (goal 1.30 or less)" : "", idle,
                     bareIdle > 0 ? idle / bareIdle : 0.0);
     }
     return 0;
