@@ -26,15 +26,16 @@ public:
     ~Form2() override;
 
     // Creates the window, runs its load, shows it over owner and returns. answered(restart) runs once
-    // when it is answered, however (OK, Restart, Escape, the close box), just before the window gives the
-    // other windows their input back and goes: it notes the answer (posts it) for the owner to act on
-    // once this window's handler has returned, and must not destroy this object. Modal for the whole
-    // program: no other window of it takes input meanwhile, except other Time Expired windows, which can
-    // be answered in any order. Topmost while up, and it keeps the system and the display awake. It takes
-    // the keyboard, with the focus on "OK", when asked to and the system lets it; otherwise it shows
-    // without taking the other program's keystrokes and flashes its taskbar button instead. onceUp, when given, runs once the window is up
-    // and the user has it in front (at once when it took the keyboard): a message about the alarm waits
-    // for that, owned by this window, so that it holds up neither the alarm nor another program's typing.
+    // when it is answered, however (OK, Restart, Escape, the close box), just before the window gives
+    // the other windows their input back and goes: it notes the answer (posts it) for the owner to act
+    // on once this window's handler has returned, and must not destroy this object. Modal for the whole
+    // program: no other window of it takes input meanwhile, except other Time Expired windows, which
+    // can be answered in any order. Topmost while up, and it keeps the system and the display awake. It
+    // takes the keyboard, with the focus on "OK", when asked to and the system lets it; otherwise it
+    // shows without taking the other program's keystrokes and flashes its taskbar button instead.
+    // onceUp, when given, runs once the window is up and the user has it in front (at once when it took
+    // the keyboard): a message about the alarm waits for that, owned by this window, so that it holds
+    // up neither the alarm nor another program's typing.
     void Show(HWND owner, bool takeKeyboard, std::function<void()> onceUp,
               std::function<void(bool restart)> answered);
     // The program is ending: the window goes without an answer, giving back what it holds.

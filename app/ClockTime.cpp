@@ -12,7 +12,9 @@ constexpr std::int64_t kMillisecondsPerMinute = 60'000;
 constexpr std::int64_t kMillisecondsPerDay = 86'400'000;
 constexpr std::chrono::sys_days k1601{std::chrono::year{1601} / std::chrono::January / 1};
 
-std::int64_t DaysFrom1601(const std::chrono::year_month_day& date) { return (std::chrono::sys_days{date} - k1601).count(); }
+std::int64_t DaysFrom1601(const std::chrono::year_month_day& date) {
+    return (std::chrono::sys_days{date} - k1601).count();
+}
 
 std::int64_t DaysFrom1601(int year, int month, int day) {
     return DaysFrom1601(std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)} /
@@ -39,7 +41,9 @@ LocalTime LocalTimeOf(std::int64_t milliseconds) {
 
 // The change in a year, on the local clock as it reads before the change.
 std::int64_t ChangeMilliseconds(const ZoneChange& change, int year) {
-    if (change.year != 0) return DaysFrom1601(year, change.month, change.day) * kMillisecondsPerDay + change.millisecondOfDay;
+    if (change.year != 0) {
+        return DaysFrom1601(year, change.month, change.day) * kMillisecondsPerDay + change.millisecondOfDay;
+    }
     // The rule's n-th weekday of the month, the 5th meaning the last.
     using namespace std::chrono;
     const year_month month = std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(change.month)};

@@ -78,7 +78,7 @@ bool Form1::Create() {
         // A later copy of normal rights hands its command line over to a copy run as administrator too.
         ui::LetInFromNormalRights(hwnd(), WM_COPYDATA);
         form3_ = std::make_unique<alarm::Form3>(hwnd(), AlarmSound, reporter);
-        form3_->onMainShown = [this] { HiddenInTray = false; };
+        MakeAlarmOptionsReturnHere();
     }
     fonts_ = ui::FontSet(ui::DpiOf(hwnd()));
     ui::CreateControls(hwnd(), layout::kForm1Controls, fonts_,
@@ -135,6 +135,27 @@ void Form1::FinishLoad() {
     trap.Step(158, [&] { form3_->SetText1Text(core::ReadSetting(L"Text2", core::ProgramFolder() + core::kAlarmFile)); });
 }
 
+void Form1::FillPickers(core::Trap& trap) {
+    // Each list is a loop: its head, the step that adds the item, and its end have lines of their own.
+    // The list redraws and sets its scroll bar once, after its last item, instead of at every item.
+    const auto fill = [&](HWND picker, int last, int headLine) {
+        SendMessageW(picker, WM_SETREDRAW, FALSE, 0);
+        const auto items = static_cast<WPARAM>(last + 1);
+        SendMessageW(picker, CB_INITSTORAGE, items, static_cast<LPARAM>(items * 3 * sizeof(wchar_t)));
+        for (int i = 0; i <= last; ++i) {
+            trap.Line(headLine);
+            trap.Step(headLine + 2, [&] {
+                SendMessageW(picker, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(core::ZeroPad(i, 2).c_str()));
+            });
+            trap.Line(headLine + 4);
+        }
+        SendMessageW(picker, WM_SETREDRAW, TRUE, 0);
+    };
+    fill(cboHrs_, 23, 134);
+    fill(cboMins_, 59, 140);
+    fill(cboSecs_, 59, 146);
+}
+
 void Form1::LoadLook(core::Trap& trap) {
     trap.Step(100, [&] { Loading = true; });
     trap.Step(102, [&] { ApplySkin(hwnd()); });
@@ -154,24 +175,7 @@ void Form1::Form_Load() {
     trap.Step(130, [&] { cSysTray1.TrayTip(core::kProductName); });
     // From here until the window closes the icon stays in the tray, hidden window or not.
     trap.Step(132, [&] { cSysTray1.InTray(true); });
-    // Each list is a loop: its head, the step that adds the item, and its end have lines of their own.
-    // The list redraws and sets its scroll bar once, after its last item, instead of at every item.
-    const auto fill = [&](HWND picker, int last, int headLine) {
-        SendMessageW(picker, WM_SETREDRAW, FALSE, 0);
-        const auto items = static_cast<WPARAM>(last + 1);
-        SendMessageW(picker, CB_INITSTORAGE, items, static_cast<LPARAM>(items * 3 * sizeof(wchar_t)));
-        for (int i = 0; i <= last; ++i) {
-            trap.Line(headLine);
-            trap.Step(headLine + 2, [&] {
-                SendMessageW(picker, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(core::ZeroPad(i, 2).c_str()));
-            });
-            trap.Line(headLine + 4);
-        }
-        SendMessageW(picker, WM_SETREDRAW, TRUE, 0);
-    };
-    fill(cboHrs_, 23, 134);
-    fill(cboMins_, 59, 140);
-    fill(cboSecs_, 59, 146);
+    FillPickers(trap);
     trap.Step(152, [&] { SetPickerText(cboHrs_, core::ReadSetting(L"Hours", L"00")); });
     trap.Step(154, [&] { SetPickerText(cboMins_, core::ReadSetting(L"Minutes", L"00")); });
     trap.Step(156, [&] { SetPickerText(cboSecs_, core::ReadSetting(L"Seconds", L"00")); });
@@ -245,14 +249,18 @@ void Form1::Check3_Click() {
     }
 }
 
+void Form1::MakeAlarmOptionsReturnHere() {
+    alarm::Form3& options = *first_->form3_;
+    options.SetMainWindow(hwnd());
+    options.onMainShown = [this] { HiddenInTray = false; };
+}
+
 void Form1::PushButton3_Click() {
     core::Trap trap(L"Form1.PushButton3_Click", reporter);
     trap.Step(100, [&] {
         // Alarm Options brings back the window it was opened from.
-        alarm::Form3& options = *first_->form3_;
-        options.SetMainWindow(hwnd());
-        options.onMainShown = [this] { HiddenInTray = false; };
-        options.Show();
+        MakeAlarmOptionsReturnHere();
+        first_->form3_->Show();
     });
     trap.Step(102, [&] { ShowWindow(hwnd(), SW_HIDE); });
 }
@@ -339,8 +347,8 @@ void Form1::HideInTray() {
     // The balloon's wait pumps messages: countdown ticks, clicks and tray events run inside it, and
     // inside Start when Start minimised the window.
     first_->cSysTray1.ShowBalloon(L"has been minimized to the system tray.\r\n"
-                          L"Click on the blue 'V' icon (V for Vendrel) to bring the software back.",
-                          core::kProductName, 5, true);
+                                  L"Click on the blue 'V' icon (V for Vendrel) to bring the software back.",
+                                  core::kProductName, 5, true);
 }
 
 void Form1::cSysTray1_MouseUp(std::int16_t /*button*/, std::int32_t /*id*/) {

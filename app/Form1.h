@@ -90,7 +90,6 @@ public:
     // Once the tray icon's add is let go: timers restored hidden while the shell refuses the icon are
     // shown minimised instead.
     void KeepHiddenTimersReachable();
-    const std::wstring& Label() const { return label_; }
     // A valid label (core::IsValidLabel), shown in the caption and kept in the record.
     void SetLabel(const std::wstring& label);
     // Asks the user for a new label ("Label..." in the system menu).
@@ -191,6 +190,8 @@ private:
     Form1* OpenTimer(const std::wstring& id, const platform::TimerRecord* record, std::int64_t nowUtc);
     // The first steps of every timer window's load: the skin and the hand pointer.
     void LoadLook(core::Trap& trap);
+    // The load's lists of hours, minutes and seconds, "00" to "23" and "00" to "59".
+    void FillPickers(core::Trap& trap);
     // The load of a timer other than the first: its picks start at 00, the start-up box as the first's.
     void LoadOtherTimer();
     // The timers' own messages; true when handled.
@@ -205,6 +206,8 @@ private:
     void ShowTimersInTray(bool redraw = false);
     // The first timer's window comes back after it was closed away.
     void ComeBack();
+    // Alarm Options, once closed, shows this window again (the one whose button opened it).
+    void MakeAlarmOptionsReturnHere();
 
     // The command line handed over (Form1CommandLine.cpp).
     // Restores the window from the tray in front, or, while a modal window of ours is up, that one.
@@ -216,6 +219,8 @@ private:
     bool TakeDuration(core::Trap& trap, const CommandLineRequest& request);
     // "/pause", "/resume" or "/reset": what the button does, when there is something to do.
     void TakeSwitch(core::Trap& trap, CommandLineRequest::Kind kind);
+    // A window behind the tray icon comes back at its normal size, for a start that sends it there again.
+    void ComeOutOfTray();
 
     // A picker's selected item ("" when none), already current while it reports a new selection.
     static std::wstring PickerText(HWND picker);
@@ -231,8 +236,9 @@ private:
     CountdownState CountdownStateNow() const;
     // What a click or a command-line switch acts on: a fresh countdown runs from Start on.
     CountdownState CountdownStateForButtons() const;
-    // Start/Pause's caption, drawn from the countdown.
+    // Start/Pause's caption and the display, drawn from the countdown.
     void ShowStartPause();
+    void ShowDisplay();
     // Time Expired has been answered: what follows the alarm runs, as the answer's flags say
     // (Form1Countdown.cpp).
     void OnTimeExpiredAnswered(WPARAM answer);

@@ -188,16 +188,18 @@ bool Form1::TakeDuration(core::Trap& trap, const CommandLineRequest& request) {
     for (int i = 0; i < 3; ++i) trap.Step(110 + 2 * i, [&] { SetPickerText(pickers[i], picks[i]); });
     // Behind the tray icon the window is still minimised, and Start's minimise would only show it as a
     // minimised window on the taskbar: it comes back first, and Start sends it behind the icon again.
-    trap.Step(116, [&] {
-        if (!HiddenInTray) return;
-        ui::ShowNormal(hwnd());
-        HiddenInTray = false;
-    });
+    trap.Step(116, [&] { ComeOutOfTray(); });
     trap.Step(118, [&] {
         PushButton1_Click();
         ShowCountdownInTray();
     });
     return true;
+}
+
+void Form1::ComeOutOfTray() {
+    if (!HiddenInTray) return;
+    ui::ShowNormal(hwnd());
+    HiddenInTray = false;
 }
 
 void Form1::TakeSwitch(core::Trap& trap, CommandLineRequest::Kind kind) {
@@ -210,11 +212,7 @@ void Form1::TakeSwitch(core::Trap& trap, CommandLineRequest::Kind kind) {
         trap.Step(120, [&] { PushButton1_Click(); });
     } else if (kind == CommandLineRequest::Kind::Resume && paused) {
         // As a duration taken behind the tray icon: back first, and Start sends it behind the icon again.
-        trap.Step(122, [&] {
-            if (!HiddenInTray) return;
-            ui::ShowNormal(hwnd());
-            HiddenInTray = false;
-        });
+        trap.Step(122, [&] { ComeOutOfTray(); });
         trap.Step(124, [&] { PushButton1_Click(); });
     } else if (kind == CommandLineRequest::Kind::Reset && (running || paused)) {
         trap.Step(126, [&] { PushButton2_Click(); });

@@ -40,6 +40,10 @@ void Form1::ShowStartPause() {
     PushButton1.SetCaption(countdown_.State() == CountdownState::Running ? L"Pause" : L"Start");
 }
 
+void Form1::ShowDisplay() {
+    SetWindowTextW(lblTimer_, FormatCountdown(countdown_.SecondsLeft(), countdown_.TenthsLeft()).c_str());
+}
+
 void Form1::PushButton1_Click() {
     core::Trap trap(L"Form1.PushButton1_Click", reporter);
     if (trap.Test(100, [&] { return countdown_.State() != CountdownState::Running; })) {
@@ -98,7 +102,7 @@ void Form1::PushButton2_Click() {
         countdown_.Reset();
         ShowStartPause();
     });
-    trap.Step(106, [&] { SetWindowTextW(lblTimer_, FormatCountdown(countdown_.SecondsLeft(), countdown_.TenthsLeft()).c_str()); });
+    trap.Step(106, [&] { ShowDisplay(); });
     trap.Step(108, [&] { EnableWindow(cboHrs_, TRUE); });
     trap.Step(110, [&] { EnableWindow(cboMins_, TRUE); });
     trap.Step(112, [&] { EnableWindow(cboSecs_, TRUE); });
@@ -111,7 +115,7 @@ void Form1::Timer1_Tick() {
         // paint or read it: only the last tick of a run and the expiring tick (the one that shows
         // the last tenth) write it, so that a long sleep does not hold up the alarm.
         if (Timer1.AnotherTickFollows() && countdown_.TicksLeft() > 1) return;
-        SetWindowTextW(lblTimer_, FormatCountdown(countdown_.SecondsLeft(), countdown_.TenthsLeft()).c_str());
+        ShowDisplay();
     });
     // Lines 120 to 126 counted the tenths digit down into the whole seconds: the tick does all of it.
     bool expired = false;

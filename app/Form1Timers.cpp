@@ -5,14 +5,8 @@
 
 #include "alarm/Form2.h"
 #include "alarm/Form3.h"
-#include "app/CountdownDisplay.h"
-#include "app/Skin.h"
 #include "core/AppTitle.h"
-#include "core/Files.h"
-#include "core/TextFormat.h"
 #include "core/TimerLabel.h"
-#include "resources/Layouts.h"
-#include "ui/Backdrop.h"
 #include "ui/Controls.h"
 #include "ui/TextQuestion.h"
 
@@ -143,14 +137,9 @@ void Form1::LoadOtherTimer() {
     core::Trap trap(L"Form1.Form_Load", reporter);
     LoadLook(trap);
     trap.Step(128, [&] { ShowCaption(); });
-    trap.Step(134, [&] {
-        for (HWND picker : {cboHrs_, cboMins_, cboSecs_}) {
-            const int last = picker == cboHrs_ ? 23 : 59;
-            for (int i = 0; i <= last; ++i) {
-                SendMessageW(picker, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(core::ZeroPad(i, 2).c_str()));
-            }
-            SendMessageW(picker, CB_SETCURSEL, 0, 0);
-        }
+    FillPickers(trap);
+    trap.Step(152, [&] {
+        for (HWND picker : {cboHrs_, cboMins_, cboSecs_}) SendMessageW(picker, CB_SETCURSEL, 0, 0);
     });
     // One start-up setting for the program: every window's box shows it.
     trap.Step(160, [&] { SendMessageW(check3_, BM_SETCHECK, SendMessageW(first_->check3_, BM_GETCHECK, 0, 0), 0); });
@@ -250,11 +239,11 @@ void Form1::ApplyRecord(const platform::TimerRecord& record, std::int64_t nowUtc
                 endedAt_ = ShortTimeText(ToLocalTime(SystemZoneRule, record.endsUtcMs), false);
             }
         }
-        countdown_.Restore(length, ticks, running, nowUtc);
+        countdown_.Restore(ticks, running, nowUtc);
         trayTotalTicks_ = std::max<std::int64_t>(std::int64_t{length} * 10, ticks);
         taskbarTotalSeconds_ = length;
         ShowStartPause();
-        SetWindowTextW(lblTimer_, FormatCountdown(countdown_.SecondsLeft(), countdown_.TenthsLeft()).c_str());
+        ShowDisplay();
         for (HWND picker : {cboHrs_, cboMins_, cboSecs_}) EnableWindow(picker, FALSE);
         if (running) {
             startedAt_ = static_cast<DWORD>(GetTickCount64());
@@ -342,10 +331,7 @@ void Form1::TimerClosed(Form1* timer) {
         return;
     }
     timer->Stop();
-    if (form3_->MainWindow() == timer->hwnd()) {
-        form3_->SetMainWindow(hwnd());
-        form3_->onMainShown = [this] { HiddenInTray = false; };
-    }
+    if (form3_->MainWindow() == timer->hwnd()) MakeAlarmOptionsReturnHere();
     ShowWindow(timer->hwnd(), SW_HIDE);
     // The object goes once its own handler has returned.
     PostMessageW(hwnd(), kTimerClosed, 0, reinterpret_cast<LPARAM>(timer));

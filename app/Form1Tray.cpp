@@ -1,6 +1,7 @@
 // The one tray icon carries the timers' countdowns: the tip tells each one's time left and when it
-// ends, the picture marks the share left of the one that ends soonest. Both follow the countdown from outside its handlers, whose steps stay
-// as they are, and the shell hears of every second only while the pointer is over the icon.
+// ends, the picture marks the share left of the one that ends soonest. Both follow the countdown from
+// outside its handlers, whose steps stay as they are, and the shell hears of every second only while
+// the pointer is over the icon.
 #include "app/Form1.h"
 
 #include "app/CountdownDisplay.h"

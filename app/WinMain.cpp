@@ -71,7 +71,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     form.cSysTray1.HoldAdd(false);
     form.KeepHiddenTimersReachable();
     // Windows starts the program again after an update restart or a crash, and the timers come back.
-    platform::RegisterRestart(L"");
+    platform::RegisterRestart();
     // A switch with no timer running has nothing to act on: the program starts idle. A clock time may
     // have become the time now since it was checked.
     if (own.kind != app::CommandLineRequest::Kind::None || own.newTimer) {

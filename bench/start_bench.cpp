@@ -1,10 +1,10 @@
 // Start to a visible main window: the program, a bare Win32 window (bare_window.exe) and the bare
-// window with three drop-down lists launched in turn, each run waited for to the end before the next, and measured the same way from outside: the
-// time from CreateProcess until the window of its class is visible (polled every millisecond), and
-// until the process first waits for input with its window painted (WaitForInputIdle). Prints the
-// medians and their ratios. Usage: start_bench [runs] [program.exe ...], from build/windows/bench:
-// 15 runs by default, of this build's program, or of each program named (another build of it, to
-// compare), all interleaved with the bare windows.
+// window with three drop-down lists launched in turn, each run waited for to the end before the next,
+// and measured the same way from outside: the time from CreateProcess until the window of its class is
+// visible (polled every millisecond), and until the process first waits for input with its window
+// painted (WaitForInputIdle). Prints the medians and their ratios. Usage: start_bench [runs]
+// [program.exe ...], from build/windows/bench: 15 runs by default, of this build's program, or of each
+// program named (another build of it, to compare), all interleaved with the bare windows.
 #include "core/Handles.h"
 #include "core/Program.h"
 #include "core/Settings.h"

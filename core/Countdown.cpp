@@ -11,7 +11,6 @@ void Countdown::Run(std::int64_t nowUtc) {
 }
 
 void Countdown::Load(std::int32_t lengthSeconds) {
-    length_ = lengthSeconds;
     secondsLeft_ = lengthSeconds;
     tenthsLeft_ = 9;
     ticked_ = false;
@@ -32,8 +31,7 @@ void Countdown::Reset() {
     endsAt_ = 0;
 }
 
-void Countdown::Restore(std::int32_t lengthSeconds, std::int64_t ticksLeft, bool running, std::int64_t nowUtc) {
-    length_ = lengthSeconds;
+void Countdown::Restore(std::int64_t ticksLeft, bool running, std::int64_t nowUtc) {
     const std::int64_t left = ticksLeft < 1 ? 0 : ticksLeft - 1;
     secondsLeft_ = static_cast<std::int32_t>(left / 10);
     tenthsLeft_ = static_cast<std::int16_t>(left % 10);

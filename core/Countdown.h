@@ -1,4 +1,4 @@
-// A countdown timer's state, without the platform: idle, running or paused, its length, the time left
+// A countdown timer's state, without the platform: idle, running or paused, the time left
 // as the next tick shows it, and when it ends. The main window draws its buttons and display from it.
 #pragma once
 
@@ -22,8 +22,6 @@ public:
     bool Ticked() const { return ticked_; }
     // The time ran out and the countdown has been neither reset nor run again since.
     bool Expired() const { return expired_; }
-    // The whole seconds picked at the last load.
-    std::int32_t Length() const { return length_; }
     // Whole seconds and the tenths digit the next tick shows.
     std::int32_t SecondsLeft() const { return secondsLeft_; }
     std::int16_t TenthsLeft() const { return tenthsLeft_; }
@@ -38,9 +36,9 @@ public:
     void Load(std::int32_t lengthSeconds);
     void Pause();
     void Reset();
-    // A countdown kept while the program was not running: loaded with its length and counted already,
-    // `ticksLeft` ticks to go (the expiring one included, at least 1), running from nowUtc on or paused.
-    void Restore(std::int32_t lengthSeconds, std::int64_t ticksLeft, bool running, std::int64_t nowUtc);
+    // A countdown kept while the program was not running: counted already, `ticksLeft` ticks to go (the
+    // expiring one included, at least 1), running from nowUtc on or paused.
+    void Restore(std::int64_t ticksLeft, bool running, std::int64_t nowUtc);
     // Counts one tenth down, and a whole second when the tenths digit passes 0. Returns true for the
     // tick that showed the last tenth: the countdown is then idle and expired.
     bool Tick();
@@ -49,7 +47,6 @@ private:
     CountdownState state_ = CountdownState::Idle;
     bool ticked_ = false;
     bool expired_ = false;
-    std::int32_t length_ = 0;
     std::int32_t secondsLeft_ = 0;
     std::int16_t tenthsLeft_ = 0;
     std::int64_t runFrom_ = 0;

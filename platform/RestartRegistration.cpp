@@ -1,17 +1,13 @@
-// The restart registration through RegisterApplicationRestart: causes given as the flags that exclude
-// the others.
+// The restart registration through RegisterApplicationRestart.
 #include "platform/RestartRegistration.h"
+
+#include <windows.h>
 
 namespace platform {
 
-bool RegisterRestart(const std::wstring& arguments, DWORD causes) {
-    if (arguments.size() >= kLongestRestartCommandLine) return false;
-    // The system's flags say when not to restart; the causes, when to.
-    const DWORD exclusions = kRestartAlways & ~causes;
-    // No arguments: null, which registers the restart without a command line of its own.
-    return SUCCEEDED(RegisterApplicationRestart(arguments.empty() ? nullptr : arguments.c_str(), exclusions));
+bool RegisterRestart() {
+    // No command line (null), and no RESTART_NO_* flag: a restart in every case.
+    return SUCCEEDED(RegisterApplicationRestart(nullptr, 0));
 }
-
-void UnregisterRestart() { UnregisterApplicationRestart(); }
 
 }  // namespace platform

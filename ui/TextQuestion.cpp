@@ -2,6 +2,7 @@
 #include "ui/TextQuestion.h"
 
 #include "core/Program.h"
+#include "ui/Controls.h"
 
 #include <vector>
 
@@ -63,12 +64,6 @@ struct Asking {
     std::wstring answer;
 };
 
-std::wstring TextOf(HWND control) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 INT_PTR CALLBACK QuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
@@ -90,7 +85,7 @@ INT_PTR CALLBACK QuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     std::wstring text;
     std::wstring problem;
     try {
-        text = TextOf(GetDlgItem(dialog, kTextBox));
+        text = WindowText(GetDlgItem(dialog, kTextBox));
         if (asking->question.check) problem = asking->question.check(text);
     } catch (...) {
         return TRUE;

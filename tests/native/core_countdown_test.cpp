@@ -37,11 +37,11 @@ TEST(Countdown, PauseHoldsTheTimeLeftAndResumeEndsFromTheNewNow) {
 
 TEST(Countdown, RestoredCountdownHoldsItsTicksLeftAndEndsOnTime) {
     core::Countdown countdown;
-    countdown.Restore(600, 48, true, kNow);
+    countdown.Restore(48, true, kNow);
     EXPECT_TRUE(countdown.Ticked() && countdown.State() == core::CountdownState::Running);
-    EXPECT_TRUE(countdown.SecondsLeft() == 4 && countdown.TenthsLeft() == 7 && countdown.Length() == 600);
+    EXPECT_TRUE(countdown.SecondsLeft() == 4 && countdown.TenthsLeft() == 7);
     EXPECT_EQ(countdown.EndsAt(), kNow + 4800);
-    countdown.Restore(600, 1, false, kNow);
+    countdown.Restore(1, false, kNow);
     EXPECT_TRUE(countdown.State() == core::CountdownState::Paused && countdown.EndsAt() == 0);
     countdown.Run(kNow);
     EXPECT_TRUE(countdown.Tick()) << "one tick left: the first tick rings";
