@@ -6,7 +6,9 @@
 #include "sound/SoundManager.h"
 #include "ui/Backdrop.h"
 #include "ui/Dpi.h"
+#include "ui/Messages.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace alarm {
@@ -14,7 +16,7 @@ namespace {
 
 DWORD const kForm2Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 // Posted to itself once it is up, and again on each activation while onceUp has not run.
-UINT const kOnceUp = WM_APP + 1;
+UINT const kOnceUp = ui::kOnceUpMessage;
 
 }  // namespace
 
@@ -64,6 +66,7 @@ void Form2::Show(HWND owner, bool takeKeyboard, std::function<void()> onceUp,
     PushButton1.onClick = [this] { PushButton1_Click(); };
     PushButton2.onClick = [this] { PushButton2_Click(); };
     Form_Load();
+    PlaceOnOwnersMonitor(owner);
 
     // Modal for the whole program: neither the owner nor an open (or hidden) Alarm Options window takes
     // input until this window is gone, so nothing else can replace the alarm that OK silences. Other
@@ -88,6 +91,25 @@ void Form2::Show(HWND owner, bool takeKeyboard, std::function<void()> onceUp,
     if (!hasKeyboard) attention_.Flash(hwnd());
     if (onceUp_) PostMessageW(hwnd(), kOnceUp, 0, 0);
     // Every message loop of ours (ui::DispatchToWindow) gives the window its dialog keys: Tab, Escape.
+}
+
+void Form2::PlaceOnOwnersMonitor(HWND owner) {
+    // Centred on the work area of the monitor its timer's window is on (the primary one without an
+    // owner), then cascaded, and kept on that work area.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromWindow(owner ? owner : hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor)) return;
+    RECT window{};
+    GetWindowRect(hwnd(), &window);
+    const RECT& work = monitor.rcWork;
+    const LONG width = window.right - window.left;
+    const LONG height = window.bottom - window.top;
+    const LONG step = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
+    LONG x = work.left + (work.right - work.left - width) / 2 + cascade * step;
+    LONG y = work.top + (work.bottom - work.top - height) / 2 + cascade * step;
+    x = std::max(work.left, std::min(x, work.right - width));
+    y = std::max(work.top, std::min(y, work.bottom - height));
+    SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form2::Form_Load() {

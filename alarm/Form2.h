@@ -43,8 +43,12 @@ public:
 
     // The label of the timer that rang, named in the caption (" Time Expired - Tea"); empty for none.
     std::wstring label;
+    // How many other Time Expired windows are up: this one opens set down and right of them by as many
+    // caption heights, so that none hides another.
+    int cascade = 0;
 
     void Form_Load();
+    void PlaceOnOwnersMonitor(HWND owner);
     void PushButton1_Click();
     void PushButton2_Click();
 

@@ -277,6 +277,10 @@ CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) 
             if (!labelArgument.empty() || request.kind == Kind::Usage) return refuse(argument, Problem::OneTooMany);
             labelArgument = argument;
             request.label = label;
+        } else if (SameLetters(text, L"/restored")) {
+            // Windows starting the program again after an update restart: alone, or it is one too many.
+            if (arguments.size() != 1) return refuse(argument, Problem::OneTooMany);
+            request.restored = true;
         } else if (SameLetters(text, L"/new")) {
             if (request.newTimer || isSwitch(request.kind)) return refuse(argument, Problem::OneTooMany);
             request.newTimer = true;
@@ -385,7 +389,8 @@ std::wstring BadArgumentText(std::wstring_view argument, CommandLineRequest::Pro
     case CommandLineRequest::Problem::UnknownForm:
         break;
     }
-    return shown + L" is not a duration.\r\n\r\n" + kAcceptedForms;
+    return shown + L" is not a duration.\r\n\r\n" + kAcceptedForms +
+           L"\r\n/new opens a further timer; /label:NAME names it, or picks the timers a switch acts on.";
 }
 
 std::wstring ReplaceQuestionText(bool paused, std::int32_t secondsShown, std::int32_t newSeconds,

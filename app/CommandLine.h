@@ -37,6 +37,9 @@ struct CommandLineRequest {
     // "/new": a new timer rather than the one running; with a Duration or TimeOfDay it starts at once,
     // with None it opens idle.
     bool newTimer = false;
+    // "/restored": Windows started the program again after an update restart or a crash. A running copy
+    // takes it as nothing to do; a copy that runs the timers brings them back, as any start does.
+    bool restored = false;
     // "/label:NAME": the label of the new timer, or of the timers a duration or a switch is for; valid
     // (core::IsValidLabel) and never empty when given. Empty: no label named.
     std::wstring label;

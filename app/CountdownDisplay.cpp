@@ -25,9 +25,10 @@ std::wstring FormatCountdown(std::int32_t seconds, std::int16_t tenths) {
     return FormatWholeSeconds(seconds) + L"." + std::to_wstring(tenths);
 }
 
-std::wstring CloseQuestionText(bool paused, std::int32_t secondsShown) {
+std::wstring CloseQuestionText(bool paused, std::int32_t secondsShown, const std::wstring& name) {
     return std::wstring(paused ? L"A countdown is paused with " : L"A countdown is running with ") +
-           FormatWholeSeconds(secondsShown) + L" left. Close the timer?";
+           FormatWholeSeconds(secondsShown) + L" left. Close the timer" + (name.empty() ? std::wstring() : L" \u201C" + name + L"\u201D") +
+           L"?";
 }
 
 }  // namespace app

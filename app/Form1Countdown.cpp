@@ -1,17 +1,19 @@
-// The countdown engine of the main window: Start/Pause, Reset and the tick of Timer1. The countdown's
-// state lives in its object, which counts ticks; the caption and the display are drawn from it. The
-// expiring tick shows Time Expired and returns; what follows the alarm runs once it is answered.
+// A timer's countdown engine: Start/Pause, Reset and the tick of Timer1. The countdown's state lives in
+// its object, which counts ticks; the caption and the display are drawn from it. The expiring tick shows
+// Time Expired and returns; what follows the alarm runs once it is answered.
 #include "app/Form1.h"
 
 #include "alarm/Form2.h"
 #include "alarm/Form3.h"
 #include "app/Conversions.h"
 #include "app/CountdownDisplay.h"
+#include "app/TimerProgram.h"
 #include "core/Files.h"
 #include "core/Modal.h"
 #include "core/Program.h"
 #include "sound/SoundManager.h"
 #include "ui/Backdrop.h"
+#include "ui/Messages.h"
 
 #include <functional>
 #include <optional>
@@ -22,19 +24,9 @@ namespace {
 // What the answer posted by Time Expired carries: the restart, and what the expiry found.
 WPARAM const kRestart = 1;
 WPARAM const kOptionsOpen = 2;
-WPARAM const kMainShown = 4;
+WPARAM const kWasShown = 4;
 
 }  // namespace
-
-CountdownState Form1::CountdownStateNow() const {
-    return countdown_.Ticked() ? countdown_.State() : CountdownState::Idle;
-}
-
-CountdownState Form1::CountdownStateForButtons() const {
-    // A countdown paused before its first tick still shows the idle text: the switches and the
-    // questions take it for none, as they always have.
-    return countdown_.State() == CountdownState::Running ? CountdownState::Running : CountdownStateNow();
-}
 
 void Form1::ShowStartPause() {
     PushButton1.SetCaption(countdown_.State() == CountdownState::Running ? L"Pause" : L"Start");
@@ -45,7 +37,7 @@ void Form1::ShowDisplay() {
 }
 
 void Form1::PushButton1_Click() {
-    core::Trap trap(L"Form1.PushButton1_Click", reporter);
+    core::Trap trap(L"Form1.PushButton1_Click", program_.reporter);
     if (trap.Test(100, [&] { return countdown_.State() != CountdownState::Running; })) {
         const bool allZero = trap.Test(102, [&] {
             // All three are converted before the comparison, so any picker that is not a number fails it.
@@ -67,13 +59,15 @@ void Form1::PushButton1_Click() {
         trap.Step(112, [&] { EnableWindow(cboMins_, FALSE); });
         trap.Step(114, [&] { EnableWindow(cboSecs_, FALSE); });
         if (trap.Test(116, [&] { return !countdown_.Ticked(); })) {
-            // Line 118 set the tenths digit, which the load at 120 sets with the length.
+            // The load at 120 sets the tenths digit with the length.
             trap.Line(118);
             trap.Step(120, [&] {
                 const std::int32_t seconds = ToInteger16(PickerText(cboSecs_));
                 const std::int32_t minutes = ToInteger16(PickerText(cboMins_));
                 const std::int32_t hours = ToInteger16(PickerText(cboHrs_));
                 countdown_.Load(seconds + 60 * minutes + 3600 * hours);
+                // A duration handed over ends when it would have, started the moment it arrived.
+                if (askedAt_) countdown_.CountFrom(*askedAt_, UtcNow());
             });
         }
         trap.Step(122, [&] {
@@ -95,7 +89,7 @@ void Form1::PushButton1_Click() {
 }
 
 void Form1::PushButton2_Click() {
-    core::Trap trap(L"Form1.PushButton2_Click", reporter);
+    core::Trap trap(L"Form1.PushButton2_Click", program_.reporter);
     trap.Step(100, [&] { Timer1.SetEnabled(false); });
     trap.Step(102, [&] { Timer1.SetInterval(0); });
     trap.Step(104, [&] {
@@ -109,7 +103,7 @@ void Form1::PushButton2_Click() {
 }
 
 void Form1::Timer1_Tick() {
-    core::Trap trap(L"Form1.Timer1", reporter);
+    core::Trap trap(L"Form1.Timer1", program_.reporter);
     trap.Step(118, [&] {
         // In a catch-up after a sleep the next tick replaces this text before any message could
         // paint or read it: only the last tick of a run and the expiring tick (the one that shows
@@ -117,30 +111,35 @@ void Form1::Timer1_Tick() {
         if (Timer1.AnotherTickFollows() && countdown_.TicksLeft() > 1) return;
         ShowDisplay();
     });
-    // Lines 120 to 126 counted the tenths digit down into the whole seconds: the tick does all of it.
+    // The tick counts the tenths digit down into the whole seconds.
     bool expired = false;
     trap.Step(120, [&] { expired = countdown_.Tick(); });
     if (!trap.Test(128, [&] { return expired; })) return;
 
+    Ring(trap, ui::KeyboardIsFree(startedAt_));
+}
+
+void Form1::Ring(core::Trap& trap, bool takeKeyboard) {
     // Deliberately mended: the alarm's hold on the system and the display comes first, before the
     // countdown's own ends at step 132, so the computer cannot fall asleep between the two.
-    first_->AlarmAttention.KeepAwake();
+    program_.AlarmAttention.KeepAwake();
     // A question about this countdown (close, replace) goes, as if answered No: Time Expired would
-    // cover it and leave it behind, holding the main window. The user can ask again afterwards.
+    // cover it and leave it behind, holding the window. The user can ask again afterwards.
     countdownQuestions_.Withdraw(IDNO);
-    alarm::Form3& options = *first_->form3_;
-    sound::AlarmSound& alarmSound = first_->AlarmSound;
-    const bool optionsOpen = options.IsLoaded() && IsWindowVisible(options.hwnd());
-    const bool mainShown = IsWindowVisible(hwnd()) != FALSE;
+    alarm::Form3& options = program_.Form3();
+    sound::AlarmSound& alarmSound = program_.AlarmBuffer;
+    // Alarm Options open from this window: once the alarm is answered it is in front again, and this
+    // window behind it as it was.
+    const bool optionsOpen = program_.AlarmOptionsShown() && program_.AlarmOptionsReturnsTo() == hwnd();
+    const bool shown = IsWindowVisible(hwnd()) != FALSE;
 
     // An alarm that rings while another program is in use leaves that program its keystrokes: the
     // windows come up without being activated (Time Expired, topmost, flashes instead).
-    const bool takeKeyboard = ui::KeyboardIsFree(startedAt_);
     trap.Step(130, [&] { ShowStartPause(); });
     trap.Step(132, [&] { Timer1.SetEnabled(false); });
     trap.Step(134, [&] { Timer1.SetInterval(0); });
-    // Without the keyboard the main window comes back disabled and holding no focus. The system gives
-    // a window restored from minimised the focus even without activation, and Wine moves the X input
+    // Without the keyboard the window comes back disabled and holding no focus. The system gives a
+    // window restored from minimised the focus even without activation, and Wine moves the X input
     // focus to a window of ours that holds the focus (at the restore, and again when the X server maps
     // the window): the other program would lose its foreground and the keys typed there.
     std::optional<core::ThreadModality> quiet;
@@ -177,7 +176,7 @@ void Form1::Timer1_Tick() {
         if (alarmSound.ringing > 0 && alarmSound.buffer > 0) sound::Stop(alarmSound.buffer);
         trap.Step(146, [&] { alarmSound.buffer = sound::FindFreeBuffer(); });
         core::Trap later(L"Form1.Timer1", [&](const std::wstring& report) {
-            tellOnceUp = [this, report] { reporter(report); };
+            tellOnceUp = [reporter = program_.reporter, report] { reporter(report); };
         });
         later.Step(148, [&] {
             std::wstring message;
@@ -191,38 +190,53 @@ void Form1::Timer1_Tick() {
     // again for a repeating alarm); a device that is not there yet (just after a wake) is tried again
     // while Time Expired is up.
     trap.Step(150, [&] { sound::PlayAlarm(listed ? alarmSound.buffer : 0, repeat); });
-    // Line 152 cleared the restart request, which is now Time Expired's answer.
+    // The restart request is Time Expired's answer.
     trap.Line(152);
     // The tick returns with Time Expired up: no modal loop runs inside it, and another alarm can come
     // up meanwhile. The answer is posted to this window, so that what follows it runs outside the
     // Time Expired window's own handlers, before anything the return of the input brings.
+    bool up = false;
     trap.Step(154, [&] {
         // An earlier window whose answer never came (the program was ending) goes first.
         if (timeExpired_) timeExpired_->Withdraw();
-        timeExpired_ = std::make_unique<alarm::Form2>(reporter, first_->AlarmAttention, alarmSound);
+        timeExpired_ = std::make_unique<alarm::Form2>(program_.reporter, program_.AlarmAttention, alarmSound);
         timeExpired_->label = label_;
+        // Set down and right of every other Time Expired up, as the timer windows cascade.
+        for (Form1* timer : program_.Timers()) {
+            if (timer != this && timer->TimeExpired() && timer->TimeExpired()->hwnd()) ++timeExpired_->cascade;
+        }
         const HWND self = hwnd();
-        const WPARAM asked = optionsOpen ? kOptionsOpen : 0;
-        const WPARAM shown = mainShown ? kMainShown : 0;
-        timeExpired_->Show(self, takeKeyboard, std::move(tellOnceUp), [self, asked, shown](bool restart) {
-            PostMessageW(self, kTimeExpiredAnswered, asked | shown | (restart ? kRestart : 0), 0);
+        const WPARAM flags = (optionsOpen ? kOptionsOpen : 0) | (shown ? kWasShown : 0);
+        timeExpired_->Show(self, takeKeyboard, std::move(tellOnceUp), [self, flags](bool restart) {
+            PostMessageW(self, ui::kTimeExpiredAnsweredMessage, flags | (restart ? kRestart : 0), 0);
         });
+        if (!timeExpired_->hwnd()) throw core::HandlerError(L"Out of memory");
+        up = true;
     });
+    if (!up) {
+        // No Time Expired could come up (reported above): the countdown resets, and the sound and the
+        // hold end with no window left to answer them.
+        timeExpired_.reset();
+        if (alarmSound.ringing == 0) {
+            sound::StopAlarm();
+            program_.AlarmAttention.LetSleep();
+        }
+        PushButton2_Click();
+    }
 }
 
 void Form1::OnTimeExpiredAnswered(WPARAM answer) {
     if (closing_ || !timeExpired_) return;
     // Kept until this handler returns: a restart may ring again inside it (a balloon's wait pumps).
     const std::unique_ptr<alarm::Form2> answered = std::move(timeExpired_);
-    core::Trap trap(L"Form1.Timer1", reporter);
+    core::Trap trap(L"Form1.Timer1", program_.reporter);
     // However it closed, its alarm no longer waits for a device, nor repeats: OK, Restart and Escape
     // stop the alarm; the close box does not, and a single play may end by itself, but a repeating one
-    // would play on.
-    // Another timer's Time Expired still up keeps the alarm going.
+    // would play on. Another timer's Time Expired still up keeps the alarm going.
     trap.Step(154, [&] {
-        if (first_->AlarmSound.ringing == 0) sound::StopAlarm();
+        if (program_.AlarmBuffer.ringing == 0) sound::StopAlarm();
     });
-    if ((answer & kOptionsOpen) != 0) BackToAlarmOptions((answer & kMainShown) != 0);
+    if ((answer & kOptionsOpen) != 0) program_.BackToAlarmOptions(*this, (answer & kWasShown) != 0);
     trap.Step(156, [&] { PushButton2_Click(); });
     if (trap.Test(158, [&] { return (answer & kRestart) != 0; })) {
         trap.Step(160, [&] { PushButton1_Click(); });
@@ -230,18 +244,16 @@ void Form1::OnTimeExpiredAnswered(WPARAM answer) {
     ShowCountdownInTray();
 }
 
-void Form1::BackToAlarmOptions(bool mainWasShown) {
-    // Closed from the tray meanwhile, or by the end of the program: nothing to come back to.
-    const alarm::Form3& options = *first_->form3_;
-    if (!options.IsLoaded() || !IsWindowVisible(options.hwnd())) return;
-    // The keyboard goes along only when the answered alarm handed it to the main window. A message box
-    // or file dialog of Alarm Options, when one was up, comes along in front of it.
-    if (GetForegroundWindow() == hwnd()) {
-        SetForegroundWindow(GetLastActivePopup(options.hwnd()));
-    } else {
-        SetWindowPos(options.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+void Form1::Stop() {
+    closing_ = true;
+    Timer1.SetEnabled(false);
+    countdownQuestions_.Withdraw(IDNO);
+    // A Time Expired window up goes without its answer: nothing is reset, nothing starts again; its
+    // share of the alarm goes with it, and the sound with the last one.
+    if (timeExpired_) {
+        timeExpired_->Withdraw();
+        if (program_.AlarmBuffer.ringing == 0) sound::StopAlarm();
     }
-    if (!mainWasShown) ShowWindow(hwnd(), SW_HIDE);
 }
 
 }  // namespace app

@@ -1,35 +1,14 @@
-// The one tray icon carries the timers' countdowns: the tip tells each one's time left and when it
-// ends, the picture marks the share left of the one that ends soonest. Both follow the countdown from
-// outside its handlers, whose steps stay as they are, and the shell hears of every second only while
-// the pointer is over the icon.
+// A timer's countdown as the tray and its taskbar button show it: the program's one tip and picture hear
+// of each change, the record is kept when the state changed, and the tick timer knows when the display
+// is out of sight.
 #include "app/Form1.h"
 
-#include "app/CountdownDisplay.h"
-#include "app/TrayTimersTip.h"
-#include "tray/ProgressPicture.h"
-#include "ui/Dpi.h"
+#include "app/TimerProgram.h"
 
 #include <algorithm>
 #include <cwchar>
 
 namespace app {
-namespace {
-
-// The shell's small-icon size at the DPI of the taskbar's monitor: the tray draws its icons at that
-// size, and a picture of another size is stretched by the shell, blurred or blocky.
-int TrayIconSize() {
-    const int size = ui::SystemMetricForDpi(SM_CXSMICON, ui::TaskbarDpi());
-    return size > 0 ? size : 16;
-}
-
-// The clock time `tenths` tenths of a second from now, without seconds; empty when the system cannot
-// say. By the zone's rules for that moment, as a clock time on the command line is counted: an end
-// beyond a change to or from daylight saving time shows the time the clock will read then.
-std::wstring EndTimeText(std::int64_t tenths) {
-    return ShortTimeText(ToLocalTime(SystemZoneRule, UtcNow() + tenths * 100), false);
-}
-
-}  // namespace
 
 std::wstring ShortTimeText(const LocalTime& time, bool seconds) {
     SYSTEMTIME local{};
@@ -49,116 +28,32 @@ std::wstring ShortTimeText(const LocalTime& time, bool seconds) {
 }
 
 void Form1::ShowCountdownInTray() {
-    const CountdownState state = CountdownStateNow();
-    if (state == CountdownState::Running && Timer1.Enabled()) {
+    if (countdown_.State() == CountdownState::Running && Timer1.Enabled()) {
         // Between ticks the count says how many ticks remain, the expiring one included.
         Timer1.SetExpiringTick(Timer1.TicksDelivered() + static_cast<std::uint64_t>(countdown_.TicksLeft()));
     }
-    ShowCountdownOnTaskbar(state);
+    ShowCountdownOnTaskbar();
     SaveRecord();
-    first_->ShowTimersInTray();
+    program_.ShowTimersInTray();
 }
 
-void Form1::ShowTimersInTray(bool redraw) {
-    const std::vector<Form1*> timers = Timers();
-    bool changed = redraw || trayStale_ || timers.size() != trayTimersShown_;
-    std::int64_t quietKey = -1;
-    for (Form1* timer : timers) {
-        const CountdownState state = timer->CountdownStateNow();
-        const core::Countdown& countdown = timer->countdown_;
-        // A timer's line changes with its displayed whole seconds and its state, at most once a second
-        // while counting; its end time is worked out only then: now and the time left move on together.
-        const std::int64_t shown =
-            state == CountdownState::Idle ? -1 : countdown.TicksLeft() / 10 * 3 + static_cast<int>(state);
-        if (shown != timer->trayShown_) {
-            timer->trayShown_ = shown;
-            timer->trayEndTime_ = state == CountdownState::Running ? EndTimeText(countdown.TicksLeft()) : L"";
-            changed = true;
-        }
-        // The first tick of a countdown shows it whole: the most ticks ever left is its length.
-        timer->trayTotalTicks_ = state == CountdownState::Idle ? 0 : std::max(timer->trayTotalTicks_, countdown.TicksLeft());
-        // What the shell hears of while nobody looks: a new state or minute of any timer.
-        const std::int64_t key = TrayQuietKey(state, countdown.SecondsLeft(), countdown.TenthsLeft());
-        if (key >= 0) quietKey = quietKey < 0 ? key : quietKey * 1'000'003 + key;
+bool Form1::UpdateTrayLine() {
+    const CountdownState state = countdown_.State();
+    const bool counting = state == CountdownState::Running || state == CountdownState::Paused;
+    // A timer's line changes with its displayed whole seconds and its state, at most once a second
+    // while counting; its end time is worked out only then: now and the time left move on together.
+    const std::int64_t shown = counting ? countdown_.TicksLeft() / 10 * 3 + static_cast<int>(state) : -1;
+    // The first tick of a countdown shows it whole: the most ticks ever left is its length.
+    trayTotalTicks_ = counting ? std::max(trayTotalTicks_, countdown_.TicksLeft()) : 0;
+    if (shown == trayShown_) return false;
+    trayShown_ = shown;
+    trayEndTime_.clear();
+    if (state == CountdownState::Running) {
+        // By the zone's rules for that moment, as a clock time on the command line is counted: an end
+        // beyond a change to or from daylight saving time shows the time the clock will read then.
+        trayEndTime_ = ShortTimeText(ToLocalTime(SystemZoneRule, UtcNow() + countdown_.TicksLeft() * 100), false);
     }
-    if (changed) {
-        std::vector<TrayTimer> entries;
-        entries.reserve(timers.size());
-        for (Form1* timer : timers) {
-            entries.push_back({timer->label_, timer->CountdownStateNow(), timer->countdown_.SecondsLeft(),
-                               timer->countdown_.TenthsLeft(), timer->trayEndTime_});
-        }
-        trayAllTip_ = TrayTimersTipText(entries);
-        trayTimersShown_ = timers.size();
-        trayStale_ = false;
-        const auto choice = TrayPictureTimer(entries);
-        DrawTrayPicture(choice ? timers[choice->index] : nullptr, choice && choice->paused, redraw);
-    }
-    const bool tipDue = trayAllTip_ != cSysTray1.TrayTip();
-    if (!tipDue && !trayPictureDue_) return;
-    // The shell redraws the icon at every change. While nobody looks at the tip, it hears of a new
-    // picture, a new state and a new minute of the time left, not of every second.
-    if (!trayPictureDue_ && !trayCadence_.TipDue(quietKey, TrayTipHovered())) return;
-    if (trayPictureDue_) {
-        tray::PictureRef picture = trayPixels_.empty() ? tray::CreateTrayPicture(trayIconSize_)
-                                                       : tray::PictureFromPixels(trayIconSize_, trayPixels_);
-        // A picture that could not be made is tried again with the next change.
-        if (picture) {
-            trayPictureDue_ = false;
-            if (tipDue) {
-                cSysTray1.TrayTipAndIcon(trayAllTip_, std::move(picture));
-            } else {
-                cSysTray1.TrayIcon(std::move(picture));
-            }
-        } else if (tipDue) {
-            cSysTray1.TrayTip(trayAllTip_);
-        }
-    } else {
-        cSysTray1.TrayTip(trayAllTip_);
-    }
-    trayCadence_.Sent(quietKey);
-}
-
-void Form1::DrawTrayPicture(const Form1* shown, bool paused, bool redraw) {
-    // No countdown loaded: the tray shows the design picture, no pixels of our own.
-    std::vector<std::uint32_t> pixels;
-    if (shown) {
-        const std::int64_t left = shown->countdown_.TicksLeft();
-        const std::int64_t total = shown->trayTotalTicks_;
-        pixels = tray::DrawProgressPicture(
-            trayIconSize_, total > 0 ? static_cast<double>(left) / static_cast<double>(total) : 1.0, paused);
-    }
-    if (pixels == trayPixels_ && !redraw) return;
-    trayPixels_ = std::move(pixels);
-    trayPictureDue_ = true;
-}
-
-bool Form1::TrayTipHovered() const {
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    return trayCadence_.Hovered(static_cast<std::int64_t>(GetTickCount64()), {cursor.x, cursor.y});
-}
-
-void Form1::cSysTray1_MouseMove(std::int32_t /*id*/) {
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    trayCadence_.PointerOverIcon(static_cast<std::int64_t>(GetTickCount64()), {cursor.x, cursor.y});
-    // The shell shows the tip it holds: it is made current before the tip comes up.
-    ShowCountdownInTray();
-}
-
-void Form1::OnTrayScaleChanged() {
-    const int size = TrayIconSize();
-    if (size == trayIconSize_) return;
-    trayIconSize_ = size;
-    ShowTimersInTray(true);
-}
-
-void Form1::OnPowerBroadcast(WPARAM event) {
-    // The clock counts the sleep: a countdown whose end fell in it expires and rings as soon as the
-    // message loop runs. Not here: the system waits for this answer, and an expiring tick would bring
-    // the alarm up inside its notification.
-    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) Timer1.CatchUpSoon();
+    return true;
 }
 
 void Form1::OnVisibilityChanged() {
@@ -167,6 +62,42 @@ void Form1::OnVisibilityChanged() {
     // The expiring tick shows the window before Time Expired comes up: the tray drops the countdown
     // from there on, not only once that window has been answered.
     ShowCountdownInTray();
+}
+
+void Form1::ShowCountdownOnTaskbar() {
+    const CountdownState state = countdown_.State();
+    std::int32_t left = 0;
+    if (state == CountdownState::Running || state == CountdownState::Paused) {
+        // In the display's whole seconds, so that the button changes at most once a second; the first
+        // tick of a countdown shows it whole, so the most ever left is its length.
+        left = static_cast<std::int32_t>(countdown_.TicksLeft() / 10);
+        taskbarTotalSeconds_ = std::max(taskbarTotalSeconds_, left);
+    } else {
+        taskbarTotalSeconds_ = 0;
+    }
+    // Behind the tray icon or the Alarm Options window the window has no button; minimised to the
+    // taskbar it has one.
+    if (!IsWindowVisible(hwnd())) {
+        TaskbarButton.ButtonGone();
+        return;
+    }
+    const auto total = static_cast<std::uint64_t>(taskbarTotalSeconds_);
+    const auto gone = total - static_cast<std::uint64_t>(left);
+    switch (state) {
+    case CountdownState::Running:
+        TaskbarButton.Show(ui::TaskbarState::Normal, gone, total);
+        break;
+    case CountdownState::Paused:
+        TaskbarButton.Show(ui::TaskbarState::Paused, gone, total);
+        break;
+    case CountdownState::Ringing:
+        // The alarm rings from the expiring tick until the reset that follows Time Expired's answer.
+        TaskbarButton.Show(ui::TaskbarState::Error, 1, 1);
+        break;
+    case CountdownState::Idle:
+        TaskbarButton.Show(ui::TaskbarState::NoProgress);
+        break;
+    }
 }
 
 }  // namespace app

@@ -3,7 +3,7 @@
 #include "app/SingleInstance.h"
 
 #include "app/CommandLine.h"
-#include "app/Form1.h"
+#include "app/TimerProgram.h"
 #include "core/AppTitle.h"
 #include "ui/MessageFilter.h"
 #include "ui/ProcAddress.h"
@@ -168,7 +168,7 @@ HWND SingleInstance::PublishedWindow() const {
     const HWND window = static_cast<HWND>(LongToHandle(value));
     // A copy that ended leaves its handle behind, and the system may give it to another window.
     wchar_t className[64] = {};
-    if (!window || !GetClassNameW(window, className, 64) || std::wcscmp(className, Form1::kClassName) != 0) {
+    if (!window || !GetClassNameW(window, className, 64) || std::wcscmp(className, TimerProgram::kClassName) != 0) {
         return nullptr;
     }
     return window;

@@ -9,7 +9,7 @@ namespace app {
 std::wstring TrayTipText(CountdownState state, std::int32_t secondsLeft, std::int16_t tenthsLeft,
                          const std::wstring& endTime) {
     std::wstring tip = core::kProductName;
-    if (state == CountdownState::Idle) return tip;
+    if (state != CountdownState::Running && state != CountdownState::Paused) return tip;
     const std::int64_t shownTenths = TicksLeft(secondsLeft, tenthsLeft);
     tip += L"\n" + FormatWholeSeconds(static_cast<std::int32_t>(shownTenths / 10)) + L" left";
     if (state == CountdownState::Paused) tip += L", paused";

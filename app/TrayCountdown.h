@@ -27,7 +27,7 @@ std::wstring TrayTipText(CountdownState state, std::int32_t secondsLeft, std::in
 // minutes of the time left shown, which change at most once a minute while counting. Equal keys mean
 // the same state and minute.
 constexpr std::int64_t TrayQuietKey(CountdownState state, std::int32_t secondsLeft, std::int16_t tenthsLeft) {
-    if (state == CountdownState::Idle) return -1;
+    if (state != CountdownState::Running && state != CountdownState::Paused) return -1;
     return TicksLeft(secondsLeft, tenthsLeft) / 600 * 2 + (state == CountdownState::Paused ? 1 : 0);
 }
 

@@ -16,7 +16,8 @@ namespace {
 std::vector<std::size_t> TipOrder(std::span<const TrayTimer> timers) {
     std::vector<std::size_t> order;
     for (std::size_t i = 0; i < timers.size(); ++i) {
-        if (timers[i].state != CountdownState::Idle) order.push_back(i);
+        const CountdownState state = timers[i].state;
+        if (state == CountdownState::Running || state == CountdownState::Paused) order.push_back(i);
     }
     const auto key = [&](std::size_t i) {
         return std::pair(timers[i].state == CountdownState::Paused,
@@ -26,12 +27,24 @@ std::vector<std::size_t> TipOrder(std::span<const TrayTimer> timers) {
     return order;
 }
 
+// How much a line says: everything, no end time, or the label cut short and the time alone.
+enum class LineForm { Full, NoEndTime, Short };
+
+// The label cut to this many characters in a short line, an ellipsis after it.
+constexpr std::size_t kShortLabel = 10;
+
 // The timer's line: its label, and what the single timer's tip says after the product name.
-std::wstring TimerLine(const TrayTimer& timer, bool withEndTime) {
-    const std::wstring tip =
-        TrayTipText(timer.state, timer.secondsLeft, timer.tenthsLeft, withEndTime ? timer.endTime : std::wstring());
-    const std::wstring state = tip.substr(tip.find(L'\n') + 1);
-    return timer.label.empty() ? state : timer.label + L" " + state;
+std::wstring TimerLine(const TrayTimer& timer, LineForm form) {
+    const std::wstring tip = TrayTipText(timer.state, timer.secondsLeft, timer.tenthsLeft,
+                                         form == LineForm::Full ? timer.endTime : std::wstring());
+    std::wstring state = tip.substr(tip.find(L'\n') + 1);
+    std::wstring label = timer.label;
+    if (form == LineForm::Short) {
+        state = state.substr(0, state.find(L' '));
+        if (timer.state == CountdownState::Paused) state += L" paused";
+        if (label.size() > kShortLabel) label = label.substr(0, kShortLabel - 1) + L"\u2026";
+    }
+    return label.empty() ? state : label + L" " + state;
 }
 
 }  // namespace
@@ -43,21 +56,23 @@ std::wstring TrayTimersTipText(std::span<const TrayTimer> timers) {
         const TrayTimer& only = timers[order[0]];
         return TrayTipText(only.state, only.secondsLeft, only.tenthsLeft, only.endTime);
     }
+    // Every line as whole as the limit allows for all of them: lines are shortened before any is left
+    // out.
+    for (const LineForm form : {LineForm::Full, LineForm::NoEndTime, LineForm::Short}) {
+        std::wstring tip = core::kProductName;
+        for (const std::size_t i : order) tip += L"\n" + TimerLine(timers[i], form);
+        if (tip.size() <= kTrayTipLimit) return tip;
+    }
+    // Not even short lines fit: as many as do, and a last line "+N more" for the rest.
     std::wstring tip = core::kProductName;
     std::size_t shown = 0;
     for (; shown < order.size(); ++shown) {
         const std::size_t left = order.size() - shown - 1;
         // Room kept for the "+N more" line when others follow this one.
         const std::size_t room = left == 0 ? 0 : (L"\n+" + std::to_wstring(left) + L" more").size();
-        const std::wstring full = L"\n" + TimerLine(timers[order[shown]], true);
-        const std::wstring bare = L"\n" + TimerLine(timers[order[shown]], false);
-        if (tip.size() + full.size() + room <= kTrayTipLimit) {
-            tip += full;
-        } else if (tip.size() + bare.size() + room <= kTrayTipLimit) {
-            tip += bare;
-        } else {
-            break;
-        }
+        const std::wstring line = L"\n" + TimerLine(timers[order[shown]], LineForm::Short);
+        if (tip.size() + line.size() + room > kTrayTipLimit) break;
+        tip += line;
     }
     if (shown < order.size()) tip += L"\n+" + std::to_wstring(order.size() - shown) + L" more";
     return tip;

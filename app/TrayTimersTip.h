@@ -24,9 +24,10 @@ struct TrayTimer {
 // The product name, then one line per loaded timer (idle ones are left out): running ones soonest end
 // first, then paused ones least time left first; each its label and a space, then the time as the
 // single timer's tip says it ("Tea 000:04:59 left, ends 17:30", "000:10:00 left, paused"). Within
-// kTrayTipLimit characters: a line that does not fit with its end time drops it, and the lines that
-// do not fit at all give way to a last line "+N more". One timer without a label gets exactly the
-// single timer's tip (TrayTipText).
+// kTrayTipLimit characters: when not every line fits whole, every line drops its end time; when that
+// is not enough, every line becomes short (the label cut to ten characters, "Tea 000:04:59"); only
+// then do the lines that still do not fit give way to a last line "+N more". One timer without a
+// label gets exactly the single timer's tip (TrayTipText).
 std::wstring TrayTimersTipText(std::span<const TrayTimer> timers);
 
 // Which timer's countdown the tray picture shows: the running one that ends soonest, or when none

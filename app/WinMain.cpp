@@ -4,6 +4,7 @@
 // message loop gives Tab and Enter their dialog meaning in every window of ours.
 #include "app/CommandLine.h"
 #include "app/Form1.h"
+#include "app/TimerProgram.h"
 #include "app/SingleInstance.h"
 #include "core/Program.h"
 #include "platform/RestartRegistration.h"
@@ -49,33 +50,30 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         break;
     }
 
-    app::Form1 form;
-    // Closing the main window ends the program at once, whatever else is open or running.
-    form.onEnd = [] { ExitProcess(0); };
+    app::TimerProgram program;
+    // The end of the program ends the process at once, whatever else is open or running.
+    program.onEnd = [] { ExitProcess(0); };
     // The tray icon, which the load puts in the tray, reaches the shell once the window is drawn: the
-    // shell's answer no longer stands between the start and the window.
-    form.cSysTray1.HoldAdd(true);
-    if (!form.Create()) return 1;
-    instance.Publish(form.hwnd());
+    // shell's answer does not stand between the start and the window.
+    program.cSysTray1.HoldAdd(true);
+    if (!program.Create()) return 1;
+    instance.Publish(program.hwnd());
     // The timers of a run that ended without the user's word (a crash, a log-off, an update) come back.
     // Without them, a new timer is the main window's own.
     app::CommandLineRequest own = request;
-    if (!form.RestoreTimers() && own.newTimer) {
+    if (!program.RestoreTimers() && own.newTimer) {
         own.newTimer = false;
-        if (own.kind == app::CommandLineRequest::Kind::None && !own.label.empty()) form.SetLabel(own.label);
+        if (own.kind == app::CommandLineRequest::Kind::None && !own.label.empty()) program.Main().SetLabel(own.label);
     }
-    if (!form.HiddenInTray && !form.ClosedAway()) form.Show(showCommand);
-    form.FinishLoad();
-    // On a scaled taskbar the icon goes to the shell drawn at the tray's own size.
-    form.OnTrayScaleChanged();
-    form.cSysTray1.HoldAdd(false);
-    form.KeepHiddenTimersReachable();
+    // A start is never silent: the main window shows, whatever its record says.
+    program.Main().Show(showCommand);
+    program.FinishStart();
     // Windows starts the program again after an update restart or a crash, and the timers come back.
     platform::RegisterRestart();
     // A switch with no timer running has nothing to act on: the program starts idle. A clock time may
     // have become the time now since it was checked.
     if (own.kind != app::CommandLineRequest::Kind::None || own.newTimer) {
-        const std::intptr_t answer = form.HandOver(own);
+        const std::intptr_t answer = program.HandOver(own);
         if (const auto problem = app::RefusalOf(answer)) {
             core::ShowUserMessage(app::BadArgumentText(request.badArgument, *problem));
         }

@@ -1,6 +1,8 @@
 // The countdown's state changes, as Start/Pause, Reset and the tick make them.
 #include "core/Countdown.h"
 
+#include <algorithm>
+
 namespace core {
 
 void Countdown::Run(std::int64_t nowUtc) {
@@ -29,6 +31,7 @@ void Countdown::Reset() {
     secondsLeft_ = 0;
     tenthsLeft_ = 0;
     endsAt_ = 0;
+    endedAt_ = 0;
 }
 
 void Countdown::Restore(std::int64_t ticksLeft, bool running, std::int64_t nowUtc) {
@@ -42,6 +45,17 @@ void Countdown::Restore(std::int64_t ticksLeft, bool running, std::int64_t nowUt
     if (running) Run(nowUtc);
 }
 
+void Countdown::RestoreRinging(std::int64_t endedUtc, std::int64_t nowUtc) {
+    Restore(1, true, nowUtc);
+    endsAt_ = endedUtc;
+}
+
+void Countdown::CountFrom(std::int64_t askedUtc, std::int64_t nowUtc) {
+    if (state_ != CountdownState::Running || nowUtc <= askedUtc) return;
+    const std::int64_t gone = std::min((nowUtc - askedUtc) / 100, TicksLeft() - 1);
+    if (gone > 0) Restore(TicksLeft() - gone, true, nowUtc);
+}
+
 bool Countdown::Tick() {
     ticked_ = true;
     if (--tenthsLeft_ < 0) {
@@ -51,6 +65,7 @@ bool Countdown::Tick() {
     if (secondsLeft_ >= 0) return false;
     state_ = CountdownState::Idle;
     expired_ = true;
+    endedAt_ = endsAt_;
     endsAt_ = 0;
     return true;
 }

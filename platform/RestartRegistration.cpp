@@ -6,8 +6,9 @@
 namespace platform {
 
 bool RegisterRestart() {
-    // No command line (null), and no RESTART_NO_* flag: a restart in every case.
-    return SUCCEEDED(RegisterApplicationRestart(nullptr, 0));
+    // A switch of its own, and no RESTART_NO_* flag: a restart in every case. A copy the Run entry
+    // started at the same logon takes it as nothing to do, so the two never both show windows.
+    return SUCCEEDED(RegisterApplicationRestart(L"/restored", 0));
 }
 
 }  // namespace platform

@@ -14,7 +14,7 @@ namespace platform {
 // Timers the program runs at once, and so records it keeps.
 inline constexpr int kMostTimers = 20;
 
-enum class TimerState : std::uint32_t { Idle = 0, Running = 1, Paused = 2 };
+enum class TimerState : std::uint32_t { Idle = 0, Running = 1, Paused = 2, Ringing = 3 };
 
 struct TimerRecord {
     std::wstring label;  // empty: no label

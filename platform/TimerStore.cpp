@@ -119,4 +119,14 @@ std::vector<StoredTimer> TimerStore::LoadAll(std::int64_t nowUtcMs) const {
     return loaded;
 }
 
+std::vector<std::wstring> TimerStore::Ids() const {
+    std::vector<std::wstring> ids;
+    const core::UniqueKey timers = OpenTimers(keyPath_, KEY_ENUMERATE_SUB_KEYS);
+    if (!timers) return ids;
+    for (std::wstring& name : SubkeyNames(timers.get())) {
+        if (IsTimerId(name)) ids.push_back(std::move(name));
+    }
+    return ids;
+}
+
 }  // namespace platform

@@ -30,6 +30,8 @@ public:
     // Every record that reads back whole, in the order of the ids' numbers. A subkey that is no timer's
     // or holds a damaged record is deleted, without a word: a start never stops at one.
     std::vector<StoredTimer> LoadAll(std::int64_t nowUtcMs) const;
+    // Every subkey name that is a timer's id.
+    std::vector<std::wstring> Ids() const;
 
 private:
     std::wstring keyPath_;

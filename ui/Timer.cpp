@@ -1,6 +1,7 @@
 // Timer: a fixed tick grid over the monotonic clock, woken by the platform timer when the wake plan says.
 #include "ui/Timer.h"
 
+#include "ui/Messages.h"
 #include "ui/ProcAddress.h"
 #include "ui/WakePlan.h"
 
@@ -13,7 +14,7 @@ namespace {
 
 UINT_PTR const kTimerId = 1;
 // Posted to the timer's own window to deliver the due ticks from the message loop.
-UINT const kDeliverNow = WM_APP + 1;
+UINT const kDeliverNow = kDeliverTicksMessage;
 // Longest stretch of catching up before the thread is handed back to input and painting.
 std::int64_t const kCatchUpBudget = 20 * kClockUnitsPerMs;
 

@@ -22,15 +22,19 @@ TEST(TrayTimersTip, OrdersBySoonestEndKeepsTheSingleTipAndEndsWithHowManyMoreWit
                   app::TrayTipText(only.state, only.secondsLeft, only.tenthsLeft, only.endTime));
     }
     EXPECT_EQ(app::TrayTimersTipText(std::vector{idle}), L"Corvalin Timer Software");
-    // Twenty labelled timers: as many lines as fit beside "+N more", which names the rest.
+    // Twenty labelled timers: as many short lines as fit beside "+N more", which names the rest.
     const std::vector many(20, TrayTimer{L"Green tea", kRunning, 600, 0, L"17:40"});
     const std::wstring tip = app::TrayTimersTipText(many);
-    EXPECT_TRUE(tip.size() <= app::kTrayTipLimit && tip.ends_with(L"\nGreen tea 000:10:00 left, ends 17:40\n+18 more"));
-    // A line that fits only without its end time drops the end time, not the line.
+    EXPECT_TRUE(tip.size() <= app::kTrayTipLimit && tip.ends_with(L"\nGreen tea 000:10:00\n+16 more"));
+    // Lines are shortened, all alike, before one is left out: first the end times go, then the labels
+    // are cut and the time stands alone.
     const std::wstring label(25, L'L');
     EXPECT_EQ(app::TrayTimersTipText(std::vector{TrayTimer{label, kRunning, 1, 0, L"17:30"},
                                                  TrayTimer{label, kRunning, 2, 0, L"17:30"}}),
-              L"Corvalin Timer Software\n" + label + L" 000:00:01 left, ends 17:30\n" + label + L" 000:00:02 left");
+              L"Corvalin Timer Software\n" + label + L" 000:00:01 left\n" + label + L" 000:00:02 left");
+    const std::vector three(3, TrayTimer{label, kPaused, 60, 0, L""});
+    EXPECT_EQ(app::TrayTimersTipText(three), L"Corvalin Timer Software\nLLLLLLLLL\u2026 000:01:00 paused"
+                                             L"\nLLLLLLLLL\u2026 000:01:00 paused\nLLLLLLLLL\u2026 000:01:00 paused");
 }
 
 TEST(TrayTimersPicture, ShowsTheSoonestRunningTimerOrThePausedOneWhenNoneRuns) {
