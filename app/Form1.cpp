@@ -108,6 +108,8 @@ bool Form1::Create() {
 void Form1::Show(int showCommand) {
     ShowWindow(hwnd(), showCommand);
     UpdateWindow(hwnd());
+    // The main window up, the rest of the start follows (once).
+    if (IsMain()) program_.FinishStart();
 }
 
 void Form1::FillPickers(core::Trap& trap) {

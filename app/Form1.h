@@ -61,7 +61,7 @@ public:
     bool Create();
     // Destroys the window now, at the end of the program.
     using ui::Window::Destroy;
-    // Shows and paints the window.
+    // Shows and paints the window; the main one's first show runs the rest of the program's start.
     void Show(int showCommand = SW_SHOWNORMAL);
 
     const std::wstring& Id() const { return id_; }

@@ -65,9 +65,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         own.newTimer = false;
         if (own.kind == app::CommandLineRequest::Kind::None && !own.label.empty()) program.Main().SetLabel(own.label);
     }
-    // A start is never silent: the main window shows, whatever its record says.
+    // A start is never silent: the main window shows, whatever its record says, and the rest of the
+    // start follows.
     program.Main().Show(showCommand);
-    program.FinishStart();
     // Windows starts the program again after an update restart or a crash, and the timers come back.
     platform::RegisterRestart();
     // A switch with no timer running has nothing to act on: the program starts idle. A clock time may

@@ -16,6 +16,7 @@
 //   on their own seconds, all hidden; and the private bytes each further timer window costs in a real
 //   program. "countdown_bench timers" runs only this.
 #include "app/Form1.h"
+#include "app/TimerProgram.h"
 #include "tray_test_support.h"
 #include "ui/Clock.h"
 #include "ui/Timer.h"
@@ -137,14 +138,15 @@ void MeasureResumeAfterSleep() {
     ui::MonotonicClock clock;
     std::atomic<std::int64_t> offset{0};
     int reports = 0;
-    app::Form1 form;
-    form.Records = platform::TimerStore(kBenchRecords);
-    form.reporter = [&reports](const std::wstring&) { ++reports; };
-    if (!form.Create()) return;
+    app::TimerProgram program;
+    app::Form1& form = program.Main();
+    program.Records = platform::TimerStore(kBenchRecords);
+    program.reporter = [&reports](const std::wstring&) { ++reports; };
+    if (!program.Create()) return;
     form.Show(SW_SHOWNORMAL);
-    form.cSysTray1.ShowBalloon(L"", L"", 0, true);  // spend the one-time balloon's wait
+    program.cSysTray1.ShowBalloon(L"", L"", 0, true);  // spend the one-time balloon's wait
     std::vector<traytest::ShellCall> shell;
-    traytest::Record(form.cSysTray1, shell);
+    traytest::Record(program.cSysTray1, shell);
     form.Timer1.UseClock([&] { return clock.Now() + offset.load(); });
     SendMessageW(form.cboHrs(), CB_SETCURSEL, 7, 0);
     SendMessageW(form.cboMins(), CB_SETCURSEL, 59, 0);
@@ -200,12 +202,13 @@ void PrintShellCalls(const char* what, const std::vector<traytest::ShellCall>& c
 
 void MeasureTrayCalls() {
     ui::MonotonicClock clock;
-    app::Form1 form;
-    form.Records = platform::TimerStore(kBenchRecords);
-    if (!form.Create()) return;
+    app::TimerProgram program;
+    app::Form1& form = program.Main();
+    program.Records = platform::TimerStore(kBenchRecords);
+    if (!program.Create()) return;
     form.Show(SW_SHOWNORMAL);
     std::vector<traytest::ShellCall> shell;
-    traytest::Record(form.cSysTray1, shell);
+    traytest::Record(program.cSysTray1, shell);
     SendMessageW(form.cboHrs(), CB_SETCURSEL, 0, 0);
     SendMessageW(form.cboMins(), CB_SETCURSEL, 30, 0);
     SendMessageW(form.cboSecs(), CB_SETCURSEL, 0, 0);
@@ -217,7 +220,7 @@ void MeasureTrayCalls() {
     shell.clear();
     const std::int64_t hoverEnd = clock.Now() + 10 * kSecond;
     while (clock.Now() < hoverEnd) {
-        PostMessageW(form.cSysTray1.OwnWindow(), tray::kTrayCallbackMessage, 0, WM_MOUSEMOVE);
+        PostMessageW(program.cSysTray1.OwnWindow(), tray::kTrayCallbackMessage, 0, WM_MOUSEMOVE);
         Run(clock, 0, dummy, 0, std::min(hoverEnd, clock.Now() + kSecond / 2), [] { return false; });
     }
     PrintShellCalls("the same, 10 s with the pointer over the icon", shell);
@@ -266,9 +269,10 @@ SIZE_T PrivateBytes() {
 void MeasureTimers() {
     std::printf("thread wakes per second, hidden: 1 timer %4.2f   3 timers sharing seconds %4.2f   3 on their own %4.2f\n",
                 ThreadWakesPerSecond(1, false, 10), ThreadWakesPerSecond(3, true, 10), ThreadWakesPerSecond(3, false, 10));
-    app::Form1 form;
-    form.Records = platform::TimerStore(kBenchRecords);
-    if (!form.Create()) return;
+    app::TimerProgram program;
+    app::Form1& form = program.Main();
+    program.Records = platform::TimerStore(kBenchRecords);
+    if (!program.Create()) return;
     form.Show(SW_SHOWNORMAL);
     const auto settle = [] {
         MSG msg;
@@ -280,7 +284,7 @@ void MeasureTimers() {
     settle();
     const SIZE_T one = PrivateBytes();
     for (int count : {3, 10}) {
-        while (static_cast<int>(form.Timers().size()) < count) form.NewTimer();
+        while (static_cast<int>(program.Timers().size()) < count) form.NewTimer();
         settle();
         const SIZE_T now = PrivateBytes();
         std::printf("private bytes with %2d timers: %8.1f KiB, %6.1f KiB per further timer (one timer: %.1f KiB)\n", count,

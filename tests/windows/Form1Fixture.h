@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "alarm/Form2.h"
 #include "app/Form1.h"
+#include "app/TimerProgram.h"
 #include "core/Program.h"
 #include "ui/Controls.h"
 
@@ -22,7 +23,7 @@ inline bool RunProgramLoopUntil(const std::function<bool()>& done) {
     return done();
 }
 // Time Expired's answer has been taken: the countdown reset, or run again.
-inline bool AlarmAnswered(app::Form1& form) { return RunProgramLoopUntil([&] { return !form.countdown().Expired(); }); }
+inline bool AlarmAnswered(app::Form1& form) { return RunProgramLoopUntil([&] { return form.countdown().State() != core::CountdownState::Ringing; }); }
 // Shows Time Expired over the main window and runs the program's loop until it has been answered.
 inline bool ShowTimeExpired(app::Form1& form, alarm::Form2& form2) {
     bool answered = false;
@@ -34,14 +35,15 @@ class ShownForm1 : public testing::Test {
 protected:
     void SetUp() override {
         ClearSettings();
-        ASSERT_TRUE(form.Create());
+        ASSERT_TRUE(program.Create());
         form.Show(SW_SHOWNORMAL);
         // The one-time balloon would wait five seconds at the first minimise (Wine's shell never
         // reports it closed), with the real timer ticking meanwhile: spend it here, with no wait.
-        form.cSysTray1.ShowBalloon(L"", L"", 0, true);
+        program.cSysTray1.ShowBalloon(L"", L"", 0, true);
     }
 
-    app::Form1 form;
+    app::TimerProgram program;
+    app::Form1& form = program.Main();
 };
 
 }  // namespace testsupport

@@ -147,7 +147,7 @@ protected:
     void SetUp() override {
         ShownForm1::SetUp();
         // Listens in, and passes each call on to the system.
-        form.AlarmAttention.UseSystem({[&](HWND window) {
+        program.AlarmAttention.UseSystem({[&](HWND window) {
                                            log.push_back(window == TimeExpiredWindow() ? L"flash" : L"flash?");
                                            platform.flash(window);
                                        },
@@ -155,7 +155,7 @@ protected:
                                            log.push_back(held & ES_DISPLAY_REQUIRED ? L"awake" : held ? L"counting" : L"sleep");
                                            platform.keepAwake(held);
                                        }, platform.now, platform.lastInput});
-        form.Form3().SetText1Text(core::ProgramFolder() + L"\\no alarm here.wav");
+        program.Form3().SetText1Text(core::ProgramFolder() + L"\\no alarm here.wav");
         SendMessageW(form.cboSecs(), CB_SETCURSEL, 1, 0);  // 00:00:01
     }
     // Start, then the twenty ticks of a one-second countdown; the last one expires and returns when
@@ -195,7 +195,7 @@ TEST_F(AlarmInTheBackground, TimeExpiredComesUpTopmostWithoutTheKeyboardFlashesA
     ASSERT_TRUE(own.Finished());
     EXPECT_TRUE(ownActive);
     EXPECT_EQ(form.PushButton1.Caption(), L"Start") << "a key started a countdown";
-    EXPECT_EQ(GetForegroundWindow(), form.Form3().hwnd());
+    EXPECT_EQ(GetForegroundWindow(), program.Form3().hwnd());
     EXPECT_FALSE(IsWindowVisible(form.hwnd()));
     EXPECT_EQ(x.StateMessages(), 0u) << "a flash while the program had the keyboard";
     EXPECT_EQ(log, (std::vector<std::wstring>{L"counting", L"awake", L"up", L"sleep"}));
@@ -224,7 +224,7 @@ TEST_F(AlarmInTheBackground, TimeExpiredComesUpTopmostWithoutTheKeyboardFlashesA
                    const core::UniqueKernelObject typistProcess(typist.hProcess), typistThread(typist.hThread);
                    onTop = Topmost(expired) && Above(expired, notepad.window()) && Above(expired, form.hwnd());
                    log.push_back(L"up");
-                   form.cSysTray1_MouseUp(1, 0);
+                   program.cSysTray1_MouseUp(1, 0);
                    okFocusedOnActivation = PumpUntil(
                        [&] { return GetFocus() == GetDlgItem(expired, layout::form2::PushButton1); }, 5000);
                    SendMessageW(GetDlgItem(expired, layout::form2::PushButton1), BM_CLICK, 0, 0);
@@ -245,12 +245,12 @@ TEST_F(AlarmInTheBackground, TimeExpiredComesUpTopmostWithoutTheKeyboardFlashesA
     bool anyTopmost = false;
     EnumThreadWindows(GetCurrentThreadId(), &AnyTopmost, reinterpret_cast<LPARAM>(&anyTopmost));
     EXPECT_FALSE(anyTopmost);
-    EXPECT_FALSE(form.AlarmAttention.KeepingAwake());
+    EXPECT_FALSE(program.AlarmAttention.KeepingAwake());
 
     // Alarm Options closed while another program is in front: the main window comes back without the keyboard.
     ASSERT_TRUE(notepad.TakeForeground());
-    form.Form3().SetText1Text((testsupport::ProgramExecutable().parent_path() / L"alarm.wav").wstring());
-    SendMessageW(form.Form3().hwnd(), WM_CLOSE, 0, 0);
+    program.Form3().SetText1Text((testsupport::ProgramExecutable().parent_path() / L"alarm.wav").wstring());
+    SendMessageW(program.Form3().hwnd(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindowVisible(form.hwnd()) && GetForegroundWindow() == notepad.window());
     EXPECT_FALSE(IsChild(form.hwnd(), GetFocus()));
 }
@@ -263,7 +263,7 @@ TEST_F(AlarmInTheBackground, MessageBoxesAtExpiryAreOwnedAndLeaveTheMainWindowDi
     OtherProgram notepad;
     ASSERT_NE(notepad.window(), nullptr) << "notepad did not start";
     const std::wstring unusable = testsupport::WriteTempFile(L"corvalin-unusable.wav", "not a wave file");
-    form.Form3().SetText1Text(unusable);
+    program.Form3().SetText1Text(unusable);
     int fallbacks = 0;
     sound::SoundSystem system = sound::SoundSystem::Platform();
     system.fallbackSound = [&] { ++fallbacks; };
@@ -291,12 +291,12 @@ TEST_F(AlarmInTheBackground, MessageBoxesAtExpiryAreOwnedAndLeaveTheMainWindowDi
     Script script;
     script.Then([] { return TimeExpiredWindow() != nullptr; }, [&] {
         expired = TimeExpiredWindow();
-        alarmFirst = fallbacks == 1 && !boxUp() && form.AlarmAttention.KeepingAwake();
-        form.cSysTray1_MouseUp(1, 0);  // the user turns to it
+        alarmFirst = fallbacks == 1 && !boxUp() && program.AlarmAttention.KeepingAwake();
+        program.cSysTray1_MouseUp(1, 0);  // the user turns to it
     });
     script.Then([&] { return boxUp(); }, [&] {
         loader.mainEnabled = IsWindowEnabled(form.hwnd()) != FALSE;
-        loader.optionsEnabled = IsWindowEnabled(form.Form3().hwnd()) != FALSE;
+        loader.optionsEnabled = IsWindowEnabled(program.Form3().hwnd()) != FALSE;
         answer(loader);
     });
     script.Then([&] { return !boxUp(); },
@@ -326,7 +326,7 @@ TEST_F(AlarmInTheBackground, MessageBoxesAtExpiryAreOwnedAndLeaveTheMainWindowDi
     EXPECT_FALSE(report.mainEnabled);
     EXPECT_TRUE(mainDisabledAfterReport);
     EXPECT_TRUE(IsWindowEnabled(form.hwnd()));
-    EXPECT_TRUE(IsWindowEnabled(form.Form3().hwnd()));
+    EXPECT_TRUE(IsWindowEnabled(program.Form3().hwnd()));
 }
 
 // A "Change Alarm File" dialog open when the countdown ends takes no input while Time Expired is up,
@@ -351,10 +351,10 @@ TEST_F(AlarmInTheBackground, AnOpenFileDialogIsDisabledWhileTimeExpiredIsUp) {
     Script inner;
     inner.Then([] { return TimeExpiredWindow() != nullptr; },
                [&] {
-                   disabledWhileUp = !IsWindowEnabled(dialog) && !IsWindowEnabled(form.Form3().hwnd());
+                   disabledWhileUp = !IsWindowEnabled(dialog) && !IsWindowEnabled(program.Form3().hwnd());
                    SendMessageW(GetDlgItem(TimeExpiredWindow(), layout::form2::PushButton1), BM_CLICK, 0, 0);
                });
-    SendMessageW(form.Form3().PushButton5.hwnd(), BM_CLICK, 0, 0);
+    SendMessageW(program.Form3().PushButton5.hwnd(), BM_CLICK, 0, 0);
     ASSERT_TRUE(script.Finished() && inner.Finished());
     EXPECT_TRUE(disabledWhileUp);
     EXPECT_TRUE(enabledAfter);

@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "alarm/Form3.h"
 #include "app/Form1.h"
+#include "app/TimerProgram.h"
 #include "core/Handles.h"
 #include "core/Program.h"
 #include "resources/Layouts.h"
@@ -58,11 +59,11 @@ protected:
         if (waveOutGetNumDevs() == 0) GTEST_SKIP() << "no wave-out device";
         RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
         capture = testsupport::SoundCapturePath();
-        ASSERT_TRUE(form.Create());
+        ASSERT_TRUE(program.Create());
         form.Show(SW_SHOWNORMAL);
         // The tray balloon shows once a run, and its wait of 5 s would run the countdown's ticks
         // inside Start: have it shown already, as after the first minimise of a run.
-        form.cSysTray1.ShowBalloon(L"", L"", 0, true);
+        program.cSysTray1.ShowBalloon(L"", L"", 0, true);
         for (HWND picker : {form.cboHrs(), form.cboMins()}) SendMessageW(picker, CB_SETCURSEL, 0, 0);
         SendMessageW(form.cboSecs(), CB_SETCURSEL, 1, 0);  // 00:00:01
     }
@@ -93,14 +94,15 @@ protected:
 
     std::vector<unsigned char> Captured() const { return testsupport::ReadWholeFile(capture); }
 
-    app::Form1 form;
+    app::TimerProgram program;
+    app::Form1& form = program.Main();
     std::wstring capture;
 };
 
 TEST_F(AlarmAtExpiry, AlarmRingsWithTheFilesSamplesAndOkSilencesItInsideItsPumping) {
     if (capture.empty()) GTEST_SKIP() << "CORVALIN_SOUND_CAPTURE is not set";
     const auto samples = Samples(3000, 21);
-    form.Form3().SetText1Text(WriteWav(L"long", samples));
+    program.Form3().SetText1Text(WriteWav(L"long", samples));
     testsupport::DialogWatcher watcher;
 
     Script script;
@@ -114,12 +116,12 @@ TEST_F(AlarmAtExpiry, AlarmRingsWithTheFilesSamplesAndOkSilencesItInsideItsPumpi
     script.Then([&] { return TimeExpiredWindow() && testsupport::SizeOf(capture) > 50000; },
                 [&] {
                     mainShown = IsWindowVisible(form.hwnd()) && !IsIconic(form.hwnd()) && IsWindowEnabled(form.hwnd()) == FALSE;
-                    playing = sound::State(form.AlarmSound.buffer) == BufferState::Playing;
+                    playing = sound::State(program.AlarmBuffer.buffer) == BufferState::Playing;
                     HWND expired = TimeExpiredWindow();
-                    device = sound::Device(form.AlarmSound.buffer);
+                    device = sound::Device(program.AlarmBuffer.buffer);
                     Press(expired, layout::form2::PushButton1);
                     // The button's own pumping has handled the device's MM_WOM_DONE already.
-                    afterOk = sound::State(form.AlarmSound.buffer);
+                    afterOk = sound::State(program.AlarmBuffer.buffer);
                     closed = !IsWindow(expired);
                 });
     StartAndExpire();
@@ -129,7 +131,7 @@ TEST_F(AlarmAtExpiry, AlarmRingsWithTheFilesSamplesAndOkSilencesItInsideItsPumpi
     EXPECT_TRUE(playing);
     EXPECT_EQ(afterOk, BufferState::Free);
     EXPECT_TRUE(closed);
-    EXPECT_GE(form.AlarmSound.buffer, 1);
+    EXPECT_GE(program.AlarmBuffer.buffer, 1);
     ExpectIdleOnScreen();
     EXPECT_EQ(watcher.Count(), 0u);
 
@@ -144,19 +146,19 @@ TEST_F(AlarmAtExpiry, AlarmRingsWithTheFilesSamplesAndOkSilencesItInsideItsPumpi
 
 TEST_F(AlarmAtExpiry, RestartSilencesTheAlarmAndTheSameCountdownRingsAgain) {
     const auto samples = Samples(3000, 22);
-    form.Form3().SetText1Text(WriteWav(L"restart", samples));
+    program.Form3().SetText1Text(WriteWav(L"restart", samples));
     Script script;
     BufferState afterRestart = BufferState::Playing;
     bool secondPlaying = false;
-    script.Then([&] { return TimeExpiredWindow() && sound::State(form.AlarmSound.buffer) == BufferState::Playing; },
+    script.Then([&] { return TimeExpiredWindow() && sound::State(program.AlarmBuffer.buffer) == BufferState::Playing; },
                 [&] {
                     Press(TimeExpiredWindow(), layout::form2::PushButton2);
-                    afterRestart = sound::State(form.AlarmSound.buffer);
+                    afterRestart = sound::State(program.AlarmBuffer.buffer);
                 });
     script.Then([&] { return TimeExpiredWindow() != nullptr; },
                 [&] {
-                    secondPlaying = sound::State(form.AlarmSound.buffer) == BufferState::Playing &&
-                                    sound::SampleBytes(form.AlarmSound.buffer).size() == samples.size();
+                    secondPlaying = sound::State(program.AlarmBuffer.buffer) == BufferState::Playing &&
+                                    sound::SampleBytes(program.AlarmBuffer.buffer).size() == samples.size();
                     Press(TimeExpiredWindow(), layout::form2::PushButton1);
                 });
     StartAndExpire();
@@ -180,8 +182,8 @@ TEST_F(AlarmAtExpiry, RestartSilencesTheAlarmAndTheSameCountdownRingsAgain) {
 TEST_F(AlarmAtExpiry, ARepeatingAlarmPlaysOnWithoutAGapUntilAnsweredOrNobodyIsThereForTenMinutes) {
     if (capture.empty()) GTEST_SKIP() << "CORVALIN_SOUND_CAPTURE is not set";
     const auto samples = Samples(200, 25);
-    form.Form3().SetText1Text(WriteWav(L"repeat", samples));
-    SendMessageW(form.Form3().chkRepeat(), BM_CLICK, 0, 0);
+    program.Form3().SetText1Text(WriteWav(L"repeat", samples));
+    SendMessageW(program.Form3().chkRepeat(), BM_CLICK, 0, 0);
     // The whole sound and the start of the next play, back to back.
     std::vector<unsigned char> again(samples);
     again.insert(again.end(), samples.begin(), samples.begin() + 4000);
@@ -192,8 +194,8 @@ TEST_F(AlarmAtExpiry, ARepeatingAlarmPlaysOnWithoutAGapUntilAnsweredOrNobodyIsTh
         script.Then([&] { return TimeExpiredWindow() && testsupport::SizeOf(capture) > enough; }, [&] {
             ui::Attention::System away = ui::Attention::Platform();
             away.now = [later = GetTickCount() + ui::kAlarmAwayMs] { return later; };
-            form.AlarmAttention.UseSystem(way == 2 ? away : ui::Attention::Platform());
-            form.AlarmAttention.CheckPresence();
+            program.AlarmAttention.UseSystem(way == 2 ? away : ui::Attention::Platform());
+            program.AlarmAttention.CheckPresence();
             if (way < 2) SendMessageW(TimeExpiredWindow(), way == 1 ? WM_CLOSE : WM_COMMAND, IDCANCEL, 0);
             answered = testsupport::SizeOf(capture);
             if (way < 2) return;
@@ -212,7 +214,7 @@ TEST_F(AlarmAtExpiry, ARepeatingAlarmPlaysOnWithoutAGapUntilAnsweredOrNobodyIsTh
 TEST_F(AlarmAtExpiry, EitherButtonAfterTheAlarmEndedByItselfStopsNothing) {
     if (capture.empty()) GTEST_SKIP() << "CORVALIN_SOUND_CAPTURE is not set";
     const auto samples = Samples(300, 23);
-    form.Form3().SetText1Text(WriteWav(L"short", samples));
+    program.Form3().SetText1Text(WriteWav(L"short", samples));
     const std::wstring other = WriteWav(L"other", Samples(3000, 24));
     testsupport::DialogWatcher watcher;
     constexpr std::int32_t kOtherBuffer = 7;
@@ -222,7 +224,7 @@ TEST_F(AlarmAtExpiry, EitherButtonAfterTheAlarmEndedByItselfStopsNothing) {
         bool wholeAlarmHeard = false;
         bool otherStillPlaying = false;
         script.Then(
-            [&] { return TimeExpiredWindow() && sound::State(form.AlarmSound.buffer) == BufferState::Free; },
+            [&] { return TimeExpiredWindow() && sound::State(program.AlarmBuffer.buffer) == BufferState::Free; },
             [&] {
                 const auto captured = Captured();
                 wholeAlarmHeard = Contains(captured, samples.data(), samples.size());
@@ -244,7 +246,7 @@ TEST_F(AlarmAtExpiry, EitherButtonAfterTheAlarmEndedByItselfStopsNothing) {
             // The same countdown runs again, behind the tray icon; reset it and bring the window back.
             EXPECT_EQ(form.PushButton1.Caption(), L"Pause");
             form.PushButton2_Click();
-            form.cSysTray1_MouseUp(1, 0);
+            program.cSysTray1_MouseUp(1, 0);
         }
         ExpectIdleOnScreen();
     }
@@ -255,12 +257,12 @@ TEST_F(AlarmAtExpiry, MissingFileOrAFolderStillGivesTheWindowSilentlyWithoutARep
     testsupport::DialogWatcher watcher;
     const long long before = testsupport::SizeOf(capture);
     for (const std::wstring& path : {core::ProgramFolder() + L"\\no such alarm.wav", core::ProgramFolder()}) {
-        form.Form3().SetText1Text(path);
+        program.Form3().SetText1Text(path);
         Script script;
         bool nothingLoaded = false;
         script.Then([] { return TimeExpiredWindow() != nullptr; },
                     [&] {
-                        nothingLoaded = sound::FindFreeBuffer() == 1 && form.AlarmSound.buffer == 0;
+                        nothingLoaded = sound::FindFreeBuffer() == 1 && program.AlarmBuffer.buffer == 0;
                         Press(TimeExpiredWindow(), layout::form2::PushButton1);
                     });
         StartAndExpire();
@@ -275,10 +277,10 @@ TEST_F(AlarmAtExpiry, MissingFileOrAFolderStillGivesTheWindowSilentlyWithoutARep
 // While Time Expired is up, an open Alarm Options window takes no input: a real click on its test
 // button would replace AlarmBuffer with the test sound, and OK would then silence the wrong sound.
 TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackExactlyWhatItTook) {
-    form.Form3().SetText1Text(WriteWav(L"modal", Samples(3000, 26)));
+    program.Form3().SetText1Text(WriteWav(L"modal", Samples(3000, 26)));
     form.PushButton3_Click();
-    const HWND options = form.Form3().hwnd();
-    const HWND testButton = form.Form3().PushButton3.hwnd();
+    const HWND options = program.Form3().hwnd();
+    const HWND testButton = program.Form3().PushButton3.hwnd();
     // Clear of Time Expired, which opens centred.
     SetWindowPos(options, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
     const POINT onTest = testsupport::CentreOf(testButton);
@@ -294,19 +296,19 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
     bool clickHandled = false;
     bool expiredOnTop = false;
     BufferState afterOk = BufferState::Playing;
-    script.Then([&] { return TimeExpiredWindow() && sound::State(form.AlarmSound.buffer) == BufferState::Playing; },
+    script.Then([&] { return TimeExpiredWindow() && sound::State(program.AlarmBuffer.buffer) == BufferState::Playing; },
                 [&] {
                     const HWND expired = TimeExpiredWindow();
                     othersDisabled = !IsWindowEnabled(form.hwnd()) && !IsWindowEnabled(options) &&
                                      IsWindowEnabled(expired) && IsWindowVisible(options);
-                    alarm = form.AlarmSound.buffer;
+                    alarm = program.AlarmBuffer.buffer;
                     testinput::Click();
                     // The click reaches this thread, a disabled window's, and is handled (dropped).
                     clickHandled = testsupport::PumpUntilInputHandled(
                         QS_MOUSEBUTTON, [] { return testsupport::InputWaiting(QS_MOUSEBUTTON); });
-                    afterClick = form.AlarmSound.buffer;
+                    afterClick = program.AlarmBuffer.buffer;
                     // The tray icon only brings the windows to the front, Time Expired on top.
-                    form.cSysTray1_MouseUp(1, 0);
+                    program.cSysTray1_MouseUp(1, 0);
                     expiredOnTop = GetForegroundWindow() == expired && !IsWindowEnabled(form.hwnd());
                     Press(expired, layout::form2::PushButton1);
                     afterOk = sound::State(alarm);
@@ -324,14 +326,14 @@ TEST_F(AlarmAtExpiry, TimeExpiredTakesTheInputFromEveryOtherWindowAndGivesBackEx
     EXPECT_TRUE(IsWindowEnabled(options));
     EXPECT_FALSE(IsWindowEnabled(disabled.get()));
     // Enabled again, the same click presses the test button.
-    form.AlarmSound.buffer = 0;
+    program.AlarmBuffer.buffer = 0;
     testinput::Click();
-    EXPECT_TRUE(testsupport::PumpUntil([&] { return form.AlarmSound.buffer != 0; }, 5000));
-    EXPECT_EQ(sound::State(form.AlarmSound.buffer), BufferState::Playing);
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return program.AlarmBuffer.buffer != 0; }, 5000));
+    EXPECT_EQ(sound::State(program.AlarmBuffer.buffer), BufferState::Playing);
 }
 
 TEST_F(AlarmAtExpiry, EscapeOnTheFocusedButtonSilencesAndClosesAsOkDoes) {
-    form.Form3().SetText1Text(WriteWav(L"escape", Samples(3000, 26)));
+    program.Form3().SetText1Text(WriteWav(L"escape", Samples(3000, 26)));
     Script script;
     ULONGLONG turnedAt = 0;
     ULONGLONG escapedAt = 0;
@@ -340,7 +342,7 @@ TEST_F(AlarmAtExpiry, EscapeOnTheFocusedButtonSilencesAndClosesAsOkDoes) {
     // shell's tray window): the user turns to it first.
     script.Then([&] {
         return TimeExpiredWindow() && IsWindowVisible(TimeExpiredWindow()) &&
-               sound::State(form.AlarmSound.buffer) == BufferState::Playing;
+               sound::State(program.AlarmBuffer.buffer) == BufferState::Playing;
     },
                 [&] {
                     SetForegroundWindow(TimeExpiredWindow());
@@ -362,26 +364,26 @@ TEST_F(AlarmAtExpiry, EscapeOnTheFocusedButtonSilencesAndClosesAsOkDoes) {
     ASSERT_TRUE(testsupport::PumpUntil([&] { return script.Finished(); }, 25000));
     EXPECT_TRUE(closedByEscape);
     // Unlike the close box, the key stops the alarm, and its buffer has come back.
-    EXPECT_EQ(sound::State(form.AlarmSound.buffer), BufferState::Free);
+    EXPECT_EQ(sound::State(program.AlarmBuffer.buffer), BufferState::Free);
     EXPECT_EQ(TimeExpiredWindow(), nullptr);
     ExpectIdleOnScreen();
 }
 
 TEST_F(AlarmAtExpiry, ClosingTheWindowAnotherWayStopsNothingAndResets) {
-    form.Form3().SetText1Text(WriteWav(L"close", Samples(3000, 25)));
+    program.Form3().SetText1Text(WriteWav(L"close", Samples(3000, 25)));
     Script script;
     BufferState afterClose = BufferState::Free;
-    script.Then([&] { return TimeExpiredWindow() && sound::State(form.AlarmSound.buffer) == BufferState::Playing; },
+    script.Then([&] { return TimeExpiredWindow() && sound::State(program.AlarmBuffer.buffer) == BufferState::Playing; },
                 [&] {
                     SendMessageW(TimeExpiredWindow(), WM_CLOSE, 0, 0);
                     // A stop would have had the device post its MM_WOM_DONE inside the reset.
                     testsupport::PumpPending();
-                    afterClose = sound::State(form.AlarmSound.buffer);
+                    afterClose = sound::State(program.AlarmBuffer.buffer);
                 });
     StartAndExpire();
     ASSERT_TRUE(script.Finished());
     EXPECT_EQ(afterClose, BufferState::Playing);
-    EXPECT_EQ(sound::State(form.AlarmSound.buffer), BufferState::Playing);
+    EXPECT_EQ(sound::State(program.AlarmBuffer.buffer), BufferState::Playing);
     EXPECT_EQ(TimeExpiredWindow(), nullptr);
     ExpectIdleOnScreen();
 }

@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "alarm/Form3.h"
 #include "app/Form1.h"
+#include "app/TimerProgram.h"
 #include "core/Program.h"
 #include "core/Settings.h"
 #include "resources/Layouts.h"
@@ -51,11 +52,11 @@ protected:
     void SetUp() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
         // Reports of trapped handlers are collected: none may come.
-        form.reporter = [this](const std::wstring& text) { reports.push_back(text); };
-        ASSERT_TRUE(form.Create());
+        program.reporter = [this](const std::wstring& text) { reports.push_back(text); };
+        ASSERT_TRUE(program.Create());
         form.Show(SW_SHOWNORMAL);
         // The tray balloon (and its 5 s wait) belongs to the first minimise of a run: have it shown.
-        form.cSysTray1.ShowBalloon(L"", L"", 0, true);
+        program.cSysTray1.ShowBalloon(L"", L"", 0, true);
         defaultPath = core::ProgramFolder() + L"\\alarm.wav";
     }
     void TearDown() override {
@@ -72,13 +73,14 @@ protected:
         EXPECT_FALSE(IsWindowVisible(form.hwnd()));
         return Options();
     }
-    alarm::Form3& Options() { return form.Form3(); }
+    alarm::Form3& Options() { return program.Form3(); }
     void Click(ui::PushButton& button) { SendMessageW(button.hwnd(), BM_CLICK, 0, 0); }
     void Type(const std::wstring& text) {
         for (wchar_t c : text) SendMessageW(Options().Text1(), WM_CHAR, c, 1);
     }
 
-    app::Form1 form;
+    app::TimerProgram program;
+    app::Form1& form = program.Main();
     std::wstring defaultPath;
     std::vector<std::wstring> reports;
 };
@@ -218,7 +220,7 @@ TEST_F(AlarmOptions, MinimiseHidesTheMainWindowAgainAfterAlarmOptionsShowedIt) {
         SCOPED_TRACE(closeBox ? "close box" : "OK");
         alarm::Form3& options = Open();
         options.SetText1Text(valid);
-        form.cSysTray1_MouseUp(1, 0);
+        program.cSysTray1_MouseUp(1, 0);
         ShowWindow(form.hwnd(), SW_MINIMIZE);
         ASSERT_FALSE(IsWindowVisible(form.hwnd()));
         if (closeBox) {
@@ -230,7 +232,7 @@ TEST_F(AlarmOptions, MinimiseHidesTheMainWindowAgainAfterAlarmOptionsShowedIt) {
         ASSERT_TRUE(IsWindowVisible(form.hwnd()));
         ShowWindow(form.hwnd(), SW_MINIMIZE);
         EXPECT_FALSE(IsWindowVisible(form.hwnd()));
-        form.cSysTray1_MouseUp(1, 0);
+        program.cSysTray1_MouseUp(1, 0);
     }
 }
 
@@ -241,7 +243,7 @@ TEST_F(AlarmOptions, TestTwiceThenOkStopsOnlyTheSecondAndTheFirstIsFreedWhenItEn
     options.SetText1Text(WriteWav(L"twice", 4000, 33));
     Click(options.PushButton3);
     Click(options.PushButton3);
-    EXPECT_EQ(form.AlarmSound.buffer, 2);
+    EXPECT_EQ(program.AlarmBuffer.buffer, 2);
     EXPECT_EQ(sound::State(1), BufferState::Playing);
     EXPECT_EQ(sound::State(2), BufferState::Playing);
     Click(options.PushButton1);
@@ -264,7 +266,7 @@ TEST_F(AlarmOptions, UnusableWavGivesTheLoadersMessageAndAnUnplayableOneTheSyste
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"Could not find fmt chunk");
     EXPECT_EQ(boxes[0].caption, L"Corvalin Timer");
-    EXPECT_EQ(form.AlarmSound.buffer, 1);
+    EXPECT_EQ(program.AlarmBuffer.buffer, 1);
     EXPECT_EQ(sound::State(1), BufferState::Free);
     // OK refuses it with the loader's message, keeps the path and stays open.
     Click(options.PushButton1);
@@ -273,9 +275,9 @@ TEST_F(AlarmOptions, UnusableWavGivesTheLoadersMessageAndAnUnplayableOneTheSyste
     EXPECT_TRUE(IsWindowVisible(options.hwnd()));
     // A path the listing does not find is no test, and says so as the loader would.
     options.SetText1Text(core::ProgramFolder());
-    form.AlarmSound.buffer = 0;
+    program.AlarmBuffer.buffer = 0;
     Click(options.PushButton3);
-    EXPECT_EQ(form.AlarmSound.buffer, 0);
+    EXPECT_EQ(program.AlarmBuffer.buffer, 0);
     EXPECT_EQ(watcher.Boxes().back().text, L"Cannot open file");
     // A format no device plays, then no device at all: the test sounds the alert; OK refuses the format.
     int fallbacks = 0;
@@ -348,7 +350,7 @@ TEST_F(AlarmOptions, TheCountdownPlaysWhatTheBoxHoldsAtExpiryWhileTheWindowIsOpe
     std::size_t loaded = 0;
     script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; },
                 [&] {
-                    loaded = sound::SampleBytes(form.AlarmSound.buffer).size();
+                    loaded = sound::SampleBytes(program.AlarmBuffer.buffer).size();
                     SendMessageW(GetDlgItem(testsupport::TimeExpiredWindow(), layout::form2::PushButton1), BM_CLICK, 0, 0);
                 });
     for (int i = 0; i < 20; ++i) form.Timer1_Tick();

@@ -78,7 +78,7 @@ TEST_F(ColourScheme, HighContrastModeGivesEveryWindowTheSystemsColoursUntilItEnd
     ASSERT_FALSE(ui::HighContrastOn(&ReportHighContrastOff));
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     ASSERT_NE(face, kWhite) << "the standard scheme's button face";
-    alarm::Form3& options = form.Form3();
+    alarm::Form3& options = program.Form3();
     options.EnsureLoaded();
     EXPECT_EQ(ButtonFaceOf(form.PushButton1.hwnd()), kWhite);
 

@@ -40,7 +40,7 @@ HANDLE WINAPI DeniedMapping(HANDLE, LPSECURITY_ATTRIBUTES, DWORD, DWORD, DWORD, 
 }
 
 TEST_F(Form1CommandLine, ALoadedCountdownIsReplacedOnlyOnYesAndOnlyByOneThatCanStart) {
-    form.HandOver(Duration(300));
+    program.HandOver(Duration(300));
     // Until its first tick a fresh countdown shows the idle display and counts as none loaded.
     ASSERT_TRUE(PumpUntil([&] { return Counting() && TextOf(form.lblTimer()).starts_with(L"000:0") &&
                                        TextOf(form.lblTimer()) != L"000:00:00.0"; }, 5000));
@@ -57,7 +57,7 @@ TEST_F(Form1CommandLine, ALoadedCountdownIsReplacedOnlyOnYesAndOnlyByOneThatCanS
             }
             PostMessageW(GetDlgItem(box, answer), BM_CLICK, 0, 0);
         });
-        form.HandOver(Duration(1500));
+        program.HandOver(Duration(1500));
         EXPECT_TRUE(PumpUntil([&] { return asker.Seen() == 1 && IsWindowEnabled(form.hwnd()); }, 10000));
         std::lock_guard lock(mutex);
         return question;
@@ -82,7 +82,7 @@ TEST_F(Form1CommandLine, ALoadedCountdownIsReplacedOnlyOnYesAndOnlyByOneThatCanS
 
     // Yes to a duration the lists cannot show (an item gone): reported, and the countdown goes on.
     std::wstring report;
-    form.reporter = [&](const std::wstring& text) { report = text; };
+    program.reporter = [&](const std::wstring& text) { report = text; };
     SendMessageW(form.cboMins(), CB_DELETESTRING, 25, 0);
     handOverAndAnswer(IDYES);
     EXPECT_NE(report.find(L"Form1.HandOver at line 106"), std::wstring::npos) << testing::PrintToString(report);
@@ -94,7 +94,7 @@ TEST_F(Form1CommandLine, ADurationThatComesWhileAModalWindowIsUpWaitsUntilItHasG
     HWND box = nullptr;
     bool countedWhileModal = true;
     script.Then([&] { return (box = FindWindowW(L"#32770", L"Modal")) != nullptr; },
-                [&] { form.HandOver(Duration(60)); });
+                [&] { program.HandOver(Duration(60)); });
     // A timer message comes only once no posted message waits: the hand-over has been handled.
     script.Then([] { return true; }, [&] {
         countedWhileModal = Counting();
@@ -114,7 +114,7 @@ TEST_F(Form1CommandLine, CopyDataTakesOnlyAWellFormedHandOverOfOurs) {
         data.dwData = tag;
         data.cbData = bytes;
         data.lpData = const_cast<std::uint16_t*>(units.data());
-        return SendMessageW(form.hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+        return SendMessageW(program.hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
     };
     const std::vector<std::uint16_t> duration = app::EncodeHandOver({L"0:00:30"});
     const DWORD bytes = static_cast<DWORD>(duration.size() * 2);
@@ -136,7 +136,7 @@ TEST_F(Form1CommandLine, CopyDataTakesOnlyAWellFormedHandOverOfOurs) {
 
 TEST_F(Form1CommandLine, ALaterCopyDeniedTheMutexAndTheWordHandsOverAndStartsNoSecondTimer) {
     app::SingleInstance first;
-    first.Publish(form.hwnd());
+    first.Publish(program.hwnd());
     app::SingleInstance later(app::SharedObjectCalls{&DeniedCreate, &DeniedOpen, &DeniedMapping});
     app::NoTimerReason reason{};
     EXPECT_EQ(later.Claim({L"30s"}, reason), app::SingleInstance::Outcome::HandedOver);
@@ -147,7 +147,7 @@ TEST_F(Form1CommandLine, AClosingWindowRefusesAHandOver) {
     const std::vector<std::uint16_t> units = app::EncodeHandOver({L"5m"});
     COPYDATASTRUCT data{app::kHandOverTag, 6, const_cast<std::uint16_t*>(units.data())};
     LRESULT answer = 0;
-    form.onEnd = [&] { answer = SendMessageW(form.hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)); };
+    program.onEnd = [&] { answer = SendMessageW(program.hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)); };
     SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
     EXPECT_EQ(answer, app::kHandOverClosing);
 }

@@ -4,6 +4,7 @@
 #include "alarm/Form3.h"
 #include "app/CountdownDisplay.h"
 #include "app/Form1.h"
+#include "app/TimerProgram.h"
 #include "core/Program.h"
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
@@ -40,7 +41,7 @@ protected:
     void Ticks(int n) {
         for (int i = 0; i < n; ++i) {
             form.Timer1_Tick();
-            if (form.countdown().Expired()) { EXPECT_TRUE(testsupport::AlarmAnswered(form)); }
+            if (form.countdown().State() == core::CountdownState::Ringing) { EXPECT_TRUE(testsupport::AlarmAnswered(form)); }
         }
     }
     std::wstring Display() { return TextOf(form.lblTimer()); }
@@ -59,10 +60,10 @@ protected:
         EXPECT_TRUE(PickersEnabled());
     }
     // Records the execution states asked of the system; the input clock, just before its wrap, is ours.
-    void ListenToTheHold(app::Form1& f) {
-        f.AlarmAttention.UseSystem({{}, [&](EXECUTION_STATE s) { held.push_back(s); }, [&] { return now; }, [&] { return lastInput; }});
+    void ListenToTheHold(app::TimerProgram& p) {
+        p.AlarmAttention.UseSystem({{}, [&](EXECUTION_STATE s) { held.push_back(s); }, [&] { return now; }, [&] { return lastInput; }});
     }
-    void TearDown() override { form.AlarmAttention.UseSystem({}); }
+    void TearDown() override { program.AlarmAttention.UseSystem({}); }
     std::vector<EXECUTION_STATE> held;
     DWORD now = 0xFFFFF000;
     DWORD lastInput = now - 1000;
@@ -223,7 +224,7 @@ TEST_F(Form1Countdown, MissingAlarmFile_TheSystemsSoundPlaysInstead) {
     int fallbacks = 0;
     const sound::SoundSystem platform = sound::SoundSystem::Platform();
     sound::UseSystem({platform.openDevice, [&] { ++fallbacks; }, platform.queryFormat});
-    form.Form3().SetText1Text(L"C:\\no such alarm.wav");
+    program.Form3().SetText1Text(L"C:\\no such alarm.wav");
     Set(L"00", L"00", L"01");
     form.PushButton1_Click();
     WindowAnswerer ok(L" Time Expired", layout::form2::PushButton1);
@@ -234,7 +235,7 @@ TEST_F(Form1Countdown, MissingAlarmFile_TheSystemsSoundPlaysInstead) {
 
 TEST_F(Form1Countdown, ClosingAsksFirstWhileACountdownIsLoadedButNotWhenIdleNorAtTheSessionsEnd) {
     bool ended = false;
-    form.onEnd = [&] { ended = true; };
+    program.onEnd = [&] { ended = true; };
     // Closes as the close box does and answers the question; returns it, with No as its default.
     const auto closeAnswering = [&](int answer) {
         std::wstring question;
@@ -268,18 +269,19 @@ TEST_F(Form1Countdown, ClosingAsksFirstWhileACountdownIsLoadedButNotWhenIdleNorA
     form.PushButton1_Click();
     const std::wstring paused = closeAnswering(IDYES);
     EXPECT_TRUE(paused.starts_with(L"A countdown is paused with 000:00:0")) << testing::PrintToString(paused);
-    EXPECT_EQ(form.AlarmAttention.Held(), 0u);
+    EXPECT_EQ(program.AlarmAttention.Held(), 0u);
     EXPECT_TRUE(ended);
 
 
     // Whether a main window, idle or holding a paused countdown, ends the program on the message
     // without a question (which would be answered No and keep it).
     const auto endsUnasked = [](bool loaded, UINT message, WPARAM wParam, LPARAM lParam) {
-        app::Form1 other;
+        app::TimerProgram otherProgram;
+        app::Form1& other = otherProgram.Main();
         bool ended = false;
-        other.onEnd = [&] { ended = true; };
-        other.Create();
-        other.cSysTray1.ShowBalloon(L"", L"", 0, true);
+        otherProgram.onEnd = [&] { ended = true; };
+        otherProgram.Create();
+        otherProgram.cSysTray1.ShowBalloon(L"", L"", 0, true);
         if (loaded) {
             SendMessageW(other.cboSecs(), CB_SETCURSEL, 5, 0);
             other.PushButton1_Click();
@@ -304,7 +306,7 @@ TEST_F(Form1Countdown, ButtonsAnswerClicksFromOutside) {
 }
 
 TEST_F(Form1Countdown, TheComputerIsHeldAwakeExactlyWhileACountdownRuns) {
-    ListenToTheHold(form);
+    ListenToTheHold(program);
     Set(L"00", L"00", L"01");
     form.PushButton1_Click();  // start
     form.PushButton1_Click();  // pause
@@ -322,15 +324,15 @@ TEST_F(Form1Countdown, TheComputerIsHeldAwakeExactlyWhileACountdownRuns) {
 }
 
 TEST_F(Form1Countdown, TheAlarmLetsTheComputerSleepAfterTenMinutesWithNobodyAtTheKeyboard) {
-    ListenToTheHold(form);
+    ListenToTheHold(program);
     Set(L"00", L"00", L"01");
     form.PushButton1_Click();
     const DWORD up = now;
     std::vector<EXECUTION_STATE> seen;  // ~0: Time Expired gone
     const auto lookAt = [&](DWORD after) {
         now = up + after;
-        form.AlarmAttention.CheckPresence();
-        seen.push_back(testsupport::TimeExpiredWindow() ? form.AlarmAttention.Held() : ~0ul);
+        program.AlarmAttention.CheckPresence();
+        seen.push_back(testsupport::TimeExpiredWindow() ? program.AlarmAttention.Held() : ~0ul);
     };
     testsupport::Script script;
     script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; }, [&] {

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "alarm/Form3.h"
 #include "app/Form1.h"
+#include "app/TimerProgram.h"
 #include "core/Program.h"
 #include "core/Settings.h"
 #include "platform/RegStuff.h"
@@ -64,16 +65,17 @@ protected:
         RemoveRunEntries();
     }
     void TearDown() override {
-        form.reset();
+        program.reset();
         RegDeleteTreeW(HKEY_CURRENT_USER, kApplicationKey);
         RemoveRunEntries();
     }
 
     // Starts the program's main window (again): a new window reads everything from the store.
     app::Form1& Start() {
-        form.reset();
-        form = std::make_unique<app::Form1>();
-        EXPECT_TRUE(form->Create());
+        program.reset();
+        program = std::make_unique<app::TimerProgram>();
+        form = &program->Main();
+        EXPECT_TRUE(program->Create());
         form->Show(SW_SHOWNORMAL);
         return *form;
     }
@@ -90,7 +92,8 @@ protected:
 
     bool Ticked() { return SendMessageW(form->Check3(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-    std::unique_ptr<app::Form1> form;
+    std::unique_ptr<app::TimerProgram> program;
+    app::Form1* form = nullptr;
 };
 
 TEST_F(Form1Settings, FirstRunShowsZeroesAClearBoxAndStoresTheDefaultAlarmPath) {
@@ -102,7 +105,7 @@ TEST_F(Form1Settings, FirstRunShowsZeroesAClearBoxAndStoresTheDefaultAlarmPath) 
     EXPECT_FALSE(Ticked());
     const std::wstring expected = ModuleFolder() + L"\\alarm.wav";
     EXPECT_EQ(core::ProgramFolder(), ModuleFolder());
-    EXPECT_EQ(form->Form3().Text1Text(), expected);
+    EXPECT_EQ(program->Form3().Text1Text(), expected);
     EXPECT_EQ(Stored(L"Text2"), expected);
     // The box was restored, not clicked: nothing about it was stored.
     EXPECT_EQ(Stored(L"Windows Startup"), L"<missing>");
@@ -172,7 +175,8 @@ struct MachineWideRefused : platform::RegistryRunKeys {
 
 TEST_F(Form1Settings, AnEntryThatCannotBeRemovedKeepsTheBoxTickedAndSaysHowToRemoveIt) {
     testsupport::PutRegistryText(HKEY_LOCAL_MACHINE, platform::kRunKeyPath, kRunValueName, kQuoted);
-    Start().StartupKeys = std::make_unique<MachineWideRefused>();
+    Start();
+    program->StartupKeys = std::make_unique<MachineWideRefused>();
     DialogWatcher watcher;
     SendMessageW(form->Check3(), BM_CLICK, 0, 0);
     EXPECT_TRUE(Ticked());
@@ -219,7 +223,7 @@ TEST_F(Form1Settings, StoredHoursOutsideTheListLeavesThePickerEmptyAndIsReported
     // The load went on with the next steps; the stored text is not repaired.
     EXPECT_EQ(PickerText(form->cboMins()), L"07");
     EXPECT_EQ(PickerText(form->cboSecs()), L"00");
-    EXPECT_EQ(form->Form3().Text1Text(), core::ProgramFolder() + L"\\alarm.wav");
+    EXPECT_EQ(program->Form3().Text1Text(), core::ProgramFolder() + L"\\alarm.wav");
     EXPECT_FALSE(form->Loading);
     EXPECT_EQ(Stored(L"Hours"), L"99");
 }

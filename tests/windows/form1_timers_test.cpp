@@ -23,10 +23,10 @@ protected:
     }
     app::Form1& NewTimer() {
         SendMessageW(form.hwnd(), WM_SYSCOMMAND, app::Form1::kNewTimerCommand, 0);
-        return *form.Timers().back();
+        return *program.Timers().back();
     }
     std::optional<platform::TimerRecord> Stored(const std::wstring& id) {
-        for (const platform::StoredTimer& timer : form.Records.LoadAll(app::UtcNow())) {
+        for (const platform::StoredTimer& timer : program.Records.LoadAll(app::UtcNow())) {
             if (timer.id == id) return timer.record;
         }
         return std::nullopt;
@@ -35,7 +35,7 @@ protected:
         app::CommandLineRequest request;
         request.kind = kind;
         request.label = label;
-        ASSERT_EQ(form.HandOver(request), app::kHandOverTaken);
+        ASSERT_EQ(program.HandOver(request), app::kHandOverTaken);
         testsupport::PumpPending();
     }
 };
@@ -55,8 +55,8 @@ TEST_F(Form1Timers, NewTimersOpenCascadedWithTheirLabelsAndRecordsAndTheSwitches
         keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
     }
     SendInput(4, keys, sizeof(INPUT));
-    ASSERT_TRUE(testsupport::RunProgramLoopUntil([&] { return form.Timers().size() == 2; }));
-    app::Form1& tea = *form.Timers().back();
+    ASSERT_TRUE(testsupport::RunProgramLoopUntil([&] { return program.Timers().size() == 2; }));
+    app::Form1& tea = *program.Timers().back();
     RECT first{}, second{};
     GetWindowRect(form.hwnd(), &first);
     GetWindowRect(tea.hwnd(), &second);
@@ -90,8 +90,8 @@ TEST_F(Form1Timers, NewTimersOpenCascadedWithTheirLabelsAndRecordsAndTheSwitches
     ASSERT_TRUE(running);
     EXPECT_TRUE(running->label == L"Tea" && running->minutes == 4 && running->state == platform::TimerState::Running);
     EXPECT_NEAR(static_cast<double>(running->endsUtcMs - app::UtcNow()), 240'000.0, 2000.0);
-    EXPECT_TRUE(testsupport::RunProgramLoopUntil([&] { return form.cSysTray1.TrayTip().find(L"\nTea 000:0") != std::wstring::npos; }))
-        << testing::PrintToString(form.cSysTray1.TrayTip());
+    EXPECT_TRUE(testsupport::RunProgramLoopUntil([&] { return program.cSysTray1.TrayTip().find(L"\nTea 000:0") != std::wstring::npos; }))
+        << testing::PrintToString(program.cSysTray1.TrayTip());
 
     // "/pause /label:Tea" pauses the tea alone; "/reset" resets every timer.
     Switch(app::CommandLineRequest::Kind::Pause, L"Tea");
@@ -104,40 +104,40 @@ TEST_F(Form1Timers, NewTimersOpenCascadedWithTheirLabelsAndRecordsAndTheSwitches
     // A closed timer's record goes with it; twenty at most.
     SendMessageW(tea.hwnd(), WM_CLOSE, 0, 0);
     testsupport::PumpPending();
-    EXPECT_TRUE(form.Timers().size() == 1 && !Stored(L"2"));
+    EXPECT_TRUE(program.Timers().size() == 1 && !Stored(L"2"));
     testsupport::DialogWatcher boxes;
     for (int i = 1; i < 20; ++i) NewTimer();
-    EXPECT_EQ(form.Timers().size(), 20u);
+    EXPECT_EQ(program.Timers().size(), 20u);
     // Cascaded from a main window hidden behind the tray icon, every new window is on the screen.
-    for (app::Form1* timer : form.Timers()) {
+    for (app::Form1* timer : program.Timers()) {
         RECT rect{};
         GetWindowRect(timer->hwnd(), &rect);
         EXPECT_TRUE(timer == &form || MonitorFromRect(&rect, MONITOR_DEFAULTTONULL)) << rect.left << "," << rect.top;
     }
-    SendMessageW(form.Timers().back()->hwnd(), WM_SYSCOMMAND, app::Form1::kNewTimerCommand, 0);
-    EXPECT_EQ(form.Timers().size(), 20u);
+    SendMessageW(program.Timers().back()->hwnd(), WM_SYSCOMMAND, app::Form1::kNewTimerCommand, 0);
+    EXPECT_EQ(program.Timers().size(), 20u);
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, L"Corvalin Timer Software runs at most 20 timers at once. Close a timer to open another.");
 }
 
 TEST_F(Form1Timers, TheMainWindowClosedBeforeTheOthersGoesAwayComesBackForADurationAndTheLastCloseEnds) {
     bool ended = false;
-    form.onEnd = [&] { ended = true; };
+    program.onEnd = [&] { ended = true; };
     app::Form1& tea = NewTimer();
     const auto closeMain = [&] {
-        SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+        SendMessageW(program.Main().hwnd(), WM_CLOSE, 0, 0);
         testsupport::PumpPending();
-        EXPECT_TRUE(form.ClosedAway() && !IsWindowVisible(form.hwnd()) && !ended && form.Timers().size() == 1);
+        EXPECT_TRUE(!program.Find(L"1") && !ended && program.Timers().size() == 1);
         EXPECT_FALSE(Stored(L"1"));
     };
     closeMain();
     app::CommandLineRequest duration;
     duration.kind = app::CommandLineRequest::Kind::Duration;
     duration.seconds = 300;
-    ASSERT_EQ(form.HandOver(duration), app::kHandOverTaken);
+    ASSERT_EQ(program.HandOver(duration), app::kHandOverTaken);
     testsupport::PumpPending();
-    EXPECT_TRUE(!form.ClosedAway() && form.countdown().State() == core::CountdownState::Running);
-    EXPECT_EQ(form.Timers().size(), 2u);
+    EXPECT_TRUE(IsWindowVisible(program.Main().hwnd()) && program.Main().countdown().State() == core::CountdownState::Running);
+    EXPECT_EQ(program.Timers().size(), 2u);
     Switch(app::CommandLineRequest::Kind::Reset, L"");
     closeMain();
     SendMessageW(tea.hwnd(), WM_CLOSE, 0, 0);
@@ -148,18 +148,18 @@ TEST_F(Form1Timers, TheMainWindowClosedBeforeTheOthersGoesAwayComesBackForADurat
 TEST_F(Form1Timers, StoredTimersComeBackRunningPausedHiddenOrRingingForAnEndThatPassed) {
     const std::int64_t now = app::UtcNow();
     using State = platform::TimerState;
-    ASSERT_TRUE(form.Records.Write(L"1", {L"", 0, 0, 30, State::Running, now + 20'000, 0, 0, 40, 40, false}));
-    ASSERT_TRUE(form.Records.Write(L"2", {L"Tea", 0, 5, 0, State::Paused, 0, 120, 3, 100, 100, false}));
-    ASSERT_TRUE(form.Records.Write(L"3", {L"Soup", 0, 10, 0, State::Running, now + 300'000, 0, 0, 0, 0, true}));
-    ASSERT_TRUE(form.Records.Write(L"4", {L"Bread", 0, 0, 30, State::Running, now - 60'000, 0, 0, 0, 0, true}));
+    ASSERT_TRUE(program.Records.Write(L"1", {L"", 0, 0, 30, State::Running, now + 20'000, 0, 0, 40, 40, false}));
+    ASSERT_TRUE(program.Records.Write(L"2", {L"Tea", 0, 5, 0, State::Paused, 0, 120, 3, 100, 100, false}));
+    ASSERT_TRUE(program.Records.Write(L"3", {L"Soup", 0, 10, 0, State::Running, now + 300'000, 0, 0, 0, 0, true}));
+    ASSERT_TRUE(program.Records.Write(L"4", {L"Bread", 0, 0, 30, State::Running, now - 60'000, 0, 0, 0, 0, true}));
     std::vector<std::wstring> balloons;
-    form.cSysTray1.UseShell([&](DWORD, NOTIFYICONDATAW& record) -> BOOL {
+    program.cSysTray1.UseShell([&](DWORD, NOTIFYICONDATAW& record) -> BOOL {
         if ((record.uFlags & NIF_INFO) && record.szInfo[0]) balloons.push_back(record.szInfo);
         return TRUE;
     });
     testsupport::WindowAnswerer ok(L" Time Expired - Bread", layout::form2::PushButton1);
-    ASSERT_TRUE(form.RestoreTimers());
-    const std::vector<app::Form1*> timers = form.Timers();
+    ASSERT_TRUE(program.RestoreTimers());
+    const std::vector<app::Form1*> timers = program.Timers();
     ASSERT_EQ(timers.size(), 4u);
     EXPECT_TRUE(form.countdown().State() == core::CountdownState::Running && form.countdown().SecondsLeft() >= 18);
     EXPECT_TRUE(TextOf(timers[1]->hwnd()) == L"Tea - Corvalin Timer Software" && IsWindowVisible(timers[1]->hwnd()));
@@ -168,14 +168,14 @@ TEST_F(Form1Timers, StoredTimersComeBackRunningPausedHiddenOrRingingForAnEndThat
     EXPECT_TRUE(timers[2]->HiddenInTray && !IsWindowVisible(timers[2]->hwnd()) && timers[2]->Timer1.Enabled());
     EXPECT_NEAR(timers[2]->countdown().SecondsLeft(), 299, 2);
     // The bread rang while the program was away: Time Expired at once, and the balloon says when.
-    EXPECT_TRUE(testsupport::RunProgramLoopUntil([&] { return ok.Answers() == 1 && !timers[3]->countdown().Expired() && !balloons.empty(); }));
+    EXPECT_TRUE(testsupport::RunProgramLoopUntil([&] { return ok.Answers() == 1 && timers[3]->countdown().State() != core::CountdownState::Ringing && !balloons.empty(); }));
     ASSERT_EQ(balloons.size(), 1u);
     EXPECT_TRUE(balloons[0].starts_with(L"Bread ended at ")) << testing::PrintToString(balloons[0]);
     EXPECT_EQ(timers[3]->countdown().State(), core::CountdownState::Idle);
     EXPECT_EQ(Stored(L"4")->state, State::Idle);
     // Had the shell refused the icon, the hidden soup would wait minimised on the taskbar instead.
-    form.cSysTray1.InTray(false);
-    form.KeepHiddenTimersReachable();
+    program.cSysTray1.InTray(false);
+    program.FinishStart();
     EXPECT_TRUE(!timers[2]->HiddenInTray && IsWindowVisible(timers[2]->hwnd()) && IsIconic(timers[2]->hwnd()));
 }
 
@@ -185,22 +185,22 @@ TEST_F(Form1Timers, TwoAlarmsRingTogetherAndTheWindowsStayHeldUntilBothAreAnswer
     for (app::Form1* timer : {&form, &tea}) {
         Pick(*timer, 0, 0, 1);
         timer->PushButton1_Click();
-        while (!timer->countdown().Expired()) timer->Timer1_Tick();
+        while (timer->countdown().State() != core::CountdownState::Ringing) timer->Timer1_Tick();
     }
     const HWND first = FindWindowW(L"CorvalinForm2", L" Time Expired");
     const HWND second = FindWindowW(L"CorvalinForm2", L" Time Expired - Tea");
     ASSERT_TRUE(first && second);
-    EXPECT_EQ(form.AlarmSound.ringing, 2);
+    EXPECT_EQ(program.AlarmBuffer.ringing, 2);
     EXPECT_TRUE(IsWindowEnabled(first) && IsWindowEnabled(second));
     SendMessageW(GetDlgItem(first, layout::form2::PushButton1), BM_CLICK, 0, 0);
     EXPECT_TRUE(testsupport::AlarmAnswered(form));
     // The tea's alarm still holds the windows, the sound and the computer.
     EXPECT_FALSE(IsWindowEnabled(form.hwnd()) || IsWindowEnabled(tea.hwnd()));
-    EXPECT_TRUE(form.AlarmSound.ringing == 1 && form.AlarmAttention.KeepingAwake());
+    EXPECT_TRUE(program.AlarmBuffer.ringing == 1 && program.AlarmAttention.KeepingAwake());
     SendMessageW(GetDlgItem(second, layout::form2::PushButton1), BM_CLICK, 0, 0);
     EXPECT_TRUE(testsupport::AlarmAnswered(tea));
     EXPECT_TRUE(IsWindowEnabled(form.hwnd()) && IsWindowEnabled(tea.hwnd()));
-    EXPECT_TRUE(form.AlarmSound.ringing == 0 && !form.AlarmAttention.KeepingAwake());
+    EXPECT_TRUE(program.AlarmBuffer.ringing == 0 && !program.AlarmAttention.KeepingAwake());
 }
 
 }  // namespace

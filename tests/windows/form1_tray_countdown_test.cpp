@@ -51,13 +51,13 @@ class Form1TrayCountdown : public testsupport::ShownForm1 {
 protected:
     void SetUp() override {
         ShownForm1::SetUp();
-        traytest::Record(form.cSysTray1, calls);
+        traytest::Record(program.cSysTray1, calls);
     }
     void Seconds(int seconds) { SendMessageW(form.cboSecs(), CB_SETCURSEL, static_cast<WPARAM>(seconds), 0); }
     // The buttons as a user presses them.
     void Press(ui::PushButton& button) { SendMessageW(button.hwnd(), BM_CLICK, 0, 0); }
-    std::wstring Tip() const { return WithoutEnd(form.cSysTray1.TrayTip()); }
-    std::vector<std::uint32_t> Picture(int* size) const { return IconPixels(form.cSysTray1.TrayIcon()->IconHandle(), size); }
+    std::wstring Tip() const { return WithoutEnd(program.cSysTray1.TrayTip()); }
+    std::vector<std::uint32_t> Picture(int* size) const { return IconPixels(program.cSysTray1.TrayIcon()->IconHandle(), size); }
     // The tips the shell was told, in order.
     std::vector<std::wstring> TipsSent() const {
         std::vector<std::wstring> sent;
@@ -80,7 +80,7 @@ TEST_F(Form1TrayCountdown, TipAndPictureFollowTheCountdownAndTheShellHearsOnlyCh
     GetLocalTime(&now);
     wchar_t clock[80] = {};
     GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &now, nullptr, clock, 80);
-    EXPECT_TRUE(form.cSysTray1.TrayTip().ends_with(L", ends " + std::wstring(clock)) || now.wSecond >= 55);
+    EXPECT_TRUE(program.cSysTray1.TrayTip().ends_with(L", ends " + std::wstring(clock)) || now.wSecond >= 55);
     int size = 0;
     const std::vector<std::uint32_t> running = Picture(&size);
     EXPECT_EQ(size, 16);
@@ -91,7 +91,7 @@ TEST_F(Form1TrayCountdown, TipAndPictureFollowTheCountdownAndTheShellHearsOnlyCh
     EXPECT_LT(marked, 52 * 5 / 6);
 
     Press(form.PushButton1);  // pause
-    EXPECT_EQ(form.cSysTray1.TrayTip(), L"Corvalin Timer Software\n000:00:02 left, paused");
+    EXPECT_EQ(program.cSysTray1.TrayTip(), L"Corvalin Timer Software\n000:00:02 left, paused");
     // The same time left, paused: a pause sign over the 'V', the mark as it was.
     const std::vector<std::uint32_t> paused = Picture(&size);
     ASSERT_EQ(paused.size(), running.size());
@@ -142,7 +142,7 @@ TEST_F(Form1TrayCountdown, HiddenTheShellHearsOfANewMinuteOnlyUntilThePointerCom
                                                      L"Corvalin Timer Software\n000:29:59 left"}));
     EXPECT_LE(calls.size(), 3u);
     // The callback's WM_MOUSEMOVE: the tip is the display's at once, and follows it while the pointer stays.
-    SendMessageW(form.cSysTray1.OwnWindow(), tray::kTrayCallbackMessage, 0, WM_MOUSEMOVE);
+    SendMessageW(program.cSysTray1.OwnWindow(), tray::kTrayCallbackMessage, 0, WM_MOUSEMOVE);
     EXPECT_EQ(Tip(), L"Corvalin Timer Software\n" + testsupport::TextOf(form.lblTimer()).substr(0, 9) + L" left");
     ASSERT_TRUE(shows(L"000:29:55"));
     EXPECT_EQ(Tip(), L"Corvalin Timer Software\n000:29:55 left");
@@ -263,7 +263,7 @@ TEST_F(Form1TrayCountdown, TheTaskbarButtonShowsTheCountdownWhileTheWindowHasOne
          [&] { ++connects; }});
     Seconds(3);
     Press(form.PushButton1);
-    form.cSysTray1_MouseUp(1, 0);  // back from the tray: the window has a button, but the shell has not said so
+    program.cSysTray1_MouseUp(1, 0);  // back from the tray: the window has a button, but the shell has not said so
     ASSERT_TRUE(testsupport::PumpUntil([&] { return testsupport::TextOf(form.lblTimer()).starts_with(L"000:00:02"); }, 5000));
     EXPECT_TRUE(sent.empty());
     SendMessageW(form.hwnd(), RegisterWindowMessageW(L"TaskbarButtonCreated"), 0, 0);

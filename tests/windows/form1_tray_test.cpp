@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "app/CountdownDisplay.h"
 #include "app/Form1.h"
+#include "app/TimerProgram.h"
 #include "core/ErrorReport.h"
 #include "core/Program.h"
 #include "sound/SoundManager.h"
@@ -20,15 +21,15 @@ class Form1Tray : public testing::Test {
 protected:
     void SetUp() override {
         testsupport::ClearSettings();
-        ASSERT_TRUE(form.Create());
+        ASSERT_TRUE(program.Create());
         form.Show(SW_SHOWNORMAL);
-        traytest::Record(form.cSysTray1, calls);
+        traytest::Record(program.cSysTray1, calls);
     }
 
     // The shell reports the balloon clicked, so the balloon's wait ends as soon as it begins.
-    void BalloonWillBeClicked() { PostMessageW(form.cSysTray1.OwnWindow(), kTrayCallback, 0, 1029); }
+    void BalloonWillBeClicked() { PostMessageW(program.cSysTray1.OwnWindow(), kTrayCallback, 0, 1029); }
     void ClickIcon(LPARAM button) {
-        SendMessageW(form.cSysTray1.OwnWindow(), kTrayCallback, 0, button);
+        SendMessageW(program.cSysTray1.OwnWindow(), kTrayCallback, 0, button);
     }
     std::size_t Balloons() const {
         return static_cast<std::size_t>(std::count_if(calls.begin(), calls.end(), [](const traytest::ShellCall& c) {
@@ -40,14 +41,15 @@ protected:
             std::count_if(calls.begin(), calls.end(), [&](const traytest::ShellCall& c) { return c.message == message; }));
     }
 
-    app::Form1 form;
+    app::TimerProgram program;
+    app::Form1& form = program.Main();
     std::vector<traytest::ShellCall> calls;
     int refusals = 0;
 };
 
 TEST_F(Form1Tray, TheIconIsInTheTrayFromLoadWithTheProductNameAsTip) {
-    EXPECT_TRUE(form.cSysTray1.InTray());
-    EXPECT_EQ(form.cSysTray1.TrayTip(), L"Corvalin Timer Software");
+    EXPECT_TRUE(program.cSysTray1.InTray());
+    EXPECT_EQ(program.cSysTray1.TrayTip(), L"Corvalin Timer Software");
 }
 
 TEST_F(Form1Tray, MinimisingTwiceHidesTwiceButShowsTheBalloonOnce) {
@@ -77,7 +79,7 @@ TEST_F(Form1Tray, MinimisingTwiceHidesTwiceButShowsTheBalloonOnce) {
 }
 
 TEST_F(Form1Tray, EitherButtonReleasedOnTheIconBringsTheWindowBackButOtherEventsDoNot) {
-    form.cSysTray1.ShowBalloon(L"", L"", 0, true);  // spend the one-time balloon
+    program.cSysTray1.ShowBalloon(L"", L"", 0, true);  // spend the one-time balloon
     ShowWindow(form.hwnd(), SW_MINIMIZE);
     ASSERT_FALSE(IsWindowVisible(form.hwnd()));
     ClickIcon(WM_MOUSEMOVE);
@@ -95,7 +97,7 @@ TEST_F(Form1Tray, CountdownTicksRunDuringTheBalloonWaitInsideStart) {
     SendMessageW(form.cboSecs(), CB_SETCURSEL, 9, 0);
     testsupport::Script shell;
     shell.Then([&] { return form.Timer1.TicksDelivered() >= 3; },
-               [&] { PostMessageW(form.cSysTray1.OwnWindow(), kTrayCallback, 0, 1029); });
+               [&] { PostMessageW(program.cSysTray1.OwnWindow(), kTrayCallback, 0, 1029); });
     form.PushButton1_Click();
     EXPECT_TRUE(shell.Finished());
     EXPECT_GE(form.Timer1.TicksDelivered(), 3u);
@@ -117,9 +119,9 @@ TEST_F(Form1Tray, AShellRestartAnnouncedToTheWindowPutsTheIconBack) {
 }
 
 TEST_F(Form1Tray, WithoutItsIconTheWindowStaysOnTheTaskbarAndGoesBehindTheIconOnceItIsIn) {
-    form.cSysTray1.ShowBalloon(L"", L"", 0, true);  // spend the one-time balloon
+    program.cSysTray1.ShowBalloon(L"", L"", 0, true);  // spend the one-time balloon
     refusals = 1000;
-    traytest::Record(form.cSysTray1, calls, false, &refusals);
+    traytest::Record(program.cSysTray1, calls, false, &refusals);
     SendMessageW(form.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     const auto onTaskbar = [&] { return IsWindowVisible(form.hwnd()) && IsIconic(form.hwnd()) && !form.HiddenInTray; };
     SendMessageW(form.cboSecs(), CB_SETCURSEL, 30, 0);
@@ -134,18 +136,18 @@ TEST_F(Form1Tray, WithoutItsIconTheWindowStaysOnTheTaskbarAndGoesBehindTheIconOn
 
 TEST_F(Form1Tray, ClosingRemovesTheIcon) {
     bool ended = false;
-    form.onEnd = [&] { ended = true; };
+    program.onEnd = [&] { ended = true; };
     SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(ended);
     EXPECT_EQ(Calls(NIM_DELETE), 1u);
-    EXPECT_FALSE(form.cSysTray1.InTray());
+    EXPECT_FALSE(program.cSysTray1.InTray());
 }
 
 TEST_F(Form1Tray, SessionEndShutsTheSoundPlayerDownAndRemovesTheIconWithoutAPrompt) {
     std::vector<std::wstring> reports;
-    form.reporter = [&](const std::wstring& text) { reports.push_back(text); };
+    program.reporter = [&](const std::wstring& text) { reports.push_back(text); };
     bool ended = false;
-    form.onEnd = [&] { ended = true; };
+    program.onEnd = [&] { ended = true; };
     sound::CreateNotifyWindow();
     ASSERT_NE(sound::NotifyWindow(), nullptr);
     testsupport::DialogWatcher watcher;
@@ -153,12 +155,12 @@ TEST_F(Form1Tray, SessionEndShutsTheSoundPlayerDownAndRemovesTheIconWithoutAProm
     EXPECT_EQ(SendMessageW(form.hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
     // A session end that was called off changes nothing.
     SendMessageW(form.hwnd(), WM_ENDSESSION, FALSE, 0);
-    EXPECT_TRUE(form.cSysTray1.InTray());
+    EXPECT_TRUE(program.cSysTray1.InTray());
     EXPECT_FALSE(ended);
 
     SendMessageW(form.hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_EQ(Calls(NIM_DELETE), 1u);
-    EXPECT_FALSE(form.cSysTray1.InTray());
+    EXPECT_FALSE(program.cSysTray1.InTray());
     EXPECT_EQ(sound::NotifyWindow(), nullptr);
     EXPECT_TRUE(ended);
     EXPECT_EQ(watcher.Count(), 0u);
@@ -167,17 +169,17 @@ TEST_F(Form1Tray, SessionEndShutsTheSoundPlayerDownAndRemovesTheIconWithoutAProm
 
 TEST_F(Form1Tray, AStepThatFailsAtSessionEndIsNotReported) {
     std::vector<std::wstring> reports;
-    form.reporter = [&](const std::wstring& text) { reports.push_back(text); };
+    program.reporter = [&](const std::wstring& text) { reports.push_back(text); };
     bool ended = false;
-    form.onEnd = [&] { ended = true; };
-    form.cSysTray1.UseShell([](DWORD message, NOTIFYICONDATAW&) -> BOOL {
+    program.onEnd = [&] { ended = true; };
+    program.cSysTray1.UseShell([](DWORD message, NOTIFYICONDATAW&) -> BOOL {
         if (message == NIM_DELETE) throw core::HandlerError(L"Automation error");
         return TRUE;
     });
     SendMessageW(form.hwnd(), WM_ENDSESSION, TRUE, 0);
     EXPECT_TRUE(reports.empty());
     EXPECT_TRUE(ended);
-    traytest::Record(form.cSysTray1, calls);
+    traytest::Record(program.cSysTray1, calls);
 }
 
 }  // namespace

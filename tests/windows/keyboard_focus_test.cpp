@@ -4,6 +4,7 @@
 #include "Form1Fixture.h"
 #include "alarm/Form3.h"
 #include "app/Form1.h"
+#include "app/TimerProgram.h"
 #include "core/Handles.h"
 #include "core/Program.h"
 #include "resources/Layouts.h"
@@ -31,10 +32,10 @@ class Keyboard : public testing::Test {
 protected:
     void SetUp() override {
         testsupport::ClearSettings();
-        form.reporter = [this](const std::wstring& text) { reports.push_back(text); };
-        ASSERT_TRUE(form.Create());
+        program.reporter = [this](const std::wstring& text) { reports.push_back(text); };
+        ASSERT_TRUE(program.Create());
         // A path OK accepts, so that Alarm Options closes without a message.
-        form.Form3().SetText1Text((testsupport::ProgramExecutable().parent_path() / L"alarm.wav").wstring());
+        program.Form3().SetText1Text((testsupport::ProgramExecutable().parent_path() / L"alarm.wav").wstring());
         form.Show(SW_SHOWNORMAL);
         // Another program's window, somewhere the forms are not, to take the activation away.
         other = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"other", WS_POPUP, 0, 0, 60, 40, nullptr, nullptr,
@@ -58,7 +59,8 @@ protected:
 
     // What the tray control asks of the shell, recorded until the window is gone.
     std::vector<traytest::ShellCall> calls;
-    app::Form1 form;
+    app::TimerProgram program;
+    app::Form1& form = program.Main();
     HWND other = nullptr;
     std::vector<std::wstring> reports;
 };
@@ -68,7 +70,7 @@ TEST_F(Keyboard, EachWindowOpensWithTheFocusOnItsFirstControl) {
 
     // Alarm Options: the path box, with the whole path selected by its got-focus handler.
     form.PushButton3_Click();
-    alarm::Form3& options = form.Form3();
+    alarm::Form3& options = program.Form3();
     ASSERT_TRUE(FocusBecomes(options.Text1()));
     DWORD start = 1;
     DWORD end = 0;
@@ -78,7 +80,7 @@ TEST_F(Keyboard, EachWindowOpensWithTheFocusOnItsFirstControl) {
     options.PushButton1_Click();
     ASSERT_FALSE(options.IsLoaded());
 
-    alarm::Form2 form2(form.reporter, form.AlarmAttention, form.AlarmSound);
+    alarm::Form2 form2(program.reporter, program.AlarmAttention, program.AlarmBuffer);
     bool onOk = false;
     testsupport::Script script;
     script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; },
@@ -104,21 +106,21 @@ TEST_F(Keyboard, ReactivationGivesTheFocusBackToTheControlThatHadIt) {
     EXPECT_TRUE(FocusBecomes(form.PushButton2.hwnd()));
 
     // Hidden behind the tray icon and brought back by a click on it.
-    traytest::Record(form.cSysTray1, calls);
-    form.cSysTray1.ShowBalloon(L"", L"", 0, true);  // spend the one-time balloon
+    traytest::Record(program.cSysTray1, calls);
+    program.cSysTray1.ShowBalloon(L"", L"", 0, true);  // spend the one-time balloon
     SetFocus(form.Check3());
     ShowWindow(form.hwnd(), SW_MINIMIZE);
     ASSERT_FALSE(IsWindowVisible(form.hwnd()));
-    SendMessageW(form.cSysTray1.OwnWindow(), kTrayCallback, 0, WM_LBUTTONUP);
+    SendMessageW(program.cSysTray1.OwnWindow(), kTrayCallback, 0, WM_LBUTTONUP);
     EXPECT_TRUE(FocusBecomes(form.Check3()));
 
     form.PushButton3_Click();
-    alarm::Form3& options = form.Form3();
+    alarm::Form3& options = program.Form3();
     SetFocus(options.PushButton3.hwnd());
     EXPECT_TRUE(AwayAndBack(options.hwnd(), options.PushButton3.hwnd()));
     options.PushButton1_Click();
 
-    alarm::Form2 form2(form.reporter, form.AlarmAttention, form.AlarmSound);
+    alarm::Form2 form2(program.reporter, program.AlarmAttention, program.AlarmBuffer);
     bool back = false;
     testsupport::Script script;
     script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; },
@@ -178,11 +180,11 @@ TEST_F(Keyboard, PushButtonsAreOwnerDrawnStandardButtonsThatBmClickPresses) {
     EnableWindow(form.PushButton1.hwnd(), TRUE);
 
     for (ui::PushButton* button : {&form.PushButton1, &form.PushButton2, &form.PushButton3}) expectButton(*button);
-    alarm::Form3& options = form.Form3();
+    alarm::Form3& options = program.Form3();
     for (ui::PushButton* button : {&options.PushButton5, &options.PushButton3, &options.PushButton1}) {
         expectButton(*button);
     }
-    alarm::Form2 form2(form.reporter, form.AlarmAttention, form.AlarmSound);
+    alarm::Form2 form2(program.reporter, program.AlarmAttention, program.AlarmBuffer);
     testsupport::Script script;
     script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; },
                 [&] {

@@ -5,6 +5,7 @@
 #include "Form1Fixture.h"
 #include "alarm/Form3.h"
 #include "app/Form1.h"
+#include "app/TimerProgram.h"
 #include "core/Handles.h"
 #include "core/Program.h"
 #include "resources/Layouts.h"
@@ -212,8 +213,8 @@ protected:
         const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
         ReleaseDC(nullptr, screen);
         ASSERT_EQ(dpi, 96) << "these sizes hold at 96 dots per inch";
-        form.reporter = [this](const std::wstring& text) { reports.push_back(text); };
-        ASSERT_TRUE(form.Create());
+        program.reporter = [this](const std::wstring& text) { reports.push_back(text); };
+        ASSERT_TRUE(program.Create());
         form.Show(SW_SHOWNORMAL);
     }
     void TearDown() override {
@@ -223,7 +224,7 @@ protected:
 
     // Opens " Time Expired" over the main window and runs check while it is up, then closes it.
     void WithTimeExpired(const std::function<void(HWND)>& check) {
-        alarm::Form2 form2([this](const std::wstring& text) { reports.push_back(text); }, form.AlarmAttention, form.AlarmSound);
+        alarm::Form2 form2([this](const std::wstring& text) { reports.push_back(text); }, program.AlarmAttention, program.AlarmBuffer);
         testsupport::Script script;
         script.Then([] { return testsupport::TimeExpiredWindow() != nullptr; },
                     [&] {
@@ -236,11 +237,12 @@ protected:
     }
 
     HWND Options() {
-        form.Form3().Show();
-        return form.Form3().hwnd();
+        program.Form3().Show();
+        return program.Form3().hwnd();
     }
 
-    app::Form1 form;
+    app::TimerProgram program;
+    app::Form1& form = program.Main();
     std::vector<std::wstring> reports;
 };
 
