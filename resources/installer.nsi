@@ -32,9 +32,12 @@ RequestExecutionLevel user
 !endif
 
 !define PRODUCT "Corvalin Timer Software"
+!define VERSION "7.00"
+!define PUBLISHER "Vendrel"
 !define EXE "${PRODUCT}.exe"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
-; The same name under HKLM and HKCU, from release to release: package managers find upgrades by it.
+; The same name under HKLM and HKCU, from release to release: package managers find upgrades by it
+; (winget's manifests, written by scripts/sign.sh from these definitions, give it as the product code).
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 
 Name "${PRODUCT}"
@@ -253,8 +256,8 @@ Section "Install"
 
     ; Under HKLM for all users, under HKCU just for this one.
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
-    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "7.00"
-    WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "Vendrel"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${EXE},0"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
