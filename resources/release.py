@@ -174,6 +174,7 @@ def manifests(nsi, out, url, setup, zip_path):
             f.write(text)
 
     zip_name = os.path.basename(zip_path)
+    zip_pattern = "([\\d.]+)".join(part.replace(".", "\\.") for part in zip_name.split(version))
     ini = f"{product}.ini"
     scoop = {
         "version": version,
@@ -186,10 +187,12 @@ def manifests(nsi, out, url, setup, zip_path):
         "bin": [[f"{product}.exe", SCOOP_NAME]],
         "shortcuts": [[f"{product}.exe", product]],
         # Scoop would make a folder of a persisted file that is not there yet.
-        "pre_install": f'if (!(Test-Path "$persist_dir\\{ini}")) {{ New-Item "$dir\\{ini}" -ItemType File | Out-Null }}',
+        "pre_install": f'if (!(Test-Path "$persist_dir\\{ini}")) '
+                       f'{{ New-Item "$dir\\{ini}" -ItemType File | Out-Null }}',
         "persist": ini,
-        "checkver": {"url": f"{url}/SHA256SUMS", "regex": "([\\d.]+)".join(part.replace(".", "\\.") for part in zip_name.split(version))},
-        "autoupdate": {"url": f"{url}/{zip_name.replace(version, '$version')}", "hash": {"url": "$baseurl/SHA256SUMS"}},
+        "checkver": {"url": f"{url}/SHA256SUMS", "regex": zip_pattern},
+        "autoupdate": {"url": f"{url}/{zip_name.replace(version, '$version')}",
+                       "hash": {"url": "$baseurl/SHA256SUMS"}},
     }
     os.makedirs(os.path.join(out, "scoop"), exist_ok=True)
     with open(os.path.join(out, "scoop", f"{SCOOP_NAME}.json"), "w", encoding="utf-8", newline="\n") as f:

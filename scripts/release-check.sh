@@ -25,8 +25,8 @@ i686-w64-mingw32-objdump -h "$build/$product.debug" | grep -q ' \.debug_info' ||
 if unzip -Z1 "$build/$zip_name" | grep -q '\.debug$'; then fail "the zip holds a debug file"; fi
 unzip -p "$build/$zip_name" "$product/$product.exe" | cmp -s - "$build/$product.exe" ||
     fail "the zip's exe is not the stripped one"
-unzip -Z1 "$build/$zip_name" | grep -qx "$product/portable" && [ -z "$(unzip -p "$build/$zip_name" "$product/portable")" ] ||
-    fail "the zip holds no empty portable mark beside the exe"
+unzip -Z1 "$build/$zip_name" | grep -qx "$product/portable" &&
+    [ -z "$(unzip -p "$build/$zip_name" "$product/portable")" ] || fail "the zip holds no empty portable mark beside the exe"
 if unzip -Z1 "$build/$zip_name" | grep -qi '\.ini$'; then fail "the zip holds a settings file"; fi
 
 echo "-- a second build in other folders gives the same bytes"
