@@ -65,18 +65,19 @@ Var ClosedCopy   ; 1 once a running copy was closed, so that it is started again
 Var AllUsersButton
 Var JustMeButton
 
-; Runs this installer (or uninstaller) again with administrator rights, waits for it and ends with its
-; exit code. $0: its parameters, which gain /Elevated. Returns only when Windows did not start it (the
-; user said No). Where Windows starts it without the rights (UAC turned off), that one says so and ends.
-; The long form of the path in VAR, which stays as it is when the path cannot be found.
+; The long form of the path in VAR, which stays as it is when the path cannot be found. Uses $6 to $8.
 !macro LongPath VAR
-    System::Call "kernel32::GetLongPathNameW(w s, w .r6, i ${NSIS_MAX_STRLEN}) i .r7" "${VAR}"
-    ${If} $7 <> 0
-    ${AndIf} $7 < ${NSIS_MAX_STRLEN}
-        StrCpy ${VAR} $6
+    StrCpy $6 ${VAR}
+    System::Call "kernel32::GetLongPathNameW(w r6, w .r7, i ${NSIS_MAX_STRLEN}) i .r8"
+    ${If} $8 <> 0
+    ${AndIf} $8 < ${NSIS_MAX_STRLEN}
+        StrCpy ${VAR} $7
     ${EndIf}
 !macroend
 
+; Runs this installer (or uninstaller) again with administrator rights, waits for it and ends with its
+; exit code. $0: its parameters, which gain /Elevated. Returns only when Windows did not start it (the
+; user said No). Where Windows starts it without the rights (UAC turned off), that one says so and ends.
 !macro SharedFunctions UN
 Function ${UN}RunElevated
     ${GetParameters} $1
