@@ -8,6 +8,17 @@
 
 namespace platform {
 
+namespace {
+
+// Equal but for the letters A to Z in either case, as Windows compares file names.
+bool SameLetters(std::wstring_view a, std::wstring_view b) {
+    const auto fold = [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](wchar_t x, wchar_t y) { return fold(x) == fold(y); });
+}
+
+}  // namespace
+
 std::wstring RunEntryData(std::wstring_view folder, std::wstring_view exeName) {
     std::wstring data = L"\"";
     data += folder;
@@ -24,6 +35,26 @@ std::optional<RunEntry> RunEntryFor(std::wstring_view modulePath) {
     if (name.empty() || folder.empty()) return std::nullopt;
     std::wstring data = RunEntryData(folder, name);
     return RunEntry{std::move(name), std::move(data)};
+}
+
+std::optional<std::wstring> ScoopCurrentPath(std::wstring_view modulePath) {
+    // The last four backslashes end "apps", the package's folder, the version folder and the file.
+    size_t ends[4];
+    size_t end = modulePath.size();
+    for (size_t& found : ends) {
+        found = end == 0 ? std::wstring_view::npos : modulePath.rfind(L'\\', end - 1);
+        if (found == std::wstring_view::npos) return std::nullopt;
+        end = found;
+    }
+    const auto folder = [&](int i) { return modulePath.substr(ends[i + 1] + 1, ends[i] - ends[i + 1] - 1); };
+    if (ends[0] + 1 == modulePath.size() || folder(0).empty() || SameLetters(folder(0), L"current") ||
+        folder(1).empty() || !SameLetters(folder(2), L"apps")) {
+        return std::nullopt;
+    }
+    std::wstring current(modulePath.substr(0, ends[1] + 1));
+    current += L"current";
+    current += modulePath.substr(ends[0]);
+    return current;
 }
 
 bool TurnedOff(const std::vector<std::uint8_t>& approval) { return !approval.empty() && (approval[0] & 1) != 0; }
@@ -46,22 +77,16 @@ void RemoveStartupEntry(RunKeys& keys, const std::wstring& name) {
 }
 
 bool StartsProgram(std::wstring_view command, std::wstring_view programPath) {
-    const auto sameLetters = [](std::wstring_view a, std::wstring_view b) {
-        const auto fold = [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; };
-        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](wchar_t x, wchar_t y) {
-                   return fold(x) == fold(y);
-               });
-    };
     while (!command.empty() && command.front() == L' ') command.remove_prefix(1);
     if (programPath.empty()) return false;
     if (!command.empty() && command.front() == L'"') {
         command.remove_prefix(1);
         const size_t close = command.find(L'"');
-        return close != std::wstring_view::npos && sameLetters(command.substr(0, close), programPath);
+        return close != std::wstring_view::npos && SameLetters(command.substr(0, close), programPath);
     }
     // Unquoted, the path ends at the first blank after it (Windows tries each blank in turn).
     if (command.size() > programPath.size() && command[programPath.size()] != L' ') return false;
-    return sameLetters(command.substr(0, std::min(command.size(), programPath.size())), programPath);
+    return SameLetters(command.substr(0, std::min(command.size(), programPath.size())), programPath);
 }
 
 std::optional<RunHive> FindStartupEntry(RunKeys& keys, const std::wstring& name, std::wstring_view programPath) {

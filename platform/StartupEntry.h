@@ -62,6 +62,11 @@ std::wstring RunEntryData(std::wstring_view folder, std::wstring_view exeName);
 // folder.
 std::optional<RunEntry> RunEntryFor(std::wstring_view modulePath);
 
+// For a program in a Scoop version folder, ...\apps\<name>\<version>\<file>, the same file through
+// the "current" link beside that folder, which Scoop moves to each new version: an entry naming it
+// survives an update. Nothing for any other path, the "current" path itself included.
+std::optional<std::wstring> ScoopCurrentPath(std::wstring_view modulePath);
+
 // Writes the entry into the machine-wide Run key; when that key cannot be opened for writing (every
 // standard user) or refuses the value, into the current user's Run key instead, so that ticking the
 // box never silently registers nothing. When the machine-wide write succeeds, a copy left in the

@@ -2,8 +2,9 @@
 ; Installs the program, its default alarm sound and its hand cursor into one folder, for all users
 ; (under Program Files, with administrator rights) or just for the user who runs it (under
 ; %LOCALAPPDATA%\Programs, without), adds a Start-menu shortcut, an Add/Remove Programs entry and an
-; uninstaller. Uninstalling removes those and the program's start-up entries, and keeps the user's
-; settings (HKCU\Software\VB and VBA Program Settings\Vendrel\Corvalin Timer Software).
+; uninstaller. Uninstalling removes those, the program's start-up entries and the records of its
+; timers, and keeps the user's other settings (HKCU\Software\VB and VBA Program Settings\Vendrel\
+; Corvalin Timer Software).
 ;
 ; Silent: /S installs for all users (asking for administrator rights when it lacks them), /S /AllUsers
 ; the same, /S /CurrentUser just for the user who runs it.
@@ -17,6 +18,7 @@ Unicode true
 !include "FileFunc.nsh"
 !include "nsDialogs.nsh"
 !include "WinCore.nsh"
+!include "x64.nsh"
 SetCompressor /SOLID lzma
 ; Without this, every File stores its source's modification time, which is when the build or the
 ; checkout wrote it: two builds of one commit would differ. Installed files take the install time.
@@ -25,6 +27,14 @@ SetDateSave off
 ; rights, and Windows asks for them only then.
 RequestExecutionLevel user
 
+; !uninstfinalize, below, came with NSIS 3.08.
+!define NSIS_TOO_OLD "The installer needs NSIS 3.08 or later (makensis -VERSION says which one is there)."
+!ifndef NSIS_PACKEDVERSION
+    !error "${NSIS_TOO_OLD}"
+!else if ${NSIS_PACKEDVERSION} < 0x03008000
+    !error "${NSIS_TOO_OLD}"
+!endif
+
 !ifdef SIGN_SCRIPT
     ; The signing script takes its key from the environment, which makensis hands on.
     !uninstfinalize 'bash "${SIGN_SCRIPT}" file "%1"' = 0
@@ -32,9 +42,14 @@ RequestExecutionLevel user
 !endif
 
 !define PRODUCT "Corvalin Timer Software"
+!define VERSION "7.00"
+!define PUBLISHER "Vendrel"
 !define EXE "${PRODUCT}.exe"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
-; The same name under HKLM and HKCU, from release to release: package managers find upgrades by it.
+!define APPROVED_KEY "Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved"
+!define SETTINGS_KEY "Software\VB and VBA Program Settings\Vendrel\${PRODUCT}"
+; The same name under HKLM and HKCU, from release to release: package managers find upgrades by it
+; (winget's manifests, written by scripts/sign.sh from these definitions, give it as the product code).
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 
 Name "${PRODUCT}"
@@ -49,6 +64,16 @@ Var CustomDir    ; 1 when /D= named the folder
 Var ClosedCopy   ; 1 once a running copy was closed, so that it is started again at the end
 Var AllUsersButton
 Var JustMeButton
+
+; The long form of the path in VAR, which stays as it is when the path cannot be found. Uses $6 to $8.
+!macro LongPath VAR
+    StrCpy $6 ${VAR}
+    System::Call "kernel32::GetLongPathNameW(w r6, w .r7, i ${NSIS_MAX_STRLEN}) i .r8"
+    ${If} $8 <> 0
+    ${AndIf} $8 < ${NSIS_MAX_STRLEN}
+        StrCpy ${VAR} $7
+    ${EndIf}
+!macroend
 
 ; Runs this installer (or uninstaller) again with administrator rights, waits for it and ends with its
 ; exit code. $0: its parameters, which gain /Elevated. Returns only when Windows did not start it (the
@@ -107,9 +132,21 @@ Function ${UN}CloseRunningCopy
     System::Call "user32::GetWindowThreadProcessId(p r0, *i .r1)"
     ; SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION
     System::Call "kernel32::OpenProcess(i 0x00101000, i 0, i r1) p .r2"
+    ${If} $2 = 0
+        Return
+    ${EndIf}
+    ; A copy whose path cannot be read is not taken for this folder's. Both paths in their long form
+    ; (either may have come in 8.3 form: /D=C:\PROGRA~1\..., a short command line), compared as
+    ; Windows compares file names: ordinal, letter case aside.
     System::Call "kernel32::QueryFullProcessImageNameW(p r2, i 0, w .r3, *i ${NSIS_MAX_STRLEN}) i .r4"
     ${If} $4 <> 0
-    ${AndIf} $3 != "$INSTDIR\${EXE}"
+        StrCpy $5 "$INSTDIR\${EXE}"
+        !insertmacro LongPath $3
+        !insertmacro LongPath $5
+        ; CSTR_EQUAL is 2.
+        System::Call "kernel32::CompareStringOrdinal(w r3, i -1, w r5, i -1, i 1) i .r4"
+    ${EndIf}
+    ${If} $4 <> 2
         System::Call "kernel32::CloseHandle(p r2)"
         Return
     ${EndIf}
@@ -253,8 +290,8 @@ Section "Install"
 
     ; Under HKLM for all users, under HKCU just for this one.
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
-    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "7.00"
-    WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "Vendrel"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${EXE},0"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
@@ -285,13 +322,30 @@ Function un.onInit
     ${EndIf}
 FunctionEnd
 
-; A start-up entry that starts the program of this folder, as the program writes it (quoted) or not.
-!macro RemoveRunEntry ROOT
+; A start-up entry in VIEW of ROOT that starts the program of this folder, as the program writes it
+; (quoted) or not, and what Task Manager keeps of it being turned on or off: the value of the same name
+; under StartupApproved\APPROVED, always in the 64-bit view ("Run32" for the 32-bit view's machine-wide
+; Run key on 64-bit Windows, "Run" otherwise). That value stays while its Run value starts another
+; copy (the other install's), which the user may have turned off.
+!macro RemoveRunEntry ROOT VIEW APPROVED
+    !insertmacro RegView ${VIEW}
     ReadRegStr $0 ${ROOT} "${RUN_KEY}" "${EXE}"
     ${If} $0 == '"$INSTDIR\${EXE}"'
     ${OrIf} $0 == "$INSTDIR\${EXE}"
         DeleteRegValue ${ROOT} "${RUN_KEY}" "${EXE}"
+        StrCpy $0 ""
     ${EndIf}
+    !insertmacro RegView 64
+    ${IfThen} $0 == "" ${|} DeleteRegValue ${ROOT} "${APPROVED_KEY}\${APPROVED}" "${EXE}" ${|}
+    SetRegView 32
+!macroend
+; The 64-bit view only on 64-bit Windows: elsewhere there is one view, and Wine's 32-bit prefixes
+; refuse the flag that names it.
+!macro RegView VIEW
+    SetRegView 32
+    !if ${VIEW} == 64
+        ${IfThen} ${RunningX64} ${|} SetRegView 64 ${|}
+    !endif
 !macroend
 
 Section "Uninstall"
@@ -306,14 +360,17 @@ Section "Uninstall"
     ; portable copy, may have its own under the same name. Older versions named their entry after the
     ; first .exe their folder listed, which may be the uninstaller: such an entry pointing into this
     ; folder goes too.
-    !insertmacro RemoveRunEntry HKCU
-    !insertmacro RemoveRunEntry HKLM
-    SetRegView 64
-    !insertmacro RemoveRunEntry HKLM
-    SetRegView 32
+    ; On 32-bit Windows both machine-wide lines reach one Run key, whose approvals are under "Run".
+    !insertmacro RemoveRunEntry HKCU 32 Run
+    !insertmacro RemoveRunEntry HKLM 32 Run32
+    !insertmacro RemoveRunEntry HKLM 64 Run
     ReadRegStr $0 HKLM "${RUN_KEY}" "Uninstall.exe"
     StrCmp $0 "$INSTDIR\Uninstall.exe" 0 +2
         DeleteRegValue HKLM "${RUN_KEY}" "Uninstall.exe"
+
+    ; The countdowns end with the program (the user was told so): their records would bring them
+    ; back at the next start of any copy. The other settings stay.
+    DeleteRegKey HKCU "${SETTINGS_KEY}\Timers"
 
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
     Delete "$INSTDIR\Uninstall.exe"

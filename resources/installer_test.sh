@@ -14,6 +14,7 @@ exe="$product.exe"
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 machine_run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 settings_key='HKCU\Software\VB and VBA Program Settings\Vendrel\Corvalin Timer Software'
+approved='\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run'
 uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product"
 user_uninstall_key="HKCU${uninstall_key#HKLM}"
 
@@ -105,6 +106,8 @@ cleanup() {
     import_reg "[${machine_run_key/HKLM/HKEY_LOCAL_MACHINE}]" '"Unrelated Program.exe"=-' "\"$exe\"=-" '' \
         "[${run_key/HKCU/HKEY_CURRENT_USER}]" "\"$exe\"=-" '' \
         "[${settings_key/HKCU/HKEY_CURRENT_USER}]" '"InstallerTestMarker"=-' '' \
+        "[-${settings_key/HKCU/HKEY_CURRENT_USER}\\Timers]" '' "[HKEY_CURRENT_USER$approved]" "\"$exe\"=-" '' \
+        "[HKEY_LOCAL_MACHINE$approved]" "\"$exe\"=-" '' \
         "[-${user_uninstall_key/HKCU/HKEY_CURRENT_USER}]" '' "[-${uninstall_key/HKLM/HKEY_LOCAL_MACHINE}]"
     rm -rf "$signing"
 }
@@ -121,7 +124,8 @@ SIGN_PASSWORD="throwaway $RANDOM"
 export SIGN_PASSWORD SIGN_PFX="$signing/test.pfx"
 openssl pkcs12 -export -inkey "$signing/key.pem" -in "$signing/cert.pem" -out "$SIGN_PFX" \
     -passout env:SIGN_PASSWORD
-bash "$resources/../scripts/sign.sh" "$(dirname "$installer")" "$signed" >/dev/null
+release_url=https://example.org/corvalin/releases
+RELEASE_URL="$release_url/" bash "$resources/../scripts/sign.sh" "$(dirname "$installer")" "$signed" >/dev/null
 verifies() { osslsigncode verify -CAfile "$signing/cert.pem" -in "$1" >/dev/null 2>&1; }
 check "signed program verifies" verifies "$signed/$exe"
 check "signed installer verifies" verifies "$signed/$setup"
@@ -141,6 +145,42 @@ probes=("$uninstall_key")
 entry_probes "$user_uninstall_key"
 found="$(present_in_registry "${probes[@]}")"
 check "the user's Add/Remove Programs entry, complete" entry_complete 1
+# winget finds the entry by the manifests' product code, and compares its name, publisher and version.
+manifests_match() {
+    wine reg query "${user_uninstall_key%\\*}" /s 2>/dev/null | tr -d '\r' >"$signing/entries.txt"
+    python3 - "$signed" "$release_url" "$signing/entries.txt" "$setup" <<'CHECK'
+import glob, hashlib, json, re, sys
+signed, url, entries, setup = sys.argv[1:]
+keys, problems = {}, []
+for line in open(entries):
+    if line.startswith("HKEY"): key = keys.setdefault(line.strip().rsplit("\\", 1)[1], {})
+    elif " REG_SZ " in line: name, value = re.split(r"\s+REG_SZ\s+", line.strip()); key[name] = value
+def same(what, got, wanted): got == wanted or problems.append(f"{what}: {got!r}, not {wanted!r}")
+def sha(name): return hashlib.sha256(open(f"{signed}/{name}", "rb").read()).hexdigest()
+def values(manifest, name): return [v for k, v in manifest if k == name]
+# Every value quoted, so that a version such as 7.00 stays text.
+winget = {path.split(".")[-2]: [(k, json.loads(v)) for k, v in re.findall(r'^[- ]*(\w+): (".*")$', open(path).read(), re.M)]
+          for path in glob.glob(f"{signed}/winget/manifests/v/Vendrel/CorvalinTimerSoftware/*/*.yaml")}
+installer = winget["installer"]
+product_code = dict(installer)["ProductCode"]
+entry = keys.get(product_code, {})
+same("product codes", values(installer, "ProductCode"), [product_code] * 2)
+for name in ("DisplayName", "Publisher", "DisplayVersion"): same(name, values(installer, name), [entry.get(name)])
+same("versions", [dict(m)["PackageVersion"] for m in winget.values()], [entry.get("DisplayVersion")] * 3)
+same("installers", [values(installer, k) for k in ("Scope", "InstallerUrl", "InstallerSha256", "Silent")],
+     [["user", "machine"], [f"{url}/{setup}"] * 2, [sha(setup).upper()] * 2, ["/S /CurrentUser", "/S /AllUsers"]])
+same("elevation", values(installer, "ElevationRequirement"), ["elevatesSelf"])
+scoop = json.load(open(f"{signed}/scoop/corvalin-timer-software.json"))
+zip_name = setup.replace("setup.exe", "portable.zip")
+same("scoop", [scoop["version"], scoop["url"], scoop["hash"], scoop["persist"]],
+     [entry.get("DisplayVersion"), f"{url}/{zip_name}", sha(zip_name), "Corvalin Timer Software.ini"])
+problems and print(*problems, sep="\n", file=sys.stderr)
+sys.exit(1 if problems else 0)
+CHECK
+}
+check "winget's and Scoop's manifests match the signed files and this entry" manifests_match
+check "the zip holds the portable mark and no settings file" \
+    test "$(unzip -Z1 "$signed/${setup/setup.exe/portable.zip}" | grep -E '/portable$|\.ini$')" = "$product/portable"
 check "nothing for all users" absent listed 0
 check "nothing under Program Files" absent test -e "$install_dir"
 check "no Start-menu shortcut for all users" absent test -e "$shortcut"
@@ -184,11 +224,15 @@ fi
 
 echo "== silent uninstall of both"
 # Start-up entries as the program's check box makes them (the user's for the install just for the
-# user, quoted; a machine-wide one for the other), one the program does not own, and a setting of the user's.
+# user, quoted; a machine-wide one for the other), each turned off in Task Manager, one the program does
+# not own, a setting of the user's and a timer's record.
+turned_off='hex:03,00,00,00,01,02,03,04,05,06,07,08'
 import_reg "[${machine_run_key/HKLM/HKEY_LOCAL_MACHINE}]" "\"$exe\"=$(reg_text "$install_dir_windows\\$exe")" \
     "\"Unrelated Program.exe\"=$(reg_text 'C:\unrelated.exe')" '' \
     "[${run_key/HKCU/HKEY_CURRENT_USER}]" "\"$exe\"=$(reg_text "\"$user_dir_windows\\$exe\"")" '' \
-    "[${settings_key/HKCU/HKEY_CURRENT_USER}]" '"InstallerTestMarker"="kept"'
+    "[HKEY_CURRENT_USER$approved]" "\"$exe\"=$turned_off" '' "[HKEY_LOCAL_MACHINE$approved]" "\"$exe\"=$turned_off" '' \
+    "[${settings_key/HKCU/HKEY_CURRENT_USER}]" '"InstallerTestMarker"="kept"' '' \
+    "[${settings_key/HKCU/HKEY_CURRENT_USER}\\Timers\\1]" '"Label"="Tea"'
 wine "$user_dir/Uninstall.exe" /S >/dev/null 2>&1 </dev/null
 # The uninstaller copies itself to the temporary folder and returns at once; the copy does the work.
 check "the user's program folder removed" wait_for 60 absent test -e "$user_dir"
@@ -200,13 +244,16 @@ wine "$install_dir/Uninstall.exe" /S >/dev/null 2>&1 </dev/null
 check "program folder removed" wait_for 60 absent test -e "$install_dir"
 check "Start-menu shortcut removed" absent test -e "$shortcut"
 found="$(present_in_registry "$machine_run_key|$exe" "$run_key|$exe" "$machine_run_key|Unrelated Program.exe" \
-    "$settings_key|InstallerTestMarker" "$uninstall_key" "$user_uninstall_key")"
+    "$settings_key|InstallerTestMarker" "$uninstall_key" "$user_uninstall_key" "$settings_key\\Timers" \
+    "HKCU$approved|$exe" "HKLM$approved|$exe")"
 check "machine start-up entry removed" absent listed 0
 check "user start-up entry removed" absent listed 1
 check "other start-up entries kept" listed 2
 check "user settings kept" listed 3
 check "Add/Remove Programs entries removed" absent listed 4
 check "the user's Add/Remove Programs entry removed" absent listed 5
+check "the timers' records removed" absent listed 6
+check "what Task Manager kept of both start-up entries removed" absent eval 'listed 7 || listed 8'
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"

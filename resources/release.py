@@ -5,15 +5,26 @@
   release.py zip <epoch file> <zip> <folder> <file>...   the portable zip: <folder>/<file name> entries
   release.py sums <out file> <file>...           SHA256SUMS of the given files, in sha256sum's format
   release.py debuglink <exe> <debug file>        exit 1 unless <exe> names <debug file> with its CRC
+  release.py manifests <installer.nsi> <out dir> <release url> <setup.exe> <zip>
+                                                 winget's and Scoop's manifests of those two files
 """
 import hashlib
+import json
 import os
+import re
 import struct
 import subprocess
 import sys
 import time
 import zipfile
 import zlib
+
+PORTABLE_MARK = "portable"
+PACKAGE_ID = "Vendrel.CorvalinTimerSoftware"
+SCOOP_NAME = "corvalin-timer-software"
+WINGET_SCHEMA = "1.6.0"
+DESCRIPTION = "A countdown timer that waits behind its tray icon and rings an alarm when the time is up."
+LICENSE = "Proprietary"
 
 # 1980-01-01 00:00 UTC, the earliest time a zip entry can hold: the release time without git.
 FALLBACK_EPOCH = 315532800
@@ -69,11 +80,20 @@ def pack_zip(epoch_file, zip_path, folder, files):
             info.compress_type = zipfile.ZIP_DEFLATED
         return info
 
+    contents = {os.path.basename(path): path for path in files}
+    # The program keeps its settings beside itself when this empty file is there; a settings file of
+    # the build's own must never go out with it.
+    contents[PORTABLE_MARK] = None
+    if any(name.lower().endswith(".ini") for name in contents):
+        raise ValueError("a settings file in the portable zip")
     with zipfile.ZipFile(zip_path + ".tmp", "w") as z:
         z.writestr(entry(folder + "/", 0o40755), b"")
-        for path in sorted(files, key=os.path.basename):
-            with open(path, "rb") as f:
-                z.writestr(entry(f"{folder}/{os.path.basename(path)}", 0o100644), f.read())
+        for name, path in sorted(contents.items()):
+            data = b""
+            if path is not None:
+                with open(path, "rb") as f:
+                    data = f.read()
+            z.writestr(entry(f"{folder}/{name}", 0o100644), data)
     os.replace(zip_path + ".tmp", zip_path)
 
 
@@ -84,6 +104,99 @@ def sums(out, files):
             lines.append(f"{hashlib.sha256(f.read()).hexdigest()}  {os.path.basename(path)}\n")
     with open(out, "w") as f:
         f.write("".join(lines))
+
+
+def sha256(path):
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
+
+
+def nsis_defines(nsi):
+    """The installer's !define texts, each with the defines it names filled in."""
+    defines = {}
+    with open(nsi, encoding="utf-8") as f:
+        for name, value in re.findall(r'^!define (\w+) "(.*)"$', f.read(), re.MULTILINE):
+            defines[name] = re.sub(r"\$\{(\w+)\}", lambda m: defines.get(m[1], m[0]), value)
+    return defines
+
+
+def yaml_document(kind, fields):
+    """A winget manifest file: `fields` as YAML, every text quoted (a bare 7.00 would be a number)."""
+    def lines(value, indent):
+        for key, item in value.items():
+            if isinstance(item, dict):
+                yield f"{indent}{key}:"
+                yield from lines(item, indent + "  ")
+            elif isinstance(item, list):
+                yield f"{indent}{key}:"
+                for element in item:
+                    nested = list(lines(element, indent + "  "))
+                    yield f"{indent}- {nested[0].lstrip()}"
+                    yield from nested[1:]
+            else:
+                yield f"{indent}{key}: {json.dumps(item)}"
+    fields = {**fields, "ManifestType": kind, "ManifestVersion": WINGET_SCHEMA}
+    schema = f"# yaml-language-server: $schema=https://aka.ms/winget-manifest.{kind}.{WINGET_SCHEMA}.schema.json"
+    return "\n".join([schema, "", *lines(fields, ""), ""])
+
+
+def manifests(nsi, out, url, setup, zip_path):
+    """winget's multi-file manifest of the installer and Scoop's of the portable zip, with the hashes
+    of the files as they are and the Add/Remove entry exactly as installer.nsi writes it, so that
+    winget recognises an installed copy and upgrades it."""
+    d = nsis_defines(nsi)
+    product, version, publisher = d["PRODUCT"], d["VERSION"], d["PUBLISHER"]
+    product_code = d["UNINSTALL_KEY"].rsplit("\\", 1)[1]
+    url = url.rstrip("/")
+    head = {"PackageIdentifier": PACKAGE_ID, "PackageVersion": version}
+    files = {
+        f"{PACKAGE_ID}.yaml": yaml_document("version", {**head, "DefaultLocale": "en-US"}),
+        f"{PACKAGE_ID}.locale.en-US.yaml": yaml_document("defaultLocale", {
+            **head, "PackageLocale": "en-US", "Publisher": publisher, "PackageName": product,
+            "PackageUrl": url, "License": LICENSE, "ShortDescription": DESCRIPTION}),
+    }
+
+    def installer(scope, switch, extra):
+        return {"Architecture": "x86", "Scope": scope, "InstallerUrl": f"{url}/{os.path.basename(setup)}",
+                "InstallerSha256": sha256(setup).upper(),
+                "InstallerSwitches": {"Silent": f"/S {switch}", "SilentWithProgress": f"/S {switch}",
+                                      "Interactive": switch}, **extra}
+    files[f"{PACKAGE_ID}.installer.yaml"] = yaml_document("installer", {
+        **head, "InstallerType": "nullsoft", "UpgradeBehavior": "install", "ProductCode": product_code,
+        "AppsAndFeaturesEntries": [{"DisplayName": product, "Publisher": publisher, "DisplayVersion": version,
+                                    "ProductCode": product_code}],
+        "Installers": [installer("user", "/CurrentUser", {}),
+                       installer("machine", "/AllUsers", {"ElevationRequirement": "elevatesSelf"})]})
+    folder = os.path.join(out, "winget", "manifests", PACKAGE_ID[0].lower(), *PACKAGE_ID.split("."), version)
+    os.makedirs(folder, exist_ok=True)
+    for name, text in files.items():
+        with open(os.path.join(folder, name), "w", encoding="utf-8", newline="\n") as f:
+            f.write(text)
+
+    zip_name = os.path.basename(zip_path)
+    zip_pattern = "([\\d.]+)".join(part.replace(".", "\\.") for part in zip_name.split(version))
+    ini = f"{product}.ini"
+    scoop = {
+        "version": version,
+        "description": DESCRIPTION,
+        "homepage": url,
+        "license": LICENSE,
+        "url": f"{url}/{zip_name}",
+        "hash": sha256(zip_path),
+        "extract_dir": product,
+        "bin": [[f"{product}.exe", SCOOP_NAME]],
+        "shortcuts": [[f"{product}.exe", product]],
+        # Scoop would make a folder of a persisted file that is not there yet.
+        "pre_install": f'if (!(Test-Path "$persist_dir\\{ini}")) '
+                       f'{{ New-Item "$dir\\{ini}" -ItemType File | Out-Null }}',
+        "persist": ini,
+        "checkver": {"url": f"{url}/SHA256SUMS", "regex": zip_pattern},
+        "autoupdate": {"url": f"{url}/{zip_name.replace(version, '$version')}",
+                       "hash": {"url": "$baseurl/SHA256SUMS"}},
+    }
+    os.makedirs(os.path.join(out, "scoop"), exist_ok=True)
+    with open(os.path.join(out, "scoop", f"{SCOOP_NAME}.json"), "w", encoding="utf-8", newline="\n") as f:
+        f.write(json.dumps(scoop, indent=4) + "\n")
 
 
 def pe_section(path, wanted):
@@ -137,6 +250,8 @@ def main(argv):
         sums(args[0], args[1:])
     elif command == "debuglink":
         return debuglink(*args)
+    elif command == "manifests":
+        manifests(*args)
     else:
         print(__doc__)
         return 2

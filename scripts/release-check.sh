@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the release artefacts of a finished Windows build (build/windows): the exe ships without debug
-# information and names its debug file, the zip holds that stripped exe, and a second build of the same
-# sources, in other folders and building only what a release needs, gives the same bytes.
+# information and names its debug file, the zip holds that stripped exe and the empty portable mark
+# (and no settings file), and a second build of the same sources, in other folders and building only
+# what a release needs, gives the same bytes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,6 +25,9 @@ i686-w64-mingw32-objdump -h "$build/$product.debug" | grep -q ' \.debug_info' ||
 if unzip -Z1 "$build/$zip_name" | grep -q '\.debug$'; then fail "the zip holds a debug file"; fi
 unzip -p "$build/$zip_name" "$product/$product.exe" | cmp -s - "$build/$product.exe" ||
     fail "the zip's exe is not the stripped one"
+unzip -Z1 "$build/$zip_name" | grep -qx "$product/portable" &&
+    [ -z "$(unzip -p "$build/$zip_name" "$product/portable")" ] || fail "the zip holds no empty portable mark beside the exe"
+if unzip -Z1 "$build/$zip_name" | grep -qi '\.ini$'; then fail "the zip holds a settings file"; fi
 
 echo "-- a second build in other folders gives the same bytes"
 second="$(mktemp -d "${TMPDIR:-/tmp}/corvalin-release.XXXXXX")"

@@ -2,7 +2,9 @@
 # Signs a release's Windows files with Authenticode (SHA-256, RSA key) and writes them to
 # build/windows/signed: the program, the installer holding that signed program (its uninstaller is
 # signed while makensis writes it, the installer once it is written), the portable zip of the signed
-# program and SHA256SUMS of the three. The unsigned files of build/windows stay as they are.
+# program and SHA256SUMS of the three; with RELEASE_URL, the package manifests for winget
+# (winget/manifests/...) and Scoop (scoop/corvalin-timer-software.json) that download them from there.
+# The unsigned files of build/windows stay as they are.
 #
 #   scripts/sign.sh                    builds the release first (a build that is up to date is kept)
 #   scripts/sign.sh <build> <out>      signs the release already built in <build>, into <out>
@@ -14,8 +16,18 @@
 #   SIGN_CERT                          module, the key's id (or pkcs11: URI) and its certificate;
 #                                      SIGN_PASSWORD, when set, is the token's PIN
 # and optionally SIGN_TIMESTAMP_URL (an RFC 3161 time-stamp server, so that the signature outlives the
-# certificate) and SIGN_URL (the web page the signature names).
+# certificate) and SIGN_URL (the web page the signature names). RELEASE_URL is the web folder the
+# signed files will be published in (https://.../releases), which the manifests name.
 set -euo pipefail
+
+usage() {
+    echo "usage: sign.sh | sign.sh <build folder> <output folder> | sign.sh file <file to sign>" >&2
+    exit 2
+}
+case "$#:${1:-}" in
+    0: | 2:* ) ;;
+    *) usage ;;
+esac
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 product="Corvalin Timer Software"
@@ -47,6 +59,7 @@ sign_file() {
 }
 
 if [ "${1:-}" = file ]; then
+    [ -f "$2" ] || { echo "sign.sh: no file to sign at '$2'" >&2; exit 2; }
     sign_file "$2" "$2.signing"
     mv -f "$2.signing" "$2"
     exit 0
@@ -81,4 +94,12 @@ makensis -V1 -INPUTCHARSET UTF8 \
 python3 "$root/resources/release.py" zip "$build/source-date-epoch" "$out/$zip" "$product" \
     "$out/$product.exe" "$root/resources/alarm.wav" "$root/resources/HAND-M.CUR"
 python3 "$root/resources/release.py" sums "$out/SHA256SUMS" "$out/$product.exe" "$out/$installer" "$out/$zip"
+rm -rf "$out/winget" "$out/scoop"
+if [ -n "${RELEASE_URL:-}" ]; then
+    python3 "$root/resources/release.py" manifests "$root/resources/installer.nsi" "$out" "$RELEASE_URL" \
+        "$out/$installer" "$out/$zip"
+    echo "manifests for $RELEASE_URL: $out/winget, $out/scoop"
+else
+    echo "no RELEASE_URL (the web folder the signed files go to): no winget or Scoop manifests written"
+fi
 echo "signed: $out"

@@ -92,6 +92,17 @@ TEST(StartupEntry, PathWithoutFileOrFolderGivesNoEntry) {
     EXPECT_FALSE(platform::RunEntryFor(L"timer.exe"));
 }
 
+TEST(StartupEntry, ScoopVersionFolderGoesThroughTheCurrentLink) {
+    const auto current = platform::ScoopCurrentPath(L"C:\\Users\\me\\scoop\\Apps\\timer\\7.00\\Timer.exe");
+    ASSERT_EQ(current, L"C:\\Users\\me\\scoop\\Apps\\timer\\current\\Timer.exe");
+    EXPECT_FALSE(platform::ScoopCurrentPath(*current));
+    EXPECT_FALSE(platform::ScoopCurrentPath(L"C:\\scoop\\apps\\timer\\CURRENT\\Timer.exe"));
+    EXPECT_FALSE(platform::ScoopCurrentPath(L"C:\\Tools\\timer\\7.00\\Timer.exe"));
+    EXPECT_FALSE(platform::ScoopCurrentPath(L"C:\\apps\\timer\\\\Timer.exe"));
+    EXPECT_FALSE(platform::ScoopCurrentPath(L"apps\\timer\\7.00\\Timer.exe"));
+    EXPECT_FALSE(platform::ScoopCurrentPath(L"C:\\apps\\timer\\7.00\\"));
+}
+
 TEST(StartupEntry, AddGoesToTheMachineWideKeyWhenItIsWritable) {
     FakeRunKeys keys;
     const auto entry = *platform::RunEntryFor(kModule);
