@@ -103,7 +103,8 @@ std::optional<TimerRecord> DecodeTimerRecord(const std::vector<RecordValue>& val
     case static_cast<std::uint32_t>(TimerState::Ringing):
         // An end already past is kept: the countdown ended while the program was away, and rings. A
         // day ahead allows for a clock set back since.
-        if (*ends < static_cast<std::uint64_t>(kEarliestEndMs) || *ends > static_cast<std::uint64_t>(nowUtcMs) + kDayMs) {
+        if (*ends < static_cast<std::uint64_t>(kEarliestEndMs) ||
+            *ends > static_cast<std::uint64_t>(nowUtcMs) + kDayMs) {
             return std::nullopt;
         }
         record.endsUtcMs = static_cast<std::int64_t>(*ends);

@@ -87,9 +87,8 @@ std::wstring SectionName(const std::wstring& id) { return std::wstring(kSectionP
 
 // The id a section of the file holds a record for, or nothing for a section of something else.
 std::optional<std::wstring> SectionId(const std::wstring& name) {
-    if (name.size() < kSectionPrefix.size() || !core::SameIniName(name.substr(0, kSectionPrefix.size()), kSectionPrefix)) {
-        return std::nullopt;
-    }
+    const std::wstring_view prefix = std::wstring_view(name).substr(0, kSectionPrefix.size());
+    if (!core::SameIniName(prefix, kSectionPrefix)) return std::nullopt;
     return name.substr(kSectionPrefix.size());
 }
 
@@ -160,9 +159,8 @@ void TimerStore::Remove(const std::wstring& id) const {
         const core::SettingsFile file(file_);
         std::optional<core::IniDocument> document = file.Load();
         const std::wstring name = SectionName(id);
-        if (document && std::erase_if(*document, [&](const core::IniSection& s) { return core::SameIniName(s.name, name); })) {
-            file.Save(*document);
-        }
+        const auto named = [&](const core::IniSection& section) { return core::SameIniName(section.name, name); };
+        if (document && std::erase_if(*document, named) > 0) file.Save(*document);
         return;
     }
     // RegDeleteTreeW deletes the subkey named with everything below it; the key it is opened from

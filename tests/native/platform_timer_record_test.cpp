@@ -51,7 +51,8 @@ TEST(TimerRecord, DropsARecordMissingAValueOfTheWrongTypeOrOutOfRange) {
     }
     TimerRecord ringing = kRunning;
     ringing.state = TimerState::Ringing;
-    EXPECT_TRUE(damaged(ringing, L"Ends", std::uint64_t{0}) && damaged(ringing, L"Ends", std::uint64_t{kNow + kDayMs + 1}));
+    EXPECT_TRUE(damaged(ringing, L"Ends", std::uint64_t{0}) &&
+                damaged(ringing, L"Ends", std::uint64_t{kNow + kDayMs + 1}));
     EXPECT_TRUE(damaged(kPaused, L"SecondsLeft", dword(-1)) && damaged(kPaused, L"SecondsLeft", dword(86400)));
     EXPECT_TRUE(damaged(kPaused, L"TenthsLeft", dword(10)));
     // What belongs to another state is not looked at.

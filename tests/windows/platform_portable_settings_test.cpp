@@ -46,7 +46,8 @@ TEST(PortableSettings, KeepsSettingsAndRecordsBesideTheProgramInAFileReplacedWho
     core::UniqueFile(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     EXPECT_EQ(place.Read(L"Hours", L"00"), L"01");
     place.Write(L"Minutes", L"30");
-    EXPECT_TRUE(place.Read(L"Minutes") == L"30" && place.Read(L"Text2") == alarm && store.LoadAll(13'400'000'000'000).size() == 1);
+    EXPECT_TRUE(place.Read(L"Minutes") == L"30" && place.Read(L"Text2") == alarm);
+    EXPECT_EQ(store.LoadAll(13'400'000'000'000).size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(temporary));
 
     // A folder that takes no file (here its temporary file's name is a folder's) falls back.
