@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <limits>
 
 namespace platform {
 
@@ -48,15 +47,13 @@ std::optional<T> ReadNumber(const std::wstring& text) {
 }  // namespace
 
 std::vector<RecordValue> EncodeTimerRecord(const TimerRecord& record) {
+    const bool hasEnd = record.state == TimerState::Running || record.state == TimerState::Ringing;
     return {{L"Label", record.label},
             {L"Hours", record.hours},
             {L"Minutes", record.minutes},
             {L"Seconds", record.seconds},
             {L"State", static_cast<std::uint32_t>(record.state)},
-            {L"Ends", static_cast<std::uint64_t>(record.state == TimerState::Running ||
-                                                         record.state == TimerState::Ringing
-                                                     ? record.endsUtcMs
-                                                     : 0)},
+            {L"Ends", static_cast<std::uint64_t>(hasEnd ? record.endsUtcMs : 0)},
             {L"SecondsLeft", AsDword(record.state == TimerState::Paused ? record.secondsLeft : 0)},
             {L"TenthsLeft", AsDword(record.state == TimerState::Paused ? record.tenthsLeft : 0)},
             {L"Left", AsDword(record.left)},
