@@ -1,9 +1,11 @@
-// The settings store over the wide registry functions: every read goes to the registry, every write
-// is stored at once, nothing is cached.
+// The settings store over the wide registry functions or a portable copy's file: every read goes to
+// the store, every write is stored at once, nothing is cached.
 #include "core/Settings.h"
 
 #include "core/ErrorReport.h"
 #include "core/Handles.h"
+#include "core/Program.h"
+#include "core/SettingsFile.h"
 
 #include <windows.h>
 
@@ -19,9 +21,13 @@ bool MissingOrNotText(LONG result) {
     return result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND || result == ERROR_UNSUPPORTED_TYPE;
 }
 
-}  // namespace
+// A file beside the program; a drive root's folder ends with its backslash already.
+std::wstring Beside(const std::wstring& folder, std::wstring_view file) {
+    if (folder.ends_with(L'\\')) file.remove_prefix(1);
+    return folder + std::wstring(file);
+}
 
-std::wstring ReadSetting(const std::wstring& key, const std::wstring& defaultValue) {
+std::wstring ReadRegistry(const std::wstring& key, const std::wstring& defaultValue) {
     HKEY opened = nullptr;
     LONG result = RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_QUERY_VALUE, &opened);
     if (MissingOrNotText(result)) return defaultValue;
@@ -47,7 +53,7 @@ std::wstring ReadSetting(const std::wstring& key, const std::wstring& defaultVal
     }
 }
 
-void WriteSetting(const std::wstring& key, const std::wstring& value) {
+void WriteRegistry(const std::wstring& key, const std::wstring& value) {
     HKEY created = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                         nullptr, &created, nullptr) != ERROR_SUCCESS) {
@@ -60,5 +66,62 @@ void WriteSetting(const std::wstring& key, const std::wstring& value) {
         throw HandlerError(kInvalidProcedureCall);
     }
 }
+
+}  // namespace
+
+SettingsPlace SettingsPlace::ForProgramFolder(const std::wstring& folder) {
+    SettingsPlace place;
+    const DWORD marker = GetFileAttributesW(Beside(folder, kPortableMarkerFile).c_str());
+    if (marker == INVALID_FILE_ATTRIBUTES || (marker & FILE_ATTRIBUTE_DIRECTORY)) return place;
+    const SettingsFile file(Beside(folder, kPortableSettingsFile));
+    // Read-only media and folders such as Program Files refuse to create a file; a read-only
+    // attribute on the folder itself does not, so only a try tells. Deleted as it closes.
+    const UniqueFile probe(CreateFileW(file.TemporaryPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (probe) {
+        place.file_ = file.Path();
+    } else {
+        place.refusedFolder_ = folder;
+    }
+    return place;
+}
+
+std::wstring SettingsPlace::Read(const std::wstring& key, const std::wstring& defaultValue) const {
+    if (file_.empty()) return ReadRegistry(key, defaultValue);
+    const std::optional<IniDocument> document = SettingsFile(file_).Load();
+    if (!document) throw HandlerError(kInvalidProcedureCall);
+    const IniSection* section = FindIniSection(*document, kSettingsFileSection);
+    const std::wstring* value = section ? FindIniValue(section->entries, key) : nullptr;
+    return value ? *value : defaultValue;
+}
+
+void SettingsPlace::Write(const std::wstring& key, const std::wstring& value) const {
+    if (file_.empty()) return WriteRegistry(key, value);
+    const SettingsFile file(file_);
+    std::optional<IniDocument> document = file.Load();
+    if (!document) throw HandlerError(kInvalidProcedureCall);
+    SetIniValue(IniSectionNamed(*document, kSettingsFileSection).entries, key, value);
+    if (!file.Save(*document)) throw HandlerError(kInvalidProcedureCall);
+}
+
+const SettingsPlace& ProgramSettingsPlace() {
+    // Made once, at the first read or write of a setting or record, and never changed: a marker
+    // file put beside the program while it runs takes effect at its next start.
+    static const SettingsPlace place = SettingsPlace::ForProgramFolder(ProgramFolder());
+    return place;
+}
+
+std::wstring PortableFallbackMessage() {
+    const std::wstring& folder = ProgramSettingsPlace().RefusedFolder();
+    if (folder.empty()) return {};
+    std::wstring text = kPortableFallbackText;
+    return text.replace(text.find(L"{}"), 2, folder);
+}
+
+std::wstring ReadSetting(const std::wstring& key, const std::wstring& defaultValue) {
+    return ProgramSettingsPlace().Read(key, defaultValue);
+}
+
+void WriteSetting(const std::wstring& key, const std::wstring& value) { ProgramSettingsPlace().Write(key, value); }
 
 }  // namespace core

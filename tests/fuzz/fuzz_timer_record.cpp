@@ -1,4 +1,5 @@
-// libFuzzer target: a timer's record read back from any values, as a damaged registry may hold them.
+// libFuzzer target: a timer's record read back from any values, as a damaged registry may hold them,
+// and the same bytes as a settings file or a record's text.
 #include "platform/TimerRecord.h"
 
 #include <cstdlib>
@@ -27,6 +28,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto record = platform::DecodeTimerRecord(values, now);
     if (record && (record->hours > 23 || record->tenthsLeft > 9 || record->endsUtcMs > now + 86'400'000 ||
                    platform::DecodeTimerRecord(platform::EncodeTimerRecord(*record), now) != record)) {
+        std::abort();
+    }
+    // A settings file's sections read back as they were once written; a record from text likewise.
+    const std::wstring text = core::IniFileText({reinterpret_cast<const char*>(data), size});
+    const core::IniDocument document = core::ParseIni(text);
+    if (core::ParseIni(core::IniFileText(core::IniFileBytes(core::FormatIni(document)))) != document) std::abort();
+    const auto fromText = platform::DecodeTimerRecord(platform::RecordValuesOf(core::ParseIniEntries(text)), now);
+    if (fromText && platform::DecodeTimerRecord(platform::RecordValuesOf(core::ParseIniEntries(core::FormatIniEntries(
+                                                    platform::TimerRecordEntries(*fromText)))),
+                                                now) != fromText) {
         std::abort();
     }
     return 0;
