@@ -391,7 +391,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_ENDSESSION:
         // Log-off or shutdown: the program ends with nothing that waits for the user.
-        if (wParam != FALSE) program_.EndProgram();
+        if (wParam != FALSE) program_.EndProgram(true);
         return 0;
     case WM_WINDOWPOSCHANGED:
         // Every show, hide, minimise and restore passes here, whoever makes it.

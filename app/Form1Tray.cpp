@@ -38,7 +38,7 @@ void Form1::ShowCountdownInTray() {
 }
 
 bool Form1::UpdateTrayLine() {
-    const CountdownState state = countdown_.State();
+    const CountdownState state = countdown_.Shown();
     const bool counting = state == CountdownState::Running || state == CountdownState::Paused;
     // A timer's line changes with its displayed whole seconds and its state, at most once a second
     // while counting; its end time is worked out only then: now and the time left move on together.
@@ -65,7 +65,7 @@ void Form1::OnVisibilityChanged() {
 }
 
 void Form1::ShowCountdownOnTaskbar() {
-    const CountdownState state = countdown_.State();
+    const CountdownState state = countdown_.Shown();
     std::int32_t left = 0;
     if (state == CountdownState::Running || state == CountdownState::Paused) {
         // In the display's whole seconds, so that the button changes at most once a second; the first

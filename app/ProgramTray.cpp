@@ -36,7 +36,7 @@ void TimerProgram::ShowTimersInTray(bool redraw) {
         changed = timer->UpdateTrayLine() || changed;
         // What the shell hears of while nobody looks: a new state or minute of any timer.
         const core::Countdown& countdown = timer->countdown();
-        const std::int64_t key = TrayQuietKey(countdown.State(), countdown.SecondsLeft(), countdown.TenthsLeft());
+        const std::int64_t key = TrayQuietKey(countdown.Shown(), countdown.SecondsLeft(), countdown.TenthsLeft());
         if (key >= 0) {
             anyLoaded = true;
             quietKeys = MixQuietKey(quietKeys, key);
@@ -50,7 +50,7 @@ void TimerProgram::ShowTimersInTray(bool redraw) {
             // With several timers every line says which one it is.
             const std::wstring name = timers.size() > 1 ? timer->NameIn(timers) : timer->Label();
             const core::Countdown& countdown = timer->countdown();
-            entries.push_back({name, countdown.State(), countdown.SecondsLeft(), countdown.TenthsLeft(), timer->TrayEndTime()});
+            entries.push_back({name, countdown.Shown(), countdown.SecondsLeft(), countdown.TenthsLeft(), timer->TrayEndTime()});
         }
         trayAllTip_ = TrayTimersTipText(entries);
         trayTimersShown_ = timers.size();

@@ -95,6 +95,10 @@ void TimerProgram::FinishStart() {
     // On a scaled taskbar the icon goes to the shell drawn at the tray's own size.
     OnTrayScaleChanged();
     cSysTray1.HoldAdd(false);
+    KeepHiddenTimersReachable();
+}
+
+void TimerProgram::KeepHiddenTimersReachable() {
     // Without its icon nothing would bring a window back: until the shell takes the icon (at logon the
     // taskbar may not be ready), timers that came back hidden wait minimised on the taskbar, as when the
     // shell loses the icon, and go behind it once it is in. A first add the shell refused is no change
@@ -209,9 +213,11 @@ void TimerProgram::OnTimerClosed(const std::wstring& id) {
     ShowTimersInTray();
 }
 
-void TimerProgram::EndProgram() {
+void TimerProgram::EndProgram(bool quietly) {
     if (ending_) return;
     ending_ = true;
+    const core::Trap::Reporter usual = reporter;
+    if (quietly) reporter = [](const std::wstring&) {};
     // Nothing is asked and no record goes: the timers come back at the next start.
     for (const auto& timer : timers_) timer->Stop();
     core::Trap trap(L"Form1.Form_QueryUnload", reporter);
@@ -222,6 +228,7 @@ void TimerProgram::EndProgram() {
     // The unload ends the program at once: no further handler of any window runs.
     if (onEnd) onEnd();
     for (const auto& timer : timers_) timer->Destroy();
+    reporter = usual;
 }
 
 bool TimerProgram::Held() const {
@@ -343,7 +350,7 @@ LRESULT TimerProgram::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         EndProgram();
         return 0;
     case WM_ENDSESSION:
-        if (wParam != FALSE) EndProgram();
+        if (wParam != FALSE) EndProgram(true);
         return 0;
     case WM_DISPLAYCHANGE:
         OnTrayScaleChanged();

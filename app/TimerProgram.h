@@ -66,7 +66,9 @@ public:
     void TimerClosed(Form1& timer);
     // The program ends without asking (log-off, shutdown, the installer): every window goes, the records
     // stay as they are.
-    void EndProgram();
+    // Quietly (at the session's end): a step that fails is not reported, as a report box would hold up
+    // the end of the session.
+    void EndProgram(bool quietly = false);
     bool Ending() const { return ending_; }
 
     // A command line's request, from this copy's own or handed over by a later copy (see Form1 for what
@@ -74,6 +76,9 @@ public:
     // A duration counts from the moment it arrived, whatever the program is doing then.
     std::intptr_t HandOver(const CommandLineRequest& request);
 
+    // Once the tray icon's add is let go: timers restored hidden while the shell refuses the icon are
+    // shown minimised instead.
+    void KeepHiddenTimersReachable();
     // Whether an alarm or a question holds the program: no new window may open meanwhile.
     bool Held() const;
     // A timer window was enabled again: requests that waited for it take their turn.

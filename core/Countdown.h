@@ -25,6 +25,9 @@ public:
         if (state_ == CountdownState::Paused && !ticked_) return CountdownState::Idle;
         return state_;
     }
+    // The state as the display, the tray and the taskbar button show it: a countdown that has not
+    // ticked yet still shows the idle text, and counts as idle there.
+    CountdownState Shown() const { return ticked_ || expired_ ? State() : CountdownState::Idle; }
     // Whether a tick has counted since the countdown was loaded. Until then the display still shows the
     // idle text, and a start loads the countdown afresh.
     bool Ticked() const { return ticked_; }

@@ -43,7 +43,7 @@ protected:
 TEST_F(Form1Timers, NewTimersOpenCascadedWithTheirLabelsAndRecordsAndTheSwitchesFindThemByLabel) {
     wchar_t item[32] = {};
     GetMenuStringW(GetSystemMenu(form.hwnd(), FALSE), app::Form1::kNewTimerCommand, item, 32, MF_BYCOMMAND);
-    EXPECT_STREQ(item, L"New Timer\tCtrl+N");
+    EXPECT_STREQ(item, L"&New Timer\tCtrl+N");
     // Ctrl+N typed in a timer's window, the pointer over it (keys go where the pointer is under Xvfb).
     ASSERT_TRUE(testsupport::MoveMouseOnto(testsupport::CentreOf(form.lblTimer())));
     SetForegroundWindow(form.hwnd());
@@ -136,7 +136,7 @@ TEST_F(Form1Timers, TheMainWindowClosedBeforeTheOthersGoesAwayComesBackForADurat
     duration.seconds = 300;
     ASSERT_EQ(program.HandOver(duration), app::kHandOverTaken);
     testsupport::PumpPending();
-    EXPECT_TRUE(IsWindowVisible(program.Main().hwnd()) && program.Main().countdown().State() == core::CountdownState::Running);
+    EXPECT_TRUE(program.Find(L"1") && program.Main().countdown().State() == core::CountdownState::Running);
     EXPECT_EQ(program.Timers().size(), 2u);
     Switch(app::CommandLineRequest::Kind::Reset, L"");
     closeMain();
@@ -175,7 +175,7 @@ TEST_F(Form1Timers, StoredTimersComeBackRunningPausedHiddenOrRingingForAnEndThat
     EXPECT_EQ(Stored(L"4")->state, State::Idle);
     // Had the shell refused the icon, the hidden soup would wait minimised on the taskbar instead.
     program.cSysTray1.InTray(false);
-    program.FinishStart();
+    program.KeepHiddenTimersReachable();
     EXPECT_TRUE(!timers[2]->HiddenInTray && IsWindowVisible(timers[2]->hwnd()) && IsIconic(timers[2]->hwnd()));
 }
 

@@ -111,7 +111,7 @@ TEST_F(Form1Tray, CountdownTicksRunDuringTheBalloonWaitInsideStart) {
 
 TEST_F(Form1Tray, AShellRestartAnnouncedToTheWindowPutsTheIconBack) {
     calls.clear();
-    SendMessageW(form.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    SendMessageW(program.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     ASSERT_EQ(Calls(NIM_ADD), 1u);
     const auto add = std::find_if(calls.begin(), calls.end(), [](const traytest::ShellCall& c) { return c.message == NIM_ADD; });
     EXPECT_EQ(add->Tip(), L"Corvalin Timer Software");
@@ -122,7 +122,7 @@ TEST_F(Form1Tray, WithoutItsIconTheWindowStaysOnTheTaskbarAndGoesBehindTheIconOn
     program.cSysTray1.ShowBalloon(L"", L"", 0, true);  // spend the one-time balloon
     refusals = 1000;
     traytest::Record(program.cSysTray1, calls, false, &refusals);
-    SendMessageW(form.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    SendMessageW(program.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     const auto onTaskbar = [&] { return IsWindowVisible(form.hwnd()) && IsIconic(form.hwnd()) && !form.HiddenInTray; };
     SendMessageW(form.cboSecs(), CB_SETCURSEL, 30, 0);
     form.PushButton1_Click();
@@ -130,7 +130,7 @@ TEST_F(Form1Tray, WithoutItsIconTheWindowStaysOnTheTaskbarAndGoesBehindTheIconOn
     refusals = 0;
     EXPECT_TRUE(testsupport::PumpUntil([&] { return !IsWindowVisible(form.hwnd()) && form.HiddenInTray; }, 5000));
     refusals = 1000;
-    SendMessageW(form.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    SendMessageW(program.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_TRUE(onTaskbar()) << "the icon lost while the window was behind it";
 }
 
