@@ -17,6 +17,17 @@ namespace {
 DWORD const kForm2Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 // Posted to itself once it is up, and again on each activation while onceUp has not run.
 UINT const kOnceUp = ui::kOnceUpMessage;
+// The ended line's minute.
+UINT_PTR const kMinuteTimerId = 1;
+// The line is redrawn this long after each whole minute since the end: a timer may fire a little early,
+// and the "ago" must have moved on by then.
+std::int64_t const kMinuteMarginMs = 250;
+
+std::int64_t SystemNowUtc() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return static_cast<std::int64_t>((ULONGLONG{now.dwHighDateTime} << 32 | now.dwLowDateTime) / 10'000);
+}
 
 }  // namespace
 
@@ -31,6 +42,7 @@ void Form2::Withdraw() {
     answered_ = {};
     modality_.reset();
     StopRinging();
+    liveRegion_.Clear();
     Destroy();
 }
 
@@ -44,11 +56,12 @@ void Form2::StopRinging() {
 }
 
 void Form2::Show(HWND owner, bool takeKeyboard, std::function<void()> onceUp,
-                 std::function<void(bool restart)> answered) {
+                 std::function<void(bool restart, std::int32_t snoozeSeconds)> answered) {
     owner_ = owner;
     onceUp_ = std::move(onceUp);
     answered_ = std::move(answered);
     restart_ = false;
+    snoozeSeconds_ = 0;
     // Topmost: above every ordinary window, a maximised one of another program too.
     const std::wstring caption = label.empty() ? L" Time Expired" : L" Time Expired - " + label;
     if (!CreateCentred(L"CorvalinForm2", WS_EX_APPWINDOW | WS_EX_TOPMOST, kForm2Style, caption.c_str(),
@@ -59,12 +72,25 @@ void Form2::Show(HWND owner, bool takeKeyboard, std::function<void()> onceUp,
     ++alarm_.ringing;
     fonts_ = ui::FontSet(ui::DpiOf(hwnd()));
     ui::CreateControls(hwnd(), layout::kForm2Controls, fonts_,
-                       {{layout::form2::PushButton1, &PushButton1}, {layout::form2::PushButton2, &PushButton2}});
-    for (ui::PushButton* button : {&PushButton1, &PushButton2}) {
+                       {{layout::form2::PushButton1, &PushButton1},
+                        {layout::form2::PushButton2, &PushButton2},
+                        {layout::form2::PushButton3, &PushButton3},
+                        {layout::form2::PushButton4, &PushButton4},
+                        {layout::form2::PushButton5, &PushButton5}});
+    for (ui::PushButton* button : {&PushButton1, &PushButton2, &PushButton3, &PushButton4, &PushButton5}) {
         button->onMouseMove = [this] { Pointer.OnButtonMouseMove(); };
     }
     PushButton1.onClick = [this] { PushButton1_Click(); };
     PushButton2.onClick = [this] { PushButton2_Click(); };
+    PushButton3.onClick = [this] { PushButton3_Click(); };
+    PushButton4.onClick = [this] { PushButton4_Click(); };
+    PushButton5.onClick = [this] { PushButton5_Click(); };
+    // One line, cut with an ellipsis should a long date not fit: its whole text stays its name.
+    lblEnded_ = GetDlgItem(hwnd(), layout::form2::lblEnded);
+    SetWindowLongPtrW(lblEnded_, GWL_STYLE,
+                      (GetWindowLongPtrW(lblEnded_, GWL_STYLE) & ~SS_TYPEMASK) | SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
+    liveRegion_.Mark(lblEnded_);
+    ShowEnded();
     Form_Load();
     PlaceOnOwnersMonitor(owner);
 
@@ -89,6 +115,10 @@ void Form2::Show(HWND owner, bool takeKeyboard, std::function<void()> onceUp,
     // only when it comes first): above the main window, which it owns, on every path.
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (!hasKeyboard) attention_.Flash(hwnd());
+    // A screen reader announces the alarm even while another program has the focus: the line is an
+    // assertive live region (ShowEnded names it with the caption), and says so once the window is on
+    // the screen. The keyboard stays where it is.
+    liveRegion_.Announce();
     if (onceUp_) PostMessageW(hwnd(), kOnceUp, 0, 0);
     // Every message loop of ours (ui::DispatchToWindow) gives the window its dialog keys: Tab, Escape.
 }
@@ -110,6 +140,22 @@ void Form2::PlaceOnOwnersMonitor(HWND owner) {
     x = std::max(work.left, std::min(x, work.right - width));
     y = std::max(work.top, std::min(y, work.bottom - height));
     SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form2::ShowEnded() {
+    if (!endedText || !lblEnded_) return;
+    const std::int64_t now = SystemNowUtc();
+    const std::wstring line = endedText(now);
+    SetWindowTextW(lblEnded_, line.c_str());
+    // Read as the caption with the label, then the line: "Time Expired - Tea. Ended at 17:30".
+    std::wstring caption = ui::WindowText(hwnd());
+    caption.erase(0, std::min(caption.find_first_not_of(L' '), caption.size()));
+    liveRegion_.SetName(caption + L". " + line);
+    if (endedUtc <= 0) return;
+    // One wake a minute, at the minute the "ago" changes; a clock set back waits a whole minute.
+    const std::int64_t ago = now - endedUtc;
+    const std::int64_t wait = (ago < 0 ? 60'000 : 60'000 - ago % 60'000) + kMinuteMarginMs;
+    SetTimer(hwnd(), kMinuteTimerId, static_cast<UINT>(wait), nullptr);
 }
 
 void Form2::Form_Load() {
@@ -135,6 +181,13 @@ void Form2::PushButton2_Click() {
     SilenceAndUnload(trap, 104);
 }
 
+void Form2::Snooze(std::int32_t seconds) {
+    core::Trap trap(L"Form2.Snooze", reporter_);
+    trap.Step(100, [&] { snoozeSeconds_ = seconds; });
+    trap.Line(102);
+    SilenceAndUnload(trap, 104);
+}
+
 void Form2::SilenceAndUnload(core::Trap& trap, int firstLine) {
     // Another alarm still up keeps the sound, which rang for it too.
     trap.Step(firstLine, [&] {
@@ -151,7 +204,7 @@ void Form2::Unload() {
     if (!hwnd()) return;
     // The answer comes before the input goes back, so that the owner hears of it before anything that
     // giving the input back sets off (a hand-over that waited for the main window, say).
-    if (answered_) std::exchange(answered_, {})(restart_);
+    if (answered_) std::exchange(answered_, {})(restart_, snoozeSeconds_);
     // Give the other windows their input back before this window goes, so that one of ours, not
     // another program, is activated next.
     modality_.reset();
@@ -159,6 +212,8 @@ void Form2::Unload() {
     // owner with it: nothing of the program stays topmost once the alarm is answered.
     SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     StopRinging();
+    KillTimer(hwnd(), kMinuteTimerId);
+    liveRegion_.Clear();
     const bool active = GetActiveWindow() == hwnd();
     Destroy();
     // Only an alarm the user turned to hands the foreground on: one answered unseen leaves it where it is.
@@ -182,6 +237,11 @@ LRESULT Form2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_TIMER:
+        if (wParam != kMinuteTimerId) break;
+        ShowEnded();
+        if (onMinute) onMinute();
+        return 0;
     case WM_CLOSE:
         // Closed another way than by its buttons: nothing is stopped, no restart is asked for.
         Unload();

@@ -117,10 +117,13 @@ std::wstring ShownArgument(std::wstring_view argument) {
 }
 
 constexpr std::wstring_view kLabelSwitch = L"/label:";
+constexpr std::wstring_view kAddSwitch = L"/add:";
 
-bool IsLabelSwitch(std::wstring_view argument) {
-    return argument.size() >= kLabelSwitch.size() && SameLetters(argument.substr(0, kLabelSwitch.size()), kLabelSwitch);
+bool StartsWithSwitch(std::wstring_view argument, std::wstring_view name) {
+    return argument.size() >= name.size() && SameLetters(argument.substr(0, name.size()), name);
 }
+
+bool IsLabelSwitch(std::wstring_view argument) { return StartsWithSwitch(argument, kLabelSwitch); }
 
 // Whether a hand-over's argument holds only what a copy of ours sends: printable ASCII, or for a label
 // any text but control characters.
@@ -140,7 +143,8 @@ constexpr wchar_t kAcceptedForms[] =
     L"or a switch for the running timer, as its buttons do:\r\n"
     L"    /pause pauses a running countdown\r\n"
     L"    /resume resumes a paused one\r\n"
-    L"    /reset resets the timer";
+    L"    /reset resets the timer\r\n"
+    L"    /add:5m adds a duration to a countdown, or snoozes a ringing alarm for it";
 
 }  // namespace
 
@@ -237,6 +241,15 @@ CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) 
         CommandLineRequest request;
         request.kind = SwitchKind(argument);
         if (request.kind != Kind::None) return request;
+        if (StartsWithSwitch(argument, kAddSwitch)) {
+            const std::int64_t seconds = ParseDurationForm(std::wstring_view(argument).substr(kAddSwitch.size()));
+            const bool inRange = seconds >= 1 && seconds <= kLongestDuration;
+            request.kind = inRange ? Kind::Add : Kind::Bad;
+            request.seconds = inRange ? static_cast<std::int32_t>(seconds) : 0;
+            if (seconds != kNoDuration && !inRange) request.problem = Problem::OutOfRange;
+            request.badArgument = argument;
+            return request;
+        }
         if (!argument.empty() && argument[0] == L'@') {
             request.seconds = ParseTimeOfDay(argument);
             request.kind = request.seconds >= 0 ? Kind::TimeOfDay : Kind::Bad;
@@ -267,7 +280,8 @@ CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) 
         return bad;
     };
     const auto isSwitch = [](Kind kind) {
-        return kind == Kind::Pause || kind == Kind::Resume || kind == Kind::Reset || kind == Kind::Usage;
+        return kind == Kind::Pause || kind == Kind::Resume || kind == Kind::Reset || kind == Kind::Add ||
+               kind == Kind::Usage;
     };
     for (const std::wstring& argument : arguments) {
         const std::wstring_view text = argument;
@@ -349,7 +363,8 @@ std::wstring UsageText() {
            kAcceptedForms +
            L"\r\n\r\n/new opens a further timer, idle or with a duration or time; /label:NAME names the timer "
            L"that /new opens or a duration starts, or picks the timers a switch acts on (all without it)."
-           L"\r\n\r\nExamples: 0:25:00, 25m, 1h30m, 90s, 25, @17:30, /new 4m /label:Tea, /pause /label:Tea";
+           L"\r\n\r\nExamples: 0:25:00, 25m, 1h30m, 90s, 25, @17:30, /new 4m /label:Tea, /pause /label:Tea, "
+           L"/add:5m /label:Tea";
 }
 
 std::wstring NoTimerText(NoTimerReason reason) {
@@ -385,7 +400,9 @@ std::wstring BadArgumentText(std::wstring_view argument, CommandLineRequest::Pro
     case CommandLineRequest::Problem::BadLabel:
         return shown + L" names no label. " + core::kLabelRuleText;
     case CommandLineRequest::Problem::LabelAlone:
-        return shown + L" goes with /new, a duration, /pause, /resume or /reset: it picks the timer they are for.";
+        return shown + L" goes with /new, a duration, /pause, /resume, /reset or /add: it picks the timer they are for.";
+    case CommandLineRequest::Problem::NothingToAdd:
+        return shown + L" has nothing to add to: no timer counts down, is paused or rings.";
     case CommandLineRequest::Problem::UnknownForm:
         break;
     }

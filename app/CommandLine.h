@@ -20,18 +20,21 @@ inline constexpr std::size_t kLongestArgument = 32;
 
 struct CommandLineRequest {
     // TimeOfDay becomes a Duration by the clock of the copy that acts on it, when it does
-    // (ResolveTimeOfDay).
-    enum class Kind { None, Duration, TimeOfDay, Pause, Resume, Reset, Usage, Bad };
+    // (ResolveTimeOfDay). Add: "/add:5m", more time for the timers that count, are paused or ring.
+    enum class Kind { None, Duration, TimeOfDay, Pause, Resume, Reset, Usage, Bad, Add };
     // Why an argument was refused: a form the program does not know, a well-formed duration outside the
     // pickers' range, or one argument more than the one the program takes; a clock time no clock reads
     // (25:00), one the clock skips that day going forward, or the time it is now; a label that is no
-    // label (core::IsValidLabel), or a label with nothing to pick a timer for.
-    enum class Problem { UnknownForm, OutOfRange, OneTooMany, NoSuchTime, Skipped, Now, BadLabel, LabelAlone };
+    // label (core::IsValidLabel), or a label with nothing to pick a timer for; time to add with no timer
+    // that counts, is paused or rings.
+    enum class Problem {
+        UnknownForm, OutOfRange, OneTooMany, NoSuchTime, Skipped, Now, BadLabel, LabelAlone, NothingToAdd
+    };
     Kind kind = Kind::None;
-    // Duration: whole seconds, 1 to kLongestDuration. TimeOfDay: the clock time, in seconds after midnight.
+    // Duration and Add: whole seconds, 1 to kLongestDuration. TimeOfDay: the clock time, in seconds after midnight.
     std::int32_t seconds = 0;
-    // Bad: the argument that was refused, as given, and why. TimeOfDay: the argument, which its
-    // resolution may still refuse.
+    // Bad: the argument that was refused, as given, and why. TimeOfDay and Add: the argument, which the
+    // copy that acts on it may still refuse.
     std::wstring badArgument;
     Problem problem = Problem::UnknownForm;
     // "/new": a new timer rather than the one running; with a Duration or TimeOfDay it starts at once,
@@ -69,7 +72,7 @@ CommandLineRequest ResolveTimeOfDay(CommandLineRequest request, UtcMilliseconds 
 bool CommandLineHasArguments(std::wstring_view commandLine);
 
 // The arguments after the program's own name. None, or one of a duration, a clock time, "/pause",
-// "/resume", "/reset" (any case) or "/?", alone; or "/new", alone or with a duration or clock time; and
+// "/resume", "/reset", "/add:" and a duration (any case) or "/?", alone; or "/new", alone or with a duration or clock time; and
 // with any of these but "/?", one "/label:NAME" (the spaces around NAME dropped), in any order. Anything
 // else is Bad and names the first argument that does not belong.
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments);
@@ -94,7 +97,9 @@ constexpr std::intptr_t RefusalAnswer(CommandLineRequest::Problem problem) {
     return kHandOverRefused + static_cast<std::intptr_t>(problem);
 }
 constexpr std::optional<CommandLineRequest::Problem> RefusalOf(std::intptr_t answer) {
-    if (answer < kHandOverRefused || answer > RefusalAnswer(CommandLineRequest::Problem::LabelAlone)) return std::nullopt;
+    if (answer < kHandOverRefused || answer > RefusalAnswer(CommandLineRequest::Problem::NothingToAdd)) {
+        return std::nullopt;
+    }
     return static_cast<CommandLineRequest::Problem>(answer - kHandOverRefused);
 }
 

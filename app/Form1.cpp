@@ -358,7 +358,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     switch (message) {
     case ui::kTimeExpiredAnsweredMessage:
-        OnTimeExpiredAnswered(wParam);
+        OnTimeExpiredAnswered(wParam, lParam);
         return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));

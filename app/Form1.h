@@ -41,6 +41,9 @@ ZoneRule SystemZoneRule(int year);
 // A reading of the local clock in the user's short time format ("17:30", "5:30 PM"), with its seconds
 // when asked; empty when the system cannot say.
 std::wstring ShortTimeText(const LocalTime& time, bool seconds);
+// The day of a reading of the local clock in the user's short date format; empty when the system
+// cannot say.
+std::wstring ShortDateText(const LocalTime& time);
 
 class Form1 : public ui::Window {
 public:
@@ -82,7 +85,11 @@ public:
     // The clock time the tray tip gives as the end, worked out when the shown seconds last changed; true
     // when that line of the tip changed.
     bool UpdateTrayLine();
+    // While running, the clock time it ends at; while ringing, when it ended ("ended 3 min ago").
     const std::wstring& TrayEndTime() const { return trayEndTime_; }
+    // What of this timer's tray line the shell hears of while nobody looks: its state and minute left,
+    // or how many minutes ago it ended; -1 when there is no line.
+    std::int64_t QuietTrayKey() const;
 
     // What the program asks of a timer.
     // A duration (or a clock time, counted now) as a pick and Start make it, asking first while a
@@ -91,6 +98,9 @@ public:
     // "/pause", "/resume" or "/reset": what the button does, when there is something to do. A ringing
     // timer is left as it is.
     void TakeSwitch(core::Trap& trap, CommandLineRequest::Kind kind);
+    // "/add:": a countdown that runs or is paused gets that much more time (up to the pickers' longest
+    // left), a ringing one is snoozed for that long; an idle one is left alone.
+    void TakeAdd(core::Trap& trap, std::int32_t seconds);
     // Restores the window from the tray in front, or, while a modal window of ours is up, that one.
     void BringToFront();
     // Brings the window back from behind the tray icon, and its Time Expired in front.
@@ -182,7 +192,10 @@ private:
     // The alarm comes up: Time Expired, the sound, the window back (Form1Countdown.cpp).
     void Ring(core::Trap& trap, bool takeKeyboard);
     // Time Expired has been answered: what follows the alarm runs, as the answer's flags say.
-    void OnTimeExpiredAnswered(WPARAM answer);
+    void OnTimeExpiredAnswered(WPARAM answer, LPARAM snoozeSeconds);
+    // Time Expired's line and its minutes, and the snoozed countdown (Form1Snooze.cpp).
+    void PrepareTimeExpired(alarm::Form2& timeExpired);
+    void StartSnoozed(core::Trap& trap, std::int32_t seconds);
     void OnVisibilityChanged();
     // The countdown on the taskbar button (Form1Taskbar.cpp); called with the tray's updates.
     void ShowCountdownOnTaskbar();
@@ -205,6 +218,8 @@ private:
     DWORD startedAt_ = 0;
     // A handed-over duration's arrival, while Start takes it: it counts from then.
     std::optional<std::int64_t> askedAt_;
+    // A snooze's length, while Start takes it instead of the picks.
+    std::optional<std::int32_t> snoozeLength_;
     core::Countdown countdown_;
     std::unique_ptr<alarm::Form2> timeExpired_;
     bool closing_ = false;

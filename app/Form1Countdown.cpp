@@ -40,6 +40,8 @@ void Form1::PushButton1_Click() {
     core::Trap trap(L"Form1.PushButton1_Click", program_.reporter);
     if (trap.Test(100, [&] { return countdown_.State() != CountdownState::Running; })) {
         const bool allZero = trap.Test(102, [&] {
+            // A snooze runs its own length, whatever the picks.
+            if (snoozeLength_) return false;
             // All three are converted before the comparison, so any picker that is not a number fails it.
             const std::int16_t hours = ToInteger16(PickerText(cboHrs_));
             const std::int16_t minutes = ToInteger16(PickerText(cboMins_));
@@ -62,6 +64,7 @@ void Form1::PushButton1_Click() {
             // The load at 120 sets the tenths digit with the length.
             trap.Line(118);
             trap.Step(120, [&] {
+                if (snoozeLength_) return countdown_.Load(*snoozeLength_);
                 const std::int32_t seconds = ToInteger16(PickerText(cboSecs_));
                 const std::int32_t minutes = ToInteger16(PickerText(cboMins_));
                 const std::int32_t hours = ToInteger16(PickerText(cboHrs_));
@@ -201,14 +204,15 @@ void Form1::Ring(core::Trap& trap, bool takeKeyboard) {
         if (timeExpired_) timeExpired_->Withdraw();
         timeExpired_ = std::make_unique<alarm::Form2>(program_.reporter, program_.AlarmAttention, alarmSound);
         timeExpired_->label = label_;
+        PrepareTimeExpired(*timeExpired_);
         // Set down and right of every other Time Expired up, as the timer windows cascade.
         for (Form1* timer : program_.Timers()) {
             if (timer != this && timer->TimeExpired() && timer->TimeExpired()->hwnd()) ++timeExpired_->cascade;
         }
         const HWND self = hwnd();
         const WPARAM flags = (optionsOpen ? kOptionsOpen : 0) | (shown ? kWasShown : 0);
-        timeExpired_->Show(self, takeKeyboard, std::move(tellOnceUp), [self, flags](bool restart) {
-            PostMessageW(self, ui::kTimeExpiredAnsweredMessage, flags | (restart ? kRestart : 0), 0);
+        timeExpired_->Show(self, takeKeyboard, std::move(tellOnceUp), [self, flags](bool restart, std::int32_t snooze) {
+            PostMessageW(self, ui::kTimeExpiredAnsweredMessage, flags | (restart ? kRestart : 0), snooze);
         });
         if (!timeExpired_->hwnd()) throw core::HandlerError(L"Out of memory");
         up = true;
@@ -225,7 +229,7 @@ void Form1::Ring(core::Trap& trap, bool takeKeyboard) {
     }
 }
 
-void Form1::OnTimeExpiredAnswered(WPARAM answer) {
+void Form1::OnTimeExpiredAnswered(WPARAM answer, LPARAM snoozeSeconds) {
     if (closing_ || !timeExpired_) return;
     // Kept until this handler returns: a restart may ring again inside it (a balloon's wait pumps).
     const std::unique_ptr<alarm::Form2> answered = std::move(timeExpired_);
@@ -240,6 +244,8 @@ void Form1::OnTimeExpiredAnswered(WPARAM answer) {
     trap.Step(156, [&] { PushButton2_Click(); });
     if (trap.Test(158, [&] { return (answer & kRestart) != 0; })) {
         trap.Step(160, [&] { PushButton1_Click(); });
+    } else if (snoozeSeconds > 0) {
+        StartSnoozed(trap, static_cast<std::int32_t>(snoozeSeconds));
     }
     ShowCountdownInTray();
 }

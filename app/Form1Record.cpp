@@ -32,21 +32,6 @@ RECT NormalRect(HWND window) {
     return placement.rcNormalPosition;
 }
 
-namespace {
-
-// The day of a moment of the local clock as the user's short date format writes it.
-std::wstring ShortDateText(const LocalTime& time) {
-    SYSTEMTIME local{};
-    local.wYear = static_cast<WORD>(time.year);
-    local.wMonth = static_cast<WORD>(time.month);
-    local.wDay = static_cast<WORD>(time.day);
-    wchar_t text[80] = {};
-    if (GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, text, 80) <= 0) return L"";
-    return text;
-}
-
-}  // namespace
-
 void Form1::AddTimerCommands() {
     const HMENU menu = GetSystemMenu(hwnd(), FALSE);
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);

@@ -3,6 +3,7 @@
 // is out of sight.
 #include "app/Form1.h"
 
+#include "app/EndedText.h"
 #include "app/TimerProgram.h"
 
 #include <algorithm>
@@ -42,7 +43,12 @@ bool Form1::UpdateTrayLine() {
     const bool counting = state == CountdownState::Running || state == CountdownState::Paused;
     // A timer's line changes with its displayed whole seconds and its state, at most once a second
     // while counting; its end time is worked out only then: now and the time left move on together.
-    const std::int64_t shown = counting ? countdown_.TicksLeft() / 10 * 3 + static_cast<int>(state) : -1;
+    // A ringing one's line changes with the whole minutes since it ended (-3 and down).
+    const bool ringing = state == CountdownState::Ringing;
+    const std::int64_t agoMs = ringing ? UtcNow() - countdown_.EndedAt() : 0;
+    const std::int64_t shown = counting  ? countdown_.TicksLeft() / 10 * 3 + static_cast<int>(state)
+                               : ringing ? -3 - std::max<std::int64_t>(agoMs, 0) / 60'000
+                                         : -1;
     // The first tick of a countdown shows it whole: the most ticks ever left is its length.
     trayTotalTicks_ = counting ? std::max(trayTotalTicks_, countdown_.TicksLeft()) : 0;
     if (shown == trayShown_) return false;
@@ -52,6 +58,8 @@ bool Form1::UpdateTrayLine() {
         // By the zone's rules for that moment, as a clock time on the command line is counted: an end
         // beyond a change to or from daylight saving time shows the time the clock will read then.
         trayEndTime_ = ShortTimeText(ToLocalTime(SystemZoneRule, UtcNow() + countdown_.TicksLeft() * 100), false);
+    } else if (ringing) {
+        trayEndTime_ = TrayEndedText(ShortTimeText(ToLocalTime(SystemZoneRule, countdown_.EndedAt()), false), agoMs);
     }
     return true;
 }

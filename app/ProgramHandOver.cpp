@@ -16,7 +16,8 @@ std::size_t const kHandOverQueueLimit = 8;
 
 bool IsSwitch(const CommandLineRequest& request) {
     using Kind = CommandLineRequest::Kind;
-    return !request.newTimer && (request.kind == Kind::Pause || request.kind == Kind::Resume || request.kind == Kind::Reset);
+    return !request.newTimer && (request.kind == Kind::Pause || request.kind == Kind::Resume ||
+                                 request.kind == Kind::Reset || request.kind == Kind::Add);
 }
 
 bool IsDuration(const CommandLineRequest& request) {
@@ -34,6 +35,18 @@ std::intptr_t TimerProgram::HandOver(const CommandLineRequest& request) {
     // Windows started a copy again after an update restart while this one runs (the Run entry started
     // it first): the timers are here already, and nothing comes forward.
     if (request.restored) return kHandOverTaken;
+    // Time to add is refused at once when no timer it names counts, is paused or rings: the copy that
+    // asked says so, rather than nothing happening.
+    if (request.kind == CommandLineRequest::Kind::Add) {
+        const auto loaded = [&](const std::wstring& id) {
+            const Form1* timer = Find(id);
+            return timer && timer->hwnd() && timer->countdown().State() != core::CountdownState::Idle;
+        };
+        const std::vector<std::wstring> ids = IdsLabelled(request.label);
+        if (std::none_of(ids.begin(), ids.end(), loaded)) {
+            return RefusalAnswer(CommandLineRequest::Problem::NothingToAdd);
+        }
+    }
     handedOver_.push_back({request, UtcNow()});
     PostMessageW(hwnd(), ui::kHandOverMessage, 0, 0);
     return kHandOverTaken;
@@ -71,7 +84,13 @@ void TimerProgram::TakeSwitches() {
         // By id, each timer looked up again: a resume's minimise may pump messages (the tray balloon's
         // wait), and a timer closed meanwhile is gone.
         for (const std::wstring& id : IdsLabelled(request.label)) {
-            if (Form1* timer = Find(id); timer && timer->hwnd()) timer->TakeSwitch(trap, request.kind);
+            Form1* timer = Find(id);
+            if (!timer || !timer->hwnd()) continue;
+            if (request.kind == CommandLineRequest::Kind::Add) {
+                timer->TakeAdd(trap, request.seconds);
+            } else {
+                timer->TakeSwitch(trap, request.kind);
+            }
         }
     }
 }

@@ -35,8 +35,7 @@ void TimerProgram::ShowTimersInTray(bool redraw) {
     for (Form1* timer : timers) {
         changed = timer->UpdateTrayLine() || changed;
         // What the shell hears of while nobody looks: a new state or minute of any timer.
-        const core::Countdown& countdown = timer->countdown();
-        const std::int64_t key = TrayQuietKey(countdown.Shown(), countdown.SecondsLeft(), countdown.TenthsLeft());
+        const std::int64_t key = timer->QuietTrayKey();
         if (key >= 0) {
             anyLoaded = true;
             quietKeys = MixQuietKey(quietKeys, key);

@@ -11,17 +11,21 @@ namespace app {
 
 namespace {
 
-// The loaded timers' indexes, running ones soonest end first, then paused ones least time left first;
-// timers alike keep their order.
-std::vector<std::size_t> TipOrder(std::span<const TrayTimer> timers) {
+// The loaded timers' indexes: ringing ones first when asked for (they ended already), then running
+// ones soonest end first, then paused ones least time left first; timers alike keep their order.
+std::vector<std::size_t> TipOrder(std::span<const TrayTimer> timers, bool ringing) {
     std::vector<std::size_t> order;
     for (std::size_t i = 0; i < timers.size(); ++i) {
         const CountdownState state = timers[i].state;
-        if (state == CountdownState::Running || state == CountdownState::Paused) order.push_back(i);
+        if (state == CountdownState::Running || state == CountdownState::Paused ||
+            (ringing && state == CountdownState::Ringing)) {
+            order.push_back(i);
+        }
     }
     const auto key = [&](std::size_t i) {
-        return std::pair(timers[i].state == CountdownState::Paused,
-                         TicksLeft(timers[i].secondsLeft, timers[i].tenthsLeft));
+        const CountdownState state = timers[i].state;
+        const int rank = state == CountdownState::Ringing ? 0 : state == CountdownState::Running ? 1 : 2;
+        return std::pair(rank, state == CountdownState::Ringing ? 0 : TicksLeft(timers[i].secondsLeft, timers[i].tenthsLeft));
     };
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return key(a) < key(b); });
     return order;
@@ -35,6 +39,15 @@ constexpr std::size_t kShortLabel = 10;
 
 // The timer's line: its label, and what the single timer's tip says after the product name.
 std::wstring TimerLine(const TrayTimer& timer, LineForm form) {
+    if (timer.state == CountdownState::Ringing) {
+        std::wstring label = timer.label;
+        if (form == LineForm::Short && label.size() > kShortLabel) label = label.substr(0, kShortLabel - 1) + L"\u2026";
+        if (!label.empty()) return label + L" " + timer.endTime;
+        // A line of its own begins as a sentence does: "Ended 3 min ago".
+        std::wstring line = timer.endTime;
+        if (!line.empty() && line[0] >= L'a' && line[0] <= L'z') line[0] = static_cast<wchar_t>(line[0] - L'a' + L'A');
+        return line;
+    }
     const std::wstring tip = TrayTipText(timer.state, timer.secondsLeft, timer.tenthsLeft,
                                          form == LineForm::Full ? timer.endTime : std::wstring());
     std::wstring state = tip.substr(tip.find(L'\n') + 1);
@@ -50,9 +63,9 @@ std::wstring TimerLine(const TrayTimer& timer, LineForm form) {
 }  // namespace
 
 std::wstring TrayTimersTipText(std::span<const TrayTimer> timers) {
-    const std::vector<std::size_t> order = TipOrder(timers);
+    const std::vector<std::size_t> order = TipOrder(timers, true);
     if (order.empty()) return core::kProductName;
-    if (order.size() == 1 && timers[order[0]].label.empty()) {
+    if (order.size() == 1 && timers[order[0]].label.empty() && timers[order[0]].state != CountdownState::Ringing) {
         const TrayTimer& only = timers[order[0]];
         return TrayTipText(only.state, only.secondsLeft, only.tenthsLeft, only.endTime);
     }
@@ -79,7 +92,7 @@ std::wstring TrayTimersTipText(std::span<const TrayTimer> timers) {
 }
 
 std::optional<TrayPictureChoice> TrayPictureTimer(std::span<const TrayTimer> timers) {
-    const std::vector<std::size_t> order = TipOrder(timers);
+    const std::vector<std::size_t> order = TipOrder(timers, false);
     if (order.empty()) return std::nullopt;
     return TrayPictureChoice{order[0], timers[order[0]].state == CountdownState::Paused};
 }

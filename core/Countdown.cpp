@@ -56,6 +56,15 @@ void Countdown::CountFrom(std::int64_t askedUtc, std::int64_t nowUtc) {
     if (gone > 0) Restore(TicksLeft() - gone, true, nowUtc);
 }
 
+void Countdown::Add(std::int32_t seconds, std::int32_t mostSeconds) {
+    const CountdownState state = State();
+    if (state != CountdownState::Running && state != CountdownState::Paused) return;
+    const std::int64_t wanted = std::min<std::int64_t>(std::int64_t{secondsLeft_} + seconds, mostSeconds);
+    const std::int64_t added = std::max<std::int64_t>(wanted - secondsLeft_, 0);
+    secondsLeft_ += static_cast<std::int32_t>(added);
+    if (state == CountdownState::Running) endsAt_ += added * 1000;
+}
+
 bool Countdown::Tick() {
     ticked_ = true;
     if (--tenthsLeft_ < 0) {

@@ -57,6 +57,10 @@ public:
     // count as gone, so that it ends when it would have had it started at once (the expiring tick
     // always stays to come).
     void CountFrom(std::int64_t askedUtc, std::int64_t nowUtc);
+    // More time for a countdown that runs or is paused: `seconds` more left, and so a later end; the
+    // whole seconds left stay within mostSeconds (one already beyond keeps what it has). Any other
+    // countdown is left as it is.
+    void Add(std::int32_t seconds, std::int32_t mostSeconds);
     // Counts one tenth down, and a whole second when the tenths digit passes 0. Returns true for the
     // tick that showed the last tenth: the countdown then rings until it is reset or run again.
     bool Tick();

@@ -62,14 +62,23 @@ inline constexpr std::array<Control, 16> kForm1Controls{{
 }};
 
 // Time Expired window.
-inline constexpr ClientArea kForm2{8040, 1140};
+// A row under the two buttons: the line saying when the time ran out, and three snooze buttons that run
+// the same timer again for a few minutes; the window grows by that row.
+inline constexpr ClientArea kForm2{8040, 1650};
 namespace form2 {
-enum Id : int { PushButton1 = 2001, PushButton2 };
+enum Id : int { PushButton1 = 2001, PushButton2, PushButton3, PushButton4, PushButton5, lblEnded };
 }
-inline constexpr std::array<Control, 2> kForm2Controls{{
+inline constexpr std::array<Control, 6> kForm2Controls{{
     {L"PushButton1", Kind::PushButton, form2::PushButton1, kNoFrame, L"OK", 120, 120, 7800, 405, 0, Font::Medium},
     {L"PushButton2", Kind::PushButton, form2::PushButton2, kNoFrame, L"OK -> Restart Timer / Count Down Again", 120,
      630, 7800, 405, 1, Font::Medium},
+    {L"PushButton3", Kind::PushButton, form2::PushButton3, kNoFrame, L"+&1 min", 4080, 1140, 1200, 405, 2,
+     Font::Medium},
+    {L"PushButton4", Kind::PushButton, form2::PushButton4, kNoFrame, L"+&5 min", 5400, 1140, 1200, 405, 3,
+     Font::Medium},
+    {L"PushButton5", Kind::PushButton, form2::PushButton5, kNoFrame, L"+1&0 min", 6720, 1140, 1200, 405, 4,
+     Font::Medium},
+    {L"lblEnded", Kind::Label, form2::lblEnded, kNoFrame, L"", 120, 1215, 3840, 255, 5, Font::Window},
 }};
 
 // Alarm Options window.

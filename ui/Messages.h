@@ -12,7 +12,8 @@ inline constexpr UINT kDeliverTicksMessage = WM_APP + 1;
 inline constexpr UINT kOnceUpMessage = WM_APP + 2;
 // To the program's window: a request handed over by a later copy waits its turn.
 inline constexpr UINT kHandOverMessage = WM_APP + 16;
-// To a timer's window: its Time Expired was answered; wParam carries the answer's flags.
+// To a timer's window: its Time Expired was answered; wParam carries the answer's flags, lParam a
+// snooze's seconds (0 for none).
 inline constexpr UINT kTimeExpiredAnsweredMessage = WM_APP + 17;
 // To the program's window: a timer's window was closed by the user; wParam is its id's number.
 inline constexpr UINT kTimerClosedMessage = WM_APP + 18;

@@ -73,8 +73,10 @@ void PushButton::Draw(const DRAWITEMSTRUCT& item) const {
         const COLORREF oldColor =
             SetTextColor(dc, (item.itemState & ODS_DISABLED) ? colours.buttonGrayText : colours.buttonText);
         const std::wstring caption = Caption();
+        // An "&" marks the access key, underlined as a standard button does it: hidden until the user
+        // works from the keyboard (the system clears ODS_NOACCEL once Alt is pressed), when asked so.
         DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
-                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | ((item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0));
         SetTextColor(dc, oldColor);
         SetBkMode(dc, oldMode);
     }
