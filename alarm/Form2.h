@@ -46,6 +46,8 @@ public:
     void Withdraw();
 
     // The label of the timer that rang, named in the caption (" Time Expired - Tea"); empty for none.
+    // Whether the restart button answered the alarm: the same countdown runs again.
+    bool RestartRequested() const { return restartRequested_; }
     std::wstring label;
     // How many other Time Expired windows are up: this one opens set down and right of them by as many
     // caption heights, so that none hides another.
@@ -94,7 +96,7 @@ private:
     std::optional<core::ThreadModality> modality_;
     std::function<void()> onceUp_;
     std::function<void(bool restart, std::int32_t snoozeSeconds)> answered_;
-    bool restart_ = false;
+    bool restartRequested_ = false;
     std::int32_t snoozeSeconds_ = 0;
     HWND lblEnded_ = nullptr;
     ui::LiveRegion liveRegion_;
