@@ -7,6 +7,7 @@
 #include "app/CommandLine.h"
 #include "core/ErrorReport.h"
 #include "core/Handles.h"
+#include "core/Program.h"
 #include "platform/TimerStore.h"
 #include "platform/mStartUp.h"
 #include "sound/AlarmSound.h"

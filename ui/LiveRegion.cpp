@@ -21,6 +21,7 @@ constexpr DWORD kLiveRegionChanged = 0x8019;
 
 }  // namespace
 
+LiveRegion::LiveRegion() = default;
 LiveRegion::~LiveRegion() { Clear(); }
 
 void LiveRegion::Mark(HWND window) {

@@ -16,7 +16,7 @@ namespace ui {
 
 class LiveRegion {
 public:
-    LiveRegion() = default;
+    LiveRegion();
     LiveRegion(const LiveRegion&) = delete;
     LiveRegion& operator=(const LiveRegion&) = delete;
     // The annotations go with it.

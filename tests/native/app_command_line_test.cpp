@@ -145,6 +145,21 @@ UtcMilliseconds At(const ZoneRules& zone, int month, int day, int hour, int minu
     return ToUtc(zone, {2026, month, day, (hour * 60 + minute) * 60'000 + milliseconds}).front();
 }
 
+TEST(CommandLineAdd, TakesAnyDurationForTheLabelledTimersAndNamesItselfWhenRefused) {
+    using Problem = CommandLineRequest::Problem;
+    const CommandLineRequest add = ParseCommandLine({L"/label:Tea", L"/ADD:1h30m"});
+    EXPECT_TRUE(add.kind == Kind::Add && add.seconds == 5400 && add.label == L"Tea" && add.badArgument == L"/ADD:1h30m");
+    EXPECT_EQ(ParseCommandLine({L"/add:25"}).seconds, 1500);
+    EXPECT_EQ(ParseCommandLine({L"/add:24:00:00"}).problem, Problem::OutOfRange);
+    EXPECT_EQ(ParseCommandLine({L"/add:"}).kind, Kind::Bad);
+    EXPECT_EQ(ParseCommandLine({L"/add:5m", L"/pause"}).problem, Problem::OneTooMany);
+    EXPECT_EQ(ParseCommandLine({L"/new", L"/add:5m"}).problem, Problem::OneTooMany);
+    EXPECT_EQ(RefusalOf(RefusalAnswer(Problem::NothingToAdd)), Problem::NothingToAdd);
+    EXPECT_EQ(BadArgumentText(L"/add:5m", Problem::NothingToAdd),
+              L"\"/add:5m\" has nothing to add to: no timer counts down, is paused or rings.");
+    EXPECT_NE(UsageText().find(L"/add:5m"), std::wstring::npos);
+}
+
 TEST(CommandLineTimeOfDay, ReadsTwentyFourHourAndAmPmTimesAndCountsToTheNextOneByTheZonesRules) {
     for (const auto& [text, seconds] : std::vector<std::pair<std::wstring, std::int32_t>>{
              {L"@17:30", 63000}, {L"@17:30:15", 63015}, {L"@0:00", 0}, {L"@5:30pm", 63000}, {L"@5PM", 61200},

@@ -58,4 +58,19 @@ TEST(Countdown, RestoredCountdownHoldsItsTicksLeftAndEndsOnTime) {
     EXPECT_TRUE(countdown.Tick()) << "one tick left: the first tick rings";
 }
 
+TEST(Countdown, AddedTimeMovesTheEndOfARunningOrPausedCountdownWithinTheLongestAndLeavesOthers) {
+    core::Countdown running, paused, idle;
+    running.Run(kNow);
+    running.Load(60);
+    running.Add(300, 1000);
+    EXPECT_TRUE(running.SecondsLeft() == 360 && running.TenthsLeft() == 9 && running.EndsAt() == kNow + 361'000);
+    running.Add(900, 1000);
+    EXPECT_TRUE(running.SecondsLeft() == 1000 && running.EndsAt() == kNow + 1'001'000) << "held at the longest";
+    paused.Restore(11, false, kNow);
+    paused.Add(5, 1000);
+    EXPECT_TRUE(paused.State() == core::CountdownState::Paused && paused.SecondsLeft() == 6 && paused.EndsAt() == 0);
+    idle.Add(5, 1000);
+    EXPECT_EQ(idle.SecondsLeft(), 0);
+}
+
 }  // namespace

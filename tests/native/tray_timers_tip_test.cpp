@@ -1,4 +1,5 @@
 // The one tray icon over several timers: the tip's lines and the timer its picture shows.
+#include "app/EndedText.h"
 #include "app/TrayTimersTip.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +36,25 @@ TEST(TrayTimersTip, OrdersBySoonestEndKeepsTheSingleTipAndEndsWithHowManyMoreWit
     const std::vector three(3, TrayTimer{label, kPaused, 60, 0, L""});
     EXPECT_EQ(app::TrayTimersTipText(three), L"Corvalin Timer Software\nLLLLLLLLL\u2026 000:01:00 paused"
                                              L"\nLLLLLLLLL\u2026 000:01:00 paused\nLLLLLLLLL\u2026 000:01:00 paused");
+}
+
+TEST(EndedText, SaysHowLongAgoInWholeMinutesThenHoursFromTheFirstMinuteWithTheDayWhenNotToday) {
+    EXPECT_EQ(app::EndedLineText(L"17:30", L"", 59'999), L"Ended at 17:30");
+    EXPECT_EQ(app::EndedLineText(L"17:30", L"", -5'000), L"Ended at 17:30") << "a clock set back";
+    EXPECT_EQ(app::EndedLineText(L"17:30", L"", 60'000), L"Ended at 17:30, 1 min ago");
+    EXPECT_EQ(app::AgoText(3'599'999), L"59 min ago");
+    EXPECT_EQ(app::AgoText(3'600'000), L"1 h ago");
+    EXPECT_EQ(app::AgoText(3'900'000), L"1 h 5 min ago");
+    EXPECT_EQ(app::EndedLineText(L"23:50", L"14/03/2025", 26 * 3'600'000), L"Ended at 23:50 on 14/03/2025, 26 h ago");
+    // In the tray tip, among the counting timers, ringing ones first; the picture still shows a countdown.
+    const TrayTimer tea{L"Tea", app::CountdownState::Ringing, 0, 0, app::TrayEndedText(L"17:30", 180'000)};
+    const TrayTimer eggs{L"Eggs", app::CountdownState::Ringing, 0, 0, app::TrayEndedText(L"17:30", 1'000)};
+    const TrayTimer soup{L"Soup", kRunning, 59, 0, L"17:40"};
+    EXPECT_EQ(app::TrayTimersTipText(std::vector{soup, tea, eggs}),
+              L"Corvalin Timer Software\nTea ended 3 min ago\nEggs ended 17:30\nSoup 000:00:59 left, ends 17:40");
+    EXPECT_EQ(app::TrayTimersTipText(std::vector{TrayTimer{L"", tea.state, 0, 0, tea.endTime}}),
+              L"Corvalin Timer Software\nEnded 3 min ago");
+    EXPECT_EQ(app::TrayPictureTimer(std::vector{tea, soup})->index, 1u);
 }
 
 TEST(TrayTimersPicture, ShowsTheSoonestRunningTimerOrThePausedOneWhenNoneRuns) {

@@ -27,7 +27,7 @@ inline bool AlarmAnswered(app::Form1& form) { return RunProgramLoopUntil([&] { r
 // Shows Time Expired over the main window and runs the program's loop until it has been answered.
 inline bool ShowTimeExpired(app::Form1& form, alarm::Form2& form2) {
     bool answered = false;
-    form2.Show(form.hwnd(), true, {}, [&](bool) { answered = true; });
+    form2.Show(form.hwnd(), true, {}, [&](bool, std::int32_t) { answered = true; });
     return RunProgramLoopUntil([&] { return answered; });
 }
 

@@ -11,6 +11,13 @@
 namespace {
 
 using testsupport::TextOf;
+using State = core::CountdownState;
+
+// The windows a live region's event named, as a screen reader would hear of them.
+std::vector<HWND> liveRegionEvents;
+void CALLBACK OnLiveRegion(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
+    liveRegionEvents.push_back(window);
+}
 
 class Form1Timers : public testsupport::ShownForm1 {
 protected:
@@ -30,6 +37,12 @@ protected:
             if (timer.id == id) return timer.record;
         }
         return std::nullopt;
+    }
+    // Starts a timer of that many seconds and ticks it to its alarm.
+    static void Ring(app::Form1& timer, int seconds) {
+        Pick(timer, 0, 0, seconds);
+        timer.PushButton1_Click();
+        while (timer.countdown().State() != State::Ringing) timer.Timer1_Tick();
     }
     void Switch(app::CommandLineRequest::Kind kind, const std::wstring& label) {
         app::CommandLineRequest request;
@@ -201,6 +214,72 @@ TEST_F(Form1Timers, TwoAlarmsRingTogetherAndTheWindowsStayHeldUntilBothAreAnswer
     EXPECT_TRUE(testsupport::AlarmAnswered(tea));
     EXPECT_TRUE(IsWindowEnabled(form.hwnd()) && IsWindowEnabled(tea.hwnd()));
     EXPECT_TRUE(program.AlarmBuffer.ringing == 0 && !program.AlarmAttention.KeepingAwake());
+}
+
+TEST_F(Form1Timers, ASnoozeRunsTheSameTimerAgainForItsMinutesAndLeavesThePicksForRestart) {
+    app::Form1& tea = NewTimer();
+    tea.SetLabel(L"Tea");
+    Ring(tea, 2);
+    const HWND expired = FindWindowW(L"CorvalinForm2", L" Time Expired - Tea");
+    ASSERT_TRUE(expired);
+    EXPECT_TRUE(TextOf(GetDlgItem(expired, layout::form2::lblEnded)).starts_with(L"Ended at "));
+    EXPECT_TRUE(testsupport::RunProgramLoopUntil([&] { return program.cSysTray1.TrayTip().find(L"\nTea ended ") != std::wstring::npos; }));
+    SendMessageW(GetDlgItem(expired, layout::form2::PushButton3), BM_CLICK, 0, 0);
+    EXPECT_TRUE(testsupport::AlarmAnswered(tea));
+    EXPECT_FALSE(IsWindow(expired));
+    EXPECT_TRUE(tea.countdown().State() == State::Running && tea.countdown().SecondsLeft() == 60);
+    EXPECT_TRUE(IsIconic(tea.hwnd()) || !IsWindowVisible(tea.hwnd()));
+    EXPECT_TRUE(tea.Label() == L"Tea" && SendMessageW(tea.cboSecs(), CB_GETCURSEL, 0, 0) == 2);
+    const auto stored = Stored(tea.Id());
+    ASSERT_TRUE(stored);
+    EXPECT_TRUE(stored->state == platform::TimerState::Running && stored->seconds == 2);
+    EXPECT_NEAR(static_cast<double>(stored->endsUtcMs - app::UtcNow()), 60'000.0, 2000.0);
+    tea.Timer1_Tick();
+    EXPECT_TRUE(TextOf(tea.lblTimer()).starts_with(L"000:01:00."));
+    // Rung again, Restart runs the picks.
+    while (tea.countdown().State() != State::Ringing) tea.Timer1_Tick();
+    SendMessageW(GetDlgItem(FindWindowW(L"CorvalinForm2", nullptr), layout::form2::PushButton2), BM_CLICK, 0, 0);
+    EXPECT_TRUE(testsupport::AlarmAnswered(tea));
+    EXPECT_EQ(tea.countdown().SecondsLeft(), 2);
+}
+
+TEST_F(Form1Timers, AddedTimeLengthensRunningAndPausedTimersSnoozesRingingOnesAndIsRefusedWithNothingToAddTo) {
+    app::Form1& tea = NewTimer();
+    app::Form1& bread = NewTimer();
+    app::Form1& soup = NewTimer();
+    soup.SetLabel(L"Soup");
+    Pick(form, 0, 5, 0);
+    form.PushButton1_Click();
+    Pick(tea, 0, 4, 0);
+    tea.PushButton1_Click();
+    tea.Timer1_Tick();
+    tea.PushButton1_Click();
+    Ring(bread, 1);
+    const std::int64_t ends = form.countdown().EndsAt();
+    app::CommandLineRequest add = app::ParseCommandLine({L"/add:5m"});
+    ASSERT_EQ(program.HandOver(add), app::kHandOverTaken);
+    EXPECT_TRUE(testsupport::AlarmAnswered(bread));
+    EXPECT_EQ(form.countdown().EndsAt(), ends + 300'000);
+    EXPECT_EQ(TextOf(tea.lblTimer()), L"000:09:00.8");
+    EXPECT_TRUE(tea.countdown().State() == State::Paused && Stored(tea.Id())->secondsLeft == 540);
+    EXPECT_TRUE(bread.countdown().State() == State::Running && bread.countdown().SecondsLeft() == 300);
+    EXPECT_EQ(soup.countdown().State(), State::Idle);
+    add.label = L"Soup";
+    EXPECT_EQ(program.HandOver(add), app::RefusalAnswer(app::CommandLineRequest::Problem::NothingToAdd));
+}
+
+TEST_F(Form1Timers, TimeExpiredsLineIsAnnouncedAsALiveRegionWhenItAppears) {
+    liveRegionEvents.clear();
+    const HWINEVENTHOOK hook = SetWinEventHook(0x8019, 0x8019, nullptr, OnLiveRegion, GetCurrentProcessId(), 0,
+                                               WINEVENT_OUTOFCONTEXT);
+    ASSERT_TRUE(hook);
+    Ring(form, 1);
+    const HWND line = GetDlgItem(FindWindowW(L"CorvalinForm2", nullptr), layout::form2::lblEnded);
+    EXPECT_TRUE(testsupport::RunProgramLoopUntil([&] { return !liveRegionEvents.empty(); }));
+    UnhookWinEvent(hook);
+    EXPECT_EQ(liveRegionEvents, std::vector<HWND>{line});
+    SendMessageW(GetParent(line), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(testsupport::AlarmAnswered(form));
 }
 
 }  // namespace

@@ -56,6 +56,10 @@ constexpr Placed kForm1Placed[] = {
 constexpr Placed kForm2Placed[] = {
     {layout::form2::PushButton1, kNone, 120, 120, 7800, 405, false, kPoints1125},
     {layout::form2::PushButton2, kNone, 120, 630, 7800, 405, false, kPoints1125},
+    {layout::form2::PushButton3, kNone, 4080, 1140, 1200, 405, false, kPoints1125},
+    {layout::form2::PushButton4, kNone, 5400, 1140, 1200, 405, false, kPoints1125},
+    {layout::form2::PushButton5, kNone, 6720, 1140, 1200, 405, false, kPoints1125},
+    {layout::form2::lblEnded, kNone, 120, 1215, 3840, 255, false, kPoints9},
 };
 
 constexpr Placed kForm3Placed[] = {
@@ -256,7 +260,7 @@ TEST_F(LayoutWindows, ClientAreasAre536PixelsWideAndAsTallAsEachLayout) {
     SIZE expired{};
     WithTimeExpired([&](HWND window) { expired = ClientSize(window); });
     EXPECT_EQ(expired.cx, 536);
-    EXPECT_EQ(expired.cy, 76);
+    EXPECT_EQ(expired.cy, 110);
 }
 
 TEST_F(LayoutWindows, MainWindowControlsStandAtTheirTwips) { ExpectPlaced(form.hwnd(), kForm1Placed); }
@@ -302,7 +306,8 @@ TEST_F(LayoutWindows, TabWalksAlarmOptionsFromThePathToOkAndWraps) {
 
 TEST_F(LayoutWindows, TabWalksTimeExpiredButtonsAndWraps) {
     namespace id = layout::form2;
-    const std::vector<int> expected{id::PushButton1, id::PushButton2, id::PushButton1};
+    const std::vector<int> expected{id::PushButton1, id::PushButton2, id::PushButton3, id::PushButton4,
+                                    id::PushButton5, id::PushButton1};
     WithTimeExpired([&](HWND window) {
         EXPECT_EQ(TabWalk(window, expected.size()), expected);
         EXPECT_EQ(TabKeyWalk(GetDlgItem(window, id::PushButton1), expected.size()), expected);
