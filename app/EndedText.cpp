@@ -19,9 +19,9 @@ std::wstring EndedLineText(const std::wstring& clock, const std::wstring& day, s
     return ago.empty() ? line : line + L", " + ago;
 }
 
-std::wstring TrayEndedText(const std::wstring& clock, std::int64_t agoMs) {
+std::wstring TrayEndedText(std::int64_t agoMs) {
     const std::wstring ago = AgoText(agoMs);
-    return L"ended " + (ago.empty() ? clock : ago);
+    return ago.empty() ? ago : L"ended " + ago;
 }
 
 }  // namespace app

@@ -15,7 +15,7 @@ std::wstring AgoText(std::int64_t agoMs);
 // 17:30 on 14/03/2025"), and from the first whole minute how long ago (", 3 min ago").
 std::wstring EndedLineText(const std::wstring& clock, const std::wstring& day, std::int64_t agoMs);
 
-// A ringing timer's line in the tray tip: "ended 3 min ago", or "ended 17:30" in the first minute.
-std::wstring TrayEndedText(const std::wstring& clock, std::int64_t agoMs);
+// A ringing timer's line in the tray tip: "ended 3 min ago"; nothing in the first minute.
+std::wstring TrayEndedText(std::int64_t agoMs);
 
 }  // namespace app

@@ -59,7 +59,10 @@ bool Form1::UpdateTrayLine() {
         // beyond a change to or from daylight saving time shows the time the clock will read then.
         trayEndTime_ = ShortTimeText(ToLocalTime(SystemZoneRule, UtcNow() + countdown_.TicksLeft() * 100), false);
     } else if (ringing) {
-        trayEndTime_ = TrayEndedText(ShortTimeText(ToLocalTime(SystemZoneRule, countdown_.EndedAt()), false), agoMs);
+        // Deliberately none in the first minute: Time Expired says it then, and under Wine a tip that
+        // changes while the alarm comes up hands that window the foreground, taking the keystrokes of
+        // the program in use. The first minute's tip is the one it always was.
+        trayEndTime_ = TrayEndedText(agoMs);
     }
     return true;
 }

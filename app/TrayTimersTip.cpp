@@ -18,7 +18,7 @@ std::vector<std::size_t> TipOrder(std::span<const TrayTimer> timers, bool ringin
     for (std::size_t i = 0; i < timers.size(); ++i) {
         const CountdownState state = timers[i].state;
         if (state == CountdownState::Running || state == CountdownState::Paused ||
-            (ringing && state == CountdownState::Ringing)) {
+            (ringing && state == CountdownState::Ringing && !timers[i].endTime.empty())) {
             order.push_back(i);
         }
     }

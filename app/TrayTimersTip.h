@@ -13,7 +13,7 @@ namespace app {
 
 // A timer as the tray sees it: its label (empty: none), state and time left as its countdown holds
 // them, and the clock time it ends at (as the single timer's tip shows it; empty while paused), or
-// while it rings, when it ended ("ended 3 min ago", "ended 17:30").
+// while it rings, how long ago it ended ("ended 3 min ago"; empty in its first minute: no line).
 struct TrayTimer {
     std::wstring label;
     CountdownState state = CountdownState::Idle;
@@ -22,8 +22,8 @@ struct TrayTimer {
     std::wstring endTime;
 };
 
-// The product name, then one line per loaded timer (idle ones are left out): ringing ones first
-// ("Tea ended 3 min ago"), then running ones soonest end first, then paused ones least time left first; each its label and a space, then the time as the
+// The product name, then one line per loaded timer (idle ones are left out): ringing ones first from
+// their first whole minute ("Tea ended 3 min ago"), then running ones soonest end first, then paused ones least time left first; each its label and a space, then the time as the
 // single timer's tip says it ("Tea 000:04:59 left, ends 17:30", "000:10:00 left, paused"). Within
 // kTrayTipLimit characters: when not every line fits whole, every line drops its end time; when that
 // is not enough, every line becomes short (the label cut to ten characters, "Tea 000:04:59"); only

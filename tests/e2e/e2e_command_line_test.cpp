@@ -143,6 +143,10 @@ TEST(EndToEnd, ADurationHandedToAnIdleRunningCopyStartsThereAndTheSwitchesWorkOn
     ASSERT_NE(teaWindow, nullptr);
     EXPECT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(teaWindow, id::lblTimer)).starts_with(L"000:03:5"); }, 10000));
     EXPECT_EQ(e2e::TextOf(GetDlgItem(main, id::PushButton1)), L"Start");
+    // "/add:5m" gives the tea five minutes more; the idle main timer is left alone.
+    e2e::Program add(L"/add:5m /label:Tea", false);
+    ASSERT_TRUE(add.Exited(30000) && add.ExitCode() == 0u);
+    EXPECT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(GetDlgItem(teaWindow, id::lblTimer)).starts_with(L"000:08:5"); }, 10000));
     EXPECT_EQ(e2e::RunningCopies(), 1);
 }
 

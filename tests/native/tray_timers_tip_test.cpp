@@ -46,12 +46,13 @@ TEST(EndedText, SaysHowLongAgoInWholeMinutesThenHoursFromTheFirstMinuteWithTheDa
     EXPECT_EQ(app::AgoText(3'600'000), L"1 h ago");
     EXPECT_EQ(app::AgoText(3'900'000), L"1 h 5 min ago");
     EXPECT_EQ(app::EndedLineText(L"23:50", L"14/03/2025", 26 * 3'600'000), L"Ended at 23:50 on 14/03/2025, 26 h ago");
-    // In the tray tip, among the counting timers, ringing ones first; the picture still shows a countdown.
-    const TrayTimer tea{L"Tea", app::CountdownState::Ringing, 0, 0, app::TrayEndedText(L"17:30", 180'000)};
-    const TrayTimer eggs{L"Eggs", app::CountdownState::Ringing, 0, 0, app::TrayEndedText(L"17:30", 1'000)};
+    // In the tray tip, among the counting timers, ringing ones first from their first whole minute; the
+    // picture still shows a countdown.
+    const TrayTimer tea{L"Tea", app::CountdownState::Ringing, 0, 0, app::TrayEndedText(180'000)};
+    const TrayTimer eggs{L"Eggs", app::CountdownState::Ringing, 0, 0, app::TrayEndedText(59'999)};
     const TrayTimer soup{L"Soup", kRunning, 59, 0, L"17:40"};
     EXPECT_EQ(app::TrayTimersTipText(std::vector{soup, tea, eggs}),
-              L"Corvalin Timer Software\nTea ended 3 min ago\nEggs ended 17:30\nSoup 000:00:59 left, ends 17:40");
+              L"Corvalin Timer Software\nTea ended 3 min ago\nSoup 000:00:59 left, ends 17:40");
     EXPECT_EQ(app::TrayTimersTipText(std::vector{TrayTimer{L"", tea.state, 0, 0, tea.endTime}}),
               L"Corvalin Timer Software\nEnded 3 min ago");
     EXPECT_EQ(app::TrayPictureTimer(std::vector{tea, soup})->index, 1u);

@@ -53,6 +53,8 @@ protected:
         ShownForm1::SetUp();
         traytest::Record(program.cSysTray1, calls);
     }
+    // The program outlives `calls`: its icon goes while they are still there to record it.
+    void TearDown() override { program.cSysTray1.InTray(false); }
     void Seconds(int seconds) { SendMessageW(form.cboSecs(), CB_SETCURSEL, static_cast<WPARAM>(seconds), 0); }
     // The buttons as a user presses them.
     void Press(ui::PushButton& button) { SendMessageW(button.hwnd(), BM_CLICK, 0, 0); }

@@ -380,7 +380,7 @@ TEST_F(LayoutWindows, DpiChangeTo144LaysEachWindowOutAtItsTwipsWithFontsForThatD
     WithTimeExpired([&](HWND window) {
         moveTo144(window);
         EXPECT_EQ(ClientSize(window).cx, 804);
-        EXPECT_EQ(ClientSize(window).cy, 114);
+        EXPECT_EQ(ClientSize(window).cy, 165);
         ExpectPlaced(window, kForm2Placed, 144);
         ExpectFonts(window, kForm2Placed, 144);
     });
