@@ -31,9 +31,20 @@ bool OwnedByProgram(HWND hwnd) {
 
 }  // namespace
 
-ThreadModality::ThreadModality(HWND modal, Peers peers) : modal_(modal) {
+ThreadModality::ThreadModality(HWND modal, Peers peers) : ThreadModality(modal, peers, false) {}
+
+ThreadModality ThreadModality::AroundBox(HWND owner) { return ThreadModality(owner, TakePeers, true); }
+
+ThreadModality::ThreadModality(HWND modal, Peers peers, bool holdModal) : modal_(modal) {
     if (peers == SparePeers) peerClass_ = ClassName(modal);
     EnumThreadWindows(GetCurrentThreadId(), &ThreadModality::Visit, reinterpret_cast<LPARAM>(this));
+    try {
+        // Counted only: a box's owner is disabled by the box, which must see it enabled, or it would
+        // not give it the input and the activation back as it closes.
+        if (!failure_ && holdModal && modal) Hold(modal, Holds(modal));
+    } catch (...) {
+        failure_ = std::current_exception();
+    }
     if (failure_) {
         // The destructor of a half-built object never runs: give back what was taken before raising.
         Release();
@@ -50,6 +61,8 @@ void ThreadModality::Release() {
         const std::uintptr_t holds = Holds(hwnd);
         if (holds > 1) {
             SetPropW(hwnd, kHoldsProperty, reinterpret_cast<HANDLE>(holds - 1));
+            // Still held: disabled again should a box's end have given it the input back.
+            EnableWindow(hwnd, FALSE);
             continue;
         }
         RemovePropW(hwnd, kHoldsProperty);
@@ -65,23 +78,28 @@ BOOL CALLBACK ThreadModality::Visit(HWND hwnd, LPARAM self) {
     // Disabled, and by nobody of ours: whoever disabled it enables it.
     if (holds == 0 && !IsWindowEnabled(hwnd)) return TRUE;
     if (!modality->peerClass_.empty() && ClassName(hwnd) == modality->peerClass_) return TRUE;
-    // No exception may leave this callback into the system's enumeration: the window is noted first,
-    // so a failure leaves it untouched and untracked, and ends the enumeration.
+    // No exception may leave this callback into the system's enumeration: a failure leaves the window
+    // untouched and untracked, and ends the enumeration.
     try {
-        modality->held_.push_back(hwnd);
+        // A held window that a box's end enabled meanwhile (a box gives its owner the input back) is
+        // disabled again: it stays held.
+        if (modality->Hold(hwnd, holds)) EnableWindow(hwnd, FALSE);
     } catch (...) {
         modality->failure_ = std::current_exception();
         return FALSE;
     }
+    return TRUE;
+}
+
+bool ThreadModality::Hold(HWND hwnd, std::uintptr_t holds) {
+    // Noted first, so that a failure to note it leaves the window as it was.
+    held_.push_back(hwnd);
     if (!SetPropW(hwnd, kHoldsProperty, reinterpret_cast<HANDLE>(holds + 1))) {
         // Without its count the window could not be given back in the right order: left as it is.
-        modality->held_.pop_back();
-        return TRUE;
+        held_.pop_back();
+        return false;
     }
-    // A held window a dialog's end enabled meanwhile (a message box gives its owner the input back)
-    // is disabled again: it stays held.
-    EnableWindow(hwnd, FALSE);
-    return TRUE;
+    return true;
 }
 
 }  // namespace core

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <vector>
@@ -21,6 +22,10 @@ public:
     // SparePeers, the windows of its class): the enabled ones, and those another modality of ours
     // holds already. A window disabled by anyone else is left alone.
     explicit ThreadModality(HWND modal, Peers peers = TakePeers);
+    // Around a message box that owner owns: as TakePeers, and owner is held as well. The box disables
+    // its owner itself and enables it again as it closes, before or after this is released: held, the
+    // owner stays disabled for any modality that came up while the box was up.
+    static ThreadModality AroundBox(HWND owner);
     ThreadModality(const ThreadModality&) = delete;
     ThreadModality& operator=(const ThreadModality&) = delete;
     ~ThreadModality();
@@ -32,7 +37,10 @@ public:
     void Release();
 
 private:
+    ThreadModality(HWND modal, Peers peers, bool holdModal);
     static BOOL CALLBACK Visit(HWND hwnd, LPARAM self);
+    // Counts one more hold on hwnd, which had holds; false when the count cannot be kept.
+    bool Hold(HWND hwnd, std::uintptr_t holds);
 
     HWND modal_;
     // The class name of the windows spared; empty for none.
