@@ -8,9 +8,9 @@
 namespace ui {
 
 void RestrictDllSearchToSystem() {
-    // kernel32 is in every process: its handle needs no reference of ours. Both functions are looked
-    // up, SetDefaultDllDirectories because Windows 7 lacks it without KB2533623, SetDllDirectoryW so
-    // that the exe's imports stay those every supported Windows resolves by name and the audit lists.
+    // kernel32 is in every process: its handle needs no reference of ours. SetDefaultDllDirectories is
+    // looked up because Windows 7 lacks it without KB2533623; SetDllDirectoryW (XP SP1) beside it, so
+    // that the exe's import list stays the one the import audit holds.
     const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     if (const auto setDefault = ProcAddress<SetDefaultDllDirectoriesFn>(kernel32, "SetDefaultDllDirectories")) {

@@ -212,7 +212,7 @@ TEST(ZoneRuleCache, ReadsTheZonesRulesOnceAYearAndAgainOnlyAfterForget) {
     std::vector<int> asked;
     ZoneRuleCache cache([&asked](int year) { return asked.push_back(year), kCentralEuropean(year); });
     // A tip's end time every second for a minute, the next year's rules, this year's after Forget.
-    for (int second = 0; second < 60; ++second) ToLocalTime(cache.Rules(), At(kCentralEuropean, 7, 1, 12, 0) + second);
+    for (int s = 0; s < 60; ++s) ToLocalTime(cache.Rules(), At(kCentralEuropean, 7, 1, 12, 0) + s * 1000);
     EXPECT_EQ(cache.ForYear(2027).daylightDate.month + cache.ForYear(2026).daylightDate.month, 6);
     cache.Forget();
     EXPECT_EQ(cache.ForYear(2026).bias, -60);
