@@ -356,8 +356,13 @@ LRESULT TimerProgram::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         OnTrayScaleChanged();
         break;
     case WM_SETTINGCHANGE:
+        // The zone's rules may have changed (the system sends it then, as it does for much else).
+        zoneRules_.Forget();
         // The work area changes when the taskbar moves, to another monitor too.
         if (wParam == SPI_SETWORKAREA) OnTrayScaleChanged();
+        break;
+    case WM_TIMECHANGE:
+        zoneRules_.Forget();
         break;
     default:
         break;
