@@ -100,9 +100,9 @@ void Form1::AskLabel() {
     question.caption = L"Label";
     question.prompt = L"Label of this timer (none when empty):";
     question.text = label_;
-    // Forty characters; one outside the Basic Multilingual Plane takes two code units, which the check
-    // counts as one.
-    question.limit = 2 * core::kLongestLabel;
+    // The box stops at forty characters (code units: a character outside the Basic Multilingual Plane
+    // takes two of them).
+    question.limit = core::kLongestLabel;
     question.check = [](const std::wstring& text) {
         return core::IsValidLabel(core::TrimLabel(text)) ? std::wstring() : std::wstring(core::kLabelRuleText);
     };
