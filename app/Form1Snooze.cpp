@@ -14,9 +14,9 @@ namespace {
 
 // Time Expired's line for a timer that ended at endedUtc: the clock time, the day when it was not
 // today, and how long ago.
-std::wstring EndedLine(std::int64_t endedUtc, std::int64_t nowUtc) {
-    const LocalTime ended = ToLocalTime(SystemZoneRule, endedUtc);
-    const LocalTime today = ToLocalTime(SystemZoneRule, nowUtc);
+std::wstring EndedLine(const ZoneRules& zone, std::int64_t endedUtc, std::int64_t nowUtc) {
+    const LocalTime ended = ToLocalTime(zone, endedUtc);
+    const LocalTime today = ToLocalTime(zone, nowUtc);
     const bool sameDay = ended.year == today.year && ended.month == today.month && ended.day == today.day;
     return EndedLineText(ShortTimeText(ended, false), sameDay ? L"" : ShortDateText(ended), nowUtc - endedUtc);
 }
@@ -41,8 +41,8 @@ void Form1::PrepareTimeExpired(alarm::Form2& timeExpired) {
     const std::int64_t ended = countdown_.EndedAt();
     if (ended <= 0) return;
     timeExpired.endedUtc = ended;
-    timeExpired.endedText = [ended](std::int64_t now) { return EndedLine(ended, now); };
-    // The tray tip's "ended N min ago" follows the same minute; the window is this timer's own and goes
+    timeExpired.endedText = [this, ended](std::int64_t now) { return EndedLine(program_.Zone(), ended, now); };
+    // The tray tip's "ended N min ago" follows the same minute. The window is this timer's own and goes
     // before it does.
     timeExpired.onMinute = [this] { program_.ShowTimersInTray(); };
 }
