@@ -95,6 +95,7 @@ CommandLineRequest::Kind SwitchKind(std::wstring_view text) {
     if (SameLetters(text, L"/pause")) return Kind::Pause;
     if (SameLetters(text, L"/resume")) return Kind::Resume;
     if (SameLetters(text, L"/reset")) return Kind::Reset;
+    if (SameLetters(text, L"/mini")) return Kind::Mini;
     return Kind::None;
 }
 
@@ -140,7 +141,8 @@ constexpr wchar_t kAcceptedForms[] =
     L"or a switch for the running timer, as its buttons do:\r\n"
     L"    /pause pauses a running countdown\r\n"
     L"    /resume resumes a paused one\r\n"
-    L"    /reset resets the timer";
+    L"    /reset resets the timer\r\n"
+    L"    /mini shows or hides the mini countdown";
 
 }  // namespace
 
@@ -267,7 +269,8 @@ CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) 
         return bad;
     };
     const auto isSwitch = [](Kind kind) {
-        return kind == Kind::Pause || kind == Kind::Resume || kind == Kind::Reset || kind == Kind::Usage;
+        return kind == Kind::Pause || kind == Kind::Resume || kind == Kind::Reset || kind == Kind::Mini ||
+               kind == Kind::Usage;
     };
     for (const std::wstring& argument : arguments) {
         const std::wstring_view text = argument;
