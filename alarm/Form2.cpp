@@ -48,7 +48,7 @@ void Form2::Show(HWND owner, bool takeKeyboard, std::function<void()> onceUp,
     owner_ = owner;
     onceUp_ = std::move(onceUp);
     answered_ = std::move(answered);
-    restart_ = false;
+    restartRequested_ = false;
     // Topmost: above every ordinary window, a maximised one of another program too.
     const std::wstring caption = label.empty() ? L" Time Expired" : L" Time Expired - " + label;
     if (!CreateCentred(L"CorvalinForm2", WS_EX_APPWINDOW | WS_EX_TOPMOST, kForm2Style, caption.c_str(),
@@ -130,7 +130,7 @@ void Form2::PushButton1_Click() {
 
 void Form2::PushButton2_Click() {
     core::Trap trap(L"Form2.PushButton2_Click", reporter_);
-    trap.Step(100, [&] { restart_ = true; });
+    trap.Step(100, [&] { restartRequested_ = true; });
     trap.Line(102);
     SilenceAndUnload(trap, 104);
 }
@@ -151,7 +151,7 @@ void Form2::Unload() {
     if (!hwnd()) return;
     // The answer comes before the input goes back, so that the owner hears of it before anything that
     // giving the input back sets off (a hand-over that waited for the main window, say).
-    if (answered_) std::exchange(answered_, {})(restart_);
+    if (answered_) std::exchange(answered_, {})(restartRequested_);
     // Give the other windows their input back before this window goes, so that one of ours, not
     // another program, is activated next.
     modality_.reset();

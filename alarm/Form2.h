@@ -42,6 +42,8 @@ public:
     void Withdraw();
 
     // The label of the timer that rang, named in the caption (" Time Expired - Tea"); empty for none.
+    // Whether the restart button answered the alarm: the same countdown runs again.
+    bool RestartRequested() const { return restartRequested_; }
     std::wstring label;
     // How many other Time Expired windows are up: this one opens set down and right of them by as many
     // caption heights, so that none hides another.
@@ -72,7 +74,7 @@ private:
     std::optional<core::ThreadModality> modality_;
     std::function<void()> onceUp_;
     std::function<void(bool restart)> answered_;
-    bool restart_ = false;
+    bool restartRequested_ = false;
     bool ringing_ = false;
 };
 

@@ -1,15 +1,38 @@
-// A timer's countdown as the tray and its taskbar button show it: the program's one tip and picture hear
-// of each change, the record is kept when the state changed, and the tick timer knows when the display
-// is out of sight.
+// A timer's countdown as the tray and its taskbar button show it (the program's one tip and picture hear
+// of each change, the record is kept when the state changed, the tick timer knows when the display is
+// out of sight), and its window behind the tray icon and back.
 #include "app/Form1.h"
 
+#include "alarm/Form2.h"
+#include "alarm/Form3.h"
 #include "app/MiniCountdown.h"
 #include "app/TimerProgram.h"
+#include "core/AppTitle.h"
+#include "ui/Controls.h"
 
 #include <algorithm>
 #include <cwchar>
 
 namespace app {
+namespace {
+
+BOOL CALLBACK FindEnabledOwned(HWND hwnd, LPARAM search) {
+    auto* found = reinterpret_cast<std::pair<HWND, HWND>*>(search);
+    if (GetWindow(hwnd, GW_OWNER) != found->first || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return TRUE;
+    found->second = hwnd;
+    return FALSE;
+}
+
+// The visible, enabled window that `owner` owns: the modal one while owner is disabled. This is what
+// GW_ENABLEDPOPUP documents, which Wine does not answer.
+HWND EnabledOwnedWindow(HWND owner) {
+    std::pair<HWND, HWND> search{owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), &FindEnabledOwned, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+}  // namespace
+
 
 std::wstring ShortTimeText(const LocalTime& time, bool seconds) {
     SYSTEMTIME local{};
@@ -100,6 +123,47 @@ void Form1::ShowCountdownOnTaskbar() {
         TaskbarButton.Show(ui::TaskbarState::NoProgress);
         break;
     }
+}
+
+void Form1::HideInTray() {
+    ShowWindow(hwnd(), SW_HIDE);
+    // The window stays minimised while hidden; whatever shows it again restores it to normal size.
+    HiddenInTray = true;
+    // The balloon's wait pumps messages: countdown ticks, clicks, tray events and hand-overs run
+    // inside it, and inside Start when Start minimised the window.
+    program_.cSysTray1.ShowBalloon(L"has been minimized to the system tray.\r\n"
+                                   L"Click on the blue 'V' icon (V for Vendrel) to bring the software back.",
+                                   core::kProductName, 5, true);
+}
+
+void Form1::ComeBackFromTray() {
+    if (HiddenInTray) BringToFront();
+    // A Time Expired that came up unseen comes in front of every window.
+    if (timeExpired_ && timeExpired_->hwnd()) {
+        SetWindowPos(timeExpired_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        SetForegroundWindow(timeExpired_->hwnd());
+    }
+}
+
+void Form1::BringToFront() {
+    ui::ShowNormal(hwnd());
+    if (IsWindowEnabled(hwnd())) {
+        SetForegroundWindow(hwnd());
+        SetFocus(hwnd());
+    } else {
+        // A modal window of ours is up (Time Expired, a message box) and no other window takes input:
+        // the click only brings the windows to the front, an open Alarm Options window too, and the
+        // modal one on top of them.
+        if (program_.AlarmOptionsShown()) {
+            SetWindowPos(program_.Form3().hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+        // An alarm that came up while another program had the keyboard was never active, so it is not
+        // the last active popup: the enabled window our disabled one owns is the modal one.
+        HWND modal = GetLastActivePopup(hwnd());
+        if (!IsWindowEnabled(modal)) modal = EnabledOwnedWindow(hwnd());
+        if (modal) SetForegroundWindow(modal);
+    }
+    HiddenInTray = false;
 }
 
 }  // namespace app

@@ -89,6 +89,18 @@ std::wstring FromUtf8(std::string_view bytes) {
     return text;
 }
 
+constexpr std::wstring_view kSealStart = L";end=";
+constexpr std::size_t kSealLength = kSealStart.size() + 8 + 2;
+
+// FNV-1a over the text's UTF-16 code units: no guard against intent, only against a torn write.
+std::wstring SealLine(std::wstring_view text) {
+    std::uint32_t sum = 2166136261u;
+    for (const wchar_t c : text) sum = (sum ^ static_cast<std::uint16_t>(c)) * 16777619u;
+    std::wstring line(kSealStart);
+    for (int shift = 28; shift >= 0; shift -= 4) line += L"0123456789ABCDEF"[sum >> shift & 0xF];
+    return line + L"\r\n";
+}
+
 }  // namespace
 
 IniDocument ParseIni(std::wstring_view text) {
@@ -124,6 +136,14 @@ std::wstring FormatIniEntries(const IniEntries& entries) {
     std::wstring text;
     WriteEntries(entries, text);
     return text;
+}
+
+std::wstring SealIniText(std::wstring_view text) { return std::wstring(text) + SealLine(text); }
+
+bool IsSealedIniText(std::wstring_view text) {
+    if (text.size() < kSealLength) return false;
+    const std::wstring_view body = text.substr(0, text.size() - kSealLength);
+    return text.substr(body.size()) == SealLine(body);
 }
 
 bool SameIniName(std::wstring_view a, std::wstring_view b) {

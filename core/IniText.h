@@ -29,6 +29,14 @@ IniEntries ParseIniEntries(std::wstring_view text);
 std::wstring FormatIni(const IniDocument& document);
 std::wstring FormatIniEntries(const IniEntries& entries);
 
+// The program ends every file it writes with the line ";end=" and eight hex digits, a checksum of the
+// text before it. A file rewritten in place and cut off (the write short, or the new text over the
+// tail of the old) no longer matches its last line, so a reader can tell it from a whole file.
+// ParseIni skips the line as a comment; a file made by hand needs none.
+std::wstring SealIniText(std::wstring_view text);
+// True when the text ends in the line SealIniText adds, matching the text before it.
+bool IsSealedIniText(std::wstring_view text);
+
 // Names match without regard to ASCII letter case, as the registry matches its names.
 bool SameIniName(std::wstring_view a, std::wstring_view b);
 const std::wstring* FindIniValue(const IniEntries& entries, std::wstring_view name);

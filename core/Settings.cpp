@@ -75,14 +75,19 @@ SettingsPlace SettingsPlace::ForProgramFolder(const std::wstring& folder) {
     if (marker == INVALID_FILE_ATTRIBUTES || (marker & FILE_ATTRIBUTE_DIRECTORY)) return place;
     const SettingsFile file(Beside(folder, kPortableSettingsFile));
     // Read-only media and folders such as Program Files refuse to create a file; a read-only
-    // attribute on the folder itself does not, so only a try tells. Deleted as it closes.
-    const UniqueFile probe(CreateFileW(file.TemporaryPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-    if (probe) {
-        place.file_ = file.Path();
-    } else {
+    // attribute on the folder itself does not, so only a try tells. The try leaves a temporary file
+    // already there as it is (it may be the one whole copy, see SettingsFile::Load) and deletes its own.
+    const HANDLE opened = CreateFileW(file.TemporaryPath().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    const bool made = GetLastError() != ERROR_ALREADY_EXISTS;
+    UniqueFile probe(opened);
+    if (!probe) {
         place.refusedFolder_ = folder;
+        return place;
     }
+    probe.reset();
+    if (made) DeleteFileW(file.TemporaryPath().c_str());
+    place.file_ = file.Path();
     return place;
 }
 

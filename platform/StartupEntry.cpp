@@ -59,7 +59,7 @@ std::optional<std::wstring> ScoopCurrentPath(std::wstring_view modulePath) {
 
 bool TurnedOff(const std::vector<std::uint8_t>& approval) { return !approval.empty() && (approval[0] & 1) != 0; }
 
-std::optional<RunHive> AddStartupEntry(RunKeys& keys, const RunEntry& entry) {
+std::optional<RunHive> AddRunEntry(RunKeys& keys, const RunEntry& entry) {
     std::optional<RunHive> written;
     if (keys.Write(RunHive::LocalMachine, entry.name, entry.data)) {
         keys.Remove(RunHive::CurrentUser, entry.name);
@@ -72,7 +72,7 @@ std::optional<RunHive> AddStartupEntry(RunKeys& keys, const RunEntry& entry) {
     return written;
 }
 
-void RemoveStartupEntry(RunKeys& keys, const std::wstring& name) {
+void RemoveRunEntry(RunKeys& keys, const std::wstring& name) {
     for (const RunHive hive : kEveryRunHive) keys.Remove(hive, name);
 }
 

@@ -73,11 +73,11 @@ std::optional<std::wstring> ScoopCurrentPath(std::wstring_view modulePath);
 // user's key by an earlier run is removed: two entries would start the program twice. An entry the
 // user had turned off is turned on again, as Task Manager turns it on.
 // Returns the hive that holds the entry, or nothing when neither write succeeded.
-std::optional<RunHive> AddStartupEntry(RunKeys& keys, const RunEntry& entry);
+std::optional<RunHive> AddRunEntry(RunKeys& keys, const RunEntry& entry);
 
-// Removes the value from every Run key, wherever an earlier AddStartupEntry, an older version of the
+// Removes the value from every Run key, wherever an earlier AddRunEntry, an older version of the
 // program or an administrator put it.
-void RemoveStartupEntry(RunKeys& keys, const std::wstring& name);
+void RemoveRunEntry(RunKeys& keys, const std::wstring& name);
 
 // Whether a Run value's command starts the program at programPath: the path in double quotes or bare,
 // alone or followed by arguments, the letters A to Z in either case, as Windows compares file names.

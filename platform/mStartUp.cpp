@@ -25,12 +25,12 @@ std::wstring StartupPath(const std::wstring& modulePath) {
 std::unique_ptr<RunKeys> RegistryStartupKeys() { return std::make_unique<RegistryRunKeys>(); }
 
 void EnableStartup(RunKeys& keys) {
-    if (const auto entry = RunEntryFor(StartupPath(core::RunningModulePath()))) AddStartupEntry(keys, *entry);
+    if (const auto entry = RunEntryFor(StartupPath(core::RunningModulePath()))) AddRunEntry(keys, *entry);
 }
 
 void DisableStartup(RunKeys& keys) {
     const std::wstring name = core::ExecutableName(core::RunningModulePath());
-    if (!name.empty()) RemoveStartupEntry(keys, name);
+    if (!name.empty()) RemoveRunEntry(keys, name);
 }
 
 std::optional<RunHive> StartupEntryIn(RunKeys& keys) {

@@ -57,10 +57,10 @@ bool BufferTable::LoadInto(std::int32_t bufferIndex, const std::wstring& fileNam
 
     SoundBuffer& buffer = At(bufferIndex);
     buffer.samples = std::move(samples);
-    buffer.format = std::move(layout.format);
+    buffer.waveFormat = std::move(layout.WaveFormat);
     // No device accepting the format is not reported: the buffer is Loaded and Play returns false. Why
     // none opened is kept, for the alarm to tell a device still to come from a refusal.
-    const DeviceOpen opened = device_.Open(buffer.format, notifyTarget);
+    const DeviceOpen opened = device_.Open(buffer.waveFormat, notifyTarget);
     buffer.device = opened.device;
     buffer.openResult = opened.result;
     if (buffer.device != 0) device_.Prepare(buffer.device, buffer.header, buffer.samples.View());
@@ -136,7 +136,7 @@ void BufferTable::Unload(std::int32_t bufferIndex) {
     buffer.device = 0;
     buffer.openResult = 0;
     buffer.samples = {};
-    buffer.format.clear();
+    buffer.waveFormat.clear();
     buffer.header = {};
     buffer.state = BufferState::Free;
     if (SoundManagerNotifier* notifier = NotifierFor(buffer)) notifier->SoundUnloaded(bufferIndex);
@@ -147,7 +147,7 @@ bool BufferTable::Check(const std::wstring& fileName) {
     Samples samples;
     if (!ReadWave(fileName, layout, samples, [] { return true; })) return false;
     // Asked of whichever device the alarm would open; with none there yet, nothing can be known.
-    const std::uint32_t result = device_.Query(layout.format);
+    const std::uint32_t result = device_.Query(layout.WaveFormat);
     if (result == 0 || device_.DeviceMayCome(result)) return true;
     host_.ShowMessage(kCannotPlayFormat);
     return false;
@@ -195,7 +195,7 @@ bool BufferTable::RetryDevice() {
     SoundBuffer& buffer = At(waiting_);
     const std::uintptr_t notifyTarget = host_.NotifyTarget();
     if (notifyTarget != 0) {
-        const DeviceOpen opened = device_.Open(buffer.format, notifyTarget);
+        const DeviceOpen opened = device_.Open(buffer.waveFormat, notifyTarget);
         buffer.device = opened.device;
         buffer.openResult = opened.result;
     }

@@ -106,7 +106,7 @@ struct SoundBuffer {
     WaveHeader header;
     Samples samples;
     // The file's format record, kept so that a device can be opened for it later.
-    std::vector<std::byte> format;
+    std::vector<std::byte> waveFormat;
     BufferState state = BufferState::Free;
     std::uint32_t flags = 0;
 };

@@ -121,7 +121,7 @@ std::optional<std::wstring> ReadWaveLayout(ByteSource& source, WaveLayout& layou
     const std::optional<ChunkInfo> data = FindChunk(source, *riff, firstSubChunk, kData);
     if (!data) return kCouldNotDescendIntoData;
 
-    layout.format = std::move(*format);
+    layout.WaveFormat = std::move(*format);
     layout.dataOffset = data->dataOffset;
     layout.dataSize = data->size;
     return std::nullopt;

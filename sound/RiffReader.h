@@ -56,7 +56,7 @@ struct ChunkInfo {
 struct WaveLayout {
     // The format record for the device (WAVEFORMATEX layout): the fmt chunk's own bytes, at least 18, with
     // the extra-size field never claiming more bytes than follow it here.
-    std::vector<std::byte> format;
+    std::vector<std::byte> WaveFormat;
     std::uint64_t dataOffset = 0;
     std::uint32_t dataSize = 0;
 };

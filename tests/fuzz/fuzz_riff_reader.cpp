@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The format record is at least a WAVEFORMATEX, and its extra-size never runs past the record, which in
     // turn never holds more than the file.
-    const auto& format = layout.format;
+    const auto& format = layout.WaveFormat;
     if (format.size() < 18 || format.size() > size + 2) std::abort();
     const std::size_t extra = std::to_integer<std::size_t>(format[16]) | std::to_integer<std::size_t>(format[17]) << 8;
     if (18 + extra > format.size()) std::abort();

@@ -15,9 +15,20 @@ TEST(Countdown, FreshStartCountsEveryTenthAndExpiresOnTheTickThatShowsTheLast) {
     for (int tick = 1; tick < 30; ++tick) ASSERT_FALSE(countdown.Tick()) << tick;
     EXPECT_TRUE(countdown.SecondsLeft() == 0 && countdown.TenthsLeft() == 0);
     EXPECT_TRUE(countdown.Tick());
-    EXPECT_TRUE(countdown.State() == core::CountdownState::Idle && countdown.Expired() && countdown.EndsAt() == 0);
+    EXPECT_TRUE(countdown.State() == core::CountdownState::Ringing && countdown.EndsAt() == 0);
+    EXPECT_EQ(countdown.EndedAt(), kNow + 3000);
     countdown.Reset();
-    EXPECT_FALSE(countdown.Expired() || countdown.Ticked());
+    EXPECT_FALSE(countdown.State() == core::CountdownState::Ringing || countdown.Ticked());
+    // A start asked for 2.5 s before it was made ends as if made then; the expiring tick stays to come.
+    countdown.Run(kNow);
+    countdown.Load(2);
+    countdown.CountFrom(kNow - 2500, kNow);
+    EXPECT_EQ(countdown.TicksLeft(), 5);
+    countdown.CountFrom(kNow - 60'000, kNow);
+    EXPECT_EQ(countdown.TicksLeft(), 1);
+    // A countdown that ended while the program was away rings at its next tick, as having ended then.
+    countdown.RestoreRinging(kNow - 60'000, kNow);
+    EXPECT_TRUE(countdown.Tick() && countdown.EndedAt() == kNow - 60'000);
 }
 
 TEST(Countdown, PauseHoldsTheTimeLeftAndResumeEndsFromTheNewNow) {

@@ -38,6 +38,15 @@ TEST(IniText, ReadsAHandEditedFileAndWritesWhatReadsBackTheSame) {
     EXPECT_EQ(ParseIni(FormatIni(written))[0].entries, (IniEntries{{L"Text2", L"a"}}));
 }
 
+TEST(IniText, ASealedTextTellsItselfFromOneCutOffOrWrittenOver) {
+    const std::wstring text = FormatIni({{L"Settings", {{L"Hours", L"01"}, {L"Minutes", L"30"}}}});
+    const std::wstring sealed = SealIniText(text);
+    EXPECT_TRUE(IsSealedIniText(sealed) && ParseIni(sealed) == ParseIni(text) && !IsSealedIniText(text));
+    // Cut off by a character; a text of the same length written over its start, the old seal still last.
+    EXPECT_FALSE(IsSealedIniText(sealed.substr(0, sealed.size() - 1)));
+    EXPECT_FALSE(IsSealedIniText(L"[Settings]\r\nHours=02" + sealed.substr(20)));
+}
+
 TEST(IniText, ReadsUtf16WithItsMarkAndUtf8WithOrWithoutIt) {
     EXPECT_EQ(IniFileBytes(L"a\u00E9"), std::string("\xFF\xFE" "a\0\xE9\0", 6));
     EXPECT_EQ(IniFileText(std::string("\xFF\xFE" "a\0\x3C\xD8\x75\xDF" "b", 9)), L"a\xD83C\xDF75");

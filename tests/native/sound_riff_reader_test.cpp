@@ -207,9 +207,9 @@ TEST(SoundRiffReader, CanonicalPcm_LoadsDataAndHandsOnNoExtraSize) {
     ASSERT_EQ(outcome.message, L"");
     // The 2 bytes after a 16-byte fmt chunk are the next chunk's id ("da"); they must not become the
     // extra-size.
-    ASSERT_EQ(outcome.layout.format.size(), 18u);
-    EXPECT_TRUE(std::equal(kPcm16.begin(), kPcm16.end(), outcome.layout.format.begin()));
-    EXPECT_EQ(ExtraSize(outcome.layout.format), 0);
+    ASSERT_EQ(outcome.layout.WaveFormat.size(), 18u);
+    EXPECT_TRUE(std::equal(kPcm16.begin(), kPcm16.end(), outcome.layout.WaveFormat.begin()));
+    EXPECT_EQ(ExtraSize(outcome.layout.WaveFormat), 0);
     EXPECT_EQ(outcome.layout.dataOffset, 44u);
     EXPECT_EQ(SamplesOf(outcome), kData);
     EXPECT_EQ(outcome.samples.size, kData.size());
@@ -218,7 +218,7 @@ TEST(SoundRiffReader, CanonicalPcm_LoadsDataAndHandsOnNoExtraSize) {
 TEST(SoundRiffReader, FmtAtTheVeryEndOfTheFile_StillLoadsWhenDataCameFirst) {
     const Outcome outcome = LoadBytes(Riff("WAVE", {Chunk("data", kData), Chunk("fmt ", kPcm16)}));
     ASSERT_EQ(outcome.message, L"");
-    EXPECT_EQ(outcome.layout.format.size(), 18u);
+    EXPECT_EQ(outcome.layout.WaveFormat.size(), 18u);
     EXPECT_EQ(SamplesOf(outcome), kData);
 }
 
@@ -236,7 +236,7 @@ TEST_P(SoundRiffReaderFormats, PlainFormat_IsHandedOnAsWritten) {
     const Bytes data = Pattern(c.channels * c.bits / 8 * 10 + 1, c.rate);
     const Outcome outcome = LoadBytes(CanonicalWav(format, data));
     ASSERT_EQ(outcome.message, L"");
-    EXPECT_TRUE(std::equal(format.begin(), format.end(), outcome.layout.format.begin()));
+    EXPECT_TRUE(std::equal(format.begin(), format.end(), outcome.layout.WaveFormat.begin()));
     EXPECT_EQ(SamplesOf(outcome), data);
 }
 
@@ -252,7 +252,7 @@ TEST(SoundRiffReader, G711WithExtraSizeZero_Is18Bytes) {
     const Bytes format = FormatEx(Format16(7, 1, 8000, 8), 0, {});
     const Outcome outcome = LoadBytes(Riff("WAVE", {Chunk("fmt ", format), Chunk("fact", Pattern(4)), Chunk("data", kData)}));
     ASSERT_EQ(outcome.message, L"");
-    EXPECT_EQ(outcome.layout.format, format);
+    EXPECT_EQ(outcome.layout.WaveFormat, format);
 }
 
 TEST(SoundRiffReader, Extensible_IsHandedOnWhole) {
@@ -260,20 +260,20 @@ TEST(SoundRiffReader, Extensible_IsHandedOnWhole) {
     ASSERT_EQ(format.size(), 40u);
     const Outcome outcome = LoadBytes(CanonicalWav(format, kData));
     ASSERT_EQ(outcome.message, L"");
-    EXPECT_EQ(outcome.layout.format, format);
-    EXPECT_EQ(ExtraSize(outcome.layout.format), 22);
+    EXPECT_EQ(outcome.layout.WaveFormat, format);
+    EXPECT_EQ(ExtraSize(outcome.layout.WaveFormat), 22);
 }
 
 TEST(SoundRiffReader, ExtraSizeLargerThanTheChunk_IsCutToWhatTheChunkHolds) {
     const Outcome outcome = LoadBytes(CanonicalWav(FormatEx(kPcm16, 100, {}), kData));
     ASSERT_EQ(outcome.message, L"");
-    EXPECT_EQ(outcome.layout.format.size(), 18u);
-    EXPECT_EQ(ExtraSize(outcome.layout.format), 0);
+    EXPECT_EQ(outcome.layout.WaveFormat.size(), 18u);
+    EXPECT_EQ(ExtraSize(outcome.layout.WaveFormat), 0);
 
     const Outcome two = LoadBytes(CanonicalWav(FormatEx(kPcm16, 10, Pattern(2)), kData));
     ASSERT_EQ(two.message, L"");
-    EXPECT_EQ(two.layout.format.size(), 20u);
-    EXPECT_EQ(ExtraSize(two.layout.format), 2);
+    EXPECT_EQ(two.layout.WaveFormat.size(), 20u);
+    EXPECT_EQ(ExtraSize(two.layout.WaveFormat), 2);
 }
 
 TEST(SoundRiffReader, FmtClaimingGigabytes_TakesOnlyWhatTheFileHolds) {
@@ -282,8 +282,8 @@ TEST(SoundRiffReader, FmtClaimingGigabytes_TakesOnlyWhatTheFileHolds) {
     WatchedSource source(file);
     sound::WaveLayout layout;
     ASSERT_FALSE(sound::ReadWaveLayout(source, layout));
-    EXPECT_EQ(layout.format.size(), 40u);
-    EXPECT_EQ(ExtraSize(layout.format), 22);
+    EXPECT_EQ(layout.WaveFormat.size(), 40u);
+    EXPECT_EQ(ExtraSize(layout.WaveFormat), 22);
     EXPECT_LE(source.largestRead, 18u + 0xFFFFu);
 }
 

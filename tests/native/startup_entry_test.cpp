@@ -106,7 +106,7 @@ TEST(StartupEntry, ScoopVersionFolderGoesThroughTheCurrentLink) {
 TEST(StartupEntry, AddGoesToTheMachineWideKeyWhenItIsWritable) {
     FakeRunKeys keys;
     const auto entry = *platform::RunEntryFor(kModule);
-    EXPECT_EQ(platform::AddStartupEntry(keys, entry), RunHive::LocalMachine);
+    EXPECT_EQ(platform::AddRunEntry(keys, entry), RunHive::LocalMachine);
     EXPECT_EQ(keys.Key(RunHive::LocalMachine).at(entry.name), entry.data);
     EXPECT_TRUE(keys.Key(RunHive::CurrentUser).empty());
 }
@@ -115,7 +115,7 @@ TEST(StartupEntry, RefusedMachineWideKeyFallsBackToTheUsersKey) {
     FakeRunKeys keys;
     keys.Refuse(RunHive::LocalMachine);
     const auto entry = *platform::RunEntryFor(kModule);
-    EXPECT_EQ(platform::AddStartupEntry(keys, entry), RunHive::CurrentUser);
+    EXPECT_EQ(platform::AddRunEntry(keys, entry), RunHive::CurrentUser);
     EXPECT_TRUE(keys.Key(RunHive::LocalMachine).empty());
     EXPECT_EQ(keys.Key(RunHive::CurrentUser).at(entry.name), entry.data);
 }
@@ -124,7 +124,7 @@ TEST(StartupEntry, BothKeysRefusedReportsNoHiveAndWritesNothing) {
     FakeRunKeys keys;
     keys.Refuse(RunHive::LocalMachine);
     keys.Refuse(RunHive::CurrentUser);
-    EXPECT_FALSE(platform::AddStartupEntry(keys, *platform::RunEntryFor(kModule)));
+    EXPECT_FALSE(platform::AddRunEntry(keys, *platform::RunEntryFor(kModule)));
     EXPECT_TRUE(keys.Key(RunHive::LocalMachine).empty());
     EXPECT_TRUE(keys.Key(RunHive::CurrentUser).empty());
 }
@@ -134,7 +134,7 @@ TEST(StartupEntry, MachineWideWriteClearsAnEarlierCopyInTheUsersKey) {
     const auto entry = *platform::RunEntryFor(kModule);
     keys.Key(RunHive::CurrentUser)[entry.name] = entry.data;
     keys.Key(RunHive::CurrentUser)[L"Other.exe"] = L"\"C:\\Other.exe\"";
-    platform::AddStartupEntry(keys, entry);
+    platform::AddRunEntry(keys, entry);
     EXPECT_EQ(keys.Key(RunHive::CurrentUser).count(entry.name), 0u);
     EXPECT_EQ(keys.Key(RunHive::CurrentUser).count(L"Other.exe"), 1u);
     EXPECT_EQ(keys.Key(RunHive::LocalMachine).count(entry.name), 1u);
@@ -146,7 +146,7 @@ TEST(StartupEntry, RemoveClearsEveryKeyAndLeavesOtherValues) {
     keys.Key(RunHive::LocalMachine)[L"Other.exe"] = L"y";
     keys.Key(RunHive::CurrentUser)[L"Corvalin Timer Software.exe"] = L"x";
     keys.Key(RunHive::LocalMachine64)[L"Corvalin Timer Software.exe"] = L"x";
-    platform::RemoveStartupEntry(keys, L"Corvalin Timer Software.exe");
+    platform::RemoveRunEntry(keys, L"Corvalin Timer Software.exe");
     EXPECT_EQ(keys.Key(RunHive::LocalMachine).size(), 1u);
     EXPECT_EQ(keys.Key(RunHive::LocalMachine).count(L"Other.exe"), 1u);
     EXPECT_TRUE(keys.Key(RunHive::CurrentUser).empty());
@@ -157,8 +157,8 @@ TEST(StartupEntry, RemoveAfterAFallBackAddLeavesNoEntryAnywhere) {
     FakeRunKeys keys;
     keys.Refuse(RunHive::LocalMachine);
     const auto entry = *platform::RunEntryFor(kModule);
-    platform::AddStartupEntry(keys, entry);
-    platform::RemoveStartupEntry(keys, entry.name);
+    platform::AddRunEntry(keys, entry);
+    platform::RemoveRunEntry(keys, entry.name);
     EXPECT_TRUE(keys.Key(RunHive::LocalMachine).empty());
     EXPECT_TRUE(keys.Key(RunHive::CurrentUser).empty());
 }
@@ -195,7 +195,7 @@ TEST(StartupEntry, AnEntryTurnedOffInTaskManagerDoesNotStartUntilTheBoxTurnsItOn
     keys.Approvals(RunHive::CurrentUser)[entry.name] = {3, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
     EXPECT_FALSE(platform::FindStartupEntry(keys, entry.name, kModule));
     // Ticking writes the entry again and turns it on, as Windows writes it.
-    EXPECT_EQ(platform::AddStartupEntry(keys, entry), RunHive::CurrentUser);
+    EXPECT_EQ(platform::AddRunEntry(keys, entry), RunHive::CurrentUser);
     EXPECT_EQ(keys.Approvals(RunHive::CurrentUser)[entry.name][0], 2);
 }
 

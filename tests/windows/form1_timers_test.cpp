@@ -2,6 +2,7 @@
 // back, and two alarms up at once.
 #include "Form1Fixture.h"
 #include "TestSupport.h"
+#include "alarm/Form3.h"
 #include "app/Form1.h"
 #include "core/Settings.h"
 #include "resources/Layouts.h"
@@ -152,15 +153,18 @@ TEST_F(Form1Timers, StoredTimersComeBackRunningPausedHiddenOrRingingForAnEndThat
     ASSERT_TRUE(program.Records.Write(L"2", {L"Tea", 0, 5, 0, State::Paused, 0, 120, 3, 100, 100, false}));
     ASSERT_TRUE(program.Records.Write(L"3", {L"Soup", 0, 10, 0, State::Running, now + 300'000, 0, 0, 0, 0, true}));
     ASSERT_TRUE(program.Records.Write(L"4", {L"Bread", 0, 0, 30, State::Running, now - 60'000, 0, 0, 0, 0, true}));
+    // Its alarm was up when the program ended, a day ago.
+    ASSERT_TRUE(program.Records.Write(L"5", {L"Cake", 0, 0, 30, State::Ringing, now - 26 * 3'600'000LL, 0, 0, 0, 0, false}));
     std::vector<std::wstring> balloons;
     program.cSysTray1.UseShell([&](DWORD, NOTIFYICONDATAW& record) -> BOOL {
         if ((record.uFlags & NIF_INFO) && record.szInfo[0]) balloons.push_back(record.szInfo);
         return TRUE;
     });
     testsupport::WindowAnswerer ok(L" Time Expired - Bread", layout::form2::PushButton1);
+    testsupport::WindowAnswerer cake(L" Time Expired - Cake", layout::form2::PushButton1);
     ASSERT_TRUE(program.RestoreTimers());
     const std::vector<app::Form1*> timers = program.Timers();
-    ASSERT_EQ(timers.size(), 4u);
+    ASSERT_EQ(timers.size(), 5u);
     EXPECT_TRUE(form.countdown().State() == core::CountdownState::Running && form.countdown().SecondsLeft() >= 18);
     EXPECT_TRUE(TextOf(timers[1]->hwnd()) == L"Tea - Corvalin Timer Software" && IsWindowVisible(timers[1]->hwnd()));
     EXPECT_EQ(TextOf(timers[1]->lblTimer()), L"000:02:00.3");
@@ -168,9 +172,14 @@ TEST_F(Form1Timers, StoredTimersComeBackRunningPausedHiddenOrRingingForAnEndThat
     EXPECT_TRUE(timers[2]->HiddenInTray && !IsWindowVisible(timers[2]->hwnd()) && timers[2]->Timer1.Enabled());
     EXPECT_NEAR(timers[2]->countdown().SecondsLeft(), 299, 2);
     // The bread rang while the program was away: Time Expired at once, and the balloon says when.
-    EXPECT_TRUE(testsupport::RunProgramLoopUntil([&] { return ok.Answers() == 1 && timers[3]->countdown().State() != core::CountdownState::Ringing && !balloons.empty(); }));
+    EXPECT_TRUE(testsupport::RunProgramLoopUntil([&] {
+        return ok.Answers() == 1 && cake.Answers() == 1 && timers[3]->countdown().State() != core::CountdownState::Ringing &&
+               !balloons.empty();
+    }));
     ASSERT_EQ(balloons.size(), 1u);
-    EXPECT_TRUE(balloons[0].starts_with(L"Bread ended at ")) << testing::PrintToString(balloons[0]);
+    EXPECT_TRUE(balloons[0].starts_with(L"Bread ended at ") && balloons[0].find(L"\r\nCake ended at ") != std::wstring::npos &&
+                balloons[0].find(L" on ") != std::wstring::npos)
+        << testing::PrintToString(balloons[0]);
     EXPECT_EQ(timers[3]->countdown().State(), core::CountdownState::Idle);
     EXPECT_EQ(Stored(L"4")->state, State::Idle);
     // Had the shell refused the icon, the hidden soup would wait minimised on the taskbar instead.
@@ -179,9 +188,14 @@ TEST_F(Form1Timers, StoredTimersComeBackRunningPausedHiddenOrRingingForAnEndThat
     EXPECT_TRUE(!timers[2]->HiddenInTray && IsWindowVisible(timers[2]->hwnd()) && IsIconic(timers[2]->hwnd()));
 }
 
-TEST_F(Form1Timers, TwoAlarmsRingTogetherAndTheWindowsStayHeldUntilBothAreAnswered) {
+TEST_F(Form1Timers, TwoAlarmsComeUpApartRecordedRingingAndHoldEverythingButSwitchesUntilTheLastAnswer) {
     app::Form1& tea = NewTimer();
     tea.SetLabel(L"Tea");
+    app::Form1& soup = NewTimer();
+    soup.SetLabel(L"Soup");
+    Pick(soup, 0, 5, 0);
+    soup.PushButton1_Click();
+    soup.Timer1_Tick();
     for (app::Form1* timer : {&form, &tea}) {
         Pick(*timer, 0, 0, 1);
         timer->PushButton1_Click();
@@ -190,17 +204,64 @@ TEST_F(Form1Timers, TwoAlarmsRingTogetherAndTheWindowsStayHeldUntilBothAreAnswer
     const HWND first = FindWindowW(L"CorvalinForm2", L" Time Expired");
     const HWND second = FindWindowW(L"CorvalinForm2", L" Time Expired - Tea");
     ASSERT_TRUE(first && second);
+    RECT a{}, b{};
+    GetWindowRect(first, &a);
+    GetWindowRect(second, &b);
+    EXPECT_TRUE(b.left > a.left && b.top > a.top) << "the second alarm is set down and right of the first";
+    // Kept as ringing, with its real end, until answered: a program ended now rings again at its start.
+    EXPECT_EQ(Stored(L"2")->state, platform::TimerState::Ringing);
+    EXPECT_NEAR(static_cast<double>(Stored(L"2")->endsUtcMs - app::UtcNow()), 0.0, 3000.0);
     EXPECT_EQ(program.AlarmBuffer.ringing, 2);
     EXPECT_TRUE(IsWindowEnabled(first) && IsWindowEnabled(second));
-    SendMessageW(GetDlgItem(first, layout::form2::PushButton1), BM_CLICK, 0, 0);
-    EXPECT_TRUE(testsupport::AlarmAnswered(form));
-    // The tea's alarm still holds the windows, the sound and the computer.
-    EXPECT_FALSE(IsWindowEnabled(form.hwnd()) || IsWindowEnabled(tea.hwnd()));
-    EXPECT_TRUE(program.AlarmBuffer.ringing == 1 && program.AlarmAttention.KeepingAwake());
+    // A switch asks nothing: it acts at once on the timer it names, and leaves a ringing one alone.
+    Switch(app::CommandLineRequest::Kind::Pause, L"");
+    EXPECT_TRUE(soup.countdown().State() == core::CountdownState::Paused &&
+                tea.countdown().State() == core::CountdownState::Ringing);
+    // The tea's answer comes first: the main timer's alarm still holds the windows, the sound and the
+    // computer.
     SendMessageW(GetDlgItem(second, layout::form2::PushButton1), BM_CLICK, 0, 0);
     EXPECT_TRUE(testsupport::AlarmAnswered(tea));
+    EXPECT_FALSE(IsWindowEnabled(form.hwnd()) || IsWindowEnabled(tea.hwnd()) || IsWindowEnabled(soup.hwnd()));
+    EXPECT_TRUE(program.AlarmBuffer.ringing == 1 && program.AlarmAttention.KeepingAwake());
+    EXPECT_TRUE(Stored(L"1")->state == platform::TimerState::Ringing && Stored(L"2")->state == platform::TimerState::Idle);
+    SendMessageW(GetDlgItem(first, layout::form2::PushButton1), BM_CLICK, 0, 0);
+    EXPECT_TRUE(testsupport::AlarmAnswered(form));
     EXPECT_TRUE(IsWindowEnabled(form.hwnd()) && IsWindowEnabled(tea.hwnd()));
     EXPECT_TRUE(program.AlarmBuffer.ringing == 0 && !program.AlarmAttention.KeepingAwake());
+    // A ringing timer closed (a task list's close) asks nothing and takes its alarm along.
+    soup.PushButton1_Click();
+    while (soup.countdown().State() != core::CountdownState::Ringing) soup.Timer1_Tick();
+    testsupport::WindowAnswerer question(L"Corvalin Timer", IDNO);
+    SendMessageW(soup.hwnd(), WM_CLOSE, 0, 0);
+    testsupport::PumpPending();
+    EXPECT_TRUE(question.Answers() == 0 && program.Timers().size() == 2u && !Stored(L"3"));
+    EXPECT_TRUE(program.AlarmBuffer.ringing == 0 && !program.AlarmAttention.KeepingAwake() &&
+                IsWindowEnabled(form.hwnd()));
+}
+
+TEST_F(Form1Timers, AlarmOptionsOpenedFromTwoTimersLeavesNoWindowHiddenOutsideTheTray) {
+    app::Form1& tea = NewTimer();
+    const auto reachable = [&] {
+        for (app::Form1* timer : program.Timers()) {
+            if (!IsWindowVisible(timer->hwnd()) && !timer->HiddenInTray && timer->hwnd() != program.AlarmOptionsReturnsTo()) {
+                return false;
+            }
+        }
+        return true;
+    };
+    tea.PushButton3_Click();
+    form.PushButton3_Click();
+    EXPECT_TRUE(IsWindowVisible(tea.hwnd()) && !IsWindowVisible(form.hwnd()) && reachable());
+    // The tea rings hidden behind the tray icon while Alarm Options is open: answered, it stays in
+    // sight, and Alarm Options in front of it.
+    Pick(tea, 0, 0, 1);
+    tea.PushButton1_Click();
+    while (tea.countdown().State() != core::CountdownState::Ringing) tea.Timer1_Tick();
+    SendMessageW(GetDlgItem(FindWindowW(L"CorvalinForm2", nullptr), layout::form2::PushButton1), BM_CLICK, 0, 0);
+    EXPECT_TRUE(testsupport::AlarmAnswered(tea));
+    EXPECT_TRUE(IsWindowVisible(tea.hwnd()) && reachable());
+    SendMessageW(program.Form3().hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()) && IsWindowVisible(tea.hwnd()));
 }
 
 }  // namespace

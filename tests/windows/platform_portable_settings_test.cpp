@@ -50,6 +50,19 @@ TEST(PortableSettings, KeepsSettingsAndRecordsBesideTheProgramInAFileReplacedWho
     EXPECT_EQ(store.LoadAll(13'400'000'000'000).size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(temporary));
 
+    // A file kept through a hard link, as Scoop keeps it, is rewritten in place: one file under both names.
+    const std::wstring kept = folder + L"\\kept.ini";
+    ASSERT_TRUE(CreateHardLinkW(kept.c_str(), place.File().c_str(), nullptr));
+    place.Write(L"Minutes", L"45");
+    EXPECT_TRUE(place.Read(L"Minutes") == L"45" &&
+                testsupport::ReadWholeFile(kept) == testsupport::ReadWholeFile(place.File()));
+    EXPECT_FALSE(std::filesystem::exists(temporary));
+    // A rewrite cut off after its temporary file: the whole temporary file is read, at the next start too.
+    std::filesystem::copy_file(place.File(), temporary);
+    std::filesystem::resize_file(kept, 40);
+    const core::SettingsPlace restarted = core::SettingsPlace::ForProgramFolder(folder);
+    EXPECT_TRUE(restarted.Read(L"Minutes") == L"45" && restarted.Read(L"Text2") == alarm);
+
     // A folder that takes no file (here its temporary file's name is a folder's) falls back.
     const std::wstring refusing = PortableFolder(L"Corvalin read-only");
     std::filesystem::create_directory(refusing + L"\\Corvalin Timer Software.ini.tmp");
