@@ -10,6 +10,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace app {
 namespace {
 
@@ -61,9 +63,15 @@ void OnOk(HWND dialog, Choosing& choosing) {
     }
     const std::vector<std::wstring> refused = choosing.keys.Apply(choice);
     if (!refused.empty()) {
+        // A key chosen for two actions is named once.
+        std::vector<std::wstring> distinct;
         std::wstring names;
-        for (const std::wstring& name : refused) names += (names.empty() ? L"" : L", ") + name;
-        const std::wstring report = names + (refused.size() == 1 ? L" is" : L" are") +
+        for (const std::wstring& name : refused) {
+            if (std::find(distinct.begin(), distinct.end(), name) != distinct.end()) continue;
+            distinct.push_back(name);
+            names += (names.empty() ? L"" : L", ") + name;
+        }
+        const std::wstring report = names + (distinct.size() == 1 ? L" is" : L" are") +
                                     L" taken by another program. Choose another key, or none.";
         SetDlgItemTextW(dialog, kReport, report.c_str());
         return;
