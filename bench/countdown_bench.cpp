@@ -287,7 +287,7 @@ void MeasureTimers() {
     settle();
     const SIZE_T one = PrivateBytes();
     for (int count : {3, 10}) {
-        while (static_cast<int>(program.Timers().size()) < count) form.NewTimer();
+        while (static_cast<int>(program.Timers().size()) < count) program.NewTimer();
         settle();
         const SIZE_T now = PrivateBytes();
         std::printf("private bytes with %2d timers: %8.1f KiB, %6.1f KiB per further timer (one timer: %.1f KiB)\n", count,
