@@ -18,6 +18,23 @@ DWORD const kForm2Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 // Posted to itself once it is up, and again on each activation while onceUp has not run.
 UINT const kOnceUp = ui::kOnceUpMessage;
 
+BOOL CALLBACK FindHolder(HWND hwnd, LPARAM found) {
+    if (!IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd) || !(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_POPUP)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
+// The window that holds a disabled window of ours: the last popup it owns when that one is up (a message
+// box, the Label dialog), else any enabled popup of this thread (another window's question or dialog);
+// the window itself when there is none.
+HWND HeldBy(HWND window) {
+    const HWND popup = GetLastActivePopup(window);
+    if (popup && popup != window && IsWindowEnabled(popup) && IsWindowVisible(popup)) return popup;
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &FindHolder, reinterpret_cast<LPARAM>(&found));
+    return found ? found : window;
+}
+
 }  // namespace
 
 Form2::Form2(core::Trap::Reporter reporter, ui::Attention& attention, sound::AlarmSound& alarm)
@@ -162,7 +179,9 @@ void Form2::Unload() {
     const bool active = GetActiveWindow() == hwnd();
     Destroy();
     // Only an alarm the user turned to hands the foreground on: one answered unseen leaves it where it is.
-    if (owner_ && active) SetForegroundWindow(owner_);
+    // A question or dialog that was up when the alarm came still holds its windows: it comes in front
+    // again rather than the disabled owner.
+    if (owner_ && active) SetForegroundWindow(IsWindowEnabled(owner_) ? owner_ : HeldBy(owner_));
 }
 
 LRESULT Form2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -184,11 +184,17 @@ void Form3::PushButton1_Click() {
     core::Trap trap(L"Form3.PushButton1_Click", reporter_);
     // Deliberately mended: the path is tested as the alarm at expiry tests it, by a listing of
     // ordinary files. A folder or a wildcard would pass a test of mere existence and then ring nothing.
-    if (trap.Test(100, [&] { return core::FileListed(ui::WindowText(text1_)); })) {
-        // Deliberately mended: a file the player cannot play is refused here, with the player's own
-        // message, rather than found out silently at the alarm. The path stays for the user to mend, and
-        // the window stays open. A check that raises refuses the file too, after its report.
-        if (trap.Test(101, [&] { return !sound::Check(ui::WindowText(text1_)); })) return;
+    // Deliberately mended: a file the player cannot play is refused here too, with the player's own
+    // message, rather than found out silently at the alarm. The path stays for the user to mend, and the
+    // window stays open. A check that raises refuses the file too, after its report.
+    bool refused = false;
+    if (trap.Test(100, [&] {
+            if (!core::FileListed(ui::WindowText(text1_))) return false;
+            refused = true;
+            refused = !sound::Check(ui::WindowText(text1_));
+            return true;
+        })) {
+        if (refused) return;
         if (trap.Test(102, [&] { return alarm_.buffer > 0; })) {
             trap.Step(104, [&] { sound::Stop(alarm_.buffer); });
         }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace app {
 namespace {
@@ -86,6 +87,24 @@ std::vector<UtcMilliseconds> ToUtc(const ZoneRules& zone, const LocalTime& local
     std::sort(moments.begin(), moments.end());
     moments.erase(std::unique(moments.begin(), moments.end()), moments.end());
     return moments;
+}
+
+ZoneRuleCache::ZoneRuleCache(ZoneRules source) : source_(std::move(source)) {}
+
+ZoneRule ZoneRuleCache::ForYear(int year) {
+    if (const auto known = years_.find(year); known != years_.end()) return known->second;
+    // A clock read for years on end in one run keeps the years around now, not every year it passed.
+    constexpr std::size_t kYearsKept = 4;
+    if (years_.size() >= kYearsKept) years_.clear();
+    const ZoneRule rule = source_(year);
+    years_.emplace(year, rule);
+    return rule;
+}
+
+void ZoneRuleCache::Forget() { years_.clear(); }
+
+ZoneRules ZoneRuleCache::Rules() {
+    return [this](int year) { return ForYear(year); };
 }
 
 LocalTime DaysLater(const LocalTime& local, int days) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <vector>
 
 namespace app {
@@ -44,6 +45,26 @@ struct ZoneRule {
 
 // The rules for a year of the local clock.
 using ZoneRules = std::function<ZoneRule(int year)>;
+
+// The zone's rules read once for each year of the local clock, and again only once told that the zone
+// may have changed: the system's look-up reads the registry, and the tray tip and the clock times
+// want it for every displayed second of every running timer.
+class ZoneRuleCache {
+public:
+    // source: where the rules come from (the system's, SystemZoneRule).
+    explicit ZoneRuleCache(ZoneRules source);
+    ZoneRule ForYear(int year);
+    // Reads every year anew at its next use: call on WM_TIMECHANGE and WM_SETTINGCHANGE, which the
+    // system sends when the zone or its rules change.
+    void Forget();
+    // The rules through this cache, for ToLocalTime, ToUtc and ResolveTimeOfDay; they use the cache,
+    // so they must not outlive it.
+    ZoneRules Rules();
+
+private:
+    ZoneRules source_;
+    std::map<int, ZoneRule> years_;
+};
 
 LocalTime ToLocalTime(const ZoneRules& zone, UtcMilliseconds moment);
 // The moments the local clock reads `local`: none inside the gap the clock skips going forward, two in

@@ -4,6 +4,7 @@
 
 #include "app/CountdownDisplay.h"
 #include "app/RecentDurations.h"
+#include "app/TimerProgram.h"
 #include "core/Program.h"
 #include "core/TextFormat.h"
 
@@ -16,7 +17,7 @@ bool Form1::TakeDuration(core::Trap& trap, const CommandLineRequest& request, st
     const auto count = [&](int step) {
         bool counted = false;
         trap.Step(step, [&] {
-            const CommandLineRequest resolved = ResolveTimeOfDay(request, UtcNow(), SystemZoneRule);
+            const CommandLineRequest resolved = ResolveTimeOfDay(request, UtcNow(), program_.Zone());
             counted = resolved.kind == CommandLineRequest::Kind::Duration;
             if (!counted) core::ShowUserMessage(BadArgumentText(resolved.badArgument, resolved.problem));
             seconds = resolved.seconds;

@@ -104,9 +104,9 @@ void Form1::AskLabel() {
     question.caption = L"Label";
     question.prompt = L"Label of this timer (none when empty):";
     question.text = label_;
-    // Forty characters; one outside the Basic Multilingual Plane takes two code units, which the check
-    // counts as one.
-    question.limit = 2 * core::kLongestLabel;
+    // The box stops at forty characters (code units: a character outside the Basic Multilingual Plane
+    // takes two of them).
+    question.limit = core::kLongestLabel;
     question.check = [](const std::wstring& text) {
         return core::IsValidLabel(core::TrimLabel(text)) ? std::wstring() : std::wstring(core::kLabelRuleText);
     };
@@ -185,8 +185,9 @@ void Form1::ApplyRecord(const platform::TimerRecord& record, std::int64_t nowUtc
             // It ended while the program was not running, or its alarm was up when the program ended: it
             // rings at its first tick, counted from its real end, and the balloon says when it ended
             // (with the day when that was not today).
-            const LocalTime ended = ToLocalTime(SystemZoneRule, record.endsUtcMs);
-            const LocalTime today = ToLocalTime(SystemZoneRule, nowUtc);
+            const ZoneRules zone = program_.Zone();
+            const LocalTime ended = ToLocalTime(zone, record.endsUtcMs);
+            const LocalTime today = ToLocalTime(zone, nowUtc);
             endedAt_ = ShortTimeText(ended, false);
             if (ended.year != today.year || ended.month != today.month || ended.day != today.day) {
                 endedAt_ += L" on " + ShortDateText(ended);

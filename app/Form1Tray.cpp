@@ -76,7 +76,7 @@ bool Form1::UpdateTrayLine() {
     if (state == CountdownState::Running) {
         // By the zone's rules for that moment, as a clock time on the command line is counted: an end
         // beyond a change to or from daylight saving time shows the time the clock will read then.
-        trayEndTime_ = ShortTimeText(ToLocalTime(SystemZoneRule, UtcNow() + countdown_.TicksLeft() * 100), false);
+        trayEndTime_ = ShortTimeText(ToLocalTime(program_.Zone(), UtcNow() + countdown_.TicksLeft() * 100), false);
     }
     return true;
 }

@@ -30,7 +30,7 @@ std::intptr_t TimerProgram::HandOver(const CommandLineRequest& request) {
     if (handedOver_.size() >= kHandOverQueueLimit) return kHandOverBusy;
     // A clock time is checked by this copy's clock now, and counted when it is acted on: it may wait
     // behind Time Expired or a question meanwhile.
-    const CommandLineRequest checked = ResolveTimeOfDay(request, UtcNow(), SystemZoneRule);
+    const CommandLineRequest checked = ResolveTimeOfDay(request, UtcNow(), Zone());
     if (checked.kind == CommandLineRequest::Kind::Bad) return RefusalAnswer(checked.problem);
     // Windows started a copy again after an update restart while this one runs (the Run entry started
     // it first): the timers are here already, and nothing comes forward.

@@ -70,7 +70,8 @@ TimerProgram::~TimerProgram() {
 bool TimerProgram::Create() {
     // Hidden for good: a window of the program's own that outlives every timer window, for the tray
     // icon, later copies and the shell's broadcasts (which reach top-level windows only).
-    if (!Window::Create({kClassName}, WS_EX_TOOLWINDOW, WS_POPUP, core::kProductName, 0, 0, 0, 0, nullptr, 0)) {
+    // Its title is not the product name, which a search for the main window by its caption looks for.
+    if (!Window::Create({kClassName}, WS_EX_TOOLWINDOW, WS_POPUP, kClassName, 0, 0, 0, 0, nullptr, 0)) {
         return false;
     }
     // A later copy of normal rights hands its command line over to a copy run as administrator too.
@@ -363,8 +364,13 @@ LRESULT TimerProgram::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         OnTrayScaleChanged();
         break;
     case WM_SETTINGCHANGE:
+        // The zone's rules may have changed (the system sends it then, as it does for much else).
+        zoneRules_.Forget();
         // The work area changes when the taskbar moves, to another monitor too.
         if (wParam == SPI_SETWORKAREA) OnTrayScaleChanged();
+        break;
+    case WM_TIMECHANGE:
+        zoneRules_.Forget();
         break;
     default:
         break;

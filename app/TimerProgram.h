@@ -4,6 +4,7 @@
 // command lines to it, and the shell's broadcasts reach it. It lives as long as the process.
 #pragma once
 
+#include "app/ClockTime.h"
 #include "app/CommandLine.h"
 #include "app/GlobalKeys.h"
 #include "core/ErrorReport.h"
@@ -31,6 +32,7 @@ class Form3;
 namespace app {
 
 class Form1;
+ZoneRule SystemZoneRule(int year);
 
 class TimerProgram : public ui::Window {
 public:
@@ -130,6 +132,9 @@ public:
     GlobalKeys Keys;
     // One shortcut table for every timer window: Ctrl+N and Ctrl+M.
     HACCEL Shortcuts() const { return shortcuts_.get(); }
+    // The time zone's rules, read once per year of the local clock and again when Windows says the zone
+    // changed: what clock times, the tray's end times and the balloons' times are worked out by.
+    ZoneRules Zone() { return zoneRules_.Rules(); }
 
     void cSysTray1_MouseUp(std::int16_t button, std::int32_t id);
     // The pointer over the icon: the tip is made current and kept so while the pointer stays.
@@ -167,6 +172,7 @@ private:
 
     std::vector<std::unique_ptr<Form1>> timers_;
     std::unique_ptr<alarm::Form3> form3_;
+    ZoneRuleCache zoneRules_{SystemZoneRule};
     core::UniqueAccelerators shortcuts_;
     bool ending_ = false;
     bool loadFinished_ = false;

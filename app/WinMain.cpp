@@ -7,13 +7,18 @@
 #include "app/TimerProgram.h"
 #include "app/SingleInstance.h"
 #include "core/Program.h"
+#include "core/Settings.h"
 #include "platform/RestartRegistration.h"
 #include "ui/Controls.h"
+#include "ui/DllSearch.h"
 #include "ui/Dpi.h"
 
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    // First of all: DLLs that system DLLs load later by bare name come from the system folder only,
+    // never from the program's folder (a portable copy unpacked in Downloads) or the current one.
+    ui::RestrictDllSearchToSystem();
     // Before any window exists: the windows then take their sizes from their own monitor's DPI and are
     // drawn sharp, instead of stretched by the system. The executable carries no manifest to say so.
     ui::OptIntoPerMonitorDpiAwareness();
@@ -68,6 +73,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     // A start is never silent: the main window shows, whatever its record says, and the rest of the
     // start follows.
     program.Main().Show(showCommand);
+    // A portable copy whose folder takes no file keeps its settings in the registry, and says so once.
+    if (const std::wstring fallback = core::PortableFallbackMessage(); !fallback.empty()) core::ShowUserMessage(fallback);
     // Windows starts the program again after an update restart or a crash, and the timers come back.
     platform::RegisterRestart();
     // A switch with no timer running has nothing to act on: the program starts idle. A clock time may

@@ -1,6 +1,8 @@
 // Taking the input from the thread's other windows and giving it back.
 #include "core/Modal.h"
 
+#include <cstdint>
+
 namespace core {
 namespace {
 
@@ -10,48 +12,11 @@ std::wstring ClassName(HWND hwnd) {
     return std::wstring(name, static_cast<std::size_t>(GetClassNameW(hwnd, name, 257)));
 }
 
-// The property by which a peer modality is found from its modal window.
-wchar_t const kModalityProperty[] = L"CorvalinModality";
+// How many modalities hold a window disabled, kept with the window itself: the count goes with the
+// window, needs nothing program-wide, and is gone with it. Absent means none.
+wchar_t const kHoldsProperty[] = L"CorvalinModalHolds";
 
-}  // namespace
-
-ThreadModality::ThreadModality(HWND modal, Peers peers) : modal_(modal) {
-    if (peers == SparePeers) {
-        peerClass_ = ClassName(modal);
-        SetPropW(modal_, kModalityProperty, this);
-    }
-    EnumThreadWindows(GetCurrentThreadId(), &ThreadModality::Visit, reinterpret_cast<LPARAM>(this));
-    if (failure_) {
-        // The destructor of a half-built object never runs: give back what was taken before raising.
-        Release();
-        std::rethrow_exception(failure_);
-    }
-}
-
-ThreadModality::~ThreadModality() { Release(); }
-
-void ThreadModality::Release() {
-    if (!peerClass_.empty()) {
-        RemovePropW(modal_, kModalityProperty);
-        heir_ = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), &ThreadModality::FindPeer, reinterpret_cast<LPARAM>(this));
-        if (heir_) {
-            try {
-                heir_->disabled_.insert(heir_->disabled_.end(), disabled_.begin(), disabled_.end());
-                disabled_.clear();
-            } catch (...) {
-                // Without room to hand them over, the windows are enabled now rather than never.
-            }
-        }
-    }
-    for (HWND hwnd : disabled_) {
-        // A window destroyed in the meantime is left alone.
-        if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
-    }
-    disabled_.clear();
-}
-
-namespace {
+std::uintptr_t Holds(HWND hwnd) { return reinterpret_cast<std::uintptr_t>(GetPropW(hwnd, kHoldsProperty)); }
 
 // The program's own windows, and the windows they own (a common file dialog, a message box), whose
 // window class belongs to a system module; the system keeps unowned helper windows of its own on the
@@ -66,29 +31,75 @@ bool OwnedByProgram(HWND hwnd) {
 
 }  // namespace
 
-BOOL CALLBACK ThreadModality::FindPeer(HWND hwnd, LPARAM self) {
-    auto* modality = reinterpret_cast<ThreadModality*>(self);
-    if (hwnd == modality->modal_) return TRUE;
-    auto* peer = static_cast<ThreadModality*>(GetPropW(hwnd, kModalityProperty));
-    if (!peer || peer == modality || peer->peerClass_ != modality->peerClass_) return TRUE;
-    modality->heir_ = peer;
-    return FALSE;
+ThreadModality::ThreadModality(HWND modal, Peers peers) : ThreadModality(modal, peers, false) {}
+
+ThreadModality ThreadModality::AroundBox(HWND owner) { return ThreadModality(owner, TakePeers, true); }
+
+ThreadModality::ThreadModality(HWND modal, Peers peers, bool holdModal) : modal_(modal) {
+    if (peers == SparePeers) peerClass_ = ClassName(modal);
+    EnumThreadWindows(GetCurrentThreadId(), &ThreadModality::Visit, reinterpret_cast<LPARAM>(this));
+    try {
+        // Counted only: a box's owner is disabled by the box, which must see it enabled, or it would
+        // not give it the input and the activation back as it closes.
+        if (!failure_ && holdModal && modal) Hold(modal, Holds(modal));
+    } catch (...) {
+        failure_ = std::current_exception();
+    }
+    if (failure_) {
+        // The destructor of a half-built object never runs: give back what was taken before raising.
+        Release();
+        std::rethrow_exception(failure_);
+    }
+}
+
+ThreadModality::~ThreadModality() { Release(); }
+
+void ThreadModality::Release() {
+    for (HWND hwnd : held_) {
+        // A window destroyed in the meantime took its count with it.
+        if (!IsWindow(hwnd)) continue;
+        const std::uintptr_t holds = Holds(hwnd);
+        if (holds > 1) {
+            SetPropW(hwnd, kHoldsProperty, reinterpret_cast<HANDLE>(holds - 1));
+            // Still held: disabled again should a box's end have given it the input back.
+            EnableWindow(hwnd, FALSE);
+            continue;
+        }
+        RemovePropW(hwnd, kHoldsProperty);
+        EnableWindow(hwnd, TRUE);
+    }
+    held_.clear();
 }
 
 BOOL CALLBACK ThreadModality::Visit(HWND hwnd, LPARAM self) {
     auto* modality = reinterpret_cast<ThreadModality*>(self);
-    if (hwnd == modality->modal_ || !IsWindowEnabled(hwnd) || !OwnedByProgram(hwnd)) return TRUE;
+    if (hwnd == modality->modal_ || !OwnedByProgram(hwnd)) return TRUE;
+    const std::uintptr_t holds = Holds(hwnd);
+    // Disabled, and by nobody of ours: whoever disabled it enables it.
+    if (holds == 0 && !IsWindowEnabled(hwnd)) return TRUE;
     if (!modality->peerClass_.empty() && ClassName(hwnd) == modality->peerClass_) return TRUE;
-    // No exception may leave this callback into the system's enumeration: the window is noted first,
-    // so a failure leaves it enabled and untracked, and ends the enumeration.
+    // No exception may leave this callback into the system's enumeration: a failure leaves the window
+    // untouched and untracked, and ends the enumeration.
     try {
-        modality->disabled_.push_back(hwnd);
+        // A held window that a box's end enabled meanwhile (a box gives its owner the input back) is
+        // disabled again: it stays held.
+        if (modality->Hold(hwnd, holds)) EnableWindow(hwnd, FALSE);
     } catch (...) {
         modality->failure_ = std::current_exception();
         return FALSE;
     }
-    EnableWindow(hwnd, FALSE);
     return TRUE;
+}
+
+bool ThreadModality::Hold(HWND hwnd, std::uintptr_t holds) {
+    // Noted first, so that a failure to note it leaves the window as it was.
+    held_.push_back(hwnd);
+    if (!SetPropW(hwnd, kHoldsProperty, reinterpret_cast<HANDLE>(holds + 1))) {
+        // Without its count the window could not be given back in the right order: left as it is.
+        held_.pop_back();
+        return false;
+    }
+    return true;
 }
 
 }  // namespace core

@@ -34,7 +34,7 @@ HWND ProgramModalBoxOwner() {
 
 int ShowProgramModalBox(const std::wstring& text, const wchar_t* caption, UINT type, HWND owner) {
     if (!owner) return MessageBoxW(nullptr, text.c_str(), caption, type | MB_TASKMODAL);
-    ThreadModality others(owner);
+    const ThreadModality others = ThreadModality::AroundBox(owner);
     return MessageBoxW(owner, text.c_str(), caption, type);
 }
 

@@ -31,13 +31,15 @@ ASOUND
     wineserver -k >/dev/null 2>&1 || true
     CORVALIN_XVFB_PID=""
     if [ "${CORVALIN_USE_DISPLAY:-}" != "1" ] || [ -z "${DISPLAY:-}" ]; then
-        local n=90
-        while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        # The server picks a free display itself and writes its number once it listens: two runs that
+        # start at once (the end-to-end tests beside the others, or two checkouts) never share one.
+        local numberFile="$base/display"
+        rm -f "$numberFile"
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
         CORVALIN_XVFB_PID=$!
-        export DISPLAY=":$n"
         local i
-        for i in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+        for i in $(seq 1 100); do [ -s "$numberFile" ] && break; sleep 0.1; done
+        export DISPLAY=":$(tr -dc '0-9' < "$numberFile")"
     fi
     if [ ! -f "$base/configured-4" ]; then
         local seed="$corvalin_root/build/wine/${2:-}"

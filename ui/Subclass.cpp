@@ -26,6 +26,8 @@ struct Chain {
     int depth = 0;
     // The entry the next CallNextSubclass of the message being handled goes to; -1: the original.
     std::ptrdiff_t next = -1;
+    // WM_NCDESTROY has been through: the chain goes once no call is left in it.
+    bool destroyed = false;
 };
 
 Chain* ChainOf(HWND window) { return static_cast<Chain*>(GetPropW(window, kChainProperty)); }
@@ -45,13 +47,12 @@ LRESULT CallFrom(Chain& chain, HWND window, UINT message, WPARAM wParam, LPARAM 
 
 // Drops the removed entries. An empty chain gives the window its own procedure back and goes, unless
 // another procedure has been put on top of ours meanwhile: ours then stays and passes every message
-// straight on. A window being destroyed (gone) loses its chain in any case.
-void Tidy(HWND window, Chain* chain, bool gone) {
+// straight on.
+void Tidy(HWND window, Chain* chain) {
     std::erase_if(chain->entries, [](const Entry& entry) { return entry.removed; });
     if (!chain->entries.empty()) return;
-    const bool oursOnTop = GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&ChainProc);
-    if (oursOnTop) SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(chain->original));
-    if (!oursOnTop && !gone) return;
+    if (GetWindowLongPtrW(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&ChainProc)) return;
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(chain->original));
     RemovePropW(window, kChainProperty);
     // The chain was made in SetSubclass and handed to the window's property, its only owner.
     delete chain;
@@ -66,12 +67,21 @@ LRESULT CALLBACK ChainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     const LRESULT result = CallFrom(*chain, window, message, wParam, lParam);
     chain->next = outer;
     --chain->depth;
+    if (message == WM_NCDESTROY) {
+        // The window is gone: every procedure leaves it, as comctl32's do, and the property goes
+        // while the window still has one. A window destroyed inside one of its own messages (a
+        // button whose click closes its dialog) gets WM_NCDESTROY with that message still on its way
+        // through the chain: the chain outlives it until the outermost call has returned.
+        RemovePropW(window, kChainProperty);
+        chain->destroyed = true;
+    }
     if (chain->depth == 0) {
-        // The window is gone: every procedure leaves it, as comctl32's do.
-        if (message == WM_NCDESTROY) {
-            for (Entry& entry : chain->entries) entry.removed = true;
+        if (chain->destroyed) {
+            // Owned by the window's property until WM_NCDESTROY took it away; by nothing since.
+            delete chain;
+        } else {
+            Tidy(window, chain);
         }
-        Tidy(window, chain, message == WM_NCDESTROY);
     }
     return result;
 }
@@ -119,7 +129,7 @@ bool RemoveSubclass(HWND window, SUBCLASSPROC proc, UINT_PTR id) {
     Entry* entry = Find(chain, proc, id);
     if (!entry) return false;
     entry->removed = true;
-    if (chain->depth == 0) Tidy(window, chain, false);
+    if (chain->depth == 0) Tidy(window, chain);
     return true;
 }
 

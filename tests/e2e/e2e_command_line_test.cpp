@@ -159,6 +159,13 @@ TEST(EndToEnd, ADurationGivenToAFirstCopyCountsDownAndRings) {
     ASSERT_NE(expired, nullptr);
     EXPECT_EQ(PickerText(main, id::cboSecs), L"02");
     EXPECT_TRUE(e2e::WaitFor([&] { return e2e::SizeOf(capture) > 20000; }, 5000)) << e2e::SizeOf(capture);
+    // Killed while the alarm is up (a crash, an update's restart), the program rings again at its next
+    // start: the alarm is never lost unanswered.
+    program.Kill();
+    ASSERT_TRUE(program.Exited(5000));
+    e2e::Program again(L"", false);
+    expired = again.WaitForShownWindow(L" Time Expired", 20000);
+    ASSERT_NE(expired, nullptr);
     e2e::Press(expired, layout::form2::PushButton1);
     EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(expired); }, 5000));
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Vendrel");

@@ -208,6 +208,17 @@ TEST(CommandLineTimeOfDay, ReadsTwentyFourHourAndAmPmTimesAndCountsToTheNextOneB
     }
 }
 
+TEST(ZoneRuleCache, ReadsTheZonesRulesOnceAYearAndAgainOnlyAfterForget) {
+    std::vector<int> asked;
+    ZoneRuleCache cache([&asked](int year) { return asked.push_back(year), kCentralEuropean(year); });
+    // A tip's end time every second for a minute, the next year's rules, this year's after Forget.
+    for (int s = 0; s < 60; ++s) ToLocalTime(cache.Rules(), At(kCentralEuropean, 7, 1, 12, 0) + s * 1000);
+    EXPECT_EQ(cache.ForYear(2027).daylightDate.month + cache.ForYear(2026).daylightDate.month, 6);
+    cache.Forget();
+    EXPECT_EQ(cache.ForYear(2026).bias, -60);
+    EXPECT_EQ(asked, (std::vector<int>{2026, 2027, 2026}));
+}
+
 TEST(CommandLineTexts, NameTheArgumentSafelyAndTheValuesInvolved) {
     const std::wstring plain = BadArgumentText(L"soon");
     EXPECT_NE(plain.find(L"\"soon\""), std::wstring::npos);

@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/SingleInstance.h"
+#include "app/TimerProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -150,6 +151,42 @@ TEST_F(Form1CommandLine, AClosingWindowRefusesAHandOver) {
     program.onEnd = [&] { answer = SendMessageW(program.hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)); };
     SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
     EXPECT_EQ(answer, app::kHandOverClosing);
+}
+
+}  // namespace
+
+namespace {
+
+// The first minimise of a run waits for its balloon, pumping messages for up to five seconds: a duration
+// handed over meanwhile waits its turn, and still ends its length after it arrived.
+TEST(Form1HandOverOnTime, ADurationThatWaitsBehindTheBalloonEndsItsLengthAfterItArrived) {
+    testsupport::ClearSettings();
+    app::TimerProgram program;
+    ASSERT_TRUE(program.Create());
+    program.Main().Show();
+    std::int64_t arrived = 0;
+    testsupport::Script later;
+    later.Then([&] { return program.Main().countdown().State() == core::CountdownState::Running; }, [&] {
+        app::CommandLineRequest tea;
+        tea.kind = app::CommandLineRequest::Kind::Duration;
+        tea.seconds = 30;
+        tea.newTimer = true;
+        arrived = app::UtcNow();
+        EXPECT_EQ(program.HandOver(tea), app::kHandOverTaken);
+    });
+    app::CommandLineRequest first;
+    first.kind = app::CommandLineRequest::Kind::Duration;
+    first.seconds = 60;
+    ASSERT_EQ(program.HandOver(first), app::kHandOverTaken);
+    ASSERT_TRUE(PumpUntil([&] {
+        const auto timers = program.Timers();
+        return timers.size() == 2 && timers[1]->countdown().State() == core::CountdownState::Running;
+    }, 15000));
+    EXPECT_GE(app::UtcNow() - arrived, 2000) << "it waited behind the balloon";
+    // A countdown of 30 s ends 31 s after its start (its first tick shows 30.9).
+    EXPECT_NEAR(static_cast<double>(program.Timers()[1]->countdown().EndsAt() - arrived), 31'000.0, 400.0);
+    program.Records.Remove(L"1");
+    program.Records.Remove(L"2");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "alarm/Form3.h"
 #include "app/Form1.h"
+#include "core/Files.h"
 #include "core/Settings.h"
 #include "resources/Layouts.h"
 
@@ -241,6 +242,8 @@ TEST_F(Form1Timers, TwoAlarmsComeUpApartRecordedRingingAndHoldEverythingButSwitc
 
 TEST_F(Form1Timers, AlarmOptionsOpenedFromTwoTimersLeavesNoWindowHiddenOutsideTheTray) {
     app::Form1& tea = NewTimer();
+    // The program's own alarm sound, built beside the program: Alarm Options closes on it.
+    program.Form3().SetText1Text(core::ProgramFolder() + L"\\..\\alarm.wav");
     const auto reachable = [&] {
         for (app::Form1* timer : program.Timers()) {
             if (!IsWindowVisible(timer->hwnd()) && !timer->HiddenInTray && timer->hwnd() != program.AlarmOptionsReturnsTo()) {

@@ -1,6 +1,7 @@
 // FileExists and FileListed against real files and folders of a scratch folder of the test's own.
 #include "core/Files.h"
 #include "ui/Backdrop.h"
+#include "ui/DllSearch.h"
 
 #include <gtest/gtest.h>
 
@@ -149,6 +150,12 @@ TEST(FileListed, MissingFileEmptyPathAndMissingDriveAreNotListed) {
 TEST(FileListed, NameOutsideTheAnsiCodePageIsListed) {
     ScratchFolder scratch;
     EXPECT_TRUE(core::FileListed(scratch.File(L"\u0437\u0432\u043e\u043d\u043e\u043a.wav")));
+}
+
+TEST(DllSearch, SystemDllsLoadedLateStillLoadByNameFromTheSystemFolderAlone) {
+    ui::RestrictDllSearchToSystem();
+    // The Open dialog's, whose own imports are searched anew, and the sound's.
+    for (const wchar_t* name : {L"comdlg32.dll", L"winmm.dll"}) EXPECT_NE(LoadLibraryW(name), nullptr) << name;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
 #include <string>
 
 namespace {
@@ -14,6 +15,7 @@ struct Probe {
     std::wstring* trail;
     wchar_t mark;
     bool nests;
+    bool closes = false;  // destroys the window in the middle of WM_APP
 };
 
 LRESULT CALLBACK Mark(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
@@ -21,6 +23,7 @@ LRESULT CALLBACK Mark(HWND window, UINT message, WPARAM wParam, LPARAM lParam, U
     if (message == WM_APP) *probe->trail += static_cast<wchar_t>(towupper(probe->mark));
     if (message == WM_NCDESTROY) *probe->trail += L'~';
     if (message == WM_SETTEXT) *probe->trail += probe->mark;
+    if (message == WM_APP && probe->closes) DestroyWindow(window);
     if (message == WM_SETTEXT && probe->nests) {
         SendMessageW(window, WM_APP, 0, 0);
         ui::RemoveSubclass(window, &Mark, id);
@@ -53,6 +56,19 @@ TEST(Subclass, ChainsNewestFirstThroughNestedMessagesAndLeavesTheWindowItsOwnPro
     ASSERT_TRUE(ui::SetSubclass(window, &Mark, 1, reinterpret_cast<DWORD_PTR>(&first)));
     owned.reset();
     EXPECT_EQ(trail, L"~");
+    // Destroyed inside its own message (a button that closes its window): no chain stays on the heap.
+    const auto blocksInUse = [](std::size_t used = 0) {
+        for (_HEAPINFO block{}; _heapwalk(&block) == _HEAPOK;) used += block._useflag == _USEDENTRY;
+        return used;
+    };
+    const std::size_t before = blocksInUse();
+    Probe closer{&trail, L'c', false, true};
+    for (int i = 0; i < 50; ++i) {
+        const HWND doomed = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(ui::SetSubclass(doomed, &Mark, 1, reinterpret_cast<DWORD_PTR>(&closer)));
+        SendMessageW(doomed, WM_APP, 0, 0);
+    }
+    EXPECT_LT(blocksInUse(), before + 50);
 }
 
 }  // namespace
