@@ -95,6 +95,7 @@ CommandLineRequest::Kind SwitchKind(std::wstring_view text) {
     if (SameLetters(text, L"/pause")) return Kind::Pause;
     if (SameLetters(text, L"/resume")) return Kind::Resume;
     if (SameLetters(text, L"/reset")) return Kind::Reset;
+    if (SameLetters(text, L"/mini")) return Kind::Mini;
     return Kind::None;
 }
 
@@ -144,7 +145,8 @@ constexpr wchar_t kAcceptedForms[] =
     L"    /pause pauses a running countdown\r\n"
     L"    /resume resumes a paused one\r\n"
     L"    /reset resets the timer\r\n"
-    L"    /add:5m adds a duration to a countdown, or snoozes a ringing alarm for it";
+    L"    /add:5m adds a duration to a countdown, or snoozes a ringing alarm for it\r\n"
+    L"    /mini shows or hides the mini countdown";
 
 }  // namespace
 
@@ -280,7 +282,7 @@ CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments) 
         return bad;
     };
     const auto isSwitch = [](Kind kind) {
-        return kind == Kind::Pause || kind == Kind::Resume || kind == Kind::Reset || kind == Kind::Add ||
+        return kind == Kind::Pause || kind == Kind::Resume || kind == Kind::Reset || kind == Kind::Add || kind == Kind::Mini ||
                kind == Kind::Usage;
     };
     for (const std::wstring& argument : arguments) {

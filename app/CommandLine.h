@@ -21,7 +21,7 @@ inline constexpr std::size_t kLongestArgument = 32;
 struct CommandLineRequest {
     // TimeOfDay becomes a Duration by the clock of the copy that acts on it, when it does
     // (ResolveTimeOfDay). Add: "/add:5m", more time for the timers that count, are paused or ring.
-    enum class Kind { None, Duration, TimeOfDay, Pause, Resume, Reset, Usage, Bad, Add };
+    enum class Kind { None, Duration, TimeOfDay, Pause, Resume, Reset, Mini, Usage, Bad, Add };
     // Why an argument was refused: a form the program does not know, a well-formed duration outside the
     // pickers' range, or one argument more than the one the program takes; a clock time no clock reads
     // (25:00), one the clock skips that day going forward, or the time it is now; a label that is no
@@ -72,7 +72,7 @@ CommandLineRequest ResolveTimeOfDay(CommandLineRequest request, UtcMilliseconds 
 bool CommandLineHasArguments(std::wstring_view commandLine);
 
 // The arguments after the program's own name. None, or one of a duration, a clock time, "/pause",
-// "/resume", "/reset", "/add:" and a duration (any case) or "/?", alone; or "/new", alone or with a duration or clock time; and
+// "/resume", "/reset", "/mini", "/add:" and a duration (any case) or "/?", alone; or "/new", alone or with a duration or clock time; and
 // with any of these but "/?", one "/label:NAME" (the spaces around NAME dropped), in any order. Anything
 // else is Bad and names the first argument that does not belong.
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& arguments);

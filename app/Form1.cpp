@@ -5,6 +5,7 @@
 #include "alarm/Form2.h"
 #include "alarm/Form3.h"
 #include "app/CountdownDisplay.h"
+#include "app/MiniCountdown.h"
 #include "app/Skin.h"
 #include "app/TimerProgram.h"
 #include "core/AppTitle.h"
@@ -305,6 +306,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnTimeExpiredAnswered(wParam, lParam);
         return 0;
     case WM_COMMAND:
+        // An item of the system menu's own submenu comes as a command under some systems.
+        if (lParam == 0 && HIWORD(wParam) == 0 && OnMoreCommand(LOWORD(wParam))) return 0;
         OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
     case WM_SYSCOMMAND:

@@ -27,6 +27,7 @@ class Form2;
 
 namespace app {
 
+class MiniCountdown;
 class TimerProgram;
 using core::CountdownState;
 using core::TicksLeft;
@@ -55,6 +56,11 @@ public:
     // The system menu's commands, and Ctrl+N for a new timer.
     static constexpr UINT kNewTimerCommand = 0x0010;
     static constexpr UINT kLabelCommand = 0x0020;
+    // The mini countdown (Ctrl+M), the global keys, and "Start Recent": the newest recent duration's
+    // command, each older one 0x10 further on (a system menu's command keeps its low four bits clear).
+    static constexpr UINT kMiniCommand = 0x0030;
+    static constexpr UINT kKeysCommand = 0x0040;
+    static constexpr UINT kRecentCommand = 0x0100;
 
     // A timer of the program, its record kept under id (TimerProgram::kMainId for the main window).
     Form1(TimerProgram& program, std::wstring id);
@@ -152,6 +158,15 @@ public:
     // The Time Expired window of this timer's alarm, while it is up.
     alarm::Form2* TimeExpired() const { return timeExpired_.get(); }
 
+    // The mini countdown (Form1Mini.cpp), shown or hidden; its place is kept in the record. Without a
+    // place it comes back where it was, or set down below the others.
+    MiniCountdown* Mini() const { return mini_.get(); }
+    bool MiniShown() const;
+    void ShowMini(bool shown, std::optional<POINT> place = std::nullopt);
+    // Starts the index'th recent duration as a pick and Start would, asking first while a countdown is
+    // loaded; true when it started.
+    bool StartRecent(std::size_t index);
+
     // The window is hidden behind the tray icon.
     bool HiddenInTray = false;
     bool Loading = false;
@@ -169,6 +184,11 @@ private:
     void AddTimerCommands();
     void OnInitMenu(HMENU menu);
     bool OnSysCommand(WPARAM command);
+    // "Mini Countdown", "Start Recent" and "Keys..." (Form1Mini.cpp).
+    void AddMoreCommands(HMENU menu);
+    void InitMoreCommands(HMENU menu);
+    bool OnMoreCommand(UINT item);
+    void MiniInto(platform::TimerRecord& record) const;
     // The caption: the label and the product name, or the product name alone.
     void ShowCaption();
     // This timer's record as it stands.
@@ -232,6 +252,9 @@ private:
     std::wstring trayEndTime_;
     // The whole seconds of the countdown on the taskbar button: the most ever shown left.
     std::int32_t taskbarTotalSeconds_ = 0;
+    std::unique_ptr<MiniCountdown> mini_;
+    // A clock time Start takes: the recent durations keep it as the clock time.
+    std::wstring recentEntry_;
 };
 
 }  // namespace app

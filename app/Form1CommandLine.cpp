@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 
 #include "app/CountdownDisplay.h"
+#include "app/RecentDurations.h"
 #include "app/TimerProgram.h"
 #include "core/Program.h"
 #include "core/TextFormat.h"
@@ -77,12 +78,15 @@ bool Form1::TakeDuration(core::Trap& trap, const CommandLineRequest& request, st
     trap.Step(116, [&] { ComeOutOfTray(); });
     // A duration counts from its arrival; a clock time was counted to its time named just now.
     askedAt_ = clockTime ? std::nullopt : std::optional<std::int64_t>(arrivedUtc);
+    recentEntry_ = clockTime ? ClockTimeEntry(request.seconds) : L"";
     trap.Step(118, [&] {
         PushButton1_Click();
         askedAt_.reset();
+        recentEntry_.clear();
         ShowCountdownInTray();
     });
     askedAt_.reset();
+    recentEntry_.clear();
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "alarm/Form3.h"
 #include "app/Conversions.h"
 #include "app/CountdownDisplay.h"
+#include "app/RecentDurations.h"
 #include "app/TimerProgram.h"
 #include "core/Files.h"
 #include "core/Modal.h"
@@ -69,6 +70,8 @@ void Form1::PushButton1_Click() {
                 const std::int32_t minutes = ToInteger16(PickerText(cboMins_));
                 const std::int32_t hours = ToInteger16(PickerText(cboHrs_));
                 countdown_.Load(seconds + 60 * minutes + 3600 * hours);
+                RememberRecentDuration(recentEntry_.empty() ? DurationEntry(seconds + 60 * minutes + 3600 * hours)
+                                                            : recentEntry_);
                 // A duration handed over ends when it would have, started the moment it arrived.
                 if (askedAt_) countdown_.CountFrom(*askedAt_, UtcNow());
             });

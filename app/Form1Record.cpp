@@ -2,6 +2,7 @@
 // of state, and taken back at the next start after a crash, a log-off or a restart for an update.
 #include "app/Form1.h"
 
+#include "app/MiniCountdown.h"
 #include "app/TimerProgram.h"
 #include "core/AppTitle.h"
 #include "core/TimerLabel.h"
@@ -37,6 +38,7 @@ void Form1::AddTimerCommands() {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, kNewTimerCommand, L"&New Timer\tCtrl+N");
     AppendMenuW(menu, MF_STRING, kLabelCommand, L"&Label\u2026");
+    AddMoreCommands(menu);
     ui::SetShortcuts(hwnd(), program_.Shortcuts());
 }
 
@@ -45,11 +47,12 @@ void Form1::OnInitMenu(HMENU menu) {
     const UINT state = MF_BYCOMMAND | (program_.Held() ? MF_GRAYED : MF_ENABLED);
     EnableMenuItem(menu, kNewTimerCommand, state);
     EnableMenuItem(menu, kLabelCommand, state);
+    InitMoreCommands(menu);
 }
 
 bool Form1::OnSysCommand(WPARAM command) {
     const UINT item = static_cast<UINT>(command & 0xFFF0);
-    if (item != kNewTimerCommand && item != kLabelCommand) return false;
+    if (item != kNewTimerCommand && item != kLabelCommand) return OnMoreCommand(item);
     // Ctrl+N reaches a window whatever holds the program: it is refused as the greyed item is.
     if (program_.Held()) return true;
     if (item == kNewTimerCommand) {
@@ -75,6 +78,7 @@ std::wstring Form1::NameIn(const std::vector<Form1*>& timers) const {
 void Form1::SetLabel(const std::wstring& label) {
     label_ = label;
     ShowCaption();
+    if (mini_) mini_->Update();
     SaveRecord();
     program_.MarkTrayStale();
     program_.ShowTimersInTray();
@@ -98,6 +102,7 @@ platform::TimerRecord Form1::Record() const {
     platform::TimerRecord record = saved_.value_or(platform::TimerRecord{});
     record.label = label_;
     record.hidden = HiddenInTray;
+    MiniInto(record);
     record.state = platform::TimerState::Idle;
     record.endsUtcMs = 0;
     record.secondsLeft = 0;
@@ -191,6 +196,7 @@ void Form1::ApplyRecord(const platform::TimerRecord& record, std::int64_t nowUtc
     // at a start, so that a start is never silent.
     HiddenInTray = record.hidden && !IsMain();
     Timer1.SetHidden(HiddenInTray);
+    if (record.mini) ShowMini(true, POINT{record.miniLeft, record.miniTop});
     saved_ = record;
     Loading = false;
 }

@@ -17,7 +17,8 @@ std::size_t const kHandOverQueueLimit = 8;
 bool IsSwitch(const CommandLineRequest& request) {
     using Kind = CommandLineRequest::Kind;
     return !request.newTimer && (request.kind == Kind::Pause || request.kind == Kind::Resume ||
-                                 request.kind == Kind::Reset || request.kind == Kind::Add);
+                                 request.kind == Kind::Reset || request.kind == Kind::Add ||
+                                 request.kind == Kind::Mini);
 }
 
 bool IsDuration(const CommandLineRequest& request) {
@@ -81,6 +82,10 @@ void TimerProgram::TakeSwitches() {
     }
     core::Trap trap(L"Form1.HandOver", reporter);
     for (const CommandLineRequest& request : switches) {
+        if (request.kind == CommandLineRequest::Kind::Mini) {
+            ToggleMiniCountdowns(request.label);
+            continue;
+        }
         // By id, each timer looked up again: a resume's minimise may pump messages (the tray balloon's
         // wait), and a timer closed meanwhile is gone.
         for (const std::wstring& id : IdsLabelled(request.label)) {

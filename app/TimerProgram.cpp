@@ -59,6 +59,7 @@ TimerProgram::TimerProgram() : cSysTray1(nullptr) {
 
 TimerProgram::~TimerProgram() {
     ending_ = true;
+    Keys.UnregisterAll();
     // The timers go first, while what they share is still here.
     std::vector<std::unique_ptr<Form1>> timers = std::move(timers_);
     timers.clear();
@@ -76,8 +77,9 @@ bool TimerProgram::Create() {
     // A later copy of normal rights hands its command line over to a copy run as administrator too.
     ui::LetInFromNormalRights(hwnd(), WM_COPYDATA);
     form3_ = std::make_unique<alarm::Form3>(nullptr, AlarmBuffer, reporter);
-    ACCEL newTimer{FVIRTKEY | FCONTROL, 'N', static_cast<WORD>(Form1::kNewTimerCommand)};
-    shortcuts_.reset(CreateAcceleratorTableW(&newTimer, 1));
+    ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'N', static_cast<WORD>(Form1::kNewTimerCommand)},
+                    {FVIRTKEY | FCONTROL, 'M', static_cast<WORD>(Form1::kMiniCommand)}};
+    shortcuts_.reset(CreateAcceleratorTableW(keys, 2));
     cSysTray1.Create(hwnd(), layout::form1::cSysTray1);
     cSysTray1.MouseUp = [this](std::int16_t button, std::int32_t id) { cSysTray1_MouseUp(button, id); };
     cSysTray1.MouseMove = [this](std::int32_t id) { cSysTray1_MouseMove(id); };
@@ -97,6 +99,7 @@ void TimerProgram::FinishStart() {
     OnTrayScaleChanged();
     cSysTray1.HoldAdd(false);
     KeepHiddenTimersReachable();
+    RegisterGlobalKeys();
 }
 
 void TimerProgram::KeepHiddenTimersReachable() {
@@ -224,6 +227,7 @@ void TimerProgram::EndProgram(bool quietly) {
     core::Trap trap(L"Form1.Form_QueryUnload", reporter);
     trap.Step(100, [] { sound::Shutdown(); });
     trap.Step(102, [&] { cSysTray1.InTray(false); });
+    Keys.UnregisterAll();
     trap.Step(104, [] { ui::DoEvents(); });
     trap.Step(106, [] { ui::DoEvents(); });
     // The unload ends the program at once: no further handler of any window runs.
@@ -324,6 +328,9 @@ LRESULT TimerProgram::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case ui::kHandOverMessage:
         OnHandOver();
+        return 0;
+    case WM_HOTKEY:
+        OnGlobalKey(wParam);
         return 0;
     case ui::kTimerClosedMessage:
         OnTimerClosed(std::to_wstring(wParam));

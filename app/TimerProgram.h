@@ -6,6 +6,7 @@
 
 #include "app/ClockTime.h"
 #include "app/CommandLine.h"
+#include "app/GlobalKeys.h"
 #include "core/ErrorReport.h"
 #include "core/Handles.h"
 #include "core/Program.h"
@@ -128,7 +129,9 @@ public:
     cSysTray cSysTray1;
     // The Alarm Options window, which holds the alarm path; its window exists only while loaded.
     alarm::Form3& Form3() { return *form3_; }
-    // One shortcut table for every timer window: Ctrl+N.
+    // The global keys, registered for the program's window (ProgramKeys.cpp).
+    GlobalKeys Keys;
+    // One shortcut table for every timer window: Ctrl+N and Ctrl+M.
     HACCEL Shortcuts() const { return shortcuts_.get(); }
     // The time zone's rules, read once per year of the local clock and again when Windows says the zone
     // changed: what clock times, the tray's end times and the balloons' times are worked out by.
@@ -154,6 +157,14 @@ private:
     void OnHandOver();
     // Switches ask nothing: they act at once on the timers they name, whatever is up.
     void TakeSwitches();
+
+    // The mini countdowns and the global keys (ProgramKeys.cpp).
+    // "/mini": the timers' mini countdowns are hidden when any of them shows, shown otherwise.
+    void ToggleMiniCountdowns(const std::wstring& label);
+    // The stored keys registered at the start; those another program holds are told in a balloon.
+    void RegisterGlobalKeys();
+    // A global key: what the same switch does, on every timer, through the same hand-over.
+    void OnGlobalKey(WPARAM id);
 
     // The tray (ProgramTray.cpp).
     // Works out the tray picture for the timer shown (none: the design picture), paused or not.

@@ -15,6 +15,9 @@
 // - several timers: how often the thread wakes with one, three sharing the clock's seconds, and three
 //   on their own seconds, all hidden; and the private bytes each further timer window costs in a real
 //   program. "countdown_bench timers" runs only this.
+// - the mini countdown: how often the thread wakes while a 30-minute countdown counts hidden behind the
+//   tray icon in a real program, without and with its mini countdown shown (once a second, as the tray's
+//   own updates). "countdown_bench mini" runs only this.
 #include "app/Form1.h"
 #include "app/TimerProgram.h"
 #include "tray_test_support.h"
@@ -293,6 +296,40 @@ void MeasureTimers() {
     SendMessageW(form.hwnd(), WM_CLOSE, 0, app::Form1::kCloseForSetup);
 }
 
+// Thread wakes per second of the program's own loop over `seconds`.
+double ProgramWakesPerSecond(int seconds) {
+    ui::MonotonicClock clock;
+    int wakes = 0;
+    const std::int64_t start = clock.Now();
+    while (clock.Now() < start + seconds * kSecond) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT);
+        ++wakes;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    return wakes / ((clock.Now() - start) / 1e7);
+}
+
+void MeasureMiniCountdown() {
+    app::TimerProgram program;
+    app::Form1& form = program.Main();
+    program.Records = platform::TimerStore(kBenchRecords);
+    if (!program.Create()) return;
+    form.Show(SW_SHOWNORMAL);
+    // The one-time balloon would hold the start five seconds: spent here.
+    program.cSysTray1.ShowBalloon(L"", L"", 0, true);
+    SendMessageW(form.cboMins(), CB_SETCURSEL, 30, 0);
+    form.PushButton1_Click();
+    ProgramWakesPerSecond(2);
+    const double without = ProgramWakesPerSecond(10);
+    form.ShowMini(true);
+    ProgramWakesPerSecond(2);
+    const double with = ProgramWakesPerSecond(10);
+    std::printf("thread wakes per second, hidden and counting: without the mini countdown %4.2f, with it %4.2f"
+                " (ratio %4.2f)\n", without, with, with / without);
+    SendMessageW(form.hwnd(), WM_CLOSE, 0, app::Form1::kCloseForSetup);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -309,6 +346,10 @@ int main(int argc, char** argv) {
         MeasureResumeAfterSleep();
         return 0;
     }
+    if (argc > 1 && std::strcmp(argv[1], "mini") == 0) {
+        MeasureMiniCountdown();
+        return 0;
+    }
     if (argc > 1 && std::strcmp(argv[1], "tray") == 0) {
         MeasureTrayCalls();
         return 0;
@@ -322,8 +363,9 @@ int main(int argc, char** argv) {
     MeasureResumeAfterSleep();
     MeasureTrayCalls();
     MeasureTimers();
+    MeasureMiniCountdown();
     std::printf("targets: Timer1 hidden about 1 wake a second, 3 timers no more than 1; lateness 20 ms or less in both cases;"
                 " Time Expired 1000 ms or less after the resume; 4 shell calls or fewer in the 20 s hidden;"
-                " 1 MiB or less per further timer\n");
+                " 1 MiB or less per further timer; with the mini countdown 1.2 times the wakes without or fewer\n");
     return 0;
 }

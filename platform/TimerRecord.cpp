@@ -28,7 +28,9 @@ const T* Find(const std::vector<RecordValue>& values, const wchar_t* name) {
 std::uint32_t AsDword(std::int32_t value) { return static_cast<std::uint32_t>(value); }
 std::int32_t FromDword(std::uint32_t value) { return static_cast<std::int32_t>(value); }
 
-bool IsSigned(const std::wstring& name) { return name == L"Left" || name == L"Top"; }
+bool IsSigned(const std::wstring& name) {
+    return name == L"Left" || name == L"Top" || name == L"MiniLeft" || name == L"MiniTop";
+}
 
 // Decimal digits, a minus first where allowed, the whole text and nothing else, within T's range.
 template <typename T>
@@ -58,7 +60,10 @@ std::vector<RecordValue> EncodeTimerRecord(const TimerRecord& record) {
             {L"TenthsLeft", AsDword(record.state == TimerState::Paused ? record.tenthsLeft : 0)},
             {L"Left", AsDword(record.left)},
             {L"Top", AsDword(record.top)},
-            {L"Hidden", std::uint32_t{record.hidden}}};
+            {L"Hidden", std::uint32_t{record.hidden}},
+            {L"Mini", std::uint32_t{record.mini}},
+            {L"MiniLeft", AsDword(record.miniLeft)},
+            {L"MiniTop", AsDword(record.miniTop)}};
 }
 
 std::optional<TimerRecord> DecodeTimerRecord(const std::vector<RecordValue>& values, std::int64_t nowUtcMs) {
@@ -93,6 +98,15 @@ std::optional<TimerRecord> DecodeTimerRecord(const std::vector<RecordValue>& val
     record.left = FromDword(*left);
     record.top = FromDword(*top);
     record.hidden = *hidden == 1;
+    // The mini countdown's values came later: without them, or with one out of range, there is none.
+    const auto* mini = Find<std::uint32_t>(values, L"Mini");
+    const auto* miniLeft = Find<std::uint32_t>(values, L"MiniLeft");
+    const auto* miniTop = Find<std::uint32_t>(values, L"MiniTop");
+    if (mini && miniLeft && miniTop && *mini <= 1 && onScreen(*miniLeft) && onScreen(*miniTop)) {
+        record.mini = *mini == 1;
+        record.miniLeft = FromDword(*miniLeft);
+        record.miniTop = FromDword(*miniTop);
+    }
     switch (*state) {
     case static_cast<std::uint32_t>(TimerState::Idle):
         break;
@@ -145,7 +159,8 @@ std::vector<RecordValue> RecordValuesOf(const core::IniEntries& entries) {
             if (const auto number = ReadNumber<std::int32_t>(text)) values.push_back({name, AsDword(*number)});
         } else if (name == kRecordFormatName ||
                    std::find(std::begin(kRecordValueNames), std::end(kRecordValueNames), name) !=
-                       std::end(kRecordValueNames)) {
+                       std::end(kRecordValueNames) ||
+                   std::find(std::begin(kMiniValueNames), std::end(kMiniValueNames), name) != std::end(kMiniValueNames)) {
             if (const auto number = ReadNumber<std::uint32_t>(text)) values.push_back({name, *number});
         }
     }

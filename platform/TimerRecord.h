@@ -36,6 +36,11 @@ struct TimerRecord {
     std::int32_t left = 0;
     std::int32_t top = 0;
     bool hidden = false;
+    // The mini countdown: shown or not, and its top-left corner relative to the work area of the
+    // monitor it is on (workspace coordinates, as the system keeps a window's normal place).
+    bool mini = false;
+    std::int32_t miniLeft = 0;
+    std::int32_t miniTop = 0;
 
     bool operator==(const TimerRecord&) const = default;
 };
@@ -54,6 +59,10 @@ struct RecordValue {
 inline constexpr const wchar_t* kRecordValueNames[] = {L"Label",       L"Hours",      L"Minutes", L"Seconds",
                                                        L"State",       L"Ends",       L"SecondsLeft",
                                                        L"TenthsLeft",  L"Left",       L"Top",     L"Hidden"};
+
+// Written after them, and optional when read (a record without them has no mini countdown): "Mini",
+// a DWORD, and "MiniLeft" and "MiniTop", two's complement.
+inline constexpr const wchar_t* kMiniValueNames[] = {L"Mini", L"MiniLeft", L"MiniTop"};
 
 // The record written whole, as one value: a kill between two writes cannot leave half of one record
 // and half of another. Its text holds "name=value" lines (core::FormatIniEntries): first

@@ -3,61 +3,12 @@
 
 #include "core/Program.h"
 #include "ui/Controls.h"
-
-#include <vector>
+#include "ui/DialogTemplate.h"
 
 namespace ui {
 namespace {
 
 int const kTextBox = 100;
-
-// A dialog template: DLGTEMPLATE and its items, each item aligned on a DWORD.
-class DialogTemplate {
-public:
-    DialogTemplate(DWORD style, short width, short height, const std::wstring& caption) {
-        Add32(style);
-        Add32(0);
-        count_ = words_.size();
-        words_.push_back(0);  // items, counted as they come
-        for (short value : {short{0}, short{0}, width, height}) words_.push_back(static_cast<WORD>(value));
-        words_.push_back(0);  // no menu
-        words_.push_back(0);  // the system's dialog class
-        AddText(caption);
-        words_.push_back(8);  // DS_SETFONT: the point size and the face
-        AddText(L"MS Shell Dlg");
-    }
-
-    // An item of a system class: 0x80 button, 0x81 edit, 0x82 static.
-    void AddItem(WORD systemClass, DWORD style, short x, short y, short width, short height, int id,
-                 const std::wstring& text) {
-        if (words_.size() % 2 != 0) words_.push_back(0);
-        Add32(style | WS_CHILD | WS_VISIBLE);
-        Add32(0);
-        for (short value : {x, y, width, height}) words_.push_back(static_cast<WORD>(value));
-        words_.push_back(static_cast<WORD>(id));
-        words_.push_back(0xFFFF);
-        words_.push_back(systemClass);
-        AddText(text);
-        words_.push_back(0);  // no creation data
-        ++words_[count_];
-    }
-
-    const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
-private:
-    void Add32(DWORD value) {
-        words_.push_back(LOWORD(value));
-        words_.push_back(HIWORD(value));
-    }
-    void AddText(const std::wstring& text) {
-        words_.insert(words_.end(), text.begin(), text.end());
-        words_.push_back(0);
-    }
-
-    // WORDs keep the template's alignment: a vector's storage is aligned for any DWORD.
-    std::vector<WORD> words_;
-    std::size_t count_ = 0;
-};
 
 struct Asking {
     const TextQuestion& question;
