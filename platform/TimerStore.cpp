@@ -151,6 +151,7 @@ bool TimerStore::Write(const std::wstring& id, const TimerRecord& record) const 
     // The previous version's values go once the whole record is in; one left behind by a kill here
     // is never read while the text is there.
     for (const wchar_t* name : kRecordValueNames) RegDeleteValueW(timer.get(), name);
+    for (const wchar_t* name : kMiniValueNames) RegDeleteValueW(timer.get(), name);
     return true;
 }
 
