@@ -71,6 +71,9 @@ bool Form1::TakeDuration(core::Trap& trap, const CommandLineRequest& request, st
             ShowCountdownInTray();
         });
     }
+    // A duration with a label names the timer it starts, before Start (whose first minimise may wait on
+    // the tray balloon): the caption, the tray and the record say it from the start.
+    if (!request.label.empty() && request.label != label_) SetLabel(request.label);
     // As the user's picks: each is shown and stored.
     for (int i = 0; i < 3; ++i) trap.Step(110 + 2 * i, [&] { SetPickerText(pickers[i], picks[i]); });
     // Behind the tray icon the window is still minimised, and Start's minimise would only show it as a

@@ -146,10 +146,7 @@ void TimerProgram::OnHandOver() {
         if (Form1* timer = Find(id); timer && IsDuration(request)) timer->TakeDuration(trap, request, pending.arrivedUtc);
     } else if (IsDuration(request)) {
         // A duration goes to the main timer, whose window comes back if it was closed.
-        Form1& main = Main();
-        const std::wstring id = main.Id();
-        const bool started = main.TakeDuration(trap, request, pending.arrivedUtc);
-        if (Form1* timer = Find(id); timer && started && !request.label.empty()) timer->SetLabel(request.label);
+        Main().TakeDuration(trap, request, pending.arrivedUtc);
     } else {
         trap.Step(100, [&] { BringBackEveryWindow(); });
     }
