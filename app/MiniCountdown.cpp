@@ -81,6 +81,8 @@ bool MiniCountdown::Show(std::optional<POINT> place) {
         // takes its place on top again then.
         shellHookMessage_ = RegisterWindowMessageW(L"SHELLHOOK");
         RegisterShellHookWindow(hwnd());
+        // Its text is read out once, politely, when the last minute begins; never every second.
+        liveRegion_.Mark(hwnd(), ui::LiveRegion::Politeness::Polite);
     }
     Update();
     Fit(ui::DpiOf(hwnd()));
@@ -170,6 +172,15 @@ void MiniCountdown::Update() {
     text_ = text;
     // Its window text is its name for screen readers.
     SetWindowTextW(hwnd(), text_.c_str());
+    // The last minute is told once as it begins, with the text it then shows; a countdown that has more
+    // than a minute left again (a snooze, time added) is told again at its next last minute.
+    const core::CountdownState state = countdown.Shown();
+    if (state == core::CountdownState::Idle || countdown.SecondsLeft() >= 60) {
+        lastMinuteTold_ = false;
+    } else if (state == core::CountdownState::Running && !lastMinuteTold_ && shown_) {
+        liveRegion_.Announce();
+        lastMinuteTold_ = true;
+    }
     if (shown_ && timer_.Label() != fittedLabel_) {
         Fit(ui::DpiOf(hwnd()));
         KeepOnScreen();

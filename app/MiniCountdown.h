@@ -6,6 +6,7 @@
 
 #include "app/MiniCountdownText.h"
 #include "core/Handles.h"
+#include "ui/LiveRegion.h"
 #include "ui/Window.h"
 
 #include <optional>
@@ -61,6 +62,9 @@ private:
     // Hidden while a full-screen program or a presentation is in front.
     bool steppedAside_ = false;
     std::wstring text_;
+    // A polite live region: screen readers hear the last minute begin.
+    ui::LiveRegion liveRegion_;
+    bool lastMinuteTold_ = false;
     // The label its size was fitted to.
     std::wstring fittedLabel_;
     core::UniqueFont font_;

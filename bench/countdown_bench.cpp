@@ -230,6 +230,20 @@ void MeasureTrayCalls() {
     SendMessageW(form.hwnd(), WM_CLOSE, 0, app::Form1::kCloseForSetup);
 }
 
+// Thread wakes per second of the program's own loop over `seconds`.
+double ProgramWakesPerSecond(int seconds) {
+    ui::MonotonicClock clock;
+    int wakes = 0;
+    const std::int64_t start = clock.Now();
+    while (clock.Now() < start + seconds * kSecond) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT);
+        ++wakes;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    return wakes / ((clock.Now() - start) / 1e7);
+}
+
 // Thread wakes per second over `seconds` with `count` hidden countdowns started 130 ms apart, as
 // timers started at different moments are, sharing the clock's seconds or each on its own.
 double ThreadWakesPerSecond(int count, bool shared, int seconds) {
@@ -241,15 +255,7 @@ double ThreadWakesPerSecond(int count, bool shared, int seconds) {
         countdowns.back()->Start();
         Sleep(130);
     }
-    int wakes = 0;
-    const std::int64_t start = clock.Now();
-    while (clock.Now() < start + seconds * kSecond) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT);
-        ++wakes;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    }
-    return wakes / ((clock.Now() - start) / 1e7);
+    return ProgramWakesPerSecond(seconds);
 }
 
 // The process's private bytes: the system's count, or where that says nothing (Wine) the committed
@@ -294,20 +300,6 @@ void MeasureTimers() {
                     now / 1024.0, (now - one) / 1024.0 / (count - 1), one / 1024.0);
     }
     SendMessageW(form.hwnd(), WM_CLOSE, 0, app::Form1::kCloseForSetup);
-}
-
-// Thread wakes per second of the program's own loop over `seconds`.
-double ProgramWakesPerSecond(int seconds) {
-    ui::MonotonicClock clock;
-    int wakes = 0;
-    const std::int64_t start = clock.Now();
-    while (clock.Now() < start + seconds * kSecond) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT);
-        ++wakes;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    }
-    return wakes / ((clock.Now() - start) / 1e7);
 }
 
 void MeasureMiniCountdown() {

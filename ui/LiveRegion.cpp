@@ -13,8 +13,6 @@ constexpr IID kIAccPropServices{0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0
 // UI Automation's LiveSetting property as an MSAA property id, and the accessible name's.
 constexpr MSAAPROPID kLiveSettingProperty{0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
 constexpr MSAAPROPID kNameProperty{0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
-// LiveSetting's Assertive: announced at once, interrupting what the screen reader was saying.
-constexpr LONG kAssertive = 2;
 // winuser.h gives it only for Windows 8 and later; the value is the same everywhere, and older systems
 // pass the event on to whoever listens.
 constexpr DWORD kLiveRegionChanged = 0x8019;
@@ -24,7 +22,7 @@ constexpr DWORD kLiveRegionChanged = 0x8019;
 LiveRegion::LiveRegion() = default;
 LiveRegion::~LiveRegion() { Clear(); }
 
-void LiveRegion::Mark(HWND window) {
+void LiveRegion::Mark(HWND window, Politeness politeness) {
     Clear();
     window_ = window;
     if (!apartment_) apartment_.emplace();
@@ -36,7 +34,7 @@ void LiveRegion::Mark(HWND window) {
     // Zeroed rather than VariantInit, which would import oleaut32 for nothing: an integer needs no clearing.
     VARIANT setting{};
     setting.vt = VT_I4;
-    setting.lVal = kAssertive;
+    setting.lVal = static_cast<LONG>(politeness);
     if (FAILED(services_->SetHwndProp(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kLiveSettingProperty,
                                       setting))) {
         services_.Reset();

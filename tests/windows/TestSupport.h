@@ -242,6 +242,31 @@ private:
     WindowWatcher watcher_;
 };
 
+// Records the windows for which this process raises EVENT_OBJECT_LIVEREGIONCHANGED, as a screen reader
+// hears of them, while it lives.
+class LiveRegionWatcher {
+public:
+    LiveRegionWatcher() {
+        Events().clear();
+        hook_ = SetWinEventHook(0x8019, 0x8019, nullptr, &OnEvent, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    }
+    ~LiveRegionWatcher() {
+        if (hook_) UnhookWinEvent(hook_);
+    }
+    LiveRegionWatcher(const LiveRegionWatcher&) = delete;
+    LiveRegionWatcher& operator=(const LiveRegionWatcher&) = delete;
+    bool Hooked() const { return hook_ != nullptr; }
+    // The system's callback takes no context: one list for the watcher that lives.
+    static std::vector<HWND>& Events() {
+        static std::vector<HWND> events;
+        return events;
+    }
+
+private:
+    static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) { Events().push_back(window); }
+    HWINEVENTHOOK hook_ = nullptr;
+};
+
 // Runs steps on the GUI thread from inside whatever message loop runs at the time: a modal window's,
 // a message box's, a handler's own pumping. Each step waits until its condition holds (checked every
 // 10 ms on a timer of a message-only window) and then runs once; no step starts inside another.

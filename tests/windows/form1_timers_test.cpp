@@ -16,10 +16,6 @@ using testsupport::TextOf;
 using State = core::CountdownState;
 
 // The windows a live region's event named, as a screen reader would hear of them.
-std::vector<HWND> liveRegionEvents;
-void CALLBACK OnLiveRegion(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
-    liveRegionEvents.push_back(window);
-}
 
 class Form1Timers : public testsupport::ShownForm1 {
 protected:
@@ -332,15 +328,12 @@ TEST_F(Form1Timers, AddedTimeLengthensRunningAndPausedTimersSnoozesRingingOnesAn
 }
 
 TEST_F(Form1Timers, TimeExpiredsLineIsAnnouncedAsALiveRegionWhenItAppears) {
-    liveRegionEvents.clear();
-    const HWINEVENTHOOK hook = SetWinEventHook(0x8019, 0x8019, nullptr, OnLiveRegion, GetCurrentProcessId(), 0,
-                                               WINEVENT_OUTOFCONTEXT);
-    ASSERT_TRUE(hook);
+    testsupport::LiveRegionWatcher liveRegions;
+    ASSERT_TRUE(liveRegions.Hooked());
     Ring(form, 1);
     const HWND line = GetDlgItem(FindWindowW(L"CorvalinForm2", nullptr), layout::form2::lblEnded);
-    EXPECT_TRUE(testsupport::RunProgramLoopUntil([&] { return !liveRegionEvents.empty(); }));
-    UnhookWinEvent(hook);
-    EXPECT_EQ(liveRegionEvents, std::vector<HWND>{line});
+    EXPECT_TRUE(testsupport::RunProgramLoopUntil([&] { return !liveRegions.Events().empty(); }));
+    EXPECT_EQ(liveRegions.Events(), std::vector<HWND>{line});
     SendMessageW(GetParent(line), WM_CLOSE, 0, 0);
     EXPECT_TRUE(testsupport::AlarmAnswered(form));
 }
