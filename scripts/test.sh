@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: native (sanitizers), fuzz (a fixed number of runs), the
 # release check and the Windows tests under Wine, in a Wine prefix and an X display of this run's own.
-# The Windows build goes one test executable after another, and each one's tests start under Wine as
-# soon as it is built: they mostly wait on Wine and the X server, the end-to-end ones beside the others. The processor-bound rest runs beside
-# them at a lower priority, so that it takes only what they and the build leave: the native build and
-# tests and the fuzz run from the start, the release check once the Windows build is done. Their
-# reports follow the Windows tests'.
+# The Windows build goes one target after another, and each one's tests start under Wine as soon as it
+# is built: they mostly wait on Wine and the X server, the end-to-end ones beside the others. The
+# processor-bound rest runs beside them at a lower priority, so that it takes only what they and the
+# build leave: the native build and tests and the fuzz run from the start, the release check once the
+# release files are built. Their reports follow the Windows tests'.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,12 +34,13 @@ native_and_fuzz() {
     done
 }
 
-# The Windows tests in the order they run, each once the target it needs is built: the program's
-# import audit, then the longest runs first, so that the shorter ones' executables build meanwhile; the
-# end-to-end tests run beside them.
-# "rest" is every other test (the installer's), once the release files are built.
-steps=(audit:corvalin_timer app:windows_app_tests e2e:e2e_tests ui:windows_ui_tests tray:windows_tray_tests
-       sound:windows_sound_tests platform:windows_platform_tests rest:release)
+# The Windows build, one target after another, each test label's tests starting once its target is built:
+# the program (its import audit), the release files (the installer's tests, "rest", and the release
+# check's second build, which then starts early and takes only what the rest leaves of the processor),
+# the long app tests, then the end-to-end tests and the short rooms' tests, which run beside the app
+# tests in a Wine prefix and an X display of their own.
+steps=(audit:corvalin_timer rest:release app:windows_app_tests e2e:e2e_tests ui:windows_ui_tests
+       tray:windows_tray_tests sound:windows_sound_tests platform:windows_platform_tests)
 labels="^(audit|ui|sound|tray|platform|app|e2e)\$"
 ready=build/windows-ready
 
@@ -67,10 +68,12 @@ native_log=build/native.log
 release_log=build/release-check.log
 (renice -n 19 -p "$BASHPID" >/dev/null && native_and_fuzz) >"$native_log" 2>&1 &
 native_pid=$!
+(renice -n 10 -p "$BASHPID" >/dev/null && windows_build) >"$build_log" 2>&1 &
+build_pid=$!
 (
-    renice -n 10 -p "$BASHPID" >/dev/null
-    windows_build >"$build_log" 2>&1
     renice -n 19 -p "$BASHPID" >/dev/null
+    until [ -e "$ready/rest" ] || [ -e "$ready/failed" ]; do sleep 0.5; done
+    [ -e "$ready/rest" ] || exit 1
     echo "== release artefacts (stripped, and the same bytes from a second build; from ${SECONDS} s)"
     bash scripts/release-check.sh
 ) >"$release_log" 2>&1 &
@@ -98,9 +101,8 @@ e2e_pid=$!
 
 corvalin_wine_up test
 tests_rc=0
-for step in "${steps[@]}"; do
-    label="${step%%:*}"
-    [[ " ${side[*]} " == *" $label "* ]] && continue
+# The long app tests go before the installer's, which need the release files.
+for label in audit app rest; do
     until [ -e "$ready/$label" ] || [ -e "$ready/failed" ]; do sleep 0.5; done
     if [ ! -e "$ready/$label" ]; then
         cat "$build_log"
@@ -115,6 +117,7 @@ for step in "${steps[@]}"; do
     fi
 done
 corvalin_wine_down
+wait "$build_pid" || tests_rc=1
 wait "$e2e_pid" || tests_rc=1
 cat "$e2e_log"
 grep '^-- ' "$build_log"
