@@ -53,7 +53,7 @@ windows_build() {
         # The long app tests and the end-to-end tests have what they need: the short rooms' executables
         # then share the processor evenly with the native build and the fuzz run, which end a run last
         # otherwise.
-        [ "${step%%:*}" = e2e ] && renice -n 19 -p "$BASHPID" >/dev/null
+        if [ "${step%%:*}" = e2e ]; then renice -n 19 -p "$BASHPID" >/dev/null; fi
     done
 }
 
