@@ -5,10 +5,12 @@
 #include "resources/Layouts.h"
 #include "sound/SoundManager.h"
 #include "ui/Backdrop.h"
+#include "ui/Clock.h"
 #include "ui/Dpi.h"
 #include "ui/Messages.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <utility>
 
 namespace alarm {
@@ -23,21 +25,21 @@ UINT_PTR const kMinuteTimerId = 1;
 // and the "ago" must have moved on by then.
 std::int64_t const kMinuteMarginMs = 250;
 
-std::int64_t SystemNowUtc() {
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    return static_cast<std::int64_t>((ULONGLONG{now.dwHighDateTime} << 32 | now.dwLowDateTime) / 10'000);
-}
-
 BOOL CALLBACK FindHolder(HWND hwnd, LPARAM found) {
-    if (!IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd) || !(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_POPUP)) return TRUE;
+    // Dialogs only (message boxes, the Label and Keys dialogs, the Open dialog): no mini countdown or
+    // tooltip, which are visible enabled popups too.
+    wchar_t className[8] = {};
+    if (!IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd) || !GetClassNameW(hwnd, className, 8) ||
+        std::wcscmp(className, L"#32770") != 0) {
+        return TRUE;
+    }
     *reinterpret_cast<HWND*>(found) = hwnd;
     return FALSE;
 }
 
 // The window that holds a disabled window of ours: the last popup it owns when that one is up (a message
-// box, the Label dialog), else any enabled popup of this thread (another window's question or dialog);
-// the window itself when there is none.
+// box, the Label dialog), else any dialog of this thread (another window's question); the window itself
+// when there is none.
 HWND HeldBy(HWND window) {
     const HWND popup = GetLastActivePopup(window);
     if (popup && popup != window && IsWindowEnabled(popup) && IsWindowVisible(popup)) return popup;
@@ -161,7 +163,7 @@ void Form2::PlaceOnOwnersMonitor(HWND owner) {
 
 void Form2::ShowEnded() {
     if (!endedText || !lblEnded_) return;
-    const std::int64_t now = SystemNowUtc();
+    const std::int64_t now = ui::UtcNowMs();
     const std::wstring line = endedText(now);
     SetWindowTextW(lblEnded_, line.c_str());
     // Read as the caption with the label, then the line: "Time Expired - Tea. Ended at 17:30".

@@ -46,8 +46,6 @@ public:
     void Withdraw();
 
     // The label of the timer that rang, named in the caption (" Time Expired - Tea"); empty for none.
-    // Whether the restart button answered the alarm: the same countdown runs again.
-    bool RestartRequested() const { return restartRequested_; }
     std::wstring label;
     // How many other Time Expired windows are up: this one opens set down and right of them by as many
     // caption heights, so that none hides another.
@@ -69,7 +67,6 @@ public:
     void PushButton4_Click() { Snooze(5 * 60); }
     void PushButton5_Click() { Snooze(10 * 60); }
     void Snooze(std::int32_t seconds);
-    HWND lblEnded() const { return lblEnded_; }
 
     ui::PushButton PushButton1;
     ui::PushButton PushButton2;

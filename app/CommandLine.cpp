@@ -49,13 +49,9 @@ std::int64_t ParseClock(std::wstring_view text) {
     return hours * 3600 + minutes * 60 + seconds;
 }
 
-wchar_t Lower(wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; }
+using core::SameLetters;
 
-bool SameLetters(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-               return Lower(x) == Lower(y);
-           });
-}
+wchar_t Lower(wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; }
 
 std::int64_t ParseUnits(std::wstring_view text) {
     std::int64_t total = 0;

@@ -265,7 +265,8 @@ bool Form1::UserLetsCountdownGo() {
     // Until its first tick a fresh countdown shows the idle text and holds its whole length.
     const auto shown = countdown_.Ticked() ? static_cast<std::int32_t>(countdown_.TicksLeft() / 10) : countdown_.SecondsLeft();
     // With several timers the question names the one it is about.
-    const std::wstring name = program_.Timers().size() > 1 ? NameIn(program_.Timers()) : L"";
+    const std::vector<Form1*> timers = program_.Timers();
+    const std::wstring name = timers.size() > 1 ? NameIn(timers) : L"";
     // The countdown goes on while the question waits; when it rings the question goes, as if answered No.
     return countdownQuestions_.Ask(CloseQuestionText(!running, shown, name), MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }

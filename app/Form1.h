@@ -45,6 +45,13 @@ std::wstring ShortTimeText(const LocalTime& time, bool seconds);
 // The day of a reading of the local clock in the user's short date format; empty when the system
 // cannot say.
 std::wstring ShortDateText(const LocalTime& time);
+// When a timer ended, as its balloon and Time Expired say it: the clock time, and the day (short date)
+// when that was not the day of nowUtc, empty otherwise.
+struct EndedWhen {
+    std::wstring clock;
+    std::wstring day;
+};
+EndedWhen EndedWhenOf(const ZoneRules& zone, std::int64_t endedUtc, std::int64_t nowUtc);
 
 class Form1 : public ui::Window {
 public:
@@ -130,8 +137,6 @@ public:
     // The tray and the taskbar button follow the countdown; the record is kept when its state changed.
     // Called after every tick and every click of Start/Pause and Reset; cheap when nothing changed.
     void ShowCountdownInTray();
-    // A resume after a sleep: a countdown whose end fell in it rings as soon as the loop runs.
-    void CatchUpSoon() { Timer1.CatchUpSoon(); }
 
     // Handlers.
     void Form_Load();

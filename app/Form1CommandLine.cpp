@@ -7,6 +7,7 @@
 #include "app/TimerProgram.h"
 #include "core/Program.h"
 #include "core/TextFormat.h"
+#include "ui/Clock.h"
 
 namespace app {
 
@@ -119,11 +120,7 @@ void Form1::TakeSwitch(core::Trap& trap, CommandLineRequest::Kind kind) {
     trap.Step(128, [&] { ShowCountdownInTray(); });
 }
 
-UtcMilliseconds UtcNow() {
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    return static_cast<UtcMilliseconds>((ULONGLONG{now.dwHighDateTime} << 32 | now.dwLowDateTime) / 10'000);
-}
+UtcMilliseconds UtcNow() { return ui::UtcNowMs(); }
 
 ZoneRule SystemZoneRule(int year) {
     DYNAMIC_TIME_ZONE_INFORMATION current{};

@@ -78,7 +78,7 @@ std::wstring Form1::NameIn(const std::vector<Form1*>& timers) const {
 void Form1::SetLabel(const std::wstring& label) {
     label_ = label;
     ShowCaption();
-    if (mini_) mini_->Update();
+    if (mini_ && mini_->Shown()) mini_->Update();
     SaveRecord();
     program_.MarkTrayStale();
     program_.ShowTimersInTray();
@@ -170,13 +170,8 @@ void Form1::ApplyRecord(const platform::TimerRecord& record, std::int64_t nowUtc
             // It ended while the program was not running, or its alarm was up when the program ended: it
             // rings at its first tick, counted from its real end, and the balloon says when it ended
             // (with the day when that was not today).
-            const ZoneRules zone = program_.Zone();
-            const LocalTime ended = ToLocalTime(zone, record.endsUtcMs);
-            const LocalTime today = ToLocalTime(zone, nowUtc);
-            endedAt_ = ShortTimeText(ended, false);
-            if (ended.year != today.year || ended.month != today.month || ended.day != today.day) {
-                endedAt_ += L" on " + ShortDateText(ended);
-            }
+            const EndedWhen when = EndedWhenOf(program_.Zone(), record.endsUtcMs, nowUtc);
+            endedAt_ = when.day.empty() ? when.clock : when.clock + L" on " + when.day;
             countdown_.RestoreRinging(record.endsUtcMs, nowUtc);
         } else {
             countdown_.Restore(ticks, !paused, nowUtc);

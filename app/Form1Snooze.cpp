@@ -15,16 +15,21 @@ namespace {
 // Time Expired's line for a timer that ended at endedUtc: the clock time, the day when it was not
 // today, and how long ago.
 std::wstring EndedLine(const ZoneRules& zone, std::int64_t endedUtc, std::int64_t nowUtc) {
-    const LocalTime ended = ToLocalTime(zone, endedUtc);
-    const LocalTime today = ToLocalTime(zone, nowUtc);
-    const bool sameDay = ended.year == today.year && ended.month == today.month && ended.day == today.day;
-    return EndedLineText(ShortTimeText(ended, false), sameDay ? L"" : ShortDateText(ended), nowUtc - endedUtc);
+    const EndedWhen when = EndedWhenOf(zone, endedUtc, nowUtc);
+    return EndedLineText(when.clock, when.day, nowUtc - endedUtc);
 }
 
 // A ringing timer's quiet key: apart from every counting one's (TrayQuietKey), one a minute since it ended.
 constexpr std::int64_t kRingingKeys = std::int64_t{1} << 40;
 
 }  // namespace
+
+EndedWhen EndedWhenOf(const ZoneRules& zone, std::int64_t endedUtc, std::int64_t nowUtc) {
+    const LocalTime ended = ToLocalTime(zone, endedUtc);
+    const LocalTime today = ToLocalTime(zone, nowUtc);
+    const bool sameDay = ended.year == today.year && ended.month == today.month && ended.day == today.day;
+    return {ShortTimeText(ended, false), sameDay ? L"" : ShortDateText(ended)};
+}
 
 std::wstring ShortDateText(const LocalTime& time) {
     SYSTEMTIME local{};

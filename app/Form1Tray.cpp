@@ -53,7 +53,7 @@ std::wstring ShortTimeText(const LocalTime& time, bool seconds) {
 }
 
 void Form1::ShowCountdownInTray() {
-    if (mini_) mini_->Update();
+    if (mini_ && mini_->Shown()) mini_->Update();
     if (countdown_.State() == CountdownState::Running && Timer1.Enabled()) {
         // Between ticks the count says how many ticks remain, the expiring one included.
         Timer1.SetExpiringTick(Timer1.TicksDelivered() + static_cast<std::uint64_t>(countdown_.TicksLeft()));

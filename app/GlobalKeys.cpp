@@ -61,6 +61,19 @@ void OnOk(HWND dialog, Choosing& choosing) {
             choice[i] = FromBox(value);
         }
     }
+    // Only keys the settings can keep as text, each for one action: the others would be lost at the next
+    // start, or refused as if another program held them.
+    for (std::size_t i = 0; i < kKeyActions; ++i) {
+        if (!choice[i]) continue;
+        const std::wstring name = GlobalKeyText(*choice[i]);
+        const auto twice = std::find(choice.begin() + static_cast<std::ptrdiff_t>(i) + 1, choice.end(), choice[i]);
+        if (name.empty() || twice != choice.end()) {
+            const std::wstring report = name.empty() ? std::wstring(L"A key chosen has no name the settings can keep. Choose another key.")
+                                                     : name + L" is chosen for two actions. Choose it for one.";
+            SetDlgItemTextW(dialog, kReport, report.c_str());
+            return;
+        }
+    }
     const std::vector<std::wstring> refused = choosing.keys.Apply(choice);
     if (!refused.empty()) {
         // A key chosen for two actions is named once.
@@ -199,7 +212,14 @@ void GlobalKeys::Ask(HWND owner) {
     dialog.AddItem(0x80, BS_DEFPUSHBUTTON | WS_TABSTOP, 119, static_cast<short>(bottom + 22), 50, 14, IDOK, L"OK");
     dialog.AddItem(0x80, BS_PUSHBUTTON | WS_TABSTOP, 173, static_cast<short>(bottom + 22), 50, 14, IDCANCEL, L"Cancel");
     Choosing choosing{*this, Stored(), {}};
-    DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), owner, &KeysProc, reinterpret_cast<LPARAM>(&choosing));
+    // While the dialog is up the keys are let go: a key typed into a box is the box's, not the action's.
+    // OK registers what it chose; any other close takes the keys back as they were.
+    const KeyChoice before = registered_;
+    UnregisterAll();
+    if (DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), owner, &KeysProc,
+                                reinterpret_cast<LPARAM>(&choosing)) != IDOK) {
+        Apply(before);
+    }
 }
 
 }  // namespace app

@@ -263,13 +263,16 @@ void MiniCountdown::OnContextMenu(POINT at) {
     // A menu whose window is not in the foreground stays open when the user clicks elsewhere: the
     // window takes the foreground for the menu the user asked for, and gives it back to the program
     // that had it once the menu has gone.
+    // The menu's own loop may end the timer, this window with it: after it only the handle is used.
+    const HWND self = hwnd();
     const HWND previous = GetForegroundWindow();
-    SetForegroundWindow(hwnd());
+    SetForegroundWindow(self);
     const UINT item = static_cast<UINT>(
-        TrackPopupMenuEx(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, hwnd(), nullptr));
-    if (previous && previous != hwnd() && GetForegroundWindow() == hwnd()) SetForegroundWindow(previous);
+        TrackPopupMenuEx(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, self, nullptr));
+    if (!IsWindow(self)) return;
+    if (previous && previous != self && GetForegroundWindow() == self) SetForegroundWindow(previous);
     // Acted on from the message loop, once the menu's own loop has ended.
-    if (item != 0) PostMessageW(hwnd(), WM_COMMAND, item, 0);
+    if (item != 0) PostMessageW(self, WM_COMMAND, item, 0);
 }
 
 void MiniCountdown::OnCommand(UINT item) {

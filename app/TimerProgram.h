@@ -50,7 +50,7 @@ public:
     bool Create();
     // The rest of the start, once the main window is shown: the Alarm Options window loaded hidden,
     // the tray picture at the taskbar's scale, the icon's add let go, windows restored hidden kept
-    // reachable, and Windows asked to start the program again after an update restart.
+    // reachable, and the stored global keys registered.
     void FinishStart();
 
     // The main window's timer; made again (idle, as the settings have it) when it was closed.
@@ -69,9 +69,7 @@ public:
     // the last one's close ends the program.
     void TimerClosed(Form1& timer);
     // The program ends without asking (log-off, shutdown, the installer): every window goes, the records
-    // stay as they are.
-    // Quietly (at the session's end): a step that fails is not reported, as a report box would hold up
-    // the end of the session.
+    // stay as they are. Quietly at the session's end: a failing step's report box would hold it up.
     void EndProgram(bool quietly = false);
     bool Ending() const { return ending_; }
 
@@ -107,8 +105,6 @@ public:
     // Whether Alarm Options is up, and the window it returns to.
     bool AlarmOptionsShown() const;
     HWND AlarmOptionsReturnsTo() const;
-    // The ended-while-away balloon is due: it goes out once the shell holds the icon.
-    void TellEndedWhileAway();
     // Brings back every window behind the tray icon, and every Time Expired in front (a tray click).
     void BringBackEveryWindow();
 
@@ -146,6 +142,8 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     Form1* OpenTimer(const std::wstring& id, const platform::TimerRecord* record, std::int64_t nowUtc);
     void OnTimerClosed(const std::wstring& id);
+    // The ended-while-away balloon is due: it goes out once the shell holds the icon.
+    void TellEndedWhileAway();
     std::vector<std::wstring> IdsLabelled(const std::wstring& label) const;
 
     // The hand-over (ProgramHandOver.cpp).

@@ -37,11 +37,19 @@ enum class LineForm { Full, NoEndTime, Short };
 // The label cut to this many characters in a short line, an ellipsis after it.
 constexpr std::size_t kShortLabel = 10;
 
+// The label as a line of that form shows it: a short line's cut, never between the halves of a
+// surrogate pair.
+std::wstring LabelIn(const std::wstring& label, LineForm form) {
+    if (form != LineForm::Short || label.size() <= kShortLabel) return label;
+    std::wstring cut = label.substr(0, kShortLabel - 1);
+    if (cut.back() >= 0xD800 && cut.back() <= 0xDBFF) cut.pop_back();
+    return cut + L"\u2026";
+}
+
 // The timer's line: its label, and what the single timer's tip says after the product name.
 std::wstring TimerLine(const TrayTimer& timer, LineForm form) {
+    const std::wstring label = LabelIn(timer.label, form);
     if (timer.state == CountdownState::Ringing) {
-        std::wstring label = timer.label;
-        if (form == LineForm::Short && label.size() > kShortLabel) label = label.substr(0, kShortLabel - 1) + L"\u2026";
         if (!label.empty()) return label + L" " + timer.endTime;
         // A line of its own begins as a sentence does: "Ended 3 min ago".
         std::wstring line = timer.endTime;
@@ -51,11 +59,9 @@ std::wstring TimerLine(const TrayTimer& timer, LineForm form) {
     const std::wstring tip = TrayTipText(timer.state, timer.secondsLeft, timer.tenthsLeft,
                                          form == LineForm::Full ? timer.endTime : std::wstring());
     std::wstring state = tip.substr(tip.find(L'\n') + 1);
-    std::wstring label = timer.label;
     if (form == LineForm::Short) {
         state = state.substr(0, state.find(L' '));
         if (timer.state == CountdownState::Paused) state += L" paused";
-        if (label.size() > kShortLabel) label = label.substr(0, kShortLabel - 1) + L"\u2026";
     }
     return label.empty() ? state : label + L" " + state;
 }

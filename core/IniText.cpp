@@ -1,6 +1,8 @@
 // The settings file's sections and lines, and its bytes as UTF-16LE or UTF-8.
 #include "core/IniText.h"
 
+#include "core/TextFormat.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -45,7 +47,6 @@ void WriteEntries(const IniEntries& entries, std::wstring& text) {
     }
 }
 
-wchar_t FoldCase(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 void AppendUtf16(char32_t code, std::wstring& text) {
     if (code < 0x10000) {
@@ -146,10 +147,7 @@ bool IsSealedIniText(std::wstring_view text) {
     return text.substr(body.size()) == SealLine(body);
 }
 
-bool SameIniName(std::wstring_view a, std::wstring_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](wchar_t x, wchar_t y) { return FoldCase(x) == FoldCase(y); });
-}
+bool SameIniName(std::wstring_view a, std::wstring_view b) { return SameLetters(a, b); }
 
 const std::wstring* FindIniValue(const IniEntries& entries, std::wstring_view name) {
     const auto found = std::find_if(entries.begin(), entries.end(),

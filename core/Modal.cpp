@@ -41,7 +41,9 @@ ThreadModality::ThreadModality(HWND modal, Peers peers, bool holdModal) : modal_
     try {
         // Counted only: a box's owner is disabled by the box, which must see it enabled, or it would
         // not give it the input and the activation back as it closes.
-        if (!failure_ && holdModal && modal) Hold(modal, Holds(modal));
+        // A window someone else disabled is left as it is, as Visit leaves it.
+        const std::uintptr_t holds = modal ? Holds(modal) : 0;
+        if (!failure_ && holdModal && modal && (holds > 0 || IsWindowEnabled(modal))) Hold(modal, holds);
     } catch (...) {
         failure_ = std::current_exception();
     }

@@ -48,15 +48,24 @@ bool WriteToEnd(HANDLE file, const std::string& bytes) {
            written == bytes.size() && SetEndOfFile(file) && FlushFileBuffers(file);
 }
 
-// The file, open for a rewrite in place, when it has more than one name; nothing otherwise. Scoop
-// keeps a portable copy's settings across updates by making the file in the program's folder a hard
-// link to one in its own folder: a file moved into its place would cut the link.
-UniqueFile OpenWhenLinked(const std::wstring& path) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+// Whether the file has more than one name, and then the file open for a rewrite in place (nothing when
+// another program holds it so that it cannot be written). Scoop keeps a portable copy's settings across
+// updates by making the file in the program's folder a hard link to one in its own folder: a file moved
+// into its place would cut the link. The names are counted through a handle that asks for nothing and
+// shares everything, so that a file another program has open never passes for one with a single name.
+struct LinkedFile {
+    bool linked = false;
+    UniqueFile file;
+};
+
+LinkedFile OpenWhenLinked(const std::wstring& path) {
+    const UniqueFile probe(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     BY_HANDLE_FILE_INFORMATION information{};
-    if (!file || !GetFileInformationByHandle(file.get(), &information) || information.nNumberOfLinks < 2) return {};
-    return file;
+    if (!probe || !GetFileInformationByHandle(probe.get(), &information) || information.nNumberOfLinks < 2) return {};
+    return {true, UniqueFile(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))};
 }
 
 }  // namespace
@@ -77,7 +86,9 @@ std::optional<IniDocument> SettingsFile::Load() const {
 bool SettingsFile::Save(const IniDocument& document) const {
     const std::string bytes = IniFileBytes(SealIniText(FormatIni(document)));
     const std::wstring temporary = TemporaryPath();
-    const UniqueFile linked = OpenWhenLinked(path_);
+    const LinkedFile linked = OpenWhenLinked(path_);
+    // A linked file that cannot be written now keeps its link: the write fails rather than replace it.
+    if (linked.linked && !linked.file) return false;
     bool whole = false;
     {
         // CREATE_ALWAYS empties a temporary file an interrupted write left behind. The bytes reach the
@@ -93,10 +104,10 @@ bool SettingsFile::Save(const IniDocument& document) const {
         DeleteFileW(temporary.c_str());
         return false;
     }
-    if (linked) {
+    if (linked.linked) {
         // Until the rewrite is on the disk the temporary file is the whole copy Load falls back on; it
         // stays when the rewrite fails.
-        if (!WriteToEnd(linked.get(), bytes)) return false;
+        if (!WriteToEnd(linked.file.get(), bytes)) return false;
         DeleteFileW(temporary.c_str());
         return true;
     }

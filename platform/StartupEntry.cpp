@@ -2,22 +2,15 @@
 // the user turned it off.
 #include "platform/StartupEntry.h"
 
+#include "core/TextFormat.h"
+
 #include "core/ModulePath.h"
 
 #include <algorithm>
 
 namespace platform {
 
-namespace {
-
-// Equal but for the letters A to Z in either case, as Windows compares file names.
-bool SameLetters(std::wstring_view a, std::wstring_view b) {
-    const auto fold = [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](wchar_t x, wchar_t y) { return fold(x) == fold(y); });
-}
-
-}  // namespace
+using core::SameLetters;
 
 std::wstring RunEntryData(std::wstring_view folder, std::wstring_view exeName) {
     std::wstring data = L"\"";

@@ -26,4 +26,10 @@ std::int64_t MonotonicClock::Now() const {
     return whole * 10'000'000 + part * 10'000'000 / frequency_;
 }
 
+std::int64_t UtcNowMs() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return static_cast<std::int64_t>((ULONGLONG{now.dwHighDateTime} << 32 | now.dwLowDateTime) / 10'000);
+}
+
 }  // namespace ui

@@ -24,4 +24,8 @@ private:
 
 constexpr std::int64_t kClockUnitsPerMs = 10'000;
 
+// The system's clock (the wall time, which the user and the time service may set): milliseconds since
+// 1 January 1601, UTC, as the records keep ends and Time Expired tells how long ago one was.
+std::int64_t UtcNowMs();
+
 }  // namespace ui

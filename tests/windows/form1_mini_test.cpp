@@ -69,10 +69,17 @@ TEST_F(Form1Mini, TheMiniCountdownCountsOnTopWithoutTheForegroundAndKeepsItsPlac
     RECT rect{};
     GetWindowRect(mini, &rect);
     EXPECT_TRUE(MonitorFromRect(&rect, MONITOR_DEFAULTTONULL)) << rect.left << "," << rect.top;
+    // Put down 40 pixels into the work area (the virtual screen has no taskbar: workspace coordinates
+    // are the screen's), the record keeps that place.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(mini, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    SetWindowPos(mini, nullptr, monitor.rcWork.left + 40, monitor.rcWork.top + 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     form.SaveRecord(true);
     const auto kept = Stored();
     ASSERT_TRUE(kept && kept->mini);
-    EXPECT_TRUE(kept->miniLeft == form.Mini()->Place().x && kept->miniTop == form.Mini()->Place().y);
+    EXPECT_TRUE(kept->miniLeft == monitor.rcWork.left + 40 && kept->miniTop == monitor.rcWork.top + 40)
+        << kept->miniLeft << "," << kept->miniTop;
 
     // A timer that comes back from its record brings its mini countdown back at that place.
     app::Form1* other = program.NewTimer(&*kept);
@@ -145,20 +152,28 @@ TEST_F(Form1Mini, AStoredKeyPausesAndResumesEveryTimerFromAnyWindowAndAKeyTakenE
     press();
     EXPECT_TRUE(testsupport::RunProgramLoopUntil([&] { return state(form) == core::CountdownState::Running; }));
 
-    // The Keys dialog names a key another program holds, and stores nothing.
-    std::wstring report;
+    // The Keys dialog names a key chosen for two actions, then one another program holds, and stores
+    // nothing.
+    std::wstring twice, taken;
     testsupport::Script user;
     const auto dialog = [] { return FindWindowW(L"#32770", L"Keys"); };
-    user.Then([&] { return dialog() != nullptr; }, [&] {
-        SendDlgItemMessageW(dialog(), 100, HKM_SETHOTKEY, MAKEWORD('Q', HOTKEYF_CONTROL | HOTKEYF_ALT), 0);
+    const auto ok = [&](BYTE key) {
+        SetDlgItemTextW(dialog(), 140, L"");
+        SendDlgItemMessageW(dialog(), 100, HKM_SETHOTKEY, MAKEWORD(key, HOTKEYF_CONTROL | HOTKEYF_ALT), 0);
         PostMessageW(dialog(), WM_COMMAND, IDOK, 0);
+    };
+    user.Then([&] { return dialog() != nullptr; }, [&] { ok('Q'); });
+    user.Then([&] { return !TextOf(GetDlgItem(dialog(), 140)).empty(); }, [&] {
+        twice = TextOf(GetDlgItem(dialog(), 140));
+        ok('P');
     });
     user.Then([&] { return !TextOf(GetDlgItem(dialog(), 140)).empty(); }, [&] {
-        report = TextOf(GetDlgItem(dialog(), 140));
+        taken = TextOf(GetDlgItem(dialog(), 140));
         PostMessageW(dialog(), WM_COMMAND, IDCANCEL, 0);
     });
     SendMessageW(form.hwnd(), WM_SYSCOMMAND, app::Form1::kKeysCommand, 0);
-    EXPECT_EQ(report, L"Ctrl+Alt+Q is taken by another program. Choose another key, or none.");
+    EXPECT_EQ(twice, L"Ctrl+Alt+Q is chosen for two actions. Choose it for one.");
+    EXPECT_EQ(taken, L"Ctrl+Alt+Q is taken by another program. Choose another key, or none.");
     EXPECT_EQ(Setting(L"Key Pause All"), L"Ctrl+Alt+P");
     DestroyWindow(elsewhere);
 }

@@ -1,5 +1,6 @@
 // FileExists and FileListed against real files and folders of a scratch folder of the test's own.
 #include "core/Files.h"
+#include "core/Program.h"
 #include "ui/Backdrop.h"
 #include "ui/DllSearch.h"
 
@@ -153,7 +154,19 @@ TEST(FileListed, NameOutsideTheAnsiCodePageIsListed) {
 }
 
 TEST(DllSearch, SystemDllsLoadedLateStillLoadByNameFromTheSystemFolderAlone) {
+    // A DLL planted beside the program (a portable copy unpacked in Downloads) is not found by name:
+    // searched there, its junk would be found and refused as no program.
+    const std::wstring planted = core::ProgramFolder() + L"\\corvalin-planted.dll";
+    const HANDLE file = CreateFileW(planted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "junk", 4, &written, nullptr);
+    CloseHandle(file);
     ui::RestrictDllSearchToSystem();
+    SetLastError(0);
+    EXPECT_EQ(LoadLibraryW(L"corvalin-planted.dll"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    DeleteFileW(planted.c_str());
     // The Open dialog's, whose own imports are searched anew, and the sound's.
     for (const wchar_t* name : {L"comdlg32.dll", L"winmm.dll"}) EXPECT_NE(LoadLibraryW(name), nullptr) << name;
 }
